@@ -1,0 +1,53 @@
+#include "i18n/translation.h"
+
+#include <boost/property_tree/ptree.hpp>
+
+#include "i18n/language_code.h"
+#include "sys/platform.h"
+
+bool CTranslation::Load() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return LoadLocked();
+}
+
+bool CTranslation::LoadLocked() {
+    std::string bytes;
+    const sys::ReadResult read =
+        sys::ReadWholeFile(MakeAppPath(L"data\\translation.json"), kMaxCatalogueBytes, bytes);
+    if (read == sys::ReadResult::CannotOpen) {
+        sys::DebugOutput("Read translation file failed!!\r\n");
+        return false;
+    }
+    boost::property_tree::wptree tree;
+    if (read == sys::ReadResult::TooLarge || !ParseCatalogue(bytes, tree)) {
+        sys::DebugOutput("Read translation.json failed");
+        return false;
+    }
+    m_language = GetLanguageCode();
+    CopySection(tree, m_language, m_words);
+    return true;
+}
+
+std::wstring CTranslation::GetWord(std::wstring key) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto found = m_words.find(key);
+    if (found == m_words.end()) {
+        sys::DebugOutput("Get word failed and reinit\r\n");
+        LoadLocked();
+        found = m_words.find(key);
+    }
+    return found != m_words.end() ? found->second : key;
+}
+
+std::wstring CTranslation::GetLanguageCode() {
+    return LanguageCodeForLangId(sys::UserUiLanguage());
+}
+
+std::wstring CTranslation::MakeAppPath(const std::wstring& name) {
+    return sys::AppFolderJoin(name);
+}
+
+std::wstring CTranslation::Language() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_language;
+}

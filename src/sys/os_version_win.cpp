@@ -1,0 +1,74 @@
+#include "sys/os_version.h"
+
+#include <windows.h>
+#include <wbemidl.h>
+
+#include <cstdio>
+
+#include "sys/com_win.h"
+#include "sys/platform.h"
+
+namespace {
+
+bool ConnectToCimv2(sys::CComPtr<IWbemLocator>& locator, sys::CComPtr<IWbemServices>& services) {
+    if (FAILED(::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_IWbemLocator, locator.PutVoid())))
+        return false;
+    sys::CBstr ns(L"ROOT\\CIMV2");
+    if (FAILED(locator->ConnectServer(ns.Get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+                                      services.Put())))
+        return false;
+    return SUCCEEDED(::CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE,
+                                         nullptr, RPC_C_AUTHN_LEVEL_CALL,
+                                         RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE));
+}
+
+// A property that is missing or not text leaves value as it was.
+void CopyStringProperty(IWbemClassObject* object, const std::wstring& propertyName,
+                        std::wstring& value) {
+    sys::CVariant property;
+    if (FAILED(object->Get(propertyName.c_str(), 0, property.Put(), nullptr, nullptr))) return;
+    if (property.Get().vt == VT_BSTR && property.Get().bstrVal)
+        value.assign(property.Get().bstrVal, ::SysStringLen(property.Get().bstrVal));
+}
+
+}  // namespace
+
+bool QueryWmiProperty(const std::string& className, const std::wstring& propertyName,
+                      std::wstring& value) {
+    sys::CComInit com(COINIT_MULTITHREADED);
+    if (!com.Usable()) return false;
+
+    char query[100] = {};
+    const int length = std::snprintf(query, sizeof query, "SELECT * FROM %s", className.c_str());
+    if (length < 0 || length >= static_cast<int>(sizeof query)) return false;
+
+    sys::CComPtr<IWbemLocator> locator;
+    sys::CComPtr<IWbemServices> services;
+    if (!ConnectToCimv2(locator, services)) return false;
+
+    const std::wstring wideQuery(query, query + length);  // the query text is ASCII
+    sys::CBstr language(L"WQL");
+    sys::CBstr queryText(wideQuery.c_str());
+    sys::CComPtr<IEnumWbemClassObject> enumerator;
+    if (FAILED(services->ExecQuery(language.Get(), queryText.Get(),
+                                   WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
+                                   enumerator.Put())))
+        return false;
+
+    for (;;) {
+        sys::CComPtr<IWbemClassObject> object;
+        ULONG returned = 0;
+        enumerator->Next(WBEM_INFINITE, 1, object.Put(), &returned);
+        if (returned == 0 || !object) break;
+        CopyStringProperty(object.Get(), propertyName, value);
+    }
+    return true;
+}
+
+OsVersionClass QueryOsVersion() {
+    std::wstring version;
+    QueryWmiProperty("Win32_OperatingSystem", L"Version", version);
+    sys::DebugOutput(version.c_str());
+    return ClassifyOsVersion(version);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The few system services that the portable code needs. Windows implements
+// them in platform_win.cpp; the native tests link a controllable fake.
+#include <cstddef>
+#include <string>
+
+namespace sys {
+
+// Full path of the running program's executable file.
+std::wstring ExecutablePath();
+
+// The program's folder joined with a relative name, joined the way the
+// shell's path calls join (one backslash between the parts). An empty name
+// gives the folder with a trailing backslash.
+std::wstring AppFolderJoin(const std::wstring& name);
+
+// The logged-on user's UI language identifier (LANGID).
+unsigned short UserUiLanguage();
+
+enum class ReadResult { Ok, CannotOpen, TooLarge };
+
+// Reads a whole file that others may be reading or writing at the same time.
+// Files larger than maxBytes are not read.
+ReadResult ReadWholeFile(const std::wstring& path, std::size_t maxBytes, std::string& bytes);
+
+// Diagnostics for a developer's debugger; never shown to the user.
+void DebugOutput(const char* text);
+void DebugOutput(const wchar_t* text);
+
+}  // namespace sys

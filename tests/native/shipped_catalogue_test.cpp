@@ -1,0 +1,33 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include <boost/property_tree/ptree.hpp>
+
+#include "i18n/catalogue.h"
+
+// The catalogue we deliver: every language has every text, and the texts fit
+// where the window shows them.
+TEST(ShippedCatalogue, EveryLanguageHasEveryKey) {
+    std::ifstream in(INSTALLER_SOURCE_DIR "/data/translation.json", std::ios::binary);
+    ASSERT_TRUE(in);
+    std::stringstream content;
+    content << in.rdbuf();
+    boost::property_tree::wptree tree;
+    ASSERT_TRUE(ParseCatalogue(content.str(), tree));
+    for (const wchar_t* code : kLanguageCodes) {
+        CatalogueWords words;
+        ASSERT_TRUE(CopySection(tree, code, words)) << code;
+        EXPECT_EQ(words.size(), kTranslationKeys.size()) << code;
+        for (const auto& [key, text] : words) {
+            EXPECT_FALSE(text.empty()) << code;
+            EXPECT_NE(text, key) << code;
+        }
+        for (int caption : {kInstallWifi, kInstallBt, kInstallRx, kInstallHotspot})
+            EXPECT_LE(words[kTranslationKeys[caption]].size(), 30u) << code;
+        EXPECT_LE(words[kTranslationKeys[kWifiInstalled]].size() + 1 +
+                      words[kTranslationKeys[kHintDlBt]].size(), 105u) << code;
+        EXPECT_LE(words[kTranslationKeys[kHintNoInternet]].size(), 60u) << code;
+    }
+}
