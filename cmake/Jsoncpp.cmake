@@ -1,0 +1,22 @@
+# jsoncpp for the service's answers: Debian's library natively, Debian's
+# source package compiled with the MinGW toolchain for Windows.
+add_library(installer_jsoncpp INTERFACE)
+if(WIN32)
+  set(JSONCPP_SOURCE_DIR ${CMAKE_SOURCE_DIR}/.deps/jsoncpp-src CACHE PATH
+      "jsoncpp source (scripts/fetch-jsoncpp-source)")
+  if(NOT EXISTS ${JSONCPP_SOURCE_DIR}/CMakeLists.txt)
+    message(FATAL_ERROR "jsoncpp source missing: run scripts/fetch-jsoncpp-source")
+  endif()
+  set(JSONCPP_WITH_TESTS OFF CACHE BOOL "" FORCE)
+  set(JSONCPP_WITH_POST_BUILD_UNITTEST OFF CACHE BOOL "" FORCE)
+  set(JSONCPP_WITH_PKGCONFIG_SUPPORT OFF CACHE BOOL "" FORCE)
+  set(JSONCPP_WITH_CMAKE_PACKAGE OFF CACHE BOOL "" FORCE)
+  set(BUILD_SHARED_LIBS OFF CACHE BOOL "" FORCE)
+  set(BUILD_STATIC_LIBS ON CACHE BOOL "" FORCE)
+  set(BUILD_OBJECT_LIBS OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${JSONCPP_SOURCE_DIR} ${CMAKE_BINARY_DIR}/jsoncpp EXCLUDE_FROM_ALL)
+  target_link_libraries(installer_jsoncpp INTERFACE jsoncpp_static)
+else()
+  find_package(jsoncpp REQUIRED)
+  target_link_libraries(installer_jsoncpp INTERFACE JsonCpp::JsonCpp)
+endif()

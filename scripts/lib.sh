@@ -1,0 +1,65 @@
+# Shared by scripts/run and scripts/test: installing, building, and the Wine
+# and display services the Windows program needs. Source it; do not run it.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+PACKAGES=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine64 xvfb xauth p7zip-full
+          imagemagick libboost-dev libjsoncpp-dev libgtest-dev clang python3 openssl
+          debian-archive-keyring ca-certificates)
+
+log() { printf '== %s\n' "$*"; }
+
+install_packages() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        log "installing ${missing[*]}"
+        [ "$(id -u)" = 0 ] || { echo "run as root to install packages" >&2; exit 1; }
+        apt-get update -q >/dev/null
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+    fi
+    "$root/scripts/fetch-jsoncpp-source"
+}
+
+build_preset() {
+    local preset=$1; shift
+    log "building $preset"
+    cmake --preset "$preset" -G Ninja -DINSTALLER_WERROR=ON "$@" >/dev/null
+    cmake --build --preset "$preset"
+}
+
+# A display for Wine's windows: the caller's, or a private Xvfb.
+XVFB_PID=
+ensure_display() {
+    if [ -n "${DISPLAY:-}" ]; then return; fi
+    local n
+    for n in $(seq 90 120); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+    done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return; sleep 0.1; done
+    echo "Xvfb did not start" >&2; exit 1
+}
+
+# The build's own Wine prefix, made once; its server kept up while tests run,
+# started outside any test's output pipes.
+wine_env() {
+    export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+}
+start_wine() {
+    wine_env "$1"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        log "creating Wine prefix $WINEPREFIX"
+        wineboot -i </dev/null >/dev/null 2>&1 || true
+        wineserver -w
+    fi
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+stop_wine() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+}

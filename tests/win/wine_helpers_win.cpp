@@ -1,0 +1,102 @@
+#include "wine_helpers_win.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "sys/handle_win.h"
+
+namespace test {
+
+namespace {
+struct CRegKeyTraits {
+    static HKEY Invalid() { return nullptr; }
+    static void Close(HKEY key) { ::RegCloseKey(key); }
+};
+using CRegKey = sys::CUniqueHandle<CRegKeyTraits, HKEY>;
+}  // namespace
+
+std::wstring SetWineWindowsVersion(const std::wstring& version) {
+    HKEY raw = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine", 0, nullptr, 0, KEY_ALL_ACCESS,
+                          nullptr, &raw, nullptr) != ERROR_SUCCESS)
+        return std::wstring();
+    CRegKey key(raw);
+    wchar_t previous[64] = {};
+    DWORD size = sizeof previous - sizeof(wchar_t);
+    DWORD type = 0;
+    if (::RegQueryValueExW(key.Get(), L"Version", nullptr, &type,
+                           reinterpret_cast<BYTE*>(previous), &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        previous[0] = L'\0';
+    if (version.empty()) {
+        ::RegDeleteValueW(key.Get(), L"Version");
+    } else {
+        ::RegSetValueExW(key.Get(), L"Version", 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(version.c_str()),
+                         static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t)));
+    }
+    return previous;
+}
+
+long RunAndWait(const std::wstring& commandLine) {
+    std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
+    writable.push_back(L'\0');
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info))
+        return -1;
+    sys::CKernelHandle process(info.hProcess), thread(info.hThread);
+    ::WaitForSingleObject(process.Get(), INFINITE);
+    DWORD code = 0;
+    if (!::GetExitCodeProcess(process.Get(), &code)) return -1;
+    return static_cast<long>(code);
+}
+
+std::wstring ProgramFolder() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring full(path);
+    return full.substr(0, full.find_last_of(L'\\') + 1);
+}
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW entry = {};
+    sys::CFindHandle find(::FindFirstFileW((path + L"\\*").c_str(), &entry));
+    if (find.Valid()) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = path + L"\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
+            else ::DeleteFileW(child.c_str());
+        } while (::FindNextFileW(find.Get(), &entry));
+    }
+    find.Reset();
+    ::RemoveDirectoryW(path.c_str());
+}
+
+CTempFolder::CTempFolder(const std::wstring& name) {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    m_path = std::wstring(temp) + name + L"-" + std::to_wstring(::GetCurrentProcessId());
+    RemoveTree(m_path);
+    ::CreateDirectoryW(m_path.c_str(), nullptr);
+}
+
+CTempFolder::~CTempFolder() { RemoveTree(m_path); }
+
+std::wstring CTempFolder::Make(const std::wstring& relative, bool folder) const {
+    const std::wstring path = m_path + L"\\" + relative;
+    if (folder) {
+        ::CreateDirectoryW(path.c_str(), nullptr);
+    } else {
+        sys::CFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    return path;
+}
+
+}  // namespace test

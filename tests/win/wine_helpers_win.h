@@ -1,0 +1,47 @@
+#pragma once
+// What the Windows tests need of their Wine prefix and of the file system.
+#include <string>
+
+namespace test {
+
+// Sets the prefix's HKCU\Software\Wine value "Version" (winxp64, vista, win7,
+// win8, win81, win10) for processes started from now on; empty removes it.
+// Returns the value it replaced.
+std::wstring SetWineWindowsVersion(const std::wstring& version);
+
+// Restores the Windows version when it goes out of scope.
+class CWindowsVersionScope {
+public:
+    explicit CWindowsVersionScope(const std::wstring& version)
+        : m_previous(SetWineWindowsVersion(version)) {}
+    ~CWindowsVersionScope() { SetWineWindowsVersion(m_previous); }
+    CWindowsVersionScope(const CWindowsVersionScope&) = delete;
+    CWindowsVersionScope& operator=(const CWindowsVersionScope&) = delete;
+private:
+    std::wstring m_previous;
+};
+
+// Starts a program with the given command line, waits for it and gives its
+// exit code, or -1 when it could not be started.
+long RunAndWait(const std::wstring& commandLine);
+
+// Folder of the running test program, ending in a backslash.
+std::wstring ProgramFolder();
+
+// A fresh empty folder under the temporary folder, removed with its content
+// when the object goes.
+class CTempFolder {
+public:
+    explicit CTempFolder(const std::wstring& name);
+    ~CTempFolder();
+    CTempFolder(const CTempFolder&) = delete;
+    CTempFolder& operator=(const CTempFolder&) = delete;
+    const std::wstring& Path() const { return m_path; }
+    std::wstring Make(const std::wstring& relative, bool folder) const;  // creates, returns path
+private:
+    std::wstring m_path;
+};
+
+void RemoveTree(const std::wstring& path);
+
+}  // namespace test
