@@ -26,6 +26,11 @@ public:
     ~CComPtr() { Reset(); }
     CComPtr(const CComPtr&) = delete;
     CComPtr& operator=(const CComPtr&) = delete;
+    CComPtr(CComPtr&& other) noexcept : m_p(other.m_p) { other.m_p = nullptr; }
+    CComPtr& operator=(CComPtr&& other) noexcept {
+        if (this != &other) { Reset(); m_p = other.m_p; other.m_p = nullptr; }
+        return *this;
+    }
     void Reset() { if (m_p) { m_p->Release(); m_p = nullptr; } }
     T** Put() { Reset(); return &m_p; }
     void** PutVoid() { return reinterpret_cast<void**>(Put()); }

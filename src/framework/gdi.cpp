@@ -1,0 +1,20 @@
+#include "framework/gdi.h"
+
+#include <cwchar>
+
+namespace fw {
+
+bool CFont::CreatePointFont(int tenthsOfPoint, const std::wstring& face, HDC dc) {
+    CClientDC screen(nullptr);
+    const int density = ::GetDeviceCaps(dc ? dc : screen.Get(), LOGPIXELSY);
+    LOGFONTW font = {};
+    font.lfHeight = -::MulDiv(tenthsOfPoint, density, 720);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    std::wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    m_font.Reset(::CreateFontIndirectW(&font));
+    m_tenths = tenthsOfPoint;
+    return m_font.Valid();
+}
+
+}  // namespace fw

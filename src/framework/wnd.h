@@ -1,0 +1,73 @@
+#pragma once
+// The window layer: a thin owner of an HWND, in the image of the classic C++
+// window classes. Only what this program uses.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+namespace fw {
+
+class CWnd {
+public:
+    CWnd() = default;
+    virtual ~CWnd() = default;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    // Takes the dialog's child id as this object's window.
+    virtual bool BindToDlgItem(HWND dialog, int id);
+
+    void SetWindowText(const std::wstring& text) { ::SetWindowTextW(m_hWnd, text.c_str()); }
+    std::wstring GetWindowText() const;
+    void ShowWindow(int command) { ::ShowWindow(m_hWnd, command); }
+    bool IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != FALSE; }
+    void SetWindowPos(HWND after, int x, int y, int cx, int cy, UINT flags) {
+        ::SetWindowPos(m_hWnd, after, x, y, cx, cy, flags);
+    }
+    void SetFont(HFONT font, bool redraw = true) {
+        ::SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+    }
+    RECT GetClientRect() const { RECT r = {}; ::GetClientRect(m_hWnd, &r); return r; }
+    void Invalidate() { ::InvalidateRect(m_hWnd, nullptr, TRUE); }
+    LRESULT SendMessage(UINT message, WPARAM wp = 0, LPARAM lp = 0) const {
+        return ::SendMessageW(m_hWnd, message, wp, lp);
+    }
+
+protected:
+    HWND m_hWnd = nullptr;
+};
+
+// Messages the parent reflects to the child control that draws itself.
+constexpr UINT kReflectBase = WM_APP + 0x1C00;
+constexpr UINT kReflectDrawItem = kReflectBase + WM_DRAWITEM;
+constexpr UINT kReflectCtlColor = kReflectBase + WM_CTLCOLORBTN;
+constexpr UINT kReflectCommand = kReflectBase + WM_COMMAND;
+
+// A control whose messages pass through WindowProc first (subclassing).
+class CSubclassWnd : public CWnd {
+public:
+    ~CSubclassWnd() override;
+    bool BindToDlgItem(HWND dialog, int id) override;
+
+protected:
+    virtual void PreSubclassWindow() {}
+    virtual LRESULT WindowProc(UINT message, WPARAM wp, LPARAM lp) { return Default(message, wp, lp); }
+    LRESULT Default(UINT message, WPARAM wp, LPARAM lp) { return ::DefSubclassProc(m_hWnd, message, wp, lp); }
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    bool m_subclassed = false;
+};
+
+class CStatic : public CWnd {};
+
+class CProgressCtrl : public CWnd {
+public:
+    void SetRange(int low, int high) { SendMessage(PBM_SETRANGE32, low, high); }
+    int SetPos(int pos) { return static_cast<int>(SendMessage(PBM_SETPOS, pos)); }
+    int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
+};
+
+}  // namespace fw

@@ -1,0 +1,23 @@
+#pragma once
+#include "framework/dialog.h"
+#include "framework/gdi.h"
+#include "i18n/translation.h"
+#include "ui/image_button.h"
+
+// The small modal message that says there is no Internet connection.
+class CExtraMsg : public fw::CDialog {
+public:
+    explicit CExtraMsg(HWND parent = nullptr);
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange() override;
+    fw::CMsgResult OnMessage(UINT message, WPARAM wp, LPARAM lp) override;
+
+private:
+    float m_dpiScale = 1.0f;
+    fw::CFont m_font;
+    fw::CStatic m_text;
+    CImageButton m_btnOk;
+    CTranslation m_translation;
+};
