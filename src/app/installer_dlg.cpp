@@ -140,6 +140,7 @@ void CInstallerDlg::PlaceControls(int gap) {
     }();
     const int top = StatusLineTop(layout, static_cast<int>(g_shownButtons.size()),
                                   static_cast<int>(g_shownBars.size()), gap, client.bottom);
+    m_status.SetFont(m_font.Get(), false);  // the static draws with its own font
     m_status.SetWindowPos(nullptr, left, top, kControlWidth, 3 * gap, SWP_NOZORDER | SWP_SHOWWINDOW);
 }
 

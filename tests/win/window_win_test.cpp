@@ -1,0 +1,271 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "install/busy_flag.h"
+#include "res/resource.h"
+#include "sys/handle_win.h"
+#include "window_driver_win.h"
+#include "wine_helpers_win.h"
+
+namespace {
+
+const std::wstring kTitle = L"USB Bluetooth Wireless Adapter (1.2.0.15)";
+const std::wstring kWifiDone = L"The Wi-Fi driver is installed.";
+const std::wstring kBtHint = L"Now click \u201cInstall Bluetooth Driver\u201d.";
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+bool IsBlue(COLORREF c) { return c == RGB(9, 147, 221); }
+
+class FeatureScope {  // restores the built-in switches
+public:
+    FeatureScope(bool hotspot, bool receiver) {
+        g_featureHotspot = hotspot;
+        g_featureReceiver = receiver;
+    }
+    ~FeatureScope() { g_featureHotspot = false; g_featureReceiver = false; }
+};
+
+// The stand-in Wi-Fi setup program beside this test program, as the product delivers it.
+class CWifiStandIn {
+public:
+    explicit CWifiStandIn(unsigned long exitCode, unsigned long runMs = 0) {
+        const std::wstring data = test::ProgramFolder() + L"data\\";
+        ::CopyFileW((test::ProgramFolder() + L"wifi_setup_standin.exe").c_str(),
+                    (data + L"WifiAutoInstallSetup.exe").c_str(), FALSE);
+        ::DeleteFileW((data + L"WifiAutoInstallSetup.log").c_str());
+        std::ofstream(std::filesystem::path(data + L"WifiAutoInstallSetup.cfg")) << exitCode << " " << runMs;
+    }
+    ~CWifiStandIn() { Remove(); }
+    static void Remove() {
+        const std::wstring data = test::ProgramFolder() + L"data\\";
+        for (const wchar_t* name : {L"WifiAutoInstallSetup.exe", L"WifiAutoInstallSetup.cfg", L"WifiAutoInstallSetup.log"})
+            ::DeleteFileW((data + name).c_str());
+    }
+    static int Runs() {
+        std::ifstream log(std::filesystem::path(test::ProgramFolder() + L"data\\WifiAutoInstallSetup.log"));
+        int lines = 0;
+        for (std::string line; std::getline(log, line);) ++lines;
+        return lines;
+    }
+};
+
+}  // namespace
+
+TEST(WindowWine, BuiltInSwitchesShowWifiAndBluetooth) {
+    test::CWindowDriver window;
+    ASSERT_TRUE(window.Window());
+    RECT outer = {};
+    ::GetWindowRect(window.Window(), &outer);
+    EXPECT_EQ(Width(outer), 420);
+    EXPECT_EQ(Height(outer), 340);
+    EXPECT_EQ(window.Text(window.Window()), kTitle);
+
+    EXPECT_TRUE(window.Visible(IDC_BTN_WIFI));
+    EXPECT_TRUE(window.Visible(IDC_BTN_BLUETOOTH));
+    EXPECT_TRUE(window.Dialog().BluetoothShown());
+    for (int hidden : {IDC_BTN_HOTSPOT, IDC_BTN_RECEIVER, IDC_PROGRESS_BLUETOOTH, IDC_PROGRESS_HOTSPOT,
+                       IDC_PROGRESS_RECEIVER})
+        EXPECT_FALSE(window.Visible(hidden)) << hidden;
+    EXPECT_EQ(window.ClientRectOf(IDC_BTN_WIFI).top, g_buttonTop[0]);
+    EXPECT_EQ(window.ClientRectOf(IDC_BTN_BLUETOOTH).top, g_buttonTop[1]);
+    EXPECT_EQ(Width(window.ClientRectOf(IDC_BTN_WIFI)), 318);
+    EXPECT_EQ(Height(window.ClientRectOf(IDC_BTN_WIFI)), 46);
+    EXPECT_EQ(window.Text(window.Control(IDC_BTN_WIFI)), L"Install Wi-Fi Driver");
+    EXPECT_EQ(window.Text(window.Control(IDC_BTN_BLUETOOTH)), L"Install Bluetooth Driver");
+
+    // The status line lies below the last button and bar, inside the client area.
+    RECT client = {};
+    ::GetClientRect(window.Window(), &client);
+    const RECT status = window.ClientRectOf(IDC_STATUS);
+    EXPECT_TRUE(window.Visible(IDC_STATUS));
+    EXPECT_GE(status.top, window.ClientRectOf(IDC_PROGRESS_BLUETOOTH).bottom);
+    EXPECT_LE(status.bottom, client.bottom);
+    EXPECT_EQ(window.Dialog().FontPointTenths(), 150);  // 96 DPI
+    window.SaveScreenshot(L"window-built-in");
+}
+
+TEST(WindowWine, AllFourSwitchesFillEverySlot) {
+    FeatureScope all(true, true);
+    test::CWindowDriver window;
+    RECT outer = {};
+    ::GetWindowRect(window.Window(), &outer);
+    EXPECT_EQ(Height(outer), 460);
+    const int order[] = {IDC_BTN_WIFI, IDC_BTN_BLUETOOTH, IDC_BTN_HOTSPOT, IDC_BTN_RECEIVER};
+    for (int slot = 0; slot < 4; ++slot) {
+        EXPECT_TRUE(window.Visible(order[slot]));
+        EXPECT_EQ(window.ClientRectOf(order[slot]).top, g_buttonTop[slot]) << slot;
+    }
+    const int bars[] = {IDC_PROGRESS_BLUETOOTH, IDC_PROGRESS_HOTSPOT, IDC_PROGRESS_RECEIVER};
+    for (int slot = 0; slot < 3; ++slot) {
+        EXPECT_FALSE(window.Visible(bars[slot]));
+        EXPECT_EQ(window.ClientRectOf(bars[slot]).top, g_progressTop[slot]) << slot;
+    }
+    EXPECT_EQ(window.Text(window.Control(IDC_BTN_HOTSPOT)), L"Install Hotspot Driver");
+    EXPECT_EQ(window.Text(window.Control(IDC_BTN_RECEIVER)), L"Install QuilloRX");
+    window.SaveScreenshot(L"window-all-features");
+}
+
+TEST(WindowWine, WithoutCatalogueTheCaptionsAreTheKeys) {
+    const std::wstring catalogue = test::ProgramFolder() + L"data\\translation.json";
+    const std::wstring aside = catalogue + L".aside";
+    ASSERT_TRUE(::MoveFileW(catalogue.c_str(), aside.c_str()));
+    {
+        test::CWindowDriver window;
+        EXPECT_EQ(window.Text(window.Control(IDC_BTN_WIFI)), L"INSTALL_WIFI");
+        EXPECT_EQ(window.Text(window.Control(IDC_BTN_BLUETOOTH)), L"INSTALL_BT");
+    }
+    ASSERT_TRUE(::MoveFileW(aside.c_str(), catalogue.c_str()));
+}
+
+TEST(WindowWine, OkAndEscapeNeverCloseTheCloseBoxDoes) {
+    test::CWindowDriver window;
+    ::SendMessageW(window.Window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ::SendMessageW(window.Window(), WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_FALSE(window.WaitClosed(300));
+    window.CloseBox();
+    EXPECT_TRUE(window.WaitClosed(3000));
+}
+
+TEST(WindowWine, SecondStatusTextReplacesTheFirst) {
+    test::CWindowDriver window;
+    const COLORREF before = window.Pixel(window.ClientRectOf(IDC_STATUS).left + 2,
+                                         window.ClientRectOf(IDC_STATUS).top + 2);
+    EXPECT_TRUE(IsBlue(before));
+    window.Dialog().ShowStatusText(L"A first, much longer status text that wraps onto a second line");
+    window.Dialog().ShowStatusText(L"Second");
+    EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"Second");
+    window.SaveScreenshot(L"window-status-text");
+    // White text straight on the blue: some white pixels, and blue around them.
+    const RECT status = window.ClientRectOf(IDC_STATUS);
+    int white = 0, blue = 0;
+    for (int x = status.left; x < status.left + 80; ++x)
+        for (int y = status.top; y < status.top + 24; ++y) {
+            const COLORREF c = window.Pixel(x, y);
+            if (c == RGB(255, 255, 255)) ++white;
+            if (IsBlue(c)) ++blue;
+            if (white > 5 && blue > 100) break;
+        }
+    EXPECT_GT(white, 5);
+    EXPECT_GT(blue, 100);
+}
+
+TEST(WindowWine, BackgroundAndLogo) {
+    test::CWindowDriver window;
+    RECT client = {};
+    ::GetClientRect(window.Window(), &client);
+    for (POINT p : {POINT{1, 1}, POINT{client.right - 2, client.bottom - 2}, POINT{client.right - 2, 5},
+                    POINT{3, client.bottom - 3}})
+        EXPECT_TRUE(IsBlue(window.Pixel(p.x, p.y))) << p.x << "," << p.y;
+    // The logo (178 x 54 at 85 %) is centred 13 px below the top: its ink lies
+    // there, and nothing of it above 13.
+    const int left = (client.right - 178) / 2;
+    int ink = 0;
+    for (int x = left; x < left + 178; x += 3) {
+        EXPECT_TRUE(IsBlue(window.Pixel(x, 12))) << x;
+        for (int y = 13; y < 13 + 54; y += 3)
+            if (!IsBlue(window.Pixel(x, y))) ++ink;
+    }
+    EXPECT_GT(ink, 50);
+    for (int y = 13; y < 60; y += 4) EXPECT_TRUE(IsBlue(window.Pixel(left - 2, y)));
+}
+
+TEST(WindowWine, PressedButtonShiftsByOnePixel) {
+    test::CWindowDriver window;
+    HWND button = window.Control(IDC_BTN_WIFI);
+    const RECT r = window.ClientRectOf(IDC_BTN_WIFI);
+    // Unpressed the white frame starts at the button's corner.
+    EXPECT_EQ(window.Pixel(r.left, r.top), RGB(255, 255, 255));
+    ::SendMessageW(button, BM_SETSTATE, TRUE, 0);
+    const COLORREF corner = window.Pixel(r.left, r.top);
+    window.SaveScreenshot(L"window-pressed");
+    ::SendMessageW(button, BM_SETSTATE, FALSE, 0);
+    EXPECT_EQ(corner, ::GetSysColor(COLOR_BTNFACE));  // the uncovered strip
+    EXPECT_EQ(window.Pixel(r.left + 1, r.top + 1), RGB(255, 255, 255));
+}
+
+TEST(WindowWine, ImageButtonSetterErrorCodes) {
+    test::CWindowDriver window;
+    CImageButton button;
+    EXPECT_EQ(button.SetStateColor(6, RGB(1, 2, 3), false), 3u);
+    EXPECT_EQ(button.SetStateColor(-1, RGB(1, 2, 3), false), 3u);
+    EXPECT_NE(button.StateColor(5), RGB(1, 2, 3));
+    EXPECT_EQ(button.SetStateColor(5, RGB(1, 2, 3), false), 0u);
+    EXPECT_EQ(button.StateColor(5), RGB(1, 2, 3));
+    EXPECT_EQ(button.SetArrangement(4, false), 4u);
+    EXPECT_EQ(button.SetArrangement(3, false), 0u);
+    EXPECT_EQ(button.SetPressedShift(2, false), 6u);
+    EXPECT_EQ(button.SetPressedShift(1, false), 0u);
+    EXPECT_EQ(button.SetFaceImages(9999, RGB(0, 0, 0)), 1u);  // no such bitmap
+    EXPECT_EQ(button.SetFaceImages(IDB_BUTTON_FACE, RGB(0, 0, 0)), 0u);
+    EXPECT_EQ(button.ResetStateColors(false), 0u);
+    EXPECT_EQ(button.StateColor(5), ::GetSysColor(COLOR_BTNTEXT));
+}
+
+TEST(WindowWine, DefaultButtonStaysOwnerDrawn) {
+    test::CWindowDriver window;
+    HWND button = window.Control(IDC_BTN_WIFI);
+    ::SendMessageW(button, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    EXPECT_EQ(::GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
+    EXPECT_TRUE(::SendMessageW(button, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
+    ::SendMessageW(button, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    EXPECT_EQ(::GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
+    EXPECT_TRUE(::SendMessageW(button, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON);
+}
+
+TEST(WifiWine, SuccessShowsTheMessageWithTheBluetoothHint) {
+    CWifiStandIn standIn(0);
+    test::CWindowDriver window;
+    window.Click(IDC_BTN_WIFI);
+    ASSERT_TRUE(test::WaitIdle(g_wifiBusy, 10000));
+    EXPECT_EQ(CWifiStandIn::Runs(), 1);
+    EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), kWifiDone + L" " + kBtHint);
+    window.SaveScreenshot(L"wifi-installed");
+}
+
+TEST(WifiWine, FailureShowsNothing) {
+    CWifiStandIn standIn(1603);
+    test::CWindowDriver window;
+    window.Click(IDC_BTN_WIFI);
+    ASSERT_TRUE(test::WaitIdle(g_wifiBusy, 10000));
+    EXPECT_EQ(CWifiStandIn::Runs(), 1);
+    EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"");
+}
+
+TEST(WifiWine, MissingProgramShowsNothingAndTheCommandWorksAgain) {
+    CWifiStandIn::Remove();
+    test::CWindowDriver window;
+    for (int i = 0; i < 2; ++i) {
+        window.Click(IDC_BTN_WIFI);
+        ASSERT_TRUE(test::WaitIdle(g_wifiBusy, 3000));
+        EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"");
+    }
+}
+
+TEST(WifiWine, RepeatedClicksStartTheProgramOnce) {
+    CWifiStandIn standIn(0, 1500);
+    test::CWindowDriver window;
+    window.Click(IDC_BTN_WIFI);
+    window.Click(IDC_BTN_WIFI);  // a double click
+    ::Sleep(600);
+    window.Click(IDC_BTN_WIFI);  // while it runs
+    ASSERT_TRUE(test::WaitIdle(g_wifiBusy, 10000));
+    ::Sleep(300);
+    EXPECT_EQ(CWifiStandIn::Runs(), 1);
+}
+
+TEST(WifiWine, ClosingTheWindowWhileTheJobRuns) {
+    CWifiStandIn standIn(0, 1500);
+    {
+        test::CWindowDriver window;
+        window.Click(IDC_BTN_WIFI);
+        ::Sleep(600);
+        window.CloseBox();
+        EXPECT_TRUE(window.WaitClosed(3000));
+        // The job still holds the window object; it finishes without touching freed state.
+        EXPECT_TRUE(test::WaitIdle(g_wifiBusy, 10000));
+    }
+}
