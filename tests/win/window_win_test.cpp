@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "install/busy_flag.h"
 #include "res/resource.h"
@@ -268,4 +269,77 @@ TEST(WifiWine, ClosingTheWindowWhileTheJobRuns) {
         // The job still holds the window object; it finishes without touching freed state.
         EXPECT_TRUE(test::WaitIdle(g_wifiBusy, 10000));
     }
+}
+
+namespace {
+HWND FindThreadDialog(DWORD threadId) {
+    HWND found = nullptr;
+    for (int i = 0; i < 200 && !found; ++i) {
+        ::EnumThreadWindows(threadId, [](HWND hwnd, LPARAM out) {
+            wchar_t cls[32] = {};
+            ::GetClassNameW(hwnd, cls, 32);
+            if (std::wstring(cls) == L"#32770" && ::IsWindowVisible(hwnd)) {
+                *reinterpret_cast<HWND*>(out) = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        }, reinterpret_cast<LPARAM>(&found));
+        if (!found) ::Sleep(25);
+    }
+    return found;
+}
+}  // namespace
+
+TEST(MessageWine, NoConnectionMessageRunsOnTheJobThreadWithoutOwner) {
+    test::CWindowDriver window;
+    std::atomic<DWORD> jobThread{0};
+    std::atomic<bool> returned{false};
+    std::thread job([&] {
+        jobThread = ::GetCurrentThreadId();
+        window.Dialog().ShowNoInternetHint();
+        returned = true;
+    });
+    while (!jobThread) ::Sleep(5);
+    HWND message = FindThreadDialog(jobThread);
+    ASSERT_TRUE(message);
+    EXPECT_EQ(::GetWindow(message, GW_OWNER), nullptr);
+    EXPECT_EQ(window.Text(::GetDlgItem(message, IDC_EXTRA_TEXT)), L"No Internet connection. Connect and try again.");
+    EXPECT_EQ(window.Text(::GetDlgItem(message, IDOK)), L"OK");
+    // The installer window stays usable meanwhile.
+    EXPECT_TRUE(::IsWindowEnabled(window.Window()));
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(::SendMessageTimeoutW(window.Window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer));
+    window.Dialog().ShowStatusText(L"still working");
+    EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"still working");
+    EXPECT_FALSE(returned);
+    // Esc closes it like OK.
+    ::SendMessageW(message, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    job.join();
+    EXPECT_TRUE(returned);
+}
+
+// Run as a child process under an older Windows version (see below).
+TEST(WindowChild, DISABLED_OnlyWifiBelowWindows7) {
+    test::CWindowDriver window;
+    RECT outer = {};
+    ::GetWindowRect(window.Window(), &outer);
+    EXPECT_EQ(Height(outer), 340);
+    EXPECT_TRUE(window.Visible(IDC_BTN_WIFI));
+    EXPECT_FALSE(window.Visible(IDC_BTN_BLUETOOTH));
+    EXPECT_FALSE(window.Dialog().BluetoothShown());
+    window.SaveScreenshot(L"window-vista");
+}
+
+TEST(WindowWine, BelowWindows7OnlyWifiIsOffered) {
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    // The child leaves its screenshot behind: proof that its test really ran.
+    std::string folder = INSTALLER_SCREENSHOT_DIR "/window-vista.bmp";
+    for (char& c : folder) if (c == '/') c = '\\';
+    const std::wstring shot = L"Z:" + std::wstring(folder.begin(), folder.end());
+    ::DeleteFileW(shot.c_str());
+    test::CWindowsVersionScope vista(L"vista");
+    EXPECT_EQ(test::RunAndWait(L"\"" + std::wstring(self) +
+                               L"\" --gtest_also_run_disabled_tests --gtest_filter=WindowChild.*"), 0);
+    EXPECT_NE(::GetFileAttributesW(shot.c_str()), INVALID_FILE_ATTRIBUTES);
 }

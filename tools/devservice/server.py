@@ -1,0 +1,115 @@
+#!/usr/bin/env python3
+"""The local device service for tests and the demo: real HTTPS on loopback.
+
+Serves the three device-service resources and package files, and fails on
+request. What each path answers comes from a JSON script file that the tests
+rewrite between cases (read anew on every request):
+
+  {"/api/rx/QuilloRXApp": {"status": 200, "body": "{...}"},
+   "/files/rx.exe":      {"file": "rx.exe", "length": "omit", "cut_after": 4096}}
+
+Per path: status (200), body (text) or body_hex or file (under --files),
+length ("omit", a number to announce instead of the real one), cut_after
+(close the connection after that many body bytes), delay_ms (before answering),
+chunk_delay_ms (between 64 KiB chunks). A path with a query matches its key
+with the query, else its key without. Unknown paths answer 404. Every request
+line and its headers are appended to --log as one JSON line.
+
+It listens on four ports from --port: the certificate for localhost, one for
+another host name, an expired one, and one from a CA nobody trusts.
+"""
+import argparse
+import json
+import os
+import socket
+import ssl
+import threading
+import time
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.0"
+
+    def log_message(self, fmt, *args):  # quiet; requests go to the JSON log
+        pass
+
+    def do_GET(self):
+        cfg = self.server.config
+        with cfg["lock"]:
+            with open(cfg["log"], "a") as log:
+                log.write(json.dumps({"port": self.server.server_address[1], "line": self.requestline,
+                                      "headers": list(self.headers.items())}) + "\n")
+        rule = self.rule()
+        if rule is None:
+            return self.answer(404, b"<html><body>not found</body></html>", {})
+        time.sleep(rule.get("delay_ms", 0) / 1000.0)
+        if "file" in rule:
+            with open(os.path.join(cfg["files"], rule["file"]), "rb") as f:
+                body = f.read()
+        elif "body_hex" in rule:
+            body = bytes.fromhex(rule["body_hex"])
+        else:
+            body = rule.get("body", "").encode("utf-8")
+        self.answer(rule.get("status", 200), body, rule)
+
+    def rule(self):
+        try:
+            with open(self.server.config["script"]) as f:
+                script = json.load(f)
+        except (OSError, ValueError):
+            script = {}
+        return script.get(self.path, script.get(self.path.split("?", 1)[0]))
+
+    def answer(self, status, body, rule):
+        self.send_response(status)
+        self.send_header("Content-Type", rule.get("content_type", "application/octet-stream"))
+        length = rule.get("length")
+        if length != "omit":
+            self.send_header("Content-Length", str(length if length is not None else len(body)))
+        self.end_headers()
+        cut = rule.get("cut_after")
+        data = body if cut is None else body[:cut]
+        step = 65536
+        for i in range(0, len(data), step):
+            self.wfile.write(data[i:i + step])
+            if rule.get("chunk_delay_ms"):
+                self.wfile.flush()
+                time.sleep(rule["chunk_delay_ms"] / 1000.0)
+        self.wfile.flush()
+        if cut is not None:  # a transfer broken in the middle
+            self.connection.shutdown(socket.SHUT_RDWR)
+
+
+def serve(port, cert, key, config):
+    httpd = ThreadingHTTPServer(("127.0.0.1", port), Handler)
+    httpd.daemon_threads = True
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(cert, key)
+    httpd.socket = context.wrap_socket(httpd.socket, server_side=True)
+    httpd.config = config
+    threading.Thread(target=httpd.serve_forever, daemon=True).start()
+    return httpd
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("--port", type=int, required=True)
+    p.add_argument("--certs", required=True, help="folder made by make-certs")
+    p.add_argument("--script", required=True)
+    p.add_argument("--files", required=True)
+    p.add_argument("--log", required=True)
+    p.add_argument("--ready", help="file written once every port listens")
+    args = p.parse_args()
+    config = {"script": args.script, "files": args.files, "log": args.log, "lock": threading.Lock()}
+    for offset, name in enumerate(["localhost", "wronghost", "expired", "untrusted"]):
+        serve(args.port + offset, os.path.join(args.certs, name + ".crt"),
+              os.path.join(args.certs, name + ".key"), config)
+    if args.ready:
+        with open(args.ready, "w") as f:
+            f.write(str(os.getpid()))
+    threading.Event().wait()
+
+
+if __name__ == "__main__":
+    main()
