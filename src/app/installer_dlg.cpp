@@ -8,6 +8,7 @@
 
 #include "build_settings.h"
 #include "install/busy_flag.h"
+#include "install/download_install.h"
 #include "install/job_thread.h"
 #include "install/system_win.h"
 #include "install/wifi_install.h"
@@ -191,10 +192,17 @@ void CInstallerDlg::OnInstallWifi() {
     StartJob([this] { InstallWifiDriver(*this, g_system, g_wifiBusy); });
 }
 
-// The download workflows are wired here once they exist.
-void CInstallerDlg::OnInstallBluetooth() {}
-void CInstallerDlg::OnInstallReceiver() {}
-void CInstallerDlg::OnInstallHotspot() {}
+void CInstallerDlg::OnInstallBluetooth() {
+    StartJob([this] { InstallBluetoothDriver(*this, g_system, g_bluetoothBusy); });
+}
+
+void CInstallerDlg::OnInstallReceiver() {
+    StartJob([this] { InstallReceiverApp(*this, g_system); });
+}
+
+void CInstallerDlg::OnInstallHotspot() {
+    StartJob([this] { InstallHotspotDriver(*this, g_system); });
+}
 
 fw::CMsgResult CInstallerDlg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
     switch (message) {

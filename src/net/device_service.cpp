@@ -1,0 +1,79 @@
+#include "net/device_service.h"
+
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+
+#include <json/json.h>
+
+#include "build_settings.h"
+
+std::string g_serviceHost = build::kServiceHost;
+
+std::string OsValueForClass(OsVersionClass osClass) {
+    if (osClass <= 6) return "win7";
+    if (osClass <= 8) return "win8";
+    return "win10";
+}
+
+std::string ResourceUrl(const char* resource) { return "https://" + g_serviceHost + resource; }
+
+std::string BluetoothRequestUrl(OsVersionClass osClass) {
+    return ResourceUrl(kBluetoothResource) + "?os=" + OsValueForClass(osClass) +
+           "&wirelessType=bluetooth&wirelessProduct=8821CU";
+}
+
+bool ReadServiceAnswer(const std::string& body, std::string& downloadUrl) {
+    if (body.empty() || body.size() > kMaxAnswerBytes) return false;
+    try {
+        Json::Value root;
+        std::istringstream stream(body);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        Json::Reader reader;
+        if (!reader.parse(stream, root, true)) return false;
+#pragma GCC diagnostic pop
+        if (root.type() != Json::objectValue) return false;
+        // Text, arrays and objects cannot be read as a boolean: asBool throws.
+        if (!root.get("status", false).asBool()) return false;
+        std::string url = root.get("downloadURL", "").asString();
+        if (url.empty()) return false;
+        downloadUrl.swap(url);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+namespace {
+
+bool IsReservedDeviceName(std::string name) {
+    name = name.substr(0, name.find('.'));  // "CON.txt" names the device too
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* device : kDevices)
+        if (name == device) return true;
+    return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) &&
+           name[3] >= '0' && name[3] <= '9';
+}
+
+bool IsSafeFileName(const std::string& name) {
+    if (name.empty() || name == "." || name == ".." || name.size() > 200) return false;
+    for (unsigned char c : name)
+        if (c < 32 || c == 127 || std::string("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string::npos)
+            return false;
+    // Windows drops trailing dots and blanks, which would give another name.
+    if (name.back() == '.' || name.back() == ' ') return false;
+    return !IsReservedDeviceName(name);
+}
+
+}  // namespace
+
+std::string PackageFileName(const std::string& downloadUrl) {
+    std::string address = downloadUrl.substr(0, downloadUrl.find_first_of("?#"));
+    const auto slash = address.find_last_of('/');
+    std::string name = slash == std::string::npos ? address : address.substr(slash + 1);
+    return IsSafeFileName(name) ? name : std::string();
+}
