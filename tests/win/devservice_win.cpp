@@ -1,0 +1,89 @@
+#include "devservice_win.h"
+
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "sys/paths.h"
+#include "wine_helpers_win.h"
+
+namespace test {
+
+namespace {
+std::wstring StatePath(const std::string& name) {
+    std::string path = std::string(INSTALLER_DEVSERVICE_STATE) + "/" + name;
+    for (char& c : path) if (c == '/') c = '\\';
+    return L"Z:" + std::wstring(path.begin(), path.end());
+}
+
+std::vector<std::string> TakeLines(const std::wstring& path) {
+    std::vector<std::string> lines;
+    {
+        std::ifstream in(std::filesystem::path(path), std::ios::binary);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+    }
+    std::ofstream(std::filesystem::path(path), std::ios::trunc);
+    return lines;
+}
+
+std::wstring StandInLog() { return StatePath("standin.log"); }
+}  // namespace
+
+std::string ServiceHost(int portOffset) {
+    return "localhost:" + std::to_string(INSTALLER_TEST_SERVICE_PORT + portOffset);
+}
+
+std::string ServiceUrl(const std::string& path, int portOffset) {
+    return "https://" + ServiceHost(portOffset) + path;
+}
+
+void SetServiceScript(const std::string& json) {
+    const std::wstring path = StatePath("script.json");
+    const std::wstring temp = path + L".new";
+    std::ofstream(std::filesystem::path(temp), std::ios::binary) << json;
+    ::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);  // never read half-written
+}
+
+std::string PackageAnswer(const std::string& file) {
+    return R"({"status": true, "downloadURL": ")" + ServiceUrl("/files/" + file) + R"("})";
+}
+
+std::vector<std::string> TakeRequestLog() { return TakeLines(StatePath("requests.log")); }
+
+std::vector<std::string> TakeRequests() {
+    std::vector<std::string> requests;
+    for (const std::string& line : TakeRequestLog()) {
+        const auto start = line.find("\"line\": \"");
+        if (start == std::string::npos) continue;
+        const auto end = line.find('"', start + 9);
+        requests.push_back(line.substr(start + 9, end - start - 9));
+    }
+    return requests;
+}
+
+std::vector<std::wstring> TakeStandInStarts() {
+    ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_LOG", StandInLog().c_str());
+    std::vector<std::wstring> starts;
+    for (const std::string& line : TakeLines(StandInLog())) starts.emplace_back(line.begin(), line.end());
+    return starts;
+}
+
+void ClearWorkFolder() {
+    RemoveTree(GetWorkFolder(L""));
+    TakeStandInStarts();
+}
+
+std::wstring ServiceFile(const std::string& name) { return StatePath("files/" + name); }
+
+std::string ReadBytes(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace test

@@ -1,0 +1,33 @@
+#pragma once
+// The tests' side of the local device service: what it should answer, what
+// it was asked, and the work folder the workflows use.
+#include <string>
+#include <vector>
+
+namespace test {
+
+// Host and port of the service with the certificate for "localhost"; +1 a
+// certificate for another host, +2 an expired one, +3 from an untrusted CA.
+std::string ServiceHost(int portOffset = 0);
+std::string ServiceUrl(const std::string& path, int portOffset = 0);
+
+// Replaces the service's script (see tools/devservice/server.py).
+void SetServiceScript(const std::string& json);
+// A JSON answer of the device service pointing at a package file it serves.
+std::string PackageAnswer(const std::string& file);
+// Request lines received so far, and forgets them.
+std::vector<std::string> TakeRequests();
+// The same as the service logged them: one JSON line each, headers included.
+std::vector<std::string> TakeRequestLog();
+
+// Lines the stand-in installers wrote (path|command line), and forgets them.
+std::vector<std::wstring> TakeStandInStarts();
+
+// Empties the work folder (C:\ProgramData\MRL7300).
+void ClearWorkFolder();
+
+std::wstring ServiceFile(const std::string& name);  // a file the service serves
+std::string ReadBytes(const std::wstring& path);
+bool Exists(const std::wstring& path);
+
+}  // namespace test

@@ -1,0 +1,29 @@
+// Stands in for a package's installer (the Bluetooth Setup.exe, the receiver
+// and hotspot installers): appends where it was started from and with what
+// command line to the file named by INSTALLER_STANDIN_LOG. With
+// INSTALLER_STANDIN_SHOW set it also says in a small window what a real
+// driver setup would do now (the demo).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (const wchar_t* logPath = _wgetenv(L"INSTALLER_STANDIN_LOG")) {
+        if (FILE* log = _wfopen(logPath, L"a")) {
+            std::fwprintf(log, L"%ls|%ls\n", self, ::GetCommandLineW());
+            std::fclose(log);
+        }
+    }
+    if (_wgetenv(L"INSTALLER_STANDIN_SHOW")) {
+        wchar_t text[MAX_PATH + 200] = {};
+        std::swprintf(text, MAX_PATH + 200,
+                      L"This is the demo package's setup program:\n%ls\n\nA real driver setup would "
+                      L"now install the driver and ask you to replug the adapter.", self);
+        ::MessageBoxW(nullptr, text, L"Driver setup (demo)", MB_OK | MB_ICONINFORMATION);
+    }
+    return 0;
+}
