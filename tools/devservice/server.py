@@ -9,6 +9,7 @@ rewrite between cases (read anew on every request):
    "/files/rx.exe":      {"file": "rx.exe", "length": "omit", "cut_after": 4096}}
 
 Per path: status (200), body (text) or body_hex or file (under --files),
+drop (close the connection without answering),
 length ("omit", a number to announce instead of the real one), cut_after
 (close the connection after that many body bytes), delay_ms (before answering),
 chunk_delay_ms (between 64 KiB chunks). A path with a query matches its key
@@ -44,6 +45,10 @@ class Handler(BaseHTTPRequestHandler):
         if rule is None:
             return self.answer(404, b"<html><body>not found</body></html>", {})
         time.sleep(rule.get("delay_ms", 0) / 1000.0)
+        if rule.get("drop"):  # as if the service went away: no answer at all
+            self.connection.shutdown(socket.SHUT_RDWR)
+            self.close_connection = True
+            return
         if "file" in rule:
             with open(os.path.join(cfg["files"], rule["file"]), "rb") as f:
                 body = f.read()

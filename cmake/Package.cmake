@@ -1,0 +1,11 @@
+# The release bundle: cmake --build <build> --target package
+install(TARGETS Installer RUNTIME DESTINATION .)
+install(FILES ${CMAKE_SOURCE_DIR}/data/translation.json DESTINATION data)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/VENDOR.txt DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME Installer)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_FILE_NAME Installer-${PROJECT_VERSION}-win64)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+include(CPack)

@@ -1,0 +1,172 @@
+// The shipped program as a user meets it: the bundled Installer.exe started
+// on its own, found by its title and used through its buttons only. Run once
+// per UI language; every text is checked against that language's section.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include <boost/property_tree/ptree.hpp>
+
+#include "devservice_win.h"
+#include "i18n/catalogue.h"
+#include "installer_process_win.h"
+#include "sys/paths.h"
+#include "wine_helpers_win.h"
+
+namespace {
+
+enum { kWifi = 1000, kBluetooth = 1001, kBarBluetooth = 1003 };
+
+std::wstring Bundle(const std::wstring& relative = L"") {
+    std::string folder = INSTALLER_BUNDLE_DIR;
+    for (char& c : folder) if (c == '/') c = '\\';
+    return L"Z:" + std::wstring(folder.begin(), folder.end()) + (relative.empty() ? L"" : L"\\" + relative);
+}
+
+class AcceptanceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(test::Exists(Bundle(L"Installer.exe"))) << "the bundle fixture did not run";
+        // The vendor adds these two beside the bundle; here the stand-ins do.
+        ::CopyFileW((test::ProgramFolder() + L"data\\7za.exe").c_str(), Bundle(L"data\\7za.exe").c_str(), FALSE);
+        ::CopyFileW((test::ProgramFolder() + L"wifi_setup_standin.exe").c_str(),
+                    Bundle(L"data\\WifiAutoInstallSetup.exe").c_str(), FALSE);
+        SetWifiOutcome(0);
+        test::ClearWorkFolder();
+        test::TakeRequests();
+        LoadExpectedTexts();
+    }
+
+    static void SetWifiOutcome(int exitCode) {
+        std::ofstream(std::filesystem::path(Bundle(L"data\\WifiAutoInstallSetup.cfg"))) << exitCode << " 500";
+    }
+
+    void LoadExpectedTexts() {
+        const char* code = std::getenv("INSTALLER_EXPECTED_LANGUAGE");
+        const std::string narrow = code ? code : "eng";
+        boost::property_tree::wptree tree;
+        ASSERT_TRUE(ParseCatalogue(test::ReadBytes(Bundle(L"data\\translation.json")), tree));
+        ASSERT_TRUE(CopySection(tree, std::wstring(narrow.begin(), narrow.end()), m_texts)) << narrow;
+    }
+    std::wstring Text(TranslationKey key) { return m_texts.at(kTranslationKeys[key]); }
+
+    static void ServeBluetooth(const std::string& rule) {
+        test::SetServiceScript(R"({"/api/rx/RealtekDrivers": {"body": ")" + Escaped(test::PackageAnswer("bt_top.zip")) +
+                               R"("}, "/files/bt_top.zip": )" + rule + "}");
+    }
+    static std::string Escaped(const std::string& json) {
+        std::string out;
+        for (char c : json) { if (c == '"' || c == '\\') out += '\\'; out += c; }
+        return out;
+    }
+
+    CatalogueWords m_texts;
+};
+
+}  // namespace
+
+TEST_F(AcceptanceTest, OpensWithTitleAndCaptionsOfTheUserLanguage) {
+    test::CInstallerProcess installer(Bundle(L"Installer.exe"));
+    ASSERT_TRUE(installer.Window());
+    EXPECT_EQ(installer.Text(installer.Window()), L"USB Bluetooth Wireless Adapter (1.2.0.15)");
+    EXPECT_EQ(installer.Text(installer.Control(kWifi)), Text(kInstallWifi));
+    EXPECT_EQ(installer.Text(installer.Control(kBluetooth)), Text(kInstallBt));
+    EXPECT_TRUE(installer.Visible(kWifi));
+    EXPECT_TRUE(installer.Visible(kBluetooth));
+    EXPECT_FALSE(installer.Visible(kBarBluetooth));
+    installer.CloseBox();
+    DWORD code = 1;
+    EXPECT_TRUE(installer.WaitExit(10000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(AcceptanceTest, WifiReportsSuccessAndStaysQuietOnFailure) {
+    test::CInstallerProcess installer(Bundle(L"Installer.exe"));
+    ASSERT_TRUE(installer.Window());
+    installer.Click(kWifi);
+    EXPECT_EQ(installer.WaitStatusChange(L"", 15000), Text(kWifiInstalled) + L" " + Text(kHintDlBt));
+
+    SetWifiOutcome(1603);
+    test::CInstallerProcess second(Bundle(L"Installer.exe"));
+    ASSERT_TRUE(second.Window());
+    second.Click(kWifi);
+    EXPECT_EQ(second.WaitStatusChange(L"", 4000), L"");
+}
+
+TEST_F(AcceptanceTest, BluetoothDownloadsUnpacksAndStartsSetup) {
+    ServeBluetooth(R"({"file": "bt_top.zip"})");
+    test::CInstallerProcess installer(Bundle(L"Installer.exe"));
+    ASSERT_TRUE(installer.Window());
+    installer.Click(kBluetooth);
+    std::vector<std::wstring> starts;
+    for (int i = 0; i < 300 && starts.empty(); ++i) {
+        ::Sleep(100);
+        starts = test::TakeStandInStarts();
+    }
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].substr(0, starts[0].find(L'|')), GetWorkFolder(L"Setup.exe"));
+    EXPECT_EQ(installer.StatusText(), L"");
+    EXPECT_FALSE(installer.FindMessage(0));
+    EXPECT_FALSE(installer.Visible(kBarBluetooth));
+}
+
+TEST_F(AcceptanceTest, ServiceDownShowsTheMessageAndTheWindowStillAnswers) {
+    test::SetServiceScript(R"({"/api/rx/RealtekDrivers": {"drop": true}})");
+    test::CInstallerProcess installer(Bundle(L"Installer.exe"));
+    ASSERT_TRUE(installer.Window());
+    installer.Click(kBluetooth);
+    HWND message = installer.FindMessage(20000);
+    ASSERT_TRUE(message);
+    EXPECT_EQ(::GetWindow(message, GW_OWNER), nullptr);
+    EXPECT_EQ(installer.Text(::GetDlgItem(message, 1010)), Text(kHintNoInternet));
+    EXPECT_TRUE(installer.Answers());
+    EXPECT_TRUE(::IsWindowEnabled(installer.Window()));
+    // Esc, pressed on the message, closes it.
+    ::PostMessageW(::GetDlgItem(message, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+    ::PostMessageW(::GetDlgItem(message, IDOK), WM_KEYUP, VK_ESCAPE, 0);
+    bool closed = false;
+    for (int i = 0; i < 100 && !closed; ++i) {
+        closed = !::IsWindow(message);
+        ::Sleep(50);
+    }
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(installer.Answers());
+}
+
+TEST_F(AcceptanceTest, DoubleClickRunsOneInstallation) {
+    ServeBluetooth(R"({"file": "bt_top.zip"})");
+    test::CInstallerProcess installer(Bundle(L"Installer.exe"));
+    ASSERT_TRUE(installer.Window());
+    installer.Click(kBluetooth);
+    installer.Click(kBluetooth);
+    std::vector<std::wstring> starts;
+    for (int i = 0; i < 300 && starts.empty(); ++i) {
+        ::Sleep(100);
+        starts = test::TakeStandInStarts();
+    }
+    ::Sleep(1500);
+    const auto more = test::TakeStandInStarts();
+    EXPECT_EQ(starts.size() + more.size(), 1u);
+    EXPECT_EQ(test::TakeRequests().size(), 2u);  // one question, one package
+}
+
+TEST_F(AcceptanceTest, ClosingDuringADownloadEndsCleanly) {
+    ServeBluetooth(R"({"file": "big.bin", "chunk_delay_ms": 300})");
+    test::CInstallerProcess installer(Bundle(L"Installer.exe"));
+    ASSERT_TRUE(installer.Window());
+    installer.Click(kBluetooth);
+    bool downloading = false;
+    for (int i = 0; i < 200 && !downloading; ++i) {
+        downloading = installer.Visible(kBarBluetooth);
+        ::Sleep(50);
+    }
+    ASSERT_TRUE(downloading);
+    installer.CloseBox();
+    DWORD code = 1;
+    ASSERT_TRUE(installer.WaitExit(10000, &code));
+    EXPECT_EQ(code, 0u);  // ended, not crashed
+    EXPECT_FALSE(test::Exists(GetWorkFolder(L"bt_top.zip")));
+}

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds the bundle and checks what a vendor ships: the files, no
+# MinGW runtime DLLs, the manifest and the version resource.
+set -euo pipefail
+build=$1
+keep=${2:-}  # where to leave the unpacked bundle, if anywhere
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+rm -rf "$build/package"
+cmake --build "$build" --target package >/dev/null
+zip="$build/package/Installer-1.2.0.15-win64.zip"
+[ -f "$zip" ] || fail "no $zip"
+listing=$(python3 -c 'import sys, zipfile; print("\n".join(sorted(n for n in zipfile.ZipFile(sys.argv[1]).namelist() if not n.endswith("/"))))' "$zip")
+[ "$listing" = $'Installer.exe\nVENDOR.txt\ndata/translation.json' ] || fail "bundle holds: $listing"
+
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$out"
+exe="$out/Installer.exe"
+
+dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+allowed="comctl32.dll gdi32.dll gdiplus.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll shell32.dll shlwapi.dll user32.dll version.dll wininet.dll crypt32.dll advapi32.dll uxtheme.dll"
+for dll in $dlls; do
+    case " $allowed " in *" $dll "*) ;; *) fail "imports $dll, which is not part of Windows" ;; esac
+done
+
+grep -aq 'level="requireAdministrator" uiAccess="false"' "$exe" || fail "manifest without requireAdministrator"
+grep -aq '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>' "$exe" \
+    || fail "manifest without dpiAware"
+grep -aq 'Microsoft.Windows.Common-Controls' "$exe" || fail "manifest without common controls 6"
+python3 - "$exe" <<'PY' || fail "version resource is not 1.2.0.15 of the USB Bluetooth Wireless Adapter"
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+for text in ("1.2.0.15", "USB Bluetooth Wireless Adapter", "Installer.exe"):
+    assert text.encode("utf-16-le") in data, text
+# VS_FIXEDFILEINFO: signature, structure version, then the file version 1.2.0.15.
+assert struct.pack("<IIII", 0xFEEF04BD, 0x00010000, 0x00010002, 0x0000000F) in data
+PY
+grep -q 'data\\WifiAutoInstallSetup.exe' "$out/VENDOR.txt" || fail "vendor text"
+if [ -n "$keep" ]; then rm -rf "$keep"; mkdir -p "$keep"; cp -r "$out"/. "$keep"/; fi
+echo "bundle ok: $zip ($(echo $dlls | wc -w) system DLLs)"
