@@ -169,7 +169,12 @@ bool HttpGetJson(const std::wstring& url, std::string& body) {
         TraceInternetError(::GetLastError());
         return false;
     }
-    std::printf("HTTP_STATUS_code:%d\n", static_cast<int>(StatusCode(request.Get())));
+    const DWORD status = StatusCode(request.Get());
+    if (status == 0) {  // the server went away without a status line: no answer
+        TraceInternetError(ERROR_HTTP_INVALID_SERVER_RESPONSE);
+        return false;
+    }
+    std::printf("HTTP_STATUS_code:%d\n", static_cast<int>(status));
     std::fflush(stdout);
 
     std::string collected;

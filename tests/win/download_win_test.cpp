@@ -118,6 +118,13 @@ TEST(HttpGetJson, FailsOnBadCertificatesAndUnreachableService) {
     for (int offset : {1, 2, 3})  // another host's name, expired, untrusted CA
         EXPECT_FALSE(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp", offset)), body)) << offset;
     EXPECT_FALSE(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp", 9)), body));  // nobody listens
+    test::SetServiceScript(R"({"/api/rx/QuilloRXApp": {"drop": true}})");
+    {
+        CStdoutCapture capture;
+        EXPECT_FALSE(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp")), body));  // went away unanswered
+        EXPECT_EQ(capture.Finish(), "");
+    }
+    test::SetServiceScript(R"({"/api/rx/QuilloRXApp": {"body": "{}"}})");
     EXPECT_EQ(body, "kept");
     EXPECT_TRUE(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp")), body));
 }

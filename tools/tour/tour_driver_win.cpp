@@ -14,8 +14,11 @@ const wchar_t kTitle[] = L"USB Bluetooth Wireless Adapter (1.2.0.15)";
 std::wstring g_shots;
 DWORD g_pid = 0;
 
-void Say(const std::wstring& text) {
-    std::printf("%ls\n", text.c_str());
+void Say(const std::wstring& text) {  // UTF-8: the texts may be in any language
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), size, nullptr, nullptr);
+    std::printf("%s\n", utf8.c_str());
     std::fflush(stdout);
 }
 
@@ -120,7 +123,9 @@ int wmain(int argc, wchar_t** argv) {
     HWND setup = FindWindowOf(0, IsDemoSetup, 60000);
     if (setup) {
         Say(L"4. The package was unpacked by 7-Zip and its Setup.exe started elevated; it says:");
-        Say(L"   " + Text(::FindWindowExW(setup, nullptr, L"Static", nullptr)));
+        std::wstring said = Text(::GetDlgItem(setup, 0xFFFF));  // the message box's text
+        for (auto& c : said) if (c == L'\n') c = L' ';
+        Say(L"   " + said);
         Screenshot(L"4-driver-setup");
         ::PostMessageW(setup, WM_COMMAND, IDOK, 0);
     } else {
