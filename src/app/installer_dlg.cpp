@@ -70,6 +70,8 @@ BOOL CInstallerDlg::OnInitDialog() {
     }
     ArrangeControls(gap);
     SetWindowPos(nullptr, 0, 0, g_windowWidth, g_windowHeight, SWP_SHOWWINDOW | SWP_NOMOVE);
+    // Placing each control would repaint the whole background again; paint once after.
+    SendMessage(WM_SETREDRAW, FALSE);
     PlaceControls(gap);
 
     if (g_featureWifi) m_btnWifi.ShowWindow(SW_SHOW);
@@ -83,6 +85,8 @@ BOOL CInstallerDlg::OnInitDialog() {
     }
     const std::string version = GetProgramVersion();
     SetWindowText(L"USB Bluetooth Wireless Adapter (" + std::wstring(version.begin(), version.end()) + L")");
+    SendMessage(WM_SETREDRAW, TRUE);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
     return TRUE;
 }
 

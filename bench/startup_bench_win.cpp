@@ -1,0 +1,98 @@
+// Starts a program again and again and measures, from process start, when its
+// window first shows painted pixels and when it first answers a message.
+// Usage: startup_bench <program.exe> <repetitions>
+// Prints the median and the spread (min..max) of both, in milliseconds.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+double Now() {
+    static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; ::QueryPerformanceFrequency(&f); return f; }();
+    LARGE_INTEGER t;
+    ::QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+HWND VisibleWindowOf(DWORD pid) {
+    struct Search { DWORD pid; HWND found; } search{pid, nullptr};
+    ::EnumWindows([](HWND hwnd, LPARAM lp) {
+        auto* s = reinterpret_cast<Search*>(lp);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == s->pid && ::IsWindowVisible(hwnd)) { s->found = hwnd; return FALSE; }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Painted: the middle of the client area shows the window's own colour,
+// not what was on the screen before (black).
+bool Painted(HWND hwnd) {
+    RECT client = {};
+    ::GetClientRect(hwnd, &client);
+    POINT middle = {client.right / 2, client.bottom / 8};
+    ::ClientToScreen(hwnd, &middle);
+    HDC screen = ::GetDC(nullptr);
+    const COLORREF pixel = ::GetPixel(screen, middle.x, middle.y);
+    ::ReleaseDC(nullptr, screen);
+    return pixel != RGB(0, 0, 0) && pixel != CLR_INVALID;
+}
+
+struct Run { double painted, answered; };
+
+bool Measure(const std::wstring& program, Run& run) {
+    std::wstring commandLine = L"\"" + program + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    const double start = Now();
+    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info))
+        return false;
+    HWND window = nullptr;
+    run = {-1, -1};
+    while (Now() - start < 30000 && (run.painted < 0 || run.answered < 0)) {
+        if (!window) window = VisibleWindowOf(info.dwProcessId);
+        if (window && run.painted < 0 && Painted(window)) run.painted = Now() - start;
+        DWORD_PTR ignored = 0;
+        if (window && run.answered < 0 && ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5, &ignored))
+            run.answered = Now() - start;
+        ::Sleep(1);
+    }
+    if (window) ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (::WaitForSingleObject(info.hProcess, 10000) != WAIT_OBJECT_0) ::TerminateProcess(info.hProcess, 1);
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    ::Sleep(300);  // let the screen settle before the next start
+    return run.painted >= 0 && run.answered >= 0;
+}
+
+void Report(const char* what, std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    std::printf("%s median=%.0f min=%.0f max=%.0f\n", what, values[values.size() / 2], values.front(), values.back());
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 3) return 2;
+    const int repetitions = _wtoi(argv[2]);
+    std::vector<double> painted, answered;
+    for (int i = 0; i < repetitions; ++i) {
+        Run run;
+        if (!Measure(argv[1], run)) {
+            std::printf("run %d did not complete\n", i);
+            return 1;
+        }
+        painted.push_back(run.painted);
+        answered.push_back(run.answered);
+    }
+    Report("first_paint_ms", painted);
+    Report("first_answer_ms", answered);
+    return 0;
+}
