@@ -1,9 +1,12 @@
 #include "window_driver_win.h"
 
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "framework/gdi.h"
 #include "sys/handle_win.h"
+#include "wine_helpers_win.h"
 
 namespace test {
 
@@ -79,6 +82,35 @@ void CWindowDriver::SaveScreenshot(const std::wstring& name) {
     ::WriteFile(file.Get(), &fileHeader, sizeof fileHeader, &written, nullptr);
     ::WriteFile(file.Get(), &header, sizeof header, &written, nullptr);
     ::WriteFile(file.Get(), pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
+}
+
+namespace {
+std::wstring DataFile(const wchar_t* name) { return ProgramFolder() + L"data\\" + name; }
+std::vector<std::string> LogLines() {
+    std::ifstream log(std::filesystem::path(DataFile(L"WifiAutoInstallSetup.log")));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(log, line);) lines.push_back(line);
+    return lines;
+}
+}  // namespace
+
+CWifiStandIn::CWifiStandIn(unsigned long exitCode, unsigned long runMs) {
+    ::CopyFileW((ProgramFolder() + L"wifi_setup_standin.exe").c_str(), DataFile(L"WifiAutoInstallSetup.exe").c_str(),
+                FALSE);
+    ::DeleteFileW(DataFile(L"WifiAutoInstallSetup.log").c_str());
+    std::ofstream(std::filesystem::path(DataFile(L"WifiAutoInstallSetup.cfg"))) << exitCode << " " << runMs;
+}
+
+void CWifiStandIn::Remove() {
+    for (const wchar_t* name : {L"WifiAutoInstallSetup.exe", L"WifiAutoInstallSetup.cfg", L"WifiAutoInstallSetup.log"})
+        ::DeleteFileW(DataFile(name).c_str());
+}
+
+int CWifiStandIn::Runs() { return static_cast<int>(LogLines().size()); }
+
+std::wstring CWifiStandIn::LastCommandLine() {
+    const auto lines = LogLines();
+    return lines.empty() ? std::wstring() : std::wstring(lines.back().begin(), lines.back().end());
 }
 
 bool WaitIdle(const std::atomic<bool>& flag, DWORD ms) {

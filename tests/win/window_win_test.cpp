@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -28,30 +29,6 @@ public:
         g_featureReceiver = receiver;
     }
     ~FeatureScope() { g_featureHotspot = false; g_featureReceiver = false; }
-};
-
-// The stand-in Wi-Fi setup program beside this test program, as the product delivers it.
-class CWifiStandIn {
-public:
-    explicit CWifiStandIn(unsigned long exitCode, unsigned long runMs = 0) {
-        const std::wstring data = test::ProgramFolder() + L"data\\";
-        ::CopyFileW((test::ProgramFolder() + L"wifi_setup_standin.exe").c_str(),
-                    (data + L"WifiAutoInstallSetup.exe").c_str(), FALSE);
-        ::DeleteFileW((data + L"WifiAutoInstallSetup.log").c_str());
-        std::ofstream(std::filesystem::path(data + L"WifiAutoInstallSetup.cfg")) << exitCode << " " << runMs;
-    }
-    ~CWifiStandIn() { Remove(); }
-    static void Remove() {
-        const std::wstring data = test::ProgramFolder() + L"data\\";
-        for (const wchar_t* name : {L"WifiAutoInstallSetup.exe", L"WifiAutoInstallSetup.cfg", L"WifiAutoInstallSetup.log"})
-            ::DeleteFileW((data + name).c_str());
-    }
-    static int Runs() {
-        std::ifstream log(std::filesystem::path(test::ProgramFolder() + L"data\\WifiAutoInstallSetup.log"));
-        int lines = 0;
-        for (std::string line; std::getline(log, line);) ++lines;
-        return lines;
-    }
 };
 
 }  // namespace
@@ -218,26 +195,26 @@ TEST(WindowWine, DefaultButtonStaysOwnerDrawn) {
 }
 
 TEST(WifiWine, SuccessShowsTheMessageWithTheBluetoothHint) {
-    CWifiStandIn standIn(0);
+    test::CWifiStandIn standIn(0);
     test::CWindowDriver window;
     window.Click(IDC_BTN_WIFI);
     ASSERT_TRUE(test::WaitIdle(g_wifiBusy, 10000));
-    EXPECT_EQ(CWifiStandIn::Runs(), 1);
+    EXPECT_EQ(test::CWifiStandIn::Runs(), 1);
     EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), kWifiDone + L" " + kBtHint);
     window.SaveScreenshot(L"wifi-installed");
 }
 
 TEST(WifiWine, FailureShowsNothing) {
-    CWifiStandIn standIn(1603);
+    test::CWifiStandIn standIn(1603);
     test::CWindowDriver window;
     window.Click(IDC_BTN_WIFI);
     ASSERT_TRUE(test::WaitIdle(g_wifiBusy, 10000));
-    EXPECT_EQ(CWifiStandIn::Runs(), 1);
+    EXPECT_EQ(test::CWifiStandIn::Runs(), 1);
     EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"");
 }
 
 TEST(WifiWine, MissingProgramShowsNothingAndTheCommandWorksAgain) {
-    CWifiStandIn::Remove();
+    test::CWifiStandIn::Remove();
     test::CWindowDriver window;
     for (int i = 0; i < 2; ++i) {
         window.Click(IDC_BTN_WIFI);
@@ -247,7 +224,7 @@ TEST(WifiWine, MissingProgramShowsNothingAndTheCommandWorksAgain) {
 }
 
 TEST(WifiWine, RepeatedClicksStartTheProgramOnce) {
-    CWifiStandIn standIn(0, 1500);
+    test::CWifiStandIn standIn(0, 1500);
     test::CWindowDriver window;
     window.Click(IDC_BTN_WIFI);
     window.Click(IDC_BTN_WIFI);  // a double click
@@ -255,11 +232,11 @@ TEST(WifiWine, RepeatedClicksStartTheProgramOnce) {
     window.Click(IDC_BTN_WIFI);  // while it runs
     ASSERT_TRUE(test::WaitIdle(g_wifiBusy, 10000));
     ::Sleep(300);
-    EXPECT_EQ(CWifiStandIn::Runs(), 1);
+    EXPECT_EQ(test::CWifiStandIn::Runs(), 1);
 }
 
 TEST(WifiWine, ClosingTheWindowWhileTheJobRuns) {
-    CWifiStandIn standIn(0, 1500);
+    test::CWifiStandIn standIn(0, 1500);
     {
         test::CWindowDriver window;
         window.Click(IDC_BTN_WIFI);
@@ -342,4 +319,104 @@ TEST(WindowWine, BelowWindows7OnlyWifiIsOffered) {
     EXPECT_EQ(test::RunAndWait(L"\"" + std::wstring(self) +
                                L"\" --gtest_also_run_disabled_tests --gtest_filter=WindowChild.*"), 0);
     EXPECT_NE(::GetFileAttributesW(shot.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+namespace {
+std::wstring SelfPath() {
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return self;
+}
+
+// Runs one disabled child test of this program in a process of its own.
+long RunChildTest(const std::wstring& program, const wchar_t* test) {
+    return test::RunAndWait(L"\"" + program + L"\" --gtest_also_run_disabled_tests --gtest_filter=" + test);
+}
+
+class CScreenDensityScope {  // the prefix's screen density, for processes started from now on
+public:
+    explicit CScreenDensityScope(DWORD dpi) { Set(dpi); }
+    ~CScreenDensityScope() { Set(96); }
+private:
+    static void Set(DWORD dpi) {
+        HKEY key = nullptr;
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &key, nullptr) != ERROR_SUCCESS)
+            return;
+        ::RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+        ::RegCloseKey(key);
+    }
+};
+}  // namespace
+
+TEST(WindowChild, DISABLED_FontKeepsItsPixelHeight) {
+    test::CWindowDriver window;
+    const char* expected = std::getenv("INSTALLER_EXPECTED_TENTHS");
+    ASSERT_TRUE(expected);
+    EXPECT_EQ(window.Dialog().FontPointTenths(), std::atoi(expected));
+    LOGFONTW font = {};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(window.Control(IDC_BTN_WIFI), WM_GETFONT, 0, 0)),
+                 sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -20);  // 15 points at 96 DPI, whatever the density
+    RECT outer = {};
+    ::GetWindowRect(window.Window(), &outer);
+    EXPECT_EQ(Width(outer), 420);
+    EXPECT_EQ(Height(outer), 340);
+    EXPECT_EQ(Width(window.ClientRectOf(IDC_BTN_WIFI)), 318);
+    EXPECT_EQ(Height(window.ClientRectOf(IDC_BTN_WIFI)), 46);
+}
+
+TEST(WindowWine, FontSizeFollowsTheScreenDensity) {
+    const struct { DWORD dpi; const wchar_t* tenths; } cases[] = {{96, L"150"}, {120, L"120"}, {144, L"100"}};
+    for (const auto& c : cases) {
+        CScreenDensityScope density(c.dpi);
+        ::SetEnvironmentVariableW(L"INSTALLER_EXPECTED_TENTHS", c.tenths);
+        EXPECT_EQ(RunChildTest(SelfPath(), L"WindowChild.DISABLED_FontKeepsItsPixelHeight"), 0) << c.dpi;
+    }
+    ::SetEnvironmentVariableW(L"INSTALLER_EXPECTED_TENTHS", nullptr);
+}
+
+TEST(WindowChild, DISABLED_WifiFromThisFolder) {
+    test::CWindowDriver window;
+    window.Click(IDC_BTN_WIFI);
+    ASSERT_TRUE(test::WaitIdle(g_wifiBusy, 10000));
+    EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), kWifiDone + L" " + kBtHint);
+}
+
+TEST(WifiWine, InstallerFolderWithASpaceWorksAndNothingElseRuns) {
+    test::CTempFolder root(L"space");
+    const std::wstring folder = root.Make(L"install here", true);
+    root.Make(L"install here\\data", true);
+    const std::wstring copy = folder + L"\\win_window_tests.exe";
+    ASSERT_TRUE(::CopyFileW(SelfPath().c_str(), copy.c_str(), FALSE));
+    ::CopyFileW((test::ProgramFolder() + L"data\\translation.json").c_str(),
+                (folder + L"\\data\\translation.json").c_str(), FALSE);
+    const std::wstring standIn = folder + L"\\data\\WifiAutoInstallSetup.exe";
+    ::CopyFileW((test::ProgramFolder() + L"wifi_setup_standin.exe").c_str(), standIn.c_str(), FALSE);
+    // A decoy where an unquoted command line would look first.
+    const std::wstring decoy = root.Path() + L"\\install.exe";
+    ::CopyFileW((test::ProgramFolder() + L"wifi_setup_standin.exe").c_str(), decoy.c_str(), FALSE);
+
+    EXPECT_EQ(RunChildTest(copy, L"WindowChild.DISABLED_WifiFromThisFolder"), 0);
+    std::ifstream log(std::filesystem::path(folder + L"\\data\\WifiAutoInstallSetup.log"));
+    std::string line;
+    ASSERT_TRUE(std::getline(log, line));
+    const std::string narrow(standIn.begin(), standIn.end());
+    EXPECT_EQ(line, "\"" + narrow + "\"");
+    EXPECT_EQ(::GetFileAttributesW((root.Path() + L"\\install.log").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(WindowWine, HeldEscapeNeverCloses) {
+    test::CWindowDriver window;
+    ::SetForegroundWindow(window.Window());
+    ::SetFocus(window.Control(IDC_BTN_WIFI));
+    ::keybd_event(VK_ESCAPE, 0, 0, 0);
+    ::Sleep(400);
+    window.CloseBox();  // the close box while Esc is down does nothing either
+    EXPECT_FALSE(window.WaitClosed(600));
+    ::keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+    ::Sleep(300);
+    EXPECT_TRUE(::IsWindow(window.Window()));
+    window.CloseBox();
+    EXPECT_TRUE(window.WaitClosed(3000));
 }

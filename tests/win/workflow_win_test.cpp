@@ -239,3 +239,23 @@ TEST_F(WorkflowWine, BluetoothRequestNamesTheWindowsVersion) {
                                    "&wirelessType=bluetooth&wirelessProduct=8821CU HTTP/1.0");
     }
 }
+
+TEST_F(WorkflowWine, BluetoothWorksWhileTheWifiSetupRuns) {
+    test::CWifiStandIn wifi(0, 6000);
+    ServeBluetooth("bt_top.zip");
+    test::CWindowDriver window;
+    window.Click(IDC_BTN_WIFI);
+    ::Sleep(500);
+    window.Click(IDC_BTN_BLUETOOTH);
+    std::vector<std::wstring> starts;
+    for (int i = 0; i < 100 && starts.empty(); ++i) {
+        ::Sleep(50);
+        starts = test::TakeStandInStarts();
+    }
+    EXPECT_EQ(starts.size(), 1u);
+    EXPECT_TRUE(g_wifiBusy);  // the Wi-Fi setup is still running meanwhile
+    window.Click(IDC_BTN_WIFI);  // ignored while it runs
+    ASSERT_TRUE(test::WaitIdle(g_wifiBusy, 15000));
+    ::Sleep(400);
+    EXPECT_EQ(test::CWifiStandIn::Runs(), 1);
+}
