@@ -111,15 +111,6 @@ void CInstallerDlg::ArrangeControls(int gap) {
     }
 }
 
-void CInstallerDlg::ConfigureButton(CImageButton& button) {
-    button.SetFaceImages(IDB_BUTTON_FACE, RGB(0, 0, 0));
-    button.SetFont(m_font.Get(), true);
-    button.SetArrangement(3, true);
-    for (int index : {CImageButton::kFgFocus, CImageButton::kFgNormal, CImageButton::kFgHover})
-        button.SetStateColor(index, RGB(255, 255, 255), false);
-    button.EnableHoverBorder(false, true);
-}
-
 void CInstallerDlg::PlaceControls(int gap) {
     const RECT client = GetClientRect();
     const int left = (client.right - kControlWidth) / 2;
@@ -127,7 +118,7 @@ void CInstallerDlg::PlaceControls(int gap) {
         auto* button = static_cast<CImageButton*>(g_shownButtons[i]);
         button->SetWindowPos(nullptr, left, g_buttonTop[i], kControlWidth, g_buttonHeight,
                              SWP_NOZORDER | SWP_HIDEWINDOW);
-        ConfigureButton(*button);
+        ApplyProductLook(*button, IDB_BUTTON_FACE, m_font.Get());
     }
     for (fw::CWnd* button : g_hiddenButtons) button->ShowWindow(SW_HIDE);
     for (std::size_t j = 0; j < g_shownBars.size(); ++j) {

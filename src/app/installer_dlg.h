@@ -48,7 +48,6 @@ protected:
 private:
     void ArrangeControls(int gap);
     void PlaceControls(int gap);
-    void ConfigureButton(CImageButton& button);
     fw::CProgressCtrl& Bar(ProgressBar bar);
 
     void OnInstallWifi();

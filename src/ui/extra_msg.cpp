@@ -22,12 +22,7 @@ BOOL CExtraMsg::OnInitDialog() {
 
     const RECT client = GetClientRect();
     m_btnOk.SetWindowPos(nullptr, (client.right - 92) / 2, 70, 92, 36, SWP_NOZORDER | SWP_HIDEWINDOW);
-    m_btnOk.SetFaceImages(IDB_OK_FACE, RGB(0, 0, 0));
-    m_btnOk.SetFont(m_font.Get(), true);
-    m_btnOk.SetArrangement(3, true);
-    for (int index : {CImageButton::kFgFocus, CImageButton::kFgNormal, CImageButton::kFgHover})
-        m_btnOk.SetStateColor(index, RGB(255, 255, 255), false);
-    m_btnOk.EnableHoverBorder(false, true);
+    ApplyProductLook(m_btnOk, IDB_OK_FACE, m_font.Get());
     m_btnOk.ShowWindow(SW_SHOW);
 
     m_text.SetFont(m_font.Get());
@@ -42,13 +37,8 @@ fw::CMsgResult CExtraMsg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
         ::FillRect(reinterpret_cast<HDC>(wp), &client, blue.Get());
         return fw::Handled(TRUE);
     }
-    if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lp) == m_text.GetSafeHwnd()) {
-        HDC dc = reinterpret_cast<HDC>(wp);
-        ::SetTextColor(dc, RGB(255, 255, 255));
-        ::SetBkMode(dc, TRANSPARENT);
-        ::SelectObject(dc, m_font.Get());
-        return fw::Handled(reinterpret_cast<LRESULT>(::GetStockObject(HOLLOW_BRUSH)));
-    }
+    if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lp) == m_text.GetSafeHwnd())
+        return fw::Handled(reinterpret_cast<LRESULT>(WhiteTextOnBackground(reinterpret_cast<HDC>(wp), m_font.Get())));
     return CDialog::OnMessage(message, wp, lp);
 }
 

@@ -295,3 +295,12 @@ void CImageButton::DrawFaceCaption(HDC dc, const std::wstring& caption, RECT are
     }
     ::DrawTextW(dc, caption.c_str(), -1, &text, DT_WORDBREAK | DT_CENTER);
 }
+
+void ApplyProductLook(CImageButton& button, UINT faceImageId, HFONT font) {
+    button.SetFaceImages(faceImageId, RGB(0, 0, 0));
+    button.SetFont(font, true);
+    button.SetArrangement(3, true);
+    for (int index : {CImageButton::kFgFocus, CImageButton::kFgNormal, CImageButton::kFgHover})
+        button.SetStateColor(index, RGB(255, 255, 255), false);
+    button.EnableHoverBorder(false, true);
+}

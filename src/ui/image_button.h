@@ -63,3 +63,7 @@ private:
     COLORREF m_colors[kColorCount] = {};
     CImage m_images[2];
 };
+
+// The product's look for a button: the face image over the whole button,
+// the caption white in every state and centred over it, no hover frame.
+void ApplyProductLook(CImageButton& button, UINT faceImageId, HFONT font);

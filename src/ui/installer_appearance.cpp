@@ -33,11 +33,7 @@ void CInstallerDlg::PaintBackground(HDC dc, const RECT& rect) {
 }
 
 HBRUSH CInstallerDlg::OnCtlColor(HDC dc, HWND control) {
-    if (control != m_status.GetSafeHwnd()) return nullptr;
-    ::SetTextColor(dc, RGB(255, 255, 255));
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SelectObject(dc, m_font.Get());
-    return static_cast<HBRUSH>(::GetStockObject(HOLLOW_BRUSH));
+    return control == m_status.GetSafeHwnd() ? WhiteTextOnBackground(dc, m_font.Get()) : nullptr;
 }
 
 bool CInstallerDlg::OnPaint() {
