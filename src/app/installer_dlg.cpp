@@ -68,11 +68,11 @@ BOOL CInstallerDlg::OnInitDialog() {
         ::GetTextExtentPoint32W(dc.Get(), L"Install", 7, &extent);
         gap = extent.cy;
     }
-    ArrangeControls(gap);
+    const WindowLayout layout = ArrangeControls(gap);
     SetWindowPos(nullptr, 0, 0, g_windowWidth, g_windowHeight, SWP_SHOWWINDOW | SWP_NOMOVE);
     // Placing each control would repaint the whole background again; paint once after.
     SendMessage(WM_SETREDRAW, FALSE);
-    PlaceControls(gap);
+    PlaceControls(layout, gap);
 
     if (g_featureWifi) m_btnWifi.ShowWindow(SW_SHOW);
     if (g_featureHotspot) m_btnHotspot.ShowWindow(SW_SHOW);
@@ -90,7 +90,7 @@ BOOL CInstallerDlg::OnInitDialog() {
     return TRUE;
 }
 
-void CInstallerDlg::ArrangeControls(int gap) {
+WindowLayout CInstallerDlg::ArrangeControls(int gap) {
     const bool on[kFeatureCount] = {g_featureWifi, g_featureBluetooth, g_featureHotspot, g_featureReceiver};
     const WindowLayout layout = ComputeLayout(on, gap);
     g_windowHeight = layout.windowHeight;
@@ -109,9 +109,10 @@ void CInstallerDlg::ArrangeControls(int gap) {
         if (f.bar) (on[i] ? g_shownBars : g_hiddenBars).push_back(f.bar);
         if (on[i]) f.button.SetWindowText(m_translation.GetWord(kTranslationKeys[f.caption]));
     }
+    return layout;
 }
 
-void CInstallerDlg::PlaceControls(int gap) {
+void CInstallerDlg::PlaceControls(const WindowLayout& layout, int gap) {
     const RECT client = GetClientRect();
     const int left = (client.right - kControlWidth) / 2;
     for (std::size_t i = 0; i < g_shownButtons.size(); ++i) {
@@ -127,13 +128,6 @@ void CInstallerDlg::PlaceControls(int gap) {
         bar->SetRange(0, 100);
     }
     for (fw::CWnd* bar : g_hiddenBars) bar->ShowWindow(SW_HIDE);
-    const WindowLayout layout = [] {
-        WindowLayout l;
-        l.windowHeight = g_windowHeight;
-        std::copy(std::begin(g_buttonTop), std::end(g_buttonTop), l.buttonTop);
-        std::copy(std::begin(g_progressTop), std::end(g_progressTop), l.progressTop);
-        return l;
-    }();
     const int top = StatusLineTop(layout, static_cast<int>(g_shownButtons.size()),
                                   static_cast<int>(g_shownBars.size()), gap, client.bottom);
     m_status.SetFont(m_font.Get(), false);  // the static draws with its own font

@@ -46,8 +46,8 @@ protected:
     void OnCancel() override;
 
 private:
-    void ArrangeControls(int gap);
-    void PlaceControls(int gap);
+    WindowLayout ArrangeControls(int gap);
+    void PlaceControls(const WindowLayout& layout, int gap);
     fw::CProgressCtrl& Bar(ProgressBar bar);
 
     void OnInstallWifi();

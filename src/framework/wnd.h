@@ -67,7 +67,6 @@ class CProgressCtrl : public CWnd {
 public:
     void SetRange(int low, int high) { SendMessage(PBM_SETRANGE32, low, high); }
     int SetPos(int pos) { return static_cast<int>(SendMessage(PBM_SETPOS, pos)); }
-    int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
 };
 
 }  // namespace fw

@@ -2,8 +2,7 @@
 // The product's colours, and white text straight on the painted background.
 #include <windows.h>
 
-constexpr int kBackgroundRed = 9, kBackgroundGreen = 147, kBackgroundBlue = 221;
-#define INSTALLER_BACKGROUND_RGB RGB(9, 147, 221)
+constexpr COLORREF kBackgroundColor = RGB(9, 147, 221);
 
 // The answer to a control-colour request for a text control that shows white
 // text in font with the window's background showing through.

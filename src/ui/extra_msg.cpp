@@ -33,7 +33,7 @@ BOOL CExtraMsg::OnInitDialog() {
 fw::CMsgResult CExtraMsg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
     if (message == WM_ERASEBKGND) {
         const RECT client = GetClientRect();
-        fw::CBrush blue(::CreateSolidBrush(INSTALLER_BACKGROUND_RGB));
+        fw::CBrush blue(::CreateSolidBrush(kBackgroundColor));
         ::FillRect(reinterpret_cast<HDC>(wp), &client, blue.Get());
         return fw::Handled(TRUE);
     }

@@ -19,8 +19,6 @@ public:
     DWORD ResetStateColors(bool repaint = true);
     DWORD SetPressedShift(int style, bool repaint = true);
 
-    bool IsMouseOver() const { return m_mouseOver; }
-    bool IsDefault() const { return m_isDefault; }
     COLORREF StateColor(int index) const { return m_colors[index]; }
 
 protected:

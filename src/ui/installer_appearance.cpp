@@ -19,7 +19,8 @@ void CInstallerDlg::PaintBackground(HDC dc, const RECT& rect) {
         fw::CSelectObject select(memory.Get(), bitmap.Get());
         {
             Gdiplus::Graphics graphics(memory.Get());
-            Gdiplus::SolidBrush blue(Gdiplus::Color(255, kBackgroundRed, kBackgroundGreen, kBackgroundBlue));
+            Gdiplus::SolidBrush blue(Gdiplus::Color(255, GetRValue(kBackgroundColor), GetGValue(kBackgroundColor),
+                                                   GetBValue(kBackgroundColor)));
             graphics.FillRectangle(&blue, 0, 0, std::max(g_windowWidth, width), std::max(g_windowHeight, height));
             CPngImage logo;
             if (LoadPngResource(IDR_LOGO_PNG, L"PNG", logo)) {

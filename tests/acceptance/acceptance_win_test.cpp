@@ -21,9 +21,7 @@ namespace {
 enum { kWifi = 1000, kBluetooth = 1001, kBarBluetooth = 1003 };
 
 std::wstring Bundle(const std::wstring& relative = L"") {
-    std::string folder = INSTALLER_BUNDLE_DIR;
-    for (char& c : folder) if (c == '/') c = '\\';
-    return L"Z:" + std::wstring(folder.begin(), folder.end()) + (relative.empty() ? L"" : L"\\" + relative);
+    return test::HostPath(INSTALLER_BUNDLE_DIR) + (relative.empty() ? L"" : L"\\" + relative);
 }
 
 class AcceptanceTest : public ::testing::Test {
@@ -101,11 +99,7 @@ TEST_F(AcceptanceTest, BluetoothDownloadsUnpacksAndStartsSetup) {
     test::CInstallerProcess installer(Bundle(L"Installer.exe"));
     ASSERT_TRUE(installer.Window());
     installer.Click(kBluetooth);
-    std::vector<std::wstring> starts;
-    for (int i = 0; i < 300 && starts.empty(); ++i) {
-        ::Sleep(100);
-        starts = test::TakeStandInStarts();
-    }
+    const std::vector<std::wstring> starts = test::WaitStandInStarts(30000);
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].substr(0, starts[0].find(L'|')), GetWorkFolder(L"Setup.exe"));
     EXPECT_EQ(installer.StatusText(), L"");
@@ -142,11 +136,7 @@ TEST_F(AcceptanceTest, DoubleClickRunsOneInstallation) {
     ASSERT_TRUE(installer.Window());
     installer.Click(kBluetooth);
     installer.Click(kBluetooth);
-    std::vector<std::wstring> starts;
-    for (int i = 0; i < 300 && starts.empty(); ++i) {
-        ::Sleep(100);
-        starts = test::TakeStandInStarts();
-    }
+    const std::vector<std::wstring> starts = test::WaitStandInStarts(30000);
     ::Sleep(1500);
     const auto more = test::TakeStandInStarts();
     EXPECT_EQ(starts.size() + more.size(), 1u);

@@ -13,9 +13,7 @@ namespace test {
 
 namespace {
 std::wstring StatePath(const std::string& name) {
-    std::string path = std::string(INSTALLER_DEVSERVICE_STATE) + "/" + name;
-    for (char& c : path) if (c == '/') c = '\\';
-    return L"Z:" + std::wstring(path.begin(), path.end());
+    return HostPath(std::string(INSTALLER_DEVSERVICE_STATE) + "/" + name);
 }
 
 std::vector<std::string> TakeLines(const std::wstring& path) {
@@ -67,6 +65,15 @@ std::vector<std::wstring> TakeStandInStarts() {
     ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_LOG", StandInLog().c_str());
     std::vector<std::wstring> starts;
     for (const std::string& line : TakeLines(StandInLog())) starts.emplace_back(line.begin(), line.end());
+    return starts;
+}
+
+std::vector<std::wstring> WaitStandInStarts(unsigned long ms) {
+    std::vector<std::wstring> starts;
+    for (DWORD waited = 0; starts.empty() && waited < ms; waited += 50) {
+        ::Sleep(50);
+        starts = TakeStandInStarts();
+    }
     return starts;
 }
 

@@ -23,6 +23,9 @@ std::vector<std::string> TakeRequestLog();
 // Lines the stand-in installers wrote (path|command line), and forgets them.
 std::vector<std::wstring> TakeStandInStarts();
 
+// Waits up to ms for the first stand-in start(s) and takes them.
+std::vector<std::wstring> WaitStandInStarts(unsigned long ms);
+
 // Empties the work folder (C:\ProgramData\MRL7300).
 void ClearWorkFolder();
 

@@ -70,9 +70,7 @@ void CWindowDriver::SaveScreenshot(const std::wstring& name) {
     }
     ::GetDIBits(memory.Get(), bitmap.Get(), 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
                 DIB_RGB_COLORS);
-    std::string folder = INSTALLER_SCREENSHOT_DIR;
-    for (char& c : folder) if (c == '/') c = '\\';
-    const std::wstring dir = L"Z:" + std::wstring(folder.begin(), folder.end());
+    const std::wstring dir = HostPath(INSTALLER_SCREENSHOT_DIR);
     ::CreateDirectoryW(dir.c_str(), nullptr);
     sys::CFileHandle file(::CreateFileW((dir + L"\\" + name + L".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -107,11 +105,6 @@ void CWifiStandIn::Remove() {
 }
 
 int CWifiStandIn::Runs() { return static_cast<int>(LogLines().size()); }
-
-std::wstring CWifiStandIn::LastCommandLine() {
-    const auto lines = LogLines();
-    return lines.empty() ? std::wstring() : std::wstring(lines.back().begin(), lines.back().end());
-}
 
 bool WaitIdle(const std::atomic<bool>& flag, DWORD ms) {
     ::Sleep(300);  // past the job's start pause

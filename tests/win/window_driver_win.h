@@ -46,7 +46,6 @@ public:
     CWifiStandIn& operator=(const CWifiStandIn&) = delete;
     static void Remove();
     static int Runs();
-    static std::wstring LastCommandLine();
 };
 
 // Waits until flag reads false again (a job finished), up to ms.

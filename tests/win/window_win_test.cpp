@@ -311,9 +311,7 @@ TEST(WindowWine, BelowWindows7OnlyWifiIsOffered) {
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     // The child leaves its screenshot behind: proof that its test really ran.
-    std::string folder = INSTALLER_SCREENSHOT_DIR "/window-vista.bmp";
-    for (char& c : folder) if (c == '/') c = '\\';
-    const std::wstring shot = L"Z:" + std::wstring(folder.begin(), folder.end());
+    const std::wstring shot = test::HostPath(INSTALLER_SCREENSHOT_DIR "/window-vista.bmp");
     ::DeleteFileW(shot.c_str());
     test::CWindowsVersionScope vista(L"vista");
     EXPECT_EQ(test::RunAndWait(L"\"" + std::wstring(self) +

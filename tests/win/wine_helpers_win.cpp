@@ -55,6 +55,12 @@ long RunAndWait(const std::wstring& commandLine) {
     return static_cast<long>(code);
 }
 
+std::wstring HostPath(const std::string& unixPath) {
+    std::wstring path = L"Z:";
+    for (char c : unixPath) path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
+    return path;
+}
+
 std::wstring ProgramFolder() {
     wchar_t path[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, path, MAX_PATH);

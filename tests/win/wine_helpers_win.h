@@ -25,6 +25,9 @@ private:
 // exit code, or -1 when it could not be started.
 long RunAndWait(const std::wstring& commandLine);
 
+// The Windows path (drive Z:) of a path on the machine that runs Wine.
+std::wstring HostPath(const std::string& unixPath);
+
 // Folder of the running test program, ending in a backslash.
 std::wstring ProgramFolder();
 

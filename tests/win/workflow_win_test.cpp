@@ -247,11 +247,7 @@ TEST_F(WorkflowWine, BluetoothWorksWhileTheWifiSetupRuns) {
     window.Click(IDC_BTN_WIFI);
     ::Sleep(500);
     window.Click(IDC_BTN_BLUETOOTH);
-    std::vector<std::wstring> starts;
-    for (int i = 0; i < 100 && starts.empty(); ++i) {
-        ::Sleep(50);
-        starts = test::TakeStandInStarts();
-    }
+    const std::vector<std::wstring> starts = test::WaitStandInStarts(5000);
     EXPECT_EQ(starts.size(), 1u);
     EXPECT_TRUE(g_wifiBusy);  // the Wi-Fi setup is still running meanwhile
     window.Click(IDC_BTN_WIFI);  // ignored while it runs
