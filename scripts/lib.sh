@@ -2,9 +2,9 @@
 # and display services the Windows program needs. Source it; do not run it.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-PACKAGES=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine64 xvfb xauth p7zip-full
+PACKAGES=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth p7zip-full
           imagemagick libboost-dev libjsoncpp-dev libgtest-dev clang python3 openssl
-          debian-archive-keyring ca-certificates)
+          debian-archive-keyring ca-certificates osslsigncode)
 
 log() { printf '== %s\n' "$*"; }
 
