@@ -20,7 +20,21 @@ bool CInstallerApp::InitInstance() {
     ::ExitProcess(0);
 }
 
+namespace {
+// Before any DLL is loaded on demand: from System32 only, never from the
+// program's folder or the current one. Looked up, not imported, because
+// Windows 7 has it only with an update.
+void LoadDllsFromSystem32Only() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    ::SetDllDirectoryW(L"");
+}
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    LoadDllsFromSystem32Only();
     theApp.InitInstance();
     return 0;
 }

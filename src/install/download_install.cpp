@@ -1,83 +1,168 @@
 #include "install/download_install.h"
 
+#include "build_settings.h"
+#include "i18n/utf8.h"
 #include "install/busy_flag.h"
 #include "net/device_service.h"
+
+std::wstring g_packageSigner = Utf8ToWide(build::kPackageSigner);
+unsigned long g_archiverTimeoutMs = 10 * 60 * 1000;
 
 namespace {
 
 constexpr unsigned kFullBarPauseMs = 1000;
 
-// Asks the service and downloads its package into the work folder, with the
-// bar shown meanwhile. Empty when anything before the package is whole failed.
-std::wstring FetchPackage(IJobWindow& window, IJobSystem& system, const std::string& requestUrl,
-                          ProgressBar bar) {
+enum class Fetched { Whole, NoConnection, Refused };
+
+// A package downloaded into a new folder of the job's own.
+struct Package {
+    std::wstring folder, path;
+    ServiceAnswer answer;
+};
+
+void Refuse(IJobWindow& window, IJobSystem& system, const std::string& reason) {
+    system.Trace("package refused: " + reason);
+    window.ShowStatusText(window.Word(kPkgNotTrusted));
+}
+
+// Asks the service and downloads its package, with the bar shown meanwhile.
+Fetched FetchPackage(IJobWindow& window, IJobSystem& system, const std::string& requestUrl, ProgressBar bar,
+                     bool installerOnly, Package& package) {
     system.Trace(requestUrl);
-    std::string body, downloadUrl;
-    if (!system.HttpGetJson(requestUrl, body) || !ReadServiceAnswer(body, downloadUrl)) return L"";
-    system.Trace(downloadUrl);
-    const std::string name = PackageFileName(downloadUrl);
-    if (name.empty()) return L"";  // nothing may be written outside the work folder
-    const std::wstring localPath = system.WorkFolder(system.ToWide(name));
+    std::string body;
+    if (!system.HttpGetJson(requestUrl, body) || !ReadServiceAnswer(body, package.answer))
+        return Fetched::NoConnection;
+    const std::string& url = package.answer.downloadUrl;
+    system.Trace(url);
+    const std::string name = PackageFileName(url);
+    if (name.empty()) return Fetched::NoConnection;  // nothing may be written outside the job's folder
+    const std::string refusal = PackageRefusal(package.answer, name, installerOnly);
+    if (!refusal.empty()) {
+        Refuse(window, system, refusal);
+        return Fetched::Refused;
+    }
+    package.folder = system.CreateJobFolder();
+    if (package.folder.empty()) {
+        system.Trace("no job folder could be made in the work folder");
+        return Fetched::NoConnection;
+    }
+    package.path = package.folder + L"\\" + system.ToWide(name);
 
     window.ShowProgress(bar, true);
-    if (!system.DownloadFile(downloadUrl, localPath, [&](int percent) { window.SetProgress(bar, percent); })) {
+    if (!system.DownloadFile(url, package.path, [&](int percent) { window.SetProgress(bar, percent); })) {
         window.ShowProgress(bar, false);
-        return L"";
+        system.RemoveFolder(package.folder);
+        return Fetched::NoConnection;
     }
     window.SetProgress(bar, 100);
     system.Sleep(kFullBarPauseMs);
     window.ShowProgress(bar, false);
-    system.Trace(localPath);
-    return localPath;
+    system.Trace(package.path);
+    return Fetched::Whole;
+}
+
+// False (and the refusal shown) when the service named a hash the file does not have.
+bool HashMatches(IJobWindow& window, IJobSystem& system, IHeldFile& file, const ServiceAnswer& answer) {
+    std::string reason;
+    if (!answer.hasSha256 || file.HasSha256(answer.sha256, reason)) return true;
+    Refuse(window, system, reason);
+    return false;
+}
+
+// Starts the held installer elevated if it is the vendor's; what went wrong
+// goes to the status line. True when it started.
+bool StartIfSigned(IJobWindow& window, IJobSystem& system, IHeldFile& installer, TranslationKey missing) {
+    std::string reason;
+    if (!g_packageSigner.empty() && !installer.SignedBy(g_packageSigner, reason)) {
+        Refuse(window, system, reason);
+        return false;
+    }
+    if (system.StartElevated(installer)) return true;
+    system.Trace(L"could not start " + installer.Path());
+    window.ShowStatusText(window.Word(missing));
+    return false;
 }
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
-// Unpacks the archive into the work folder; false when the archiver could not
-// run or reported a fatal error (7-Zip: exit code 2 and up).
-bool Unpack(IJobSystem& system, const std::wstring& archive) {
+// Unpacks the archive into its folder; false when the archiver could not
+// run, ran too long or reported a fatal error (7-Zip: exit code 2 and up).
+// The dummy password makes an encrypted archive fail instead of asking.
+bool Unpack(IJobSystem& system, const Package& package) {
     const std::wstring archiver = system.AppPath(L"data\\7za.exe");
-    const std::wstring arguments = L"x " + Quoted(archive) + L" -o" + Quoted(system.WorkFolder(L"")) + L" -y";
+    const std::wstring arguments =
+        L"x " + Quoted(package.path) + L" -o" + Quoted(package.folder) + L" -p- -y";
     system.Trace(Quoted(archiver) + L" " + arguments);
-    const ProcessOutcome outcome = system.RunAndWait(archiver, arguments);
-    return outcome.started && !(outcome.exitCodeRead && outcome.exitCode >= 2);
+    const ProcessOutcome outcome = system.RunAndWait(archiver, arguments, g_archiverTimeoutMs);
+    if (outcome.timedOut) system.Trace("the archiver ran too long and was ended");
+    return outcome.started && !outcome.timedOut && !(outcome.exitCodeRead && outcome.exitCode >= 2);
+}
+
+// Checks, unpacks and starts the Bluetooth package; false when nothing started.
+bool InstallArchive(IJobWindow& window, IJobSystem& system, const Package& package) {
+    {
+        const std::unique_ptr<IHeldFile> archive = system.HoldFile(package.path);
+        if (!archive) {
+            window.ShowStatusText(window.Word(kBtInstallerMiss));
+            return false;
+        }
+        if (!HashMatches(window, system, *archive, package.answer)) return false;
+        if (!Unpack(system, package)) {
+            window.ShowStatusText(window.Word(kBtInstallerMiss));
+            return false;
+        }
+    }
+    const std::wstring setup = system.FindFile(package.folder + L"\\*.*", L"Setup.exe", true);
+    const std::unique_ptr<IHeldFile> installer = setup.empty() ? nullptr : system.HoldFile(setup);
+    if (!installer) {
+        window.ShowStatusText(window.Word(kBtInstallerMiss));
+        return false;
+    }
+    return StartIfSigned(window, system, *installer, kBtInstallerMiss);
+}
+
+// Checks and starts a downloaded installer; false when nothing started.
+bool InstallInstaller(IJobWindow& window, IJobSystem& system, const Package& package) {
+    // Start what was just downloaded, held from the checks to the start.
+    const std::unique_ptr<IHeldFile> installer = system.HoldFile(package.path);
+    if (!installer) {
+        window.ShowStatusText(window.Word(kRxInstallerMiss));
+        return false;
+    }
+    return HashMatches(window, system, *installer, package.answer) &&
+           StartIfSigned(window, system, *installer, kRxInstallerMiss);
+}
+
+using Installer = bool (*)(IJobWindow&, IJobSystem&, const Package&);
+
+void RunDownloadJob(IJobWindow& window, IJobSystem& system, std::atomic<bool>& busy,
+                    const std::function<std::string()>& requestUrl, ProgressBar bar, bool installerOnly,
+                    Installer install) {
+    system.Sleep(kJobStartPauseMs);
+    CBusyClaim claim(busy);
+    if (!claim.Owned()) return;
+
+    Package package;
+    switch (FetchPackage(window, system, requestUrl(), bar, installerOnly, package)) {
+    case Fetched::NoConnection: window.ShowNoInternetHint(); return;
+    case Fetched::Refused: return;
+    case Fetched::Whole: break;
+    }
+    // A started installer runs from its folder; anything else is not kept.
+    if (!install(window, system, package)) system.RemoveFolder(package.folder);
 }
 
 }  // namespace
 
 void InstallBluetoothDriver(IJobWindow& window, IJobSystem& system, std::atomic<bool>& busy) {
-    system.Sleep(kJobStartPauseMs);
-    CBusyClaim claim(busy);
-    if (!claim.Owned()) return;
-
-    const std::wstring archive =
-        FetchPackage(window, system, BluetoothRequestUrl(system.QueryOsClass()), ProgressBar::Bluetooth);
-    if (archive.empty()) {
-        window.ShowNoInternetHint();
-        return;
-    }
-    if (!Unpack(system, archive)) {
-        window.ShowStatusText(window.Word(kBtInstallerMiss));
-        return;
-    }
-    const std::wstring setup = system.FindFile(system.WorkFolder(L"*.*"), L"Setup.exe", true);
-    if (setup.empty()) window.ShowStatusText(window.Word(kBtInstallerMiss));
-    else system.StartElevated(setup);
+    RunDownloadJob(
+        window, system, busy, [&] { return BluetoothRequestUrl(system.QueryOsClass()); }, ProgressBar::Bluetooth,
+        false, InstallArchive);
 }
 
 void InstallPackage(IJobWindow& window, IJobSystem& system, const PackageJob& job) {
-    system.Sleep(kJobStartPauseMs);
-    CBusyClaim claim(job.busy);
-    if (!claim.Owned()) return;
-
-    const std::wstring installer = FetchPackage(window, system, ResourceUrl(job.resource), job.bar);
-    if (installer.empty()) {
-        window.ShowNoInternetHint();
-        return;
-    }
-    // Start what was just downloaded, not a file of the same name elsewhere.
-    if (system.FileExists(installer)) system.StartElevated(installer);
-    else window.ShowStatusText(window.Word(kRxInstallerMiss));
+    RunDownloadJob(
+        window, system, job.busy, [&] { return ResourceUrl(job.resource); }, job.bar, true, InstallInstaller);
 }
 
 void InstallReceiverApp(IJobWindow& window, IJobSystem& system) {

@@ -2,6 +2,7 @@
 // What a job may use of the installer window, and what it needs of the system.
 // The window and a Windows system object implement these; tests use fakes.
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "i18n/catalogue.h"
@@ -24,6 +25,20 @@ struct ProcessOutcome {
     bool started = false;
     bool exitCodeRead = false;
     unsigned long exitCode = 0;
+    bool timedOut = false;
+};
+
+// A file held open so that nobody can write, rename or delete it until the
+// object goes: what was checked is what gets started.
+class IHeldFile {
+public:
+    virtual ~IHeldFile() = default;
+    virtual const std::wstring& Path() const = 0;
+    // False, with the reason, unless the file's SHA-256 is expectedHex.
+    virtual bool HasSha256(const std::string& expectedHex, std::string& reason) = 0;
+    // False, with the reason, unless the file carries a valid Authenticode
+    // signature whose signer certificate has exactly this common name.
+    virtual bool SignedBy(const std::wstring& signer, std::string& reason) = 0;
 };
 
 class IJobSystem {
@@ -32,8 +47,10 @@ public:
     virtual void Sleep(unsigned milliseconds) = 0;
     // The path of a file delivered in the program's folder.
     virtual std::wstring AppPath(const std::wstring& relative) = 0;
-    // Starts program with arguments in a console of its own and waits for it.
-    virtual ProcessOutcome RunAndWait(const std::wstring& program, const std::wstring& arguments) = 0;
+    // Starts program with arguments in a console of its own, in its own folder,
+    // and waits for it; after timeoutMs (0: no limit) it is ended.
+    virtual ProcessOutcome RunAndWait(const std::wstring& program, const std::wstring& arguments,
+                                      unsigned long timeoutMs) = 0;
 
     virtual OsVersionClass QueryOsClass() = 0;
     // The whole answer body, whatever the HTTP status; false when no answer came.
@@ -41,11 +58,15 @@ public:
     // Stores the file at path only when it arrived whole; reports percentages.
     virtual bool DownloadFile(const std::string& url, const std::wstring& path,
                               const std::function<void(int)>& progress) = 0;
-    virtual std::wstring WorkFolder(const std::wstring& sub) = 0;
+    // A new folder of this job's own in the work folder; empty when none could be made.
+    virtual std::wstring CreateJobFolder() = 0;
+    virtual void RemoveFolder(const std::wstring& folder) = 0;
     virtual std::wstring FindFile(const std::wstring& pattern, const std::wstring& name, bool descend) = 0;
-    virtual bool FileExists(const std::wstring& path) = 0;
-    // Starts a file through the shell with elevation; not waited for.
-    virtual void StartElevated(const std::wstring& path) = 0;
+    // Null when the path names no plain file that can be held.
+    virtual std::unique_ptr<IHeldFile> HoldFile(const std::wstring& path) = 0;
+    // Starts the file through the shell with elevation, in its own folder; not
+    // waited for. False when it did not start (declined, gone, not runnable).
+    virtual bool StartElevated(const IHeldFile& file) = 0;
     virtual std::wstring ToWide(const std::string& ansi) = 0;
     virtual void Trace(const std::string& text) = 0;
     virtual void Trace(const std::wstring& text) = 0;

@@ -7,7 +7,7 @@ void InstallWifiDriver(IJobWindow& window, IJobSystem& system, std::atomic<bool>
     CBusyClaim claim(busy);
     if (!claim.Owned()) return;
 
-    const ProcessOutcome outcome = system.RunAndWait(system.AppPath(L"data\\WifiAutoInstallSetup.exe"), L"");
+    const ProcessOutcome outcome = system.RunAndWait(system.AppPath(L"data\\WifiAutoInstallSetup.exe"), L"", 0);
     // An exit code we could not read is no proof of success.
     if (!outcome.started || !outcome.exitCodeRead || outcome.exitCode != 0) return;
 

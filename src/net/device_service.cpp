@@ -23,7 +23,7 @@ std::string BluetoothRequestUrl(OsVersionClass osClass) {
            "&wirelessType=bluetooth&wirelessProduct=8821CU";
 }
 
-bool ReadServiceAnswer(const std::string& body, std::string& downloadUrl) {
+bool ReadServiceAnswer(const std::string& body, ServiceAnswer& answer) {
     if (body.empty() || body.size() > kMaxAnswerBytes) return false;
     try {
         Json::Value root;
@@ -38,7 +38,10 @@ bool ReadServiceAnswer(const std::string& body, std::string& downloadUrl) {
         if (!root.get("status", false).asBool()) return false;
         std::string url = root.get("downloadURL", "").asString();
         if (url.empty()) return false;
-        downloadUrl.swap(url);
+        const Json::Value& sha256 = root["sha256"];
+        answer.hasSha256 = !sha256.isNull();
+        answer.sha256 = sha256.isString() ? sha256.asString() : std::string();
+        answer.downloadUrl.swap(url);
         return true;
     } catch (const std::exception&) {
         return false;
@@ -47,15 +50,19 @@ bool ReadServiceAnswer(const std::string& body, std::string& downloadUrl) {
 
 namespace {
 
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
 bool IsReservedDeviceName(std::string name) {
-    name = name.substr(0, name.find('.'));  // "CON.txt" names the device too
+    name = Lower(name.substr(0, name.find('.')));  // "CON.txt" names the device too
     while (!name.empty() && name.back() == ' ') name.pop_back();
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    static const char* const kDevices[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
     for (const char* device : kDevices)
         if (name == device) return true;
-    return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) &&
+    return name.size() == 4 && (name.compare(0, 3, "com") == 0 || name.compare(0, 3, "lpt") == 0) &&
            name[3] >= '0' && name[3] <= '9';
 }
 
@@ -69,7 +76,25 @@ bool IsSafeFileName(const std::string& name) {
     return !IsReservedDeviceName(name);
 }
 
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+bool IsSha256Hex(const std::string& text) {
+    return text.size() == 64 &&
+           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isxdigit(c) != 0; });
+}
+
 }  // namespace
+
+std::string PackageRefusal(const ServiceAnswer& answer, const std::string& fileName, bool installerOnly) {
+    if (Lower(answer.downloadUrl.substr(0, 8)) != "https://") return "address is not https: " + answer.downloadUrl;
+    if (answer.hasSha256 && !IsSha256Hex(answer.sha256)) return "sha256 is not 64 hex digits: " + answer.sha256;
+    const std::string name = Lower(fileName);
+    if (installerOnly && !EndsWith(name, ".exe") && !EndsWith(name, ".msi"))
+        return "not an installer (.exe or .msi): " + fileName;
+    return std::string();
+}
 
 std::string PackageFileName(const std::string& downloadUrl) {
     std::string address = downloadUrl.substr(0, downloadUrl.find_first_of("?#"));

@@ -17,9 +17,21 @@ std::string OsValueForClass(OsVersionClass osClass);
 std::string ResourceUrl(const char* resource);
 std::string BluetoothRequestUrl(OsVersionClass osClass);
 
+struct ServiceAnswer {
+    std::string downloadUrl;
+    bool hasSha256 = false;
+    std::string sha256;  // as given; empty when the member is no text
+};
+
 // True with the package address when body is a JSON object whose "status"
-// reads as true and whose "downloadURL" is a non-empty text. Never throws.
-bool ReadServiceAnswer(const std::string& body, std::string& downloadUrl);
+// reads as true and whose "downloadURL" is a non-empty text; an optional
+// "sha256" is passed on unchecked. Never throws.
+bool ReadServiceAnswer(const std::string& body, ServiceAnswer& answer);
+
+// Why a package may not be fetched and started, or empty when it may: the
+// address must be https, a given hash 64 hex digits, and what is started
+// itself (installerOnly) an .exe or .msi.
+std::string PackageRefusal(const ServiceAnswer& answer, const std::string& fileName, bool installerOnly);
 
 // The file name a package is stored under: the last part of the address's
 // path, without query or fragment. Empty when that is no safe Windows file

@@ -18,11 +18,12 @@ struct CInternetTraits {
 };
 using CInternetHandle = sys::CUniqueHandle<CInternetTraits, HINTERNET>;
 
-constexpr DWORD kHttpConnectFlags = INTERNET_FLAG_KEEP_CONNECTION;
-constexpr DWORD kHttpsConnectFlags = INTERNET_FLAG_SECURE | INTERNET_FLAG_KEEP_CONNECTION;
-constexpr DWORD kHttpRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
-// The package is run elevated: the certificate must really name the host.
-constexpr DWORD kHttpsRequestFlags = kHttpRequestFlags | INTERNET_FLAG_SECURE;
+constexpr DWORD kConnectFlags = INTERNET_FLAG_SECURE | INTERNET_FLAG_KEEP_CONNECTION;
+// What is fetched may end up running elevated: never from the cache, the
+// certificate must really name the host, and every redirect is checked by us.
+constexpr DWORD kRequestFlags =
+    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_AUTO_REDIRECT;
+constexpr int kMaxRedirects = 5;
 
 struct CUrlParts {
     INTERNET_SCHEME scheme = INTERNET_SCHEME_UNKNOWN;
@@ -56,18 +57,26 @@ std::wstring AgentName() {
     return name.substr(0, name.find_last_of(L'.'));
 }
 
-CInternetHandle OpenSession(DWORD connectTimeoutMs) {
+struct CGetOptions {
+    DWORD connectTimeoutMs;
+    DWORD receiveTimeoutMs;
+    std::vector<const wchar_t*> headers;
+};
+
+CInternetHandle OpenSession(const CGetOptions& options) {
     CInternetHandle session(::InternetOpenW(AgentName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (session.Valid()) {
-        DWORD timeout = connectTimeoutMs, retries = 1;
-        ::InternetSetOptionW(session.Get(), INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
+        DWORD connect = options.connectTimeoutMs, receive = options.receiveTimeoutMs, retries = 1;
+        ::InternetSetOptionW(session.Get(), INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+        ::InternetSetOptionW(session.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
         ::InternetSetOptionW(session.Get(), INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
     }
     return session;
 }
 
-// "Download error : " and the system's text of the error, to the debugger.
-void TraceInternetError(DWORD error) {
+// "Download error : ", the system's text of the error and the failing step,
+// to the debugger. Always false, for the caller to return.
+bool TraceFailure(const char* step, DWORD error) {
     wchar_t text[256] = {};
     DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS,
                                     ::GetModuleHandleW(L"wininet.dll"), error, 0, text, 255, nullptr);
@@ -77,23 +86,80 @@ void TraceInternetError(DWORD error) {
     if (length == 0) std::swprintf(text, 255, L"error %lu", error);
     sys::DebugOutput("Download error : ");
     sys::DebugOutput(text);
+    sys::DebugOutput((std::string(" (") + step + ")\n").c_str());
+    return false;
 }
 
-// Connection and GET request for the parts; on https only a valid certificate for the host passes.
-bool OpenRequest(HINTERNET session, const CUrlParts& parts, CInternetHandle& connection, CInternetHandle& request) {
-    const bool plain = parts.scheme == INTERNET_SCHEME_HTTP;
+// What the client itself refuses or cannot use. Always false.
+bool TraceRefusal(const std::wstring& what) {
+    sys::DebugOutput((L"Download refused : " + what + L"\n").c_str());
+    return false;
+}
+
+// One GET of an https address, sent; on https only a valid certificate for the host passes.
+bool SendGet(HINTERNET session, const std::wstring& url, const CGetOptions& options, CInternetHandle& connection,
+             CInternetHandle& request) {
+    CUrlParts parts;
+    if (!CrackUrl(url, parts)) return TraceRefusal(L"address not understood: " + url);
+    if (parts.scheme != INTERNET_SCHEME_HTTPS) return TraceRefusal(L"not an https address: " + url);
     connection.Reset(::InternetConnectW(session, parts.host.c_str(), parts.port, nullptr, nullptr,
-                                        INTERNET_SERVICE_HTTP, plain ? kHttpConnectFlags : kHttpsConnectFlags, 1));
-    if (!connection.Valid()) return false;
+                                        INTERNET_SERVICE_HTTP, kConnectFlags, 1));
+    if (!connection.Valid()) return TraceFailure("InternetConnect", ::GetLastError());
     request.Reset(::HttpOpenRequestW(connection.Get(), L"GET", parts.object.c_str(), L"HTTP/1.0", nullptr, nullptr,
-                                     plain ? kHttpRequestFlags : kHttpsRequestFlags, 1));
-    return request.Valid();
+                                     kRequestFlags, 1));
+    if (!request.Valid()) return TraceFailure("HttpOpenRequest", ::GetLastError());
+    for (const wchar_t* header : options.headers)
+        ::HttpAddRequestHeadersW(request.Get(), header, static_cast<DWORD>(std::wcslen(header)),
+                                 HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+    if (!::HttpSendRequestW(request.Get(), nullptr, 0, nullptr, 0))
+        return TraceFailure("HttpSendRequest", ::GetLastError());
+    return true;
 }
 
 DWORD StatusCode(HINTERNET request) {
     DWORD status = 0, size = sizeof status;
     ::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
     return status;
+}
+
+bool IsRedirect(DWORD status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// The absolute address a redirect answer points to; empty when it names none.
+std::wstring RedirectTarget(HINTERNET request, const std::wstring& base) {
+    std::vector<wchar_t> location(2048);
+    DWORD size = static_cast<DWORD>(location.size() * sizeof(wchar_t));
+    if (!::HttpQueryInfoW(request, HTTP_QUERY_LOCATION, location.data(), &size, nullptr)) return std::wstring();
+    std::vector<wchar_t> combined(4096);
+    DWORD length = static_cast<DWORD>(combined.size());
+    if (!::InternetCombineUrlW(base.c_str(), location.data(), combined.data(), &length, ICU_NO_ENCODE))
+        return std::wstring();
+    return combined.data();
+}
+
+// Request, then connection, then session: closed in that order.
+struct CGet {
+    CInternetHandle session, connection, request;
+    DWORD status = 0;
+};
+
+// Sends a GET and follows redirects by hand, each to an https address only.
+bool OpenCheckedGet(const std::wstring& url, const CGetOptions& options, CGet& get) {
+    get.session = OpenSession(options);
+    if (!get.session.Valid()) return TraceFailure("InternetOpen", ::GetLastError());
+    std::wstring current = url;
+    for (int redirects = 0;; ++redirects) {
+        get.request.Reset();
+        get.connection.Reset();
+        if (!SendGet(get.session.Get(), current, options, get.connection, get.request)) return false;
+        get.status = StatusCode(get.request.Get());
+        if (!IsRedirect(get.status)) return true;
+        if (redirects == kMaxRedirects) return TraceRefusal(L"too many redirects from " + url);
+        current = RedirectTarget(get.request.Get(), current);
+        if (current.empty()) return TraceRefusal(L"a redirect without a usable Location from " + url);
+        sys::DebugOutput((L"redirected to " + current + L"\n").c_str());
+    }
 }
 
 unsigned long long ContentLength(HINTERNET request) {
@@ -130,63 +196,42 @@ bool CopyBody(HINTERNET request, HANDLE file, unsigned long long total, const st
     std::vector<char> buffer(10240);
     unsigned long long done = 0;
     DWORD got = 0;
-    if (!::InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &got)) {
-        TraceInternetError(::GetLastError());
-        return false;
-    }
+    if (!::InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &got))
+        return TraceFailure("InternetReadFile", ::GetLastError());
     while (got > 0) {
         DWORD written = 0;
-        if (!::WriteFile(file, buffer.data(), got, &written, nullptr) || written != got) return false;
+        if (!::WriteFile(file, buffer.data(), got, &written, nullptr) || written != got)
+            return TraceFailure("WriteFile", ::GetLastError());
         done += written;
-        if (!::InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &got)) {
-            TraceInternetError(::GetLastError());
-            return false;
-        }
+        if (!::InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &got))
+            return TraceFailure("InternetReadFile", ::GetLastError());
         if (total != 0) progress(static_cast<int>(done * 100 / total));
     }
-    return total == 0 || done >= total;  // fewer bytes than announced: cut off
+    if (total != 0 && done < total) return TraceRefusal(L"fewer bytes arrived than announced");
+    return true;
 }
 
 }  // namespace
 
 bool HttpGetJson(const std::wstring& url, std::string& body) {
-    CInternetHandle session = OpenSession(10000);
-    CUrlParts parts;
-    if (!session.Valid() || !CrackUrl(url, parts)) return false;
-    if (parts.scheme != INTERNET_SCHEME_HTTP && parts.scheme != INTERNET_SCHEME_HTTPS) return false;
-
-    CInternetHandle connection, request;
-    if (!OpenRequest(session.Get(), parts, connection, request)) {
-        TraceInternetError(::GetLastError());
-        return false;
-    }
-    for (const wchar_t* header : {L"Accept: */*,application/json", L"Accept-Charset:UTF8",
-                                  L"Accept-Language: zh-cn;q=0.8,en;q=0.6,ja;q=0.4",
-                                  L"Content-Type:application/json"})
-        ::HttpAddRequestHeadersW(request.Get(), header, static_cast<DWORD>(std::wcslen(header)),
-                                 HTTP_ADDREQ_FLAG_ADD_IF_NEW);
-    if (!::HttpSendRequestW(request.Get(), nullptr, 0, nullptr, 0)) {
-        TraceInternetError(::GetLastError());
-        return false;
-    }
-    const DWORD status = StatusCode(request.Get());
-    if (status == 0) {  // the server went away without a status line: no answer
-        TraceInternetError(ERROR_HTTP_INVALID_SERVER_RESPONSE);
-        return false;
-    }
-    std::printf("HTTP_STATUS_code:%d\n", static_cast<int>(status));
+    CGet get;
+    const CGetOptions options{10000, 10000,
+                              {L"Accept: */*,application/json", L"Accept-Charset:UTF8",
+                               L"Accept-Language: zh-cn;q=0.8,en;q=0.6,ja;q=0.4", L"Content-Type:application/json"}};
+    if (!OpenCheckedGet(url, options, get)) return false;
+    if (get.status == 0)  // the server went away without a status line: no answer
+        return TraceFailure("HttpQueryInfo", ERROR_HTTP_INVALID_SERVER_RESPONSE);
+    std::printf("HTTP_STATUS_code:%d\n", static_cast<int>(get.status));
     std::fflush(stdout);
 
     std::string collected;
     char chunk[1024];
     DWORD got = 0;
     for (;;) {
-        if (!::InternetReadFile(request.Get(), chunk, sizeof chunk, &got)) {
-            TraceInternetError(::GetLastError());
-            return false;
-        }
+        if (!::InternetReadFile(get.request.Get(), chunk, sizeof chunk, &got))
+            return TraceFailure("InternetReadFile", ::GetLastError());
         if (got == 0) break;
-        if (collected.size() + got > kMaxAnswerBytes) return false;  // no answer of ours is this long
+        if (collected.size() + got > kMaxAnswerBytes) return TraceRefusal(L"answer larger than any of the service's");
         collected.append(chunk, got);
     }
     body.swap(collected);
@@ -194,29 +239,19 @@ bool HttpGetJson(const std::wstring& url, std::string& body) {
 }
 
 bool DownloadFile(const std::wstring& url, const std::wstring& path, const std::function<void(int)>& progress) {
-    CInternetHandle session = OpenSession(3000);
-    CUrlParts parts;
-    if (!session.Valid() || !CrackUrl(url, parts)) return false;
-    CInternetHandle connection, request;
-    if (!OpenRequest(session.Get(), parts, connection, request)) {
-        TraceInternetError(::GetLastError());
-        return false;
-    }
-    if (!::HttpSendRequestW(request.Get(), nullptr, 0, nullptr, 0)) {
-        TraceInternetError(::GetLastError());
-        return false;
-    }
-    if (StatusCode(request.Get()) != 200) return false;
+    CGet get;
+    if (!OpenCheckedGet(url, CGetOptions{3000, 30000, {}}, get)) return false;
+    if (get.status != 200) return TraceRefusal(L"status " + std::to_wstring(get.status) + L" for " + url);
 
     CTempFile temp(path);
-    if (temp.Path().empty()) return false;
+    if (temp.Path().empty()) return TraceFailure("GetTempFileName", ::GetLastError());
     {
         sys::CFileHandle file(::CreateFileW(temp.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid() || !CopyBody(request.Get(), file.Get(), ContentLength(request.Get()), progress))
-            return false;
+        if (!file.Valid()) return TraceFailure("CreateFile", ::GetLastError());
+        if (!CopyBody(get.request.Get(), file.Get(), ContentLength(get.request.Get()), progress)) return false;
     }
     progress(100);
     ::Sleep(500);
-    return temp.MoveTo(path);
+    return temp.MoveTo(path) || TraceFailure("MoveFileEx", ::GetLastError());
 }

@@ -23,6 +23,7 @@ public:
         m_h = h;
     }
     T Get() const { return m_h; }
+    T* Put() { Reset(); return &m_h; }  // for out-parameters
     T Release() { T h = m_h; m_h = Traits::Invalid(); return h; }
     bool Valid() const { return m_h != Traits::Invalid(); }
 
@@ -43,8 +44,14 @@ struct CFindHandleTraits {
     static void Close(HANDLE h) { ::FindClose(h); }
 };
 
+struct CLocalMemoryTraits {  // what the system allocated with LocalAlloc for us
+    static HLOCAL Invalid() { return nullptr; }
+    static void Close(HLOCAL h) { ::LocalFree(h); }
+};
+
 using CFileHandle = CUniqueHandle<CFileHandleTraits>;
 using CKernelHandle = CUniqueHandle<CKernelHandleTraits>;
 using CFindHandle = CUniqueHandle<CFindHandleTraits>;
+using CLocalMemory = CUniqueHandle<CLocalMemoryTraits, HLOCAL>;
 
 }  // namespace sys

@@ -1,22 +1,10 @@
 #include "sys/paths.h"
 
 #include <windows.h>
-#include <shlobj.h>
-#include <shlwapi.h>
 
 #include <cwchar>
 
 #include "sys/handle_win.h"
-
-std::wstring GetWorkFolder(const std::wstring& sub) {
-    wchar_t path[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_DEFAULT, path)))
-        return std::wstring();
-    ::PathAppendW(path, L"MRL7300");
-    ::CreateDirectoryW(path, nullptr);  // already there is the normal case
-    if (!sub.empty()) ::PathAppendW(path, sub.c_str());
-    return path;
-}
 
 namespace {
 
@@ -43,7 +31,7 @@ std::wstring FindFileRecursive(const std::wstring& pattern, const std::wstring& 
 
     const std::wstring folder = FolderOfPattern(pattern);
     do {
-        if (IsDotEntry(entry.cFileName)) continue;
+        if (IsDotEntry(entry.cFileName) || (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
         const std::wstring full = JoinEntry(folder, entry.cFileName);
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && descend) {
             std::wstring found = FindFileRecursive(full + L"\\*.*", name, false);

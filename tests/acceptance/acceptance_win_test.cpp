@@ -101,7 +101,9 @@ TEST_F(AcceptanceTest, BluetoothDownloadsUnpacksAndStartsSetup) {
     installer.Click(kBluetooth);
     const std::vector<std::wstring> starts = test::WaitStandInStarts(30000);
     ASSERT_EQ(starts.size(), 1u);
-    EXPECT_EQ(starts[0].substr(0, starts[0].find(L'|')), GetWorkFolder(L"Setup.exe"));
+    const auto jobs = test::JobFolders();
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(test::StartedPath(starts[0]), jobs[0] + L"\\Setup.exe");
     EXPECT_EQ(installer.StatusText(), L"");
     EXPECT_FALSE(installer.FindMessage(0));
     EXPECT_FALSE(installer.Visible(kBarBluetooth));
@@ -158,5 +160,7 @@ TEST_F(AcceptanceTest, ClosingDuringADownloadEndsCleanly) {
     DWORD code = 1;
     ASSERT_TRUE(installer.WaitExit(10000, &code));
     EXPECT_EQ(code, 0u);  // ended, not crashed
-    EXPECT_FALSE(test::Exists(GetWorkFolder(L"bt_top.zip")));
+    const auto jobs = test::JobFolders();
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_FALSE(test::Exists(jobs[0] + L"\\bt_top.zip"));  // never a partial package under its name
 }

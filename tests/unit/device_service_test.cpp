@@ -38,14 +38,43 @@ TEST(DeviceService, ReadsOnlyUsableAnswers) {
         {"<html>not found</html>", false},
     };
     for (const auto& c : cases) {
-        std::string url = "untouched";
-        EXPECT_EQ(ReadServiceAnswer(c.body, url), c.usable) << c.body;
-        EXPECT_EQ(url, c.usable ? "https://h/a.zip" : "untouched") << c.body;
+        ServiceAnswer answer;
+        answer.downloadUrl = "untouched";
+        EXPECT_EQ(ReadServiceAnswer(c.body, answer), c.usable) << c.body;
+        EXPECT_EQ(answer.downloadUrl, c.usable ? "https://h/a.zip" : "untouched") << c.body;
+        EXPECT_FALSE(answer.hasSha256) << c.body;
     }
     const std::string deep = "{\"status\":true,\"x\":" + std::string(100000, '[') + "}";
-    std::string url;
-    EXPECT_FALSE(ReadServiceAnswer(deep, url));
-    EXPECT_FALSE(ReadServiceAnswer(std::string(kMaxAnswerBytes + 1, ' '), url));
+    ServiceAnswer answer;
+    EXPECT_FALSE(ReadServiceAnswer(deep, answer));
+    EXPECT_FALSE(ReadServiceAnswer(std::string(kMaxAnswerBytes + 1, ' '), answer));
+}
+
+TEST(DeviceService, RefusesPackagesThatCannotBeTrusted) {
+    const std::string hash(64, 'a');
+    const struct { const char* body; const char* name; bool installerOnly; bool refused; } cases[] = {
+        {R"({"status":true,"downloadURL":"https://h/a.zip"})", "a.zip", false, false},
+        {R"({"status":true,"downloadURL":"HTTPS://h/a.exe","sha256":"0123456789abcdefABCDEF0123456789abcdef0123456789abcdef0123456789"})",
+         "a.exe", true, false},
+        {R"({"status":true,"downloadURL":"https://h/a.MSI"})", "a.MSI", true, false},
+        {R"({"status":true,"downloadURL":"http://h/a.zip"})", "a.zip", false, true},
+        {R"({"status":true,"downloadURL":"ftp://h/a.exe"})", "a.exe", true, true},
+        {R"({"status":true,"downloadURL":"//h/a.exe"})", "a.exe", true, true},
+        {R"({"status":true,"downloadURL":"https://h/a.zip","sha256":"abc"})", "a.zip", false, true},
+        {R"({"status":true,"downloadURL":"https://h/a.zip","sha256":""})", "a.zip", false, true},
+        {R"({"status":true,"downloadURL":"https://h/a.zip","sha256":7})", "a.zip", false, true},
+        {R"({"status":true,"downloadURL":"https://h/a.zip","sha256":"gggggggggggggggggggggggggggggggggggggggggggggggggggggggggggggggg"})",
+         "a.zip", false, true},
+        {R"({"status":true,"downloadURL":"https://h/a.bat"})", "a.bat", true, true},
+        {R"({"status":true,"downloadURL":"https://h/a.hta"})", "a.hta", true, true},
+        {R"({"status":true,"downloadURL":"https://h/a.exe.reg"})", "a.exe.reg", true, true},
+        {R"({"status":true,"downloadURL":"https://h/a.zip"})", "a.zip", true, true},
+    };
+    for (const auto& c : cases) {
+        ServiceAnswer answer;
+        ASSERT_TRUE(ReadServiceAnswer(c.body, answer)) << c.body;
+        EXPECT_EQ(PackageRefusal(answer, c.name, c.installerOnly).empty(), !c.refused) << c.body;
+    }
 }
 
 TEST(DeviceService, PackageFileNamesAreSafe) {

@@ -5,31 +5,71 @@
 #include "install/download_install.h"
 #include "net/device_service.h"
 
+#include <cstring>
+
 using Events = std::vector<std::wstring>;
 
 namespace {
 const Events kGoodBar = {L"bar-shown", L"bar:40", L"bar:80", L"bar:100", L"bar-hidden"};
 Events With(Events events, const std::wstring& last) { events.push_back(last); return events; }
+using Paths = std::vector<std::wstring>;
+const std::string kHash(64, 'c');
 }  // namespace
 
-TEST(BluetoothInstall, GoodRunUnpacksAndStartsSetupElevated) {
+TEST(BluetoothInstall, GoodRunUnpacksAndStartsTheSignedSetupOfItsOwnFolder) {
+    g_packageSigner = L"Vendor";
     std::atomic<bool> busy{false};
     CFakeJobWindow window;
     CFakeJobSystem system;
     system.osClass = 8;
-    system.found = L"C:\\Work\\drv\\Setup.exe";
+    system.answer = R"({"status":true,"downloadURL":"https://host/files/pkg.zip","sha256":")" + kHash + R"("})";
+    system.facts.sha256 = kHash;
+    system.found = L"C:\\Work\\job-1\\drv\\Setup.exe";
     InstallBluetoothDriver(window, system, busy);
 
     ASSERT_EQ(system.requests.size(), 1u);
     EXPECT_NE(system.requests[0].find("/api/rx/RealtekDrivers?os=win8&wirelessType=bluetooth"), std::string::npos);
-    EXPECT_EQ(system.downloadedTo, std::vector<std::wstring>{L"C:\\Work\\pkg.zip"});
-    EXPECT_EQ(system.started, std::vector<std::wstring>{
-        L"C:\\App\\data\\7za.exe x \"C:\\Work\\pkg.zip\" -o\"C:\\Work\" -y"});
-    EXPECT_EQ(system.searches, std::vector<std::wstring>{L"C:\\Work\\*.*|Setup.exe|descend"});
-    EXPECT_EQ(system.elevated, std::vector<std::wstring>{L"C:\\Work\\drv\\Setup.exe"});
+    EXPECT_EQ(system.downloadedTo, Paths{L"C:\\Work\\job-1\\pkg.zip"});
+    EXPECT_EQ(system.started, Paths{L"C:\\App\\data\\7za.exe x \"C:\\Work\\job-1\\pkg.zip\" -o\"C:\\Work\\job-1\" -p- -y"});
+    EXPECT_EQ(system.timeouts, std::vector<unsigned long>{g_archiverTimeoutMs});
+    EXPECT_EQ(system.searches, Paths{L"C:\\Work\\job-1\\*.*|Setup.exe|descend"});
+    EXPECT_EQ(system.checks, (Paths{L"sha256:C:\\Work\\job-1\\pkg.zip", L"signer:C:\\Work\\job-1\\drv\\Setup.exe"}));
+    EXPECT_EQ(system.elevated, Paths{L"C:\\Work\\job-1\\drv\\Setup.exe"});
+    EXPECT_TRUE(system.removed.empty());  // the started setup runs from there
     EXPECT_EQ(window.Events(), kGoodBar);
     EXPECT_EQ(system.slept, 200u + 1000u);
     EXPECT_FALSE(busy);
+}
+
+TEST(BluetoothInstall, RefusedPackagesAreNeverStarted) {
+    g_packageSigner = L"Vendor";
+    const std::string url = R"("downloadURL":"https://h/files/pkg.zip")";
+    const struct { const char* name; std::string answer; const char* hash; const wchar_t* signer; bool downloaded; Paths checks; } cases[] = {
+        {"http address", R"({"status":true,"downloadURL":"http://h/files/pkg.zip"})", "", L"Vendor", false, {}},
+        {"malformed hash", R"({"status":true,)" + url + R"(,"sha256":"xyz"})", "", L"Vendor", false, {}},
+        {"hash not text", R"({"status":true,)" + url + R"(,"sha256":12})", "", L"Vendor", false, {}},
+        {"hash differs", R"({"status":true,)" + url + R"(,"sha256":")" + kHash + R"("})", "ab12", L"Vendor", true,
+         {L"sha256:C:\\Work\\job-1\\pkg.zip"}},
+        {"other signer", R"({"status":true,)" + url + "}", "", L"Someone", true,
+         {L"signer:C:\\Work\\job-1\\Setup.exe"}},
+    };
+    for (const auto& c : cases) {
+        std::atomic<bool> busy{false};
+        CFakeJobWindow window;
+        window.words = {{kPkgNotTrusted, L"Not verified."}};
+        CFakeJobSystem system;
+        system.answer = c.answer;
+        system.facts = {c.hash, c.signer};
+        system.found = L"C:\\Work\\job-1\\Setup.exe";
+        InstallBluetoothDriver(window, system, busy);
+        EXPECT_EQ(window.Events(), c.downloaded ? With(kGoodBar, L"status:Not verified.") : Events{L"status:Not verified."})
+            << c.name;
+        EXPECT_EQ(system.downloads.size(), c.downloaded ? 1u : 0u) << c.name;
+        EXPECT_EQ(system.checks, c.checks) << c.name;
+        EXPECT_TRUE(system.elevated.empty()) << c.name;
+        EXPECT_EQ(system.removed, c.downloaded ? Paths{L"C:\\Work\\job-1"} : Paths{}) << c.name;
+        EXPECT_FALSE(busy) << c.name;
+    }
 }
 
 TEST(BluetoothInstall, FailuresBeforeThePackageEndInTheNoConnectionMessage) {
@@ -44,6 +84,7 @@ TEST(BluetoothInstall, FailuresBeforeThePackageEndInTheNoConnectionMessage) {
         {"traversal", true, R"({"status":true,"downloadURL":"https://h/..\\x.zip"})", true, {L"no-internet"}},
         {"download fails", true, R"({"status":true,"downloadURL":"https://h/a.zip"})", false,
          {L"bar-shown", L"bar:40", L"bar:80", L"bar-hidden", L"no-internet"}},
+        {"no job folder", true, R"({"status":true,"downloadURL":"https://h/a.zip"})", true, {L"no-internet"}},
     };
     for (const auto& c : cases) {
         std::atomic<bool> busy{false};
@@ -52,6 +93,7 @@ TEST(BluetoothInstall, FailuresBeforeThePackageEndInTheNoConnectionMessage) {
         system.answered = c.answered;
         system.answer = c.answer;
         system.downloadOk = c.downloadOk;
+        if (std::string(c.name) == "no job folder") system.jobFolder.clear();
         system.found = L"C:\\Work\\Setup.exe";  // a stale one must not be started
         InstallBluetoothDriver(window, system, busy);
         EXPECT_EQ(window.Events(), c.events) << c.name;
@@ -62,10 +104,15 @@ TEST(BluetoothInstall, FailuresBeforeThePackageEndInTheNoConnectionMessage) {
 }
 
 TEST(BluetoothInstall, ArchiverTroubleOrNoSetupEndsInTheStatusText) {
-    const struct { const char* name; ProcessOutcome archiver; const wchar_t* found; bool searched; } cases[] = {
-        {"archiver missing", {false, false, 0}, L"C:\\Work\\Setup.exe", false},
-        {"fatal error", {true, true, 2}, L"C:\\Work\\Setup.exe", false},
-        {"no setup inside", {true, true, 0}, L"", true},
+    g_packageSigner = L"Vendor";
+    const wchar_t* setup = L"C:\\Work\\job-1\\Setup.exe";
+    const struct { const char* name; ProcessOutcome archiver; const wchar_t* found; bool searched; bool startOk; } cases[] = {
+        {"archiver missing", {false, false, 0}, setup, false, true},
+        {"fatal error", {true, true, 2}, setup, false, true},
+        {"ran too long", {true, false, 0, true}, setup, false, true},
+        {"no setup inside", {true, true, 0}, L"", true, true},
+        {"setup gone", {true, true, 0}, L"C:\\Work\\job-1\\gone\\Setup.exe", true, true},
+        {"start declined", {true, true, 0}, setup, true, false},
     };
     for (const auto& c : cases) {
         std::atomic<bool> busy{false};
@@ -74,19 +121,22 @@ TEST(BluetoothInstall, ArchiverTroubleOrNoSetupEndsInTheStatusText) {
         CFakeJobSystem system;
         system.outcome = c.archiver;
         system.found = c.found;
+        system.unholdable[L"C:\\Work\\job-1\\gone\\Setup.exe"] = true;
+        system.startOk = c.startOk;
         InstallBluetoothDriver(window, system, busy);
         EXPECT_EQ(window.Events(), With(kGoodBar, L"status:No setup program.")) << c.name;
-        EXPECT_TRUE(system.elevated.empty()) << c.name;
+        EXPECT_EQ(system.elevated.empty(), c.startOk) << c.name;
         EXPECT_EQ(system.searches.size(), c.searched ? 1u : 0u) << c.name;
+        EXPECT_EQ(system.removed, Paths{L"C:\\Work\\job-1"}) << c.name;
     }
     // A warning (exit code 1) still goes on to the search.
     std::atomic<bool> busy{false};
     CFakeJobWindow window;
     CFakeJobSystem system;
     system.outcome = {true, true, 1};
-    system.found = L"C:\\Work\\Setup.exe";
+    system.found = L"C:\\Work\\job-1\\Setup.exe";
     InstallBluetoothDriver(window, system, busy);
-    EXPECT_EQ(system.elevated, std::vector<std::wstring>{L"C:\\Work\\Setup.exe"});
+    EXPECT_EQ(system.elevated, Paths{L"C:\\Work\\job-1\\Setup.exe"});
 }
 
 TEST(BluetoothInstall, ABusyJobIsLeftAlone) {
@@ -100,18 +150,22 @@ TEST(BluetoothInstall, ABusyJobIsLeftAlone) {
 }
 
 TEST(PackageInstall, ReceiverAndHotspotStartWhatTheyDownloaded) {
-    const struct { void (*run)(IJobWindow&, IJobSystem&); const char* resource; } cases[] = {
-        {InstallReceiverApp, "/api/rx/QuilloRXApp"}, {InstallHotspotDriver, "/api/rx/TWHotspot"}};
+    g_packageSigner = L"Vendor";
+    const struct { void (*run)(IJobWindow&, IJobSystem&); const char* resource; const char* file; } cases[] = {
+        {InstallReceiverApp, "/api/rx/QuilloRXApp", "rx.exe"}, {InstallHotspotDriver, "/api/rx/TWHotspot", "hs.MSI"}};
     for (const auto& c : cases) {
         CFakeJobWindow window;
         CFakeJobSystem system;
-        system.answer = R"({"status":1,"downloadURL":"https://h/files/rx.exe?v=2"})";
-        system.existing[L"C:\\Work\\rx.exe"] = true;
+        const std::string url = std::string("https://h/files/") + c.file + "?v=2";
+        system.answer = R"({"status":1,"downloadURL":")" + url + R"(","sha256":")" + kHash + R"("})";
+        system.facts.sha256 = kHash;
         system.found = L"C:\\Work\\old\\rx.exe";  // listed first: must not win
         c.run(window, system);
+        const std::wstring path = L"C:\\Work\\job-1\\" + std::wstring(c.file, c.file + std::strlen(c.file));
         EXPECT_EQ(system.requests, std::vector<std::string>{ResourceUrl(c.resource)});
-        EXPECT_EQ(system.downloads, std::vector<std::string>{"https://h/files/rx.exe?v=2"});
-        EXPECT_EQ(system.elevated, std::vector<std::wstring>{L"C:\\Work\\rx.exe"});
+        EXPECT_EQ(system.downloads, std::vector<std::string>{url});
+        EXPECT_EQ(system.checks, (Paths{L"sha256:" + path, L"signer:" + path}));
+        EXPECT_EQ(system.elevated, Paths{path});
         EXPECT_EQ(window.Events(), kGoodBar);
         EXPECT_TRUE(system.started.empty());
     }
@@ -119,16 +173,32 @@ TEST(PackageInstall, ReceiverAndHotspotStartWhatTheyDownloaded) {
     EXPECT_FALSE(g_hotspotBusy);
 }
 
-TEST(PackageInstall, MissingInstallerOrFailedDownload) {
-    CFakeJobWindow window;
-    window.words = {{kRxInstallerMiss, L"Installer missing."}};
-    CFakeJobSystem system;  // the file is gone after the download
-    InstallHotspotDriver(window, system);
-    EXPECT_EQ(window.Events(), With(kGoodBar, L"status:Installer missing."));
-    EXPECT_TRUE(system.elevated.empty());
+TEST(PackageInstall, MissingRefusedOrUnstartableInstallers) {
+    g_packageSigner = L"Vendor";
+    const struct { const char* name; const char* file; bool gone; const wchar_t* signer; bool startOk; Events events;
+                   std::size_t startsTried; } cases[] = {
+        {"gone after download", "rx.exe", true, L"Vendor", true, With(kGoodBar, L"status:Installer missing."), 0},
+        {"other signer", "rx.exe", false, L"Someone", true, With(kGoodBar, L"status:Not verified."), 0},
+        {"start declined", "rx.exe", false, L"Vendor", false, With(kGoodBar, L"status:Installer missing."), 1},
+        {"batch file", "rx.bat", false, L"Vendor", true, {L"status:Not verified."}, 0},
+        {"registry file", "rx.exe.reg", false, L"Vendor", true, {L"status:Not verified."}, 0},
+    };
+    for (const auto& c : cases) {
+        CFakeJobWindow window;
+        window.words = {{kRxInstallerMiss, L"Installer missing."}, {kPkgNotTrusted, L"Not verified."}};
+        CFakeJobSystem system;
+        system.answer = std::string(R"({"status":true,"downloadURL":"https://h/files/)") + c.file + "\"}";
+        system.unholdable[L"C:\\Work\\job-1\\rx.exe"] = c.gone;
+        system.facts.signer = c.signer;
+        system.startOk = c.startOk;
+        InstallHotspotDriver(window, system);
+        EXPECT_EQ(window.Events(), c.events) << c.name;
+        EXPECT_EQ(system.elevated.size(), c.startsTried) << c.name;
+    }
 
     CFakeJobWindow failed;
     CFakeJobSystem broken;
+    broken.answer = R"({"status":true,"downloadURL":"https://h/files/rx.exe"})";
     broken.downloadOk = false;
     InstallReceiverApp(failed, broken);
     EXPECT_EQ(failed.Events(), (Events{L"bar-shown", L"bar:40", L"bar:80", L"bar-hidden", L"no-internet"}));

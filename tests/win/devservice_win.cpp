@@ -82,7 +82,26 @@ void ClearWorkFolder() {
     TakeStandInStarts();
 }
 
+std::vector<std::wstring> JobFolders() {
+    std::vector<std::wstring> folders;
+    WIN32_FIND_DATAW entry = {};
+    HANDLE find = ::FindFirstFileW(GetWorkFolder(L"job-*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return folders;
+    do folders.push_back(GetWorkFolder(entry.cFileName)); while (::FindNextFileW(find, &entry));
+    ::FindClose(find);
+    return folders;
+}
+
+std::wstring StartedPath(const std::wstring& start) { return start.substr(0, start.find(L'|')); }
+
 std::wstring ServiceFile(const std::string& name) { return StatePath("files/" + name); }
+
+std::string ServiceSha256(const std::string& name) {
+    std::ifstream sums(std::filesystem::path(StatePath("SHA256SUMS")));
+    for (std::string hash, file; sums >> hash >> file;)
+        if (file == name) return hash;
+    return std::string();
+}
 
 std::string ReadBytes(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);

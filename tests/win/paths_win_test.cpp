@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <vector>
@@ -33,7 +35,76 @@ std::vector<std::wstring> Listing(const std::wstring& folder) {
     } while (::FindNextFileW(find.Get(), &entry));
     return names;
 }
+std::wstring SidText(PSID sid) {
+    wchar_t* text = nullptr;
+    if (!sid || !::ConvertSidToStringSidW(sid, &text)) return L"?";
+    const std::wstring result = text;
+    ::LocalFree(text);
+    return result;
+}
+// Who besides Administrators, SYSTEM and the owner (under Wine: this user)
+// may add, remove or re-permit entries, as the folder's access list reads back.
+std::vector<std::wstring> OtherWriters(const std::wstring& path) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    sys::CLocalMemory descriptor;
+    std::vector<std::wstring> writers;
+    if (::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                &owner, nullptr, &dacl, nullptr,
+                                reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Put())) != ERROR_SUCCESS)
+        return {L"(unreadable)"};
+    if (!dacl) return {L"(no list: everyone)"};
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (!::GetAce(dacl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE)
+            continue;
+        const std::wstring text = SidText(&ace->SidStart);
+        const DWORD write = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE | WRITE_DAC |
+                            WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+        if ((ace->Mask & write) && text != L"S-1-5-32-544" && text != L"S-1-5-18" && text != SidText(owner))
+            writers.push_back(text);
+    }
+    return writers;
+}
+// Replaces a folder's list: everyone may do everything in it.
+void LetEveryoneWrite(const std::wstring& path) {
+    sys::CLocalMemory descriptor;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Put()), nullptr));
+    ASSERT_TRUE(::SetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.Get()));
+}
 }  // namespace
+
+TEST(WorkFolder, OnlyAdministratorsMayChangeItOrItsJobFolders) {
+    const std::wstring root = CommonAppData() + L"\\MRL7300";
+    test::RemoveTree(root);
+    ASSERT_EQ(GetWorkFolder(L""), root);
+    const std::wstring job = CreateJobFolder(), second = CreateJobFolder();
+    const std::wstring mine = root + L"\\job-" + std::to_wstring(::GetCurrentProcessId()) + L"-";
+    EXPECT_EQ(job.compare(0, mine.size(), mine), 0) << job;
+    EXPECT_NE(job, second);
+    for (const std::wstring& folder : {root, job, second}) {
+        EXPECT_TRUE(IsFolder(folder)) << folder;
+        EXPECT_EQ(OtherWriters(folder), std::vector<std::wstring>{}) << folder;
+    }
+
+    // One that everyone may write to is moved aside, never used, and made anew.
+    test::RemoveTree(root);
+    ASSERT_TRUE(::CreateDirectoryW(root.c_str(), nullptr));
+    LetEveryoneWrite(root);
+    ASSERT_NE(OtherWriters(root), std::vector<std::wstring>{});  // what the attacker's folder reads back as
+    ::CreateDirectoryW((root + L"\\!").c_str(), nullptr);
+    ::CopyFileW((test::ProgramFolder() + L"os_version_probe.exe").c_str(), (root + L"\\!\\Setup.exe").c_str(), FALSE);
+    EXPECT_EQ(GetWorkFolder(L"Setup.exe"), root + L"\\Setup.exe");
+    EXPECT_EQ(OtherWriters(root), std::vector<std::wstring>{});
+    EXPECT_EQ(Listing(root), std::vector<std::wstring>{});
+    std::vector<std::wstring> aside;
+    for (const std::wstring& name : Listing(CommonAppData()))
+        if (name.rfind(L"MRL7300.untrusted-", 0) == 0) aside.push_back(name);
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_TRUE(Exists(CommonAppData() + L"\\" + aside[0] + L"\\!\\Setup.exe"));
+    test::RemoveTree(CommonAppData() + L"\\" + aside[0]);
+}
 
 TEST(WorkFolder, IsCreatedOnDemandUnderCommonAppData) {
     const std::wstring expected = CommonAppData() + L"\\MRL7300";

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "sys/handle_win.h"
+#include "sys/paths.h"
 
 namespace test {
 
@@ -68,31 +69,15 @@ std::wstring ProgramFolder() {
     return full.substr(0, full.find_last_of(L'\\') + 1);
 }
 
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW entry = {};
-    sys::CFindHandle find(::FindFirstFileW((path + L"\\*").c_str(), &entry));
-    if (find.Valid()) {
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = path + L"\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-            else ::DeleteFileW(child.c_str());
-        } while (::FindNextFileW(find.Get(), &entry));
-    }
-    find.Reset();
-    ::RemoveDirectoryW(path.c_str());
-}
-
 CTempFolder::CTempFolder(const std::wstring& name) {
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
     m_path = std::wstring(temp) + name + L"-" + std::to_wstring(::GetCurrentProcessId());
-    RemoveTree(m_path);
+    ::RemoveTree(m_path);
     ::CreateDirectoryW(m_path.c_str(), nullptr);
 }
 
-CTempFolder::~CTempFolder() { RemoveTree(m_path); }
+CTempFolder::~CTempFolder() { ::RemoveTree(m_path); }
 
 std::wstring CTempFolder::Make(const std::wstring& relative, bool folder) const {
     const std::wstring path = m_path + L"\\" + relative;

@@ -2,6 +2,8 @@
 // What the Windows tests need of their Wine prefix and of the file system.
 #include <string>
 
+#include "sys/paths.h"
+
 namespace test {
 
 // Sets the prefix's HKCU\Software\Wine value "Version" (winxp64, vista, win7,
@@ -45,6 +47,6 @@ private:
     std::wstring m_path;
 };
 
-void RemoveTree(const std::wstring& path);
+using ::RemoveTree;  // links are removed, never followed
 
 }  // namespace test

@@ -4,10 +4,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "devservice_win.h"
 #include "install/busy_flag.h"
+#include "install/download_install.h"
 #include "net/device_service.h"
 #include "res/resource.h"
 #include "sys/paths.h"
@@ -77,12 +80,14 @@ TEST_F(WorkflowWine, BluetoothInstallsTheArchiveItFetched) {
     ASSERT_TRUE(test::WaitIdle(g_bluetoothBusy, 30000));
     EXPECT_FALSE(window.Visible(IDC_PROGRESS_BLUETOOTH));
     EXPECT_EQ(::SendMessageW(window.Control(IDC_PROGRESS_BLUETOOTH), PBM_GETPOS, 0, 0), 100);
-    EXPECT_TRUE(test::Exists(GetWorkFolder(L"bt_nested.zip")));
-    EXPECT_TRUE(test::Exists(GetWorkFolder(L"Driver\\Setup.exe")));
+    const auto jobs = test::JobFolders();
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_TRUE(test::Exists(jobs[0] + L"\\bt_nested.zip"));
+    EXPECT_TRUE(test::Exists(jobs[0] + L"\\Driver\\Setup.exe"));
     ::Sleep(1500);
     const auto starts = test::TakeStandInStarts();
     ASSERT_EQ(starts.size(), 1u);
-    EXPECT_EQ(starts[0].substr(0, starts[0].find(L'|')), GetWorkFolder(L"Driver\\Setup.exe"));
+    EXPECT_EQ(test::StartedPath(starts[0]), jobs[0] + L"\\Driver\\Setup.exe");
     EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"");
     EXPECT_FALSE(FindMessageDialog(0));
     const auto requests = test::TakeRequests();
@@ -137,7 +142,7 @@ TEST_F(WorkflowWine, ServiceDownShowsTheNoConnectionMessage) {
 TEST_F(WorkflowWine, BadAnswersAndBadDownloadsShowTheMessage) {
     const char* answers[] = {
         R"({"status": 404, "body": "<html>not found</html>"})",
-        R"({"status": 500, "body": "{\"status\": true, \"downloadURL\": \"x\"}"})",
+        R"({"status": 500, "body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/x\"}"})",
         R"({"body": ""})",
         R"({"body": "[1, 2]"})",
         R"({"body": "{\"status\": \"yes\", \"downloadURL\": \"https://localhost/a.zip\"}"})",
@@ -167,19 +172,28 @@ TEST_F(WorkflowWine, DoubleClickAsksTheServiceOnce) {
     EXPECT_EQ(test::TakeRequests().size(), 2u);  // one answer, one package
 }
 
-TEST_F(WorkflowWine, MissingArchiverEndsInTheStatusText) {
+TEST_F(WorkflowWine, MissingOrHangingArchiverEndsInTheStatusText) {
     ServeBluetooth("bt_top.zip");
     const std::wstring archiver = test::ProgramFolder() + L"data\\7za.exe";
-    const std::wstring aside = archiver + L".aside";
+    const std::wstring aside = archiver + L".aside", settings = test::ProgramFolder() + L"data\\7za.cfg";
     ASSERT_TRUE(::MoveFileW(archiver.c_str(), aside.c_str()));
-    {
+    for (bool hangs : {false, true}) {
+        if (hangs) {  // a program that never ends where the archiver should be
+            ASSERT_TRUE(::CopyFileW((test::ProgramFolder() + L"wifi_setup_standin.exe").c_str(), archiver.c_str(), FALSE));
+            std::ofstream(std::filesystem::path(settings)) << "0 600000";
+            g_archiverTimeoutMs = 1500;
+        }
         test::CWindowDriver window;
+        const DWORD start = ::GetTickCount();
         window.Click(IDC_BTN_BLUETOOTH);
-        EXPECT_TRUE(test::WaitIdle(g_bluetoothBusy, 30000));
+        EXPECT_TRUE(test::WaitIdle(g_bluetoothBusy, 30000)) << hangs;
+        EXPECT_LT(::GetTickCount() - start, hangs ? 15000u : 30000u);
         EXPECT_EQ(window.Text(window.Control(IDC_STATUS)),
                   L"The Bluetooth driver package has no setup program. Please try again later.");
+        EXPECT_TRUE(test::TakeStandInStarts().empty());
     }
-    ::MoveFileW(aside.c_str(), archiver.c_str());
+    ::DeleteFileW(settings.c_str());
+    ::MoveFileExW(aside.c_str(), archiver.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 TEST_F(WorkflowWine, ReceiverAndHotspotRunSideBySide) {
@@ -203,11 +217,16 @@ TEST_F(WorkflowWine, ReceiverAndHotspotRunSideBySide) {
         EXPECT_TRUE(test::WaitIdle(g_receiverBusy, 30000));
         EXPECT_TRUE(test::WaitIdle(g_hotspotBusy, 30000));
         ::Sleep(1000);
-        auto starts = test::TakeStandInStarts();
-        std::sort(starts.begin(), starts.end());
-        ASSERT_EQ(starts.size(), 2u);
-        EXPECT_EQ(starts[0].substr(0, starts[0].find(L'|')), GetWorkFolder(L"hotspot.exe"));
-        EXPECT_EQ(starts[1].substr(0, starts[1].find(L'|')), GetWorkFolder(L"rx.exe"));
+        std::vector<std::wstring> started;
+        for (const std::wstring& line : test::TakeStandInStarts()) started.push_back(test::StartedPath(line));
+        std::sort(started.begin(), started.end(), [](const std::wstring& a, const std::wstring& b) {
+            return a.substr(a.find_last_of(L'\\')) < b.substr(b.find_last_of(L'\\'));
+        });
+        const auto jobs = test::JobFolders();
+        ASSERT_EQ(started.size(), 2u);
+        ASSERT_EQ(jobs.size(), 2u);  // one of its own for each
+        EXPECT_TRUE(started[0] == jobs[0] + L"\\hotspot.exe" || started[0] == jobs[1] + L"\\hotspot.exe") << started[0];
+        EXPECT_TRUE(started[1] == jobs[0] + L"\\rx.exe" || started[1] == jobs[1] + L"\\rx.exe") << started[1];
     }
     g_featureHotspot = g_featureReceiver = false;
 }
@@ -254,4 +273,107 @@ TEST_F(WorkflowWine, BluetoothWorksWhileTheWifiSetupRuns) {
     ASSERT_TRUE(test::WaitIdle(g_wifiBusy, 15000));
     ::Sleep(400);
     EXPECT_EQ(test::CWifiStandIn::Runs(), 1);
+}
+
+TEST_F(WorkflowWine, OnlyTheVendorsUntouchedPackageIsStarted) {
+    const std::wstring refused = L"The downloaded driver package could not be verified, so it was not started.";
+    const std::wstring missing = L"The Bluetooth driver package has no setup program. Please try again later.";
+    const auto answer = [](const std::string& url, const std::string& sha256) {
+        return Quote(R"({"status": true, "downloadURL": ")" + url + "\"" +
+                     (sha256.empty() ? "" : R"(, "sha256": ")" + sha256 + "\"") + "}");
+    };
+    const auto bluetooth = [&](const std::string& archive, const std::string& sha256 = "") {
+        return R"({"/api/rx/RealtekDrivers": {"body": )" + answer(test::ServiceUrl("/files/" + archive), sha256) +
+               R"(}, "/files/)" + archive + R"(": {"file": ")" + archive + R"("}})";
+    };
+    const auto redirected = [&](const std::string& target) {
+        return R"({"/api/rx/RealtekDrivers": {"body": )" + answer(test::ServiceUrl("/files/moved.zip"), "") +
+               R"(}, "/files/moved.zip": {"status": 302, "headers": {"Location": ")" + target +
+               R"("}}, "/files/bt_top.zip": {"file": "bt_top.zip"}})";
+    };
+    const auto receiver = [&](const std::string& file) {
+        return R"({"/api/rx/QuilloRXApp": {"body": )" + answer(test::ServiceUrl("/files/" + file), "") +
+               R"(}, "/files/)" + file + R"(": {"file": ")" + file + R"("}})";
+    };
+    const std::string plainUrl = "http://" + test::ServiceHost() + "/files/bt_top.zip";
+    const struct { const char* name; std::string script; int button; bool started; std::wstring status; bool message; } cases[] = {
+        {"signed by the vendor", bluetooth("bt_top.zip"), IDC_BTN_BLUETOOTH, true, L"", false},
+        {"unsigned", bluetooth("bt_unsigned.zip"), IDC_BTN_BLUETOOTH, false, refused, false},
+        {"one byte changed", bluetooth("bt_tampered.zip"), IDC_BTN_BLUETOOTH, false, refused, false},
+        {"signed by someone else", bluetooth("bt_other.zip"), IDC_BTN_BLUETOOTH, false, refused, false},
+        {"hash matches", bluetooth("bt_top.zip", test::ServiceSha256("bt_top.zip")), IDC_BTN_BLUETOOTH, true, L"", false},
+        {"hash differs", bluetooth("bt_top.zip", test::ServiceSha256("bt_other.zip")), IDC_BTN_BLUETOOTH, false, refused, false},
+        {"hash malformed", bluetooth("bt_top.zip", "12ab"), IDC_BTN_BLUETOOTH, false, refused, false},
+        {"http address", R"({"/api/rx/RealtekDrivers": {"body": )" + answer(plainUrl, "") + "}}", IDC_BTN_BLUETOOTH,
+         false, refused, false},
+        {"redirect to https", redirected(test::ServiceUrl("/files/bt_top.zip")), IDC_BTN_BLUETOOTH, true, L"", false},
+        {"redirect to http", redirected(plainUrl), IDC_BTN_BLUETOOTH, false, L"", true},
+        {"encrypted archive", bluetooth("bt_encrypted.zip"), IDC_BTN_BLUETOOTH, false, missing, false},
+        {"batch file", receiver("script.bat"), IDC_BTN_RECEIVER, false, refused, false},
+        {"unsigned installer", receiver("unsigned.exe"), IDC_BTN_RECEIVER, false, refused, false},
+        {"signed installer", receiver("rx.exe"), IDC_BTN_RECEIVER, true, L"", false},
+    };
+    g_featureReceiver = true;
+    for (const auto& c : cases) {
+        test::ClearWorkFolder();
+        test::SetServiceScript(c.script);
+        test::CWindowDriver window;
+        window.Click(c.button);
+        if (HWND message = FindMessageDialog(c.message ? 15000 : 0))
+            ::SendMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        else
+            EXPECT_FALSE(c.message) << c.name;
+        EXPECT_TRUE(test::WaitIdle(c.button == IDC_BTN_RECEIVER ? g_receiverBusy : g_bluetoothBusy, 30000)) << c.name;
+        const auto starts = test::WaitStandInStarts(c.started ? 5000 : 1000);
+        EXPECT_EQ(starts.size(), c.started ? 1u : 0u) << c.name;
+        EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), c.status) << c.name;
+        // Only a started installer keeps its folder.
+        EXPECT_EQ(test::JobFolders().size(), c.started ? 1u : 0u) << c.name;
+    }
+    g_featureReceiver = false;
+}
+
+TEST_F(WorkflowWine, PlantedAndEarlierSetupsAreNeverStarted) {
+    const std::wstring work = GetWorkFolder(L"");
+    const std::wstring signedSetup = test::ServiceFile("rx.exe");  // even the vendor's own
+    for (const wchar_t* folder : {L"!", L"job-3-1-1", L"linked"}) ::CreateDirectoryW((work + L"\\" + folder).c_str(), nullptr);
+    for (const wchar_t* file : {L"!\\Setup.exe", L"Setup.exe", L"job-3-1-1\\Setup.exe", L"dl1A2B.tmp"})
+        ::CopyFileW(signedSetup.c_str(), (work + L"\\" + file).c_str(), FALSE);
+    // A link in the work folder to a folder elsewhere: removed, never followed.
+    test::CTempFolder elsewhere(L"link-target");
+    ::CopyFileW(signedSetup.c_str(), elsewhere.Make(L"Setup.exe", false).c_str(), FALSE);
+    ::RemoveDirectoryW((work + L"\\linked").c_str());
+    const bool linked = ::CreateSymbolicLinkW((work + L"\\linked").c_str(), elsewhere.Path().c_str(),
+                                              SYMBOLIC_LINK_FLAG_DIRECTORY) != FALSE;
+    ServeBluetooth("bt_nested.zip");
+    test::CWindowDriver window;
+    window.Click(IDC_BTN_BLUETOOTH);
+    ASSERT_TRUE(test::WaitIdle(g_bluetoothBusy, 30000));
+    const auto starts = test::WaitStandInStarts(5000);
+    const auto jobs = test::JobFolders();
+    ASSERT_EQ(jobs.size(), 1u);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(test::StartedPath(starts[0]), jobs[0] + L"\\Driver\\Setup.exe");
+    // What earlier runs and others left is gone; the link's target is untouched.
+    for (const wchar_t* entry : {L"!", L"Setup.exe", L"job-3-1-1", L"dl1A2B.tmp", L"linked"})
+        EXPECT_FALSE(test::Exists(work + L"\\" + entry)) << entry;
+    EXPECT_TRUE(test::Exists(elsewhere.Path() + L"\\Setup.exe")) << linked;
+}
+
+TEST_F(WorkflowWine, ASecondClickWhileTheFirstSetupRunsInstallsAgain) {
+    ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_RUN_MS", L"8000");
+    ServeBluetooth("bt_top.zip");
+    test::CWindowDriver window;
+    std::vector<std::wstring> started;
+    for (int click = 0; click < 2; ++click) {
+        window.Click(IDC_BTN_BLUETOOTH);
+        const auto starts = test::WaitStandInStarts(20000);
+        ASSERT_EQ(starts.size(), 1u) << click;
+        started.push_back(test::StartedPath(starts[0]));
+        ASSERT_TRUE(test::WaitIdle(g_bluetoothBusy, 10000));
+    }
+    ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_RUN_MS", nullptr);
+    EXPECT_NE(started[0], started[1]);  // each from a folder of its own, the first still running
+    EXPECT_EQ(test::JobFolders().size(), 2u);
+    EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"");
 }

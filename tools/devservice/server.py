@@ -12,7 +12,8 @@ Per path: status (200), body (text) or body_hex or file (under --files),
 drop (close the connection without answering),
 length ("omit", a number to announce instead of the real one), cut_after
 (close the connection after that many body bytes), delay_ms (before answering),
-chunk_delay_ms (between 64 KiB chunks). A path with a query matches its key
+chunk_delay_ms (between 64 KiB chunks), headers (more answer headers, such
+as a redirect's Location). A path with a query matches its key
 with the query, else its key without. Unknown paths answer 404. Every request
 line and its headers are appended to --log as one JSON line.
 
@@ -69,6 +70,8 @@ class Handler(BaseHTTPRequestHandler):
     def answer(self, status, body, rule):
         self.send_response(status)
         self.send_header("Content-Type", rule.get("content_type", "application/octet-stream"))
+        for name, value in rule.get("headers", {}).items():
+            self.send_header(name, value)
         length = rule.get("length")
         if length != "omit":
             self.send_header("Content-Length", str(length if length is not None else len(body)))

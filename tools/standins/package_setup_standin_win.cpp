@@ -1,8 +1,8 @@
 // Stands in for a package's installer (the Bluetooth Setup.exe, the receiver
 // and hotspot installers): appends where it was started from and with what
-// command line to the file named by INSTALLER_STANDIN_LOG. With
-// INSTALLER_STANDIN_SHOW set it also says in a small window what a real
-// driver setup would do now (the demo).
+// command line to the file named by INSTALLER_STANDIN_LOG, and keeps running
+// for INSTALLER_STANDIN_RUN_MS milliseconds. With INSTALLER_STANDIN_SHOW set
+// it also says in a small window what a real driver setup would do now (the demo).
 #include <windows.h>
 
 #include <cstdio>
@@ -18,6 +18,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             std::fclose(log);
         }
     }
+    if (const wchar_t* runMs = _wgetenv(L"INSTALLER_STANDIN_RUN_MS")) ::Sleep(static_cast<DWORD>(_wtoi(runMs)));
     if (_wgetenv(L"INSTALLER_STANDIN_SHOW")) {
         wchar_t text[MAX_PATH + 200] = {};
         std::swprintf(text, MAX_PATH + 200,

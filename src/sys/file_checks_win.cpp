@@ -1,0 +1,118 @@
+#include "sys/file_checks_win.h"
+
+#include <wincrypt.h>
+#include <softpub.h>
+#include <wintrust.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "sys/handle_win.h"
+
+namespace sys {
+
+namespace {
+
+struct CCryptProviderTraits {
+    static HCRYPTPROV Invalid() { return 0; }
+    static void Close(HCRYPTPROV h) { ::CryptReleaseContext(h, 0); }
+};
+struct CCryptHashTraits {
+    static HCRYPTHASH Invalid() { return 0; }
+    static void Close(HCRYPTHASH h) { ::CryptDestroyHash(h); }
+};
+
+std::string Hex(const BYTE* bytes, DWORD count) {
+    std::string hex;
+    for (DWORD i = 0; i < count; ++i) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", bytes[i]);
+        hex += pair;
+    }
+    return hex;
+}
+
+std::string HexCode(LONG code) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(code));
+    return text;
+}
+
+// The verification state that WinVerifyTrust keeps until told to close it.
+class CTrustState {
+public:
+    CTrustState(HANDLE file, const std::wstring& path) {
+        m_file.cbStruct = sizeof m_file;
+        m_file.pcwszFilePath = path.c_str();
+        m_file.hFile = file;
+        m_data.cbStruct = sizeof m_data;
+        m_data.dwUIChoice = WTD_UI_NONE;
+        // The chain and the signer's name are what prove the vendor; revocation
+        // lists are not fetched, so a machine that cannot reach them installs too.
+        m_data.fdwRevocationChecks = WTD_REVOKE_NONE;
+        m_data.dwUnionChoice = WTD_CHOICE_FILE;
+        m_data.pFile = &m_file;
+        m_data.dwStateAction = WTD_STATEACTION_VERIFY;
+        m_status = ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &m_action, &m_data);
+    }
+    ~CTrustState() {
+        m_data.dwStateAction = WTD_STATEACTION_CLOSE;
+        ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &m_action, &m_data);
+    }
+    CTrustState(const CTrustState&) = delete;
+    CTrustState& operator=(const CTrustState&) = delete;
+    LONG Status() const { return m_status; }
+    PCCERT_CONTEXT Signer() const {
+        CRYPT_PROVIDER_DATA* provider = ::WTHelperProvDataFromStateData(m_data.hWVTStateData);
+        CRYPT_PROVIDER_SGNR* signer = provider ? ::WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
+        return signer && signer->csCertChain > 0 ? signer->pasCertChain[0].pCert : nullptr;
+    }
+
+private:
+    GUID m_action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    WINTRUST_FILE_INFO m_file = {};
+    WINTRUST_DATA m_data = {};
+    LONG m_status;
+};
+
+}  // namespace
+
+std::string FileSha256(HANDLE file) {
+    CUniqueHandle<CCryptProviderTraits, HCRYPTPROV> provider;
+    CUniqueHandle<CCryptHashTraits, HCRYPTHASH> hash;
+    if (!::CryptAcquireContextW(provider.Put(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) ||
+        !::CryptCreateHash(provider.Get(), CALG_SHA_256, 0, 0, hash.Put()))
+        return std::string();
+    LARGE_INTEGER start = {};
+    if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return std::string();
+    std::vector<BYTE> chunk(1 << 20);
+    DWORD got = 0;
+    for (;;) {
+        if (!::ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) return std::string();
+        if (got == 0) break;
+        if (!::CryptHashData(hash.Get(), chunk.data(), got, 0)) return std::string();
+    }
+    BYTE digest[32];
+    DWORD size = sizeof digest;
+    if (!::CryptGetHashParam(hash.Get(), HP_HASHVAL, digest, &size, 0)) return std::string();
+    return Hex(digest, size);
+}
+
+bool ReadSignerName(HANDLE file, const std::wstring& path, std::wstring& signer, std::string& reason) {
+    CTrustState trust(file, path);
+    if (trust.Status() != ERROR_SUCCESS) {
+        reason = "no valid signature (" + HexCode(trust.Status()) + ")";
+        return false;
+    }
+    PCCERT_CONTEXT certificate = trust.Signer();
+    wchar_t name[256] = {};
+    if (!certificate || ::CertGetNameStringW(certificate, CERT_NAME_ATTR_TYPE, 0,
+                                             const_cast<char*>(szOID_COMMON_NAME), name, 256) <= 1) {
+        reason = "the signer certificate has no common name";
+        return false;
+    }
+    signer = name;
+    return true;
+}
+
+}  // namespace sys

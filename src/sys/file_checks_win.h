@@ -1,0 +1,16 @@
+#pragma once
+// Checks on an open file: its SHA-256, and who signed it.
+#include <windows.h>
+
+#include <string>
+
+namespace sys {
+
+// Lower-case hex SHA-256 of the whole file read through handle; empty on failure.
+std::string FileSha256(HANDLE file);
+
+// True with the signer certificate's common name when the file read through
+// handle carries a valid Authenticode signature; else false with the reason.
+bool ReadSignerName(HANDLE file, const std::wstring& path, std::wstring& signer, std::string& reason);
+
+}  // namespace sys
