@@ -27,7 +27,7 @@ int wmain(int argc, wchar_t** argv) {
     ::QueryPerformanceFrequency(&frequency);
     ::QueryPerformanceCounter(&start);
     int updates = 0;
-    const bool ok = DownloadFile(argv[1], argv[2], [&updates](int) { ++updates; });
+    const bool ok = DownloadFile(argv[1], argv[2], [&updates](int) { ++updates; }) == NetResult::Ok;
     ::QueryPerformanceCounter(&end);
     // DownloadFile holds the full bar for half a second at the end; that is
     // for the user, not the transfer.

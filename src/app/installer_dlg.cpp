@@ -169,8 +169,18 @@ fw::CProgressCtrl& CInstallerDlg::Bar(ProgressBar bar) {
     }
 }
 
-void CInstallerDlg::ShowProgress(ProgressBar bar, bool show) { Bar(bar).ShowWindow(show ? SW_SHOW : SW_HIDE); }
-void CInstallerDlg::SetProgress(ProgressBar bar, int percent) { Bar(bar).SetPos(percent); }
+void CInstallerDlg::ShowProgress(ProgressBar bar, bool show) {
+    if (show) {  // a new download starts from nothing, whatever the last one showed
+        Bar(bar).SetMarquee(false);
+        Bar(bar).SetPos(0);
+    }
+    Bar(bar).ShowWindow(show ? SW_SHOW : SW_HIDE);
+}
+
+void CInstallerDlg::SetProgress(ProgressBar bar, int percent) {
+    Bar(bar).SetMarquee(percent < 0);
+    if (percent >= 0) Bar(bar).SetPos(percent);
+}
 
 void CInstallerDlg::OnCancel() {
     if (::GetKeyState(VK_ESCAPE) & 0x8000) return;  // Esc never closes the window

@@ -67,6 +67,14 @@ class CProgressCtrl : public CWnd {
 public:
     void SetRange(int low, int high) { SendMessage(PBM_SETRANGE32, low, high); }
     int SetPos(int pos) { return static_cast<int>(SendMessage(PBM_SETPOS, pos)); }
+    // A bar that moves by itself, for work of unknown length; off: a position again.
+    void SetMarquee(bool on) {
+        const LONG_PTR style = ::GetWindowLongPtrW(m_hWnd, GWL_STYLE);
+        if (((style & PBS_MARQUEE) != 0) == on) return;
+        if (!on) SendMessage(PBM_SETMARQUEE, FALSE, 0);
+        ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, on ? style | PBS_MARQUEE : style & ~LONG_PTR(PBS_MARQUEE));
+        if (on) SendMessage(PBM_SETMARQUEE, TRUE, 30);
+    }
 };
 
 }  // namespace fw

@@ -11,6 +11,7 @@ const std::array<const wchar_t*, kTranslationKeyCount> kTranslationKeys = {
     L"DL_RX_FAILED",   L"RX_INSTALLER_MISS", L"DL_BT_FAILED", L"BT_INSTALLER_MISS",
     L"WIFI_INSTALLED", L"HINT_DL_BT",        L"HINT_NO_INTERNET", L"INSTALL_WIFI",
     L"INSTALL_BT",     L"INSTALL_RX",        L"INSTALL_HOTSPOT",   L"PKG_NOT_TRUSTED",
+    L"NO_PACKAGE_FOR_OS", L"DL_NOT_SAVED",   L"TLS_FAILED",
 };
 
 const std::array<const wchar_t*, 11> kLanguageCodes = {

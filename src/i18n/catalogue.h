@@ -12,7 +12,8 @@ using CatalogueWords = std::map<std::wstring, std::wstring>;
 // The only keys ever loaded or looked up; callers index this table.
 enum TranslationKey {
     kDlRxFailed, kRxInstallerMiss, kDlBtFailed, kBtInstallerMiss, kWifiInstalled, kHintDlBt,
-    kHintNoInternet, kInstallWifi, kInstallBt, kInstallRx, kInstallHotspot, kPkgNotTrusted, kTranslationKeyCount
+    kHintNoInternet, kInstallWifi, kInstallBt, kInstallRx, kInstallHotspot, kPkgNotTrusted,
+    kNoPackageForOs, kDlNotSaved, kTlsFailed, kTranslationKeyCount
 };
 extern const std::array<const wchar_t*, kTranslationKeyCount> kTranslationKeys;
 

@@ -12,7 +12,31 @@ namespace {
 
 constexpr unsigned kFullBarPauseMs = 1000;
 
-enum class Fetched { Whole, NoConnection, Refused };
+// How getting a package ended; all but Whole are told to the user.
+enum class Fetched { Whole, NoConnection, NoPackage, SecureFailed, NotSaved, Refused };
+
+Fetched FetchedOf(NetResult result) {
+    switch (result) {
+    case NetResult::Ok: return Fetched::Whole;
+    case NetResult::NotFound: return Fetched::NoPackage;
+    case NetResult::SecureChannelFailed: return Fetched::SecureFailed;
+    case NetResult::NotSaved: return Fetched::NotSaved;
+    case NetResult::Refused: return Fetched::Refused;
+    default: return Fetched::NoConnection;
+    }
+}
+
+// The message dialog only for the user's connection; a text of its own for the rest.
+void TellWhy(IJobWindow& window, Fetched fetched) {
+    switch (fetched) {
+    case Fetched::Whole: break;
+    case Fetched::NoConnection: window.ShowNoInternetHint(); break;
+    case Fetched::NoPackage: window.ShowStatusText(window.Word(kNoPackageForOs)); break;
+    case Fetched::SecureFailed: window.ShowStatusText(window.Word(kTlsFailed)); break;
+    case Fetched::NotSaved: window.ShowStatusText(window.Word(kDlNotSaved)); break;
+    case Fetched::Refused: window.ShowStatusText(window.Word(kPkgNotTrusted)); break;
+    }
+}
 
 // A package downloaded into a new folder of the job's own.
 struct Package {
@@ -25,34 +49,46 @@ void Refuse(IJobWindow& window, IJobSystem& system, const std::string& reason) {
     window.ShowStatusText(window.Word(kPkgNotTrusted));
 }
 
+Fetched AskService(IJobSystem& system, const std::string& requestUrl, ServiceAnswer& answer) {
+    system.Trace(requestUrl);
+    std::string body;
+    const NetResult asked = system.HttpGetJson(requestUrl, body);
+    if (asked != NetResult::Ok) return FetchedOf(asked);
+    switch (ReadServiceAnswer(body, answer)) {
+    case AnswerKind::Usable: return Fetched::Whole;
+    case AnswerKind::NoPackage: return Fetched::NoPackage;
+    default: return Fetched::NoConnection;
+    }
+}
+
 // Asks the service and downloads its package, with the bar shown meanwhile.
 Fetched FetchPackage(IJobWindow& window, IJobSystem& system, const std::string& requestUrl, ProgressBar bar,
                      bool installerOnly, Package& package) {
-    system.Trace(requestUrl);
-    std::string body;
-    if (!system.HttpGetJson(requestUrl, body) || !ReadServiceAnswer(body, package.answer))
-        return Fetched::NoConnection;
+    const Fetched asked = AskService(system, requestUrl, package.answer);
+    if (asked != Fetched::Whole) return asked;
     const std::string& url = package.answer.downloadUrl;
     system.Trace(url);
     const std::string name = PackageFileName(url);
     if (name.empty()) return Fetched::NoConnection;  // nothing may be written outside the job's folder
     const std::string refusal = PackageRefusal(package.answer, name, installerOnly);
     if (!refusal.empty()) {
-        Refuse(window, system, refusal);
+        system.Trace("package refused: " + refusal);
         return Fetched::Refused;
     }
     package.folder = system.CreateJobFolder();
     if (package.folder.empty()) {
         system.Trace("no job folder could be made in the work folder");
-        return Fetched::NoConnection;
+        return Fetched::NotSaved;
     }
     package.path = package.folder + L"\\" + system.ToWide(name);
 
     window.ShowProgress(bar, true);
-    if (!system.DownloadFile(url, package.path, [&](int percent) { window.SetProgress(bar, percent); })) {
+    const NetResult downloaded =
+        system.DownloadFile(url, package.path, [&](int percent) { window.SetProgress(bar, percent); });
+    if (downloaded != NetResult::Ok) {
         window.ShowProgress(bar, false);
         system.RemoveFolder(package.folder);
-        return Fetched::NoConnection;
+        return FetchedOf(downloaded);
     }
     window.SetProgress(bar, 100);
     system.Sleep(kFullBarPauseMs);
@@ -143,10 +179,10 @@ void RunDownloadJob(IJobWindow& window, IJobSystem& system, std::atomic<bool>& b
     if (!claim.Owned()) return;
 
     Package package;
-    switch (FetchPackage(window, system, requestUrl(), bar, installerOnly, package)) {
-    case Fetched::NoConnection: window.ShowNoInternetHint(); return;
-    case Fetched::Refused: return;
-    case Fetched::Whole: break;
+    const Fetched fetched = FetchPackage(window, system, requestUrl(), bar, installerOnly, package);
+    if (fetched != Fetched::Whole) {
+        TellWhy(window, fetched);
+        return;
     }
     // A started installer runs from its folder; anything else is not kept.
     if (!install(window, system, package)) system.RemoveFolder(package.folder);

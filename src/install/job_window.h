@@ -6,6 +6,7 @@
 #include <string>
 
 #include "i18n/catalogue.h"
+#include "net/transfer.h"
 #include "sys/os_version.h"
 
 enum class ProgressBar { Bluetooth, Hotspot, Receiver };
@@ -16,6 +17,8 @@ public:
     virtual void ShowStatusText(const std::wstring& text) = 0;
     virtual void ShowNoInternetHint() = 0;  // returns when the user has closed it
     virtual void ShowProgress(ProgressBar bar, bool show) = 0;
+    // 0 to 100; -1: the size is not known, the bar shows that it is busy.
+    // A bar shown again starts at 0.
     virtual void SetProgress(ProgressBar bar, int percent) = 0;
     virtual std::wstring Word(TranslationKey key) = 0;
     virtual bool BluetoothShown() const = 0;
@@ -53,11 +56,11 @@ public:
                                       unsigned long timeoutMs) = 0;
 
     virtual OsVersionClass QueryOsClass() = 0;
-    // The whole answer body, whatever the HTTP status; false when no answer came.
-    virtual bool HttpGetJson(const std::string& url, std::string& body) = 0;
+    // The whole answer body, whatever the HTTP status; anything but Ok when no answer came.
+    virtual NetResult HttpGetJson(const std::string& url, std::string& body) = 0;
     // Stores the file at path only when it arrived whole; reports percentages.
-    virtual bool DownloadFile(const std::string& url, const std::wstring& path,
-                              const std::function<void(int)>& progress) = 0;
+    virtual NetResult DownloadFile(const std::string& url, const std::wstring& path,
+                                   const std::function<void(int)>& progress) = 0;
     // A new folder of this job's own in the work folder; empty when none could be made.
     virtual std::wstring CreateJobFolder() = 0;
     virtual void RemoveFolder(const std::wstring& folder) = 0;

@@ -93,12 +93,12 @@ ProcessOutcome CWindowsJobSystem::RunAndWait(const std::wstring& program, const 
 
 OsVersionClass CWindowsJobSystem::QueryOsClass() { return QueryOsVersion(); }
 
-bool CWindowsJobSystem::HttpGetJson(const std::string& url, std::string& body) {
+NetResult CWindowsJobSystem::HttpGetJson(const std::string& url, std::string& body) {
     return ::HttpGetJson(AnsiToWide(url), body);
 }
 
-bool CWindowsJobSystem::DownloadFile(const std::string& url, const std::wstring& path,
-                                     const std::function<void(int)>& progress) {
+NetResult CWindowsJobSystem::DownloadFile(const std::string& url, const std::wstring& path,
+                                          const std::function<void(int)>& progress) {
     return ::DownloadFile(AnsiToWide(url), path, progress);
 }
 

@@ -9,9 +9,9 @@ public:
     ProcessOutcome RunAndWait(const std::wstring& program, const std::wstring& arguments,
                               unsigned long timeoutMs) override;
     OsVersionClass QueryOsClass() override;
-    bool HttpGetJson(const std::string& url, std::string& body) override;
-    bool DownloadFile(const std::string& url, const std::wstring& path,
-                      const std::function<void(int)>& progress) override;
+    NetResult HttpGetJson(const std::string& url, std::string& body) override;
+    NetResult DownloadFile(const std::string& url, const std::wstring& path,
+                           const std::function<void(int)>& progress) override;
     std::wstring CreateJobFolder() override;
     void RemoveFolder(const std::wstring& folder) override;
     std::wstring FindFile(const std::wstring& pattern, const std::wstring& name, bool descend) override;

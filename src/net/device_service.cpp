@@ -23,28 +23,29 @@ std::string BluetoothRequestUrl(OsVersionClass osClass) {
            "&wirelessType=bluetooth&wirelessProduct=8821CU";
 }
 
-bool ReadServiceAnswer(const std::string& body, ServiceAnswer& answer) {
-    if (body.empty() || body.size() > kMaxAnswerBytes) return false;
+AnswerKind ReadServiceAnswer(const std::string& body, ServiceAnswer& answer) {
+    if (body.empty() || body.size() > kMaxAnswerBytes) return AnswerKind::Unusable;
     try {
         Json::Value root;
         std::istringstream stream(body);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
         Json::Reader reader;
-        if (!reader.parse(stream, root, true)) return false;
+        if (!reader.parse(stream, root, true)) return AnswerKind::Unusable;
 #pragma GCC diagnostic pop
-        if (root.type() != Json::objectValue) return false;
+        if (root.type() != Json::objectValue) return AnswerKind::Unusable;
         // Text, arrays and objects cannot be read as a boolean: asBool throws.
-        if (!root.get("status", false).asBool()) return false;
+        const Json::Value& status = root["status"];
+        if (!status.asBool()) return status.isBool() || status.isNumeric() ? AnswerKind::NoPackage : AnswerKind::Unusable;
         std::string url = root.get("downloadURL", "").asString();
-        if (url.empty()) return false;
+        if (url.empty()) return AnswerKind::Unusable;
         const Json::Value& sha256 = root["sha256"];
         answer.hasSha256 = !sha256.isNull();
         answer.sha256 = sha256.isString() ? sha256.asString() : std::string();
         answer.downloadUrl.swap(url);
-        return true;
+        return AnswerKind::Usable;
     } catch (const std::exception&) {
-        return false;
+        return AnswerKind::Unusable;
     }
 }
 

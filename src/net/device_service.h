@@ -23,10 +23,15 @@ struct ServiceAnswer {
     std::string sha256;  // as given; empty when the member is no text
 };
 
-// True with the package address when body is a JSON object whose "status"
-// reads as true and whose "downloadURL" is a non-empty text; an optional
-// "sha256" is passed on unchecked. Never throws.
-bool ReadServiceAnswer(const std::string& body, ServiceAnswer& answer);
+enum class AnswerKind {
+    Usable,     // a JSON object whose "status" reads as true and whose "downloadURL" is a non-empty text
+    NoPackage,  // "status" present and false (or 0): no package for this Windows version
+    Unusable,   // anything else
+};
+
+// Reads the service's answer; with Usable, the package address and an
+// optional "sha256", passed on unchecked. Never throws.
+AnswerKind ReadServiceAnswer(const std::string& body, ServiceAnswer& answer);
 
 // Why a package may not be fetched and started, or empty when it may: the
 // address must be https, a given hash 64 hex digits, and what is started

@@ -1,19 +1,25 @@
 #pragma once
 // The device service client over WinINet. Every call has its own session.
+// Both follow redirects only to https addresses, at most five in a row; both
+// try again, up to three attempts in all, after a dropped connection or a
+// server in trouble (5xx, 408, 429, honouring Retry-After up to 30 s); both
+// trace why a call failed.
 #include <functional>
 #include <string>
 
-// Both follow redirects only to https addresses, at most five in a row, and
-// trace why a call failed.
+#include "net/transfer.h"
 
-// One GET with the service's request headers; on true, body holds the whole
+// The longest wait for any data of an answer, and of a package; tests shorten them.
+extern unsigned long g_answerStallMs;
+extern unsigned long g_transferStallMs;
+
+// One GET with the service's request headers; on Ok, body holds the whole
 // answer byte for byte, whatever the HTTP status (printed to standard output).
-// False when the address is not https, the exchange failed, or the answer
-// is larger than the service ever sends.
-bool HttpGetJson(const std::wstring& url, std::string& body);
+NetResult HttpGetJson(const std::wstring& url, std::string& body);
 
-// Downloads an https url to path, reporting percentages when the size is announced.
-// The file appears under its name only when it arrived whole; a failed
-// transfer leaves any earlier file at path as it was.
-bool DownloadFile(const std::wstring& url, const std::wstring& path,
-                  const std::function<void(int)>& progress);
+// Downloads an https url to path, reporting percentages when the size is
+// announced (each once) and -1 when it is not. A transfer that breaks is
+// resumed where the server allows it. The file appears under its name only
+// when it arrived whole; a failed transfer leaves any earlier file at path as it was.
+NetResult DownloadFile(const std::wstring& url, const std::wstring& path,
+                       const std::function<void(int)>& progress);

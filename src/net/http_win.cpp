@@ -1,257 +1,215 @@
 #include "net/http.h"
 
-#include <windows.h>
-#include <wininet.h>
-
 #include <cstdio>
+#include <random>
 #include <vector>
 
 #include "net/device_service.h"
-#include "sys/handle_win.h"
+#include "net/request_win.h"
 #include "sys/platform.h"
+
+unsigned long g_answerStallMs = 10000;
+unsigned long g_transferStallMs = 30000;
 
 namespace {
 
-struct CInternetTraits {
-    static HINTERNET Invalid() { return nullptr; }
-    static void Close(HINTERNET h) { ::InternetCloseHandle(h); }
-};
-using CInternetHandle = sys::CUniqueHandle<CInternetTraits, HINTERNET>;
+using net::CGet;
 
-constexpr DWORD kConnectFlags = INTERNET_FLAG_SECURE | INTERNET_FLAG_KEEP_CONNECTION;
-// What is fetched may end up running elevated: never from the cache, the
-// certificate must really name the host, and every redirect is checked by us.
-constexpr DWORD kRequestFlags =
-    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_AUTO_REDIRECT;
-constexpr int kMaxRedirects = 5;
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-struct CUrlParts {
-    INTERNET_SCHEME scheme = INTERNET_SCHEME_UNKNOWN;
-    std::wstring host, object;
-    INTERNET_PORT port = 0;
-};
-
-bool CrackUrl(const std::wstring& url, CUrlParts& parts) {
-    wchar_t host[256] = {}, path[2048] = {}, extra[2048] = {};
-    URL_COMPONENTSW components = {};
-    components.dwStructSize = sizeof components;
-    components.lpszHostName = host;
-    components.dwHostNameLength = ARRAYSIZE(host);
-    components.lpszUrlPath = path;
-    components.dwUrlPathLength = ARRAYSIZE(path);
-    components.lpszExtraInfo = extra;
-    components.dwExtraInfoLength = ARRAYSIZE(extra);
-    if (!::InternetCrackUrlW(url.c_str(), 0, 0, &components)) return false;
-    parts.scheme = components.nScheme;
-    parts.host = host;
-    parts.object = std::wstring(path) + extra;
-    if (parts.object.empty()) parts.object = L"/";
-    parts.port = components.nPort;
-    return true;
+Attempt StatusFailure(HINTERNET request, DWORD status) {
+    Attempt failed{AttemptEnd::Status, status, ParseRetryAfter(net::QueryHeader(request, HTTP_QUERY_RETRY_AFTER))};
+    net::Trace(L"Download error : status " + std::to_wstring(status));
+    return failed;
 }
 
-std::wstring AgentName() {
-    const std::wstring exe = sys::ExecutablePath();
-    const auto slash = exe.find_last_of(L"\\/");
-    std::wstring name = slash == std::wstring::npos ? exe : exe.substr(slash + 1);
-    return name.substr(0, name.find_last_of(L'.'));
-}
-
-struct CGetOptions {
-    DWORD connectTimeoutMs;
-    DWORD receiveTimeoutMs;
-    std::vector<const wchar_t*> headers;
-};
-
-CInternetHandle OpenSession(const CGetOptions& options) {
-    CInternetHandle session(::InternetOpenW(AgentName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (session.Valid()) {
-        DWORD connect = options.connectTimeoutMs, receive = options.receiveTimeoutMs, retries = 1;
-        ::InternetSetOptionW(session.Get(), INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
-        ::InternetSetOptionW(session.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
-        ::InternetSetOptionW(session.Get(), INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
-    }
-    return session;
-}
-
-// "Download error : ", the system's text of the error and the failing step,
-// to the debugger. Always false, for the caller to return.
-bool TraceFailure(const char* step, DWORD error) {
-    wchar_t text[256] = {};
-    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                    ::GetModuleHandleW(L"wininet.dll"), error, 0, text, 255, nullptr);
-    if (length == 0)
-        length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                  text, 255, nullptr);
-    if (length == 0) std::swprintf(text, 255, L"error %lu", error);
-    sys::DebugOutput("Download error : ");
-    sys::DebugOutput(text);
-    sys::DebugOutput((std::string(" (") + step + ")\n").c_str());
-    return false;
-}
-
-// What the client itself refuses or cannot use. Always false.
-bool TraceRefusal(const std::wstring& what) {
-    sys::DebugOutput((L"Download refused : " + what + L"\n").c_str());
-    return false;
-}
-
-// One GET of an https address, sent; on https only a valid certificate for the host passes.
-bool SendGet(HINTERNET session, const std::wstring& url, const CGetOptions& options, CInternetHandle& connection,
-             CInternetHandle& request) {
-    CUrlParts parts;
-    if (!CrackUrl(url, parts)) return TraceRefusal(L"address not understood: " + url);
-    if (parts.scheme != INTERNET_SCHEME_HTTPS) return TraceRefusal(L"not an https address: " + url);
-    connection.Reset(::InternetConnectW(session, parts.host.c_str(), parts.port, nullptr, nullptr,
-                                        INTERNET_SERVICE_HTTP, kConnectFlags, 1));
-    if (!connection.Valid()) return TraceFailure("InternetConnect", ::GetLastError());
-    request.Reset(::HttpOpenRequestW(connection.Get(), L"GET", parts.object.c_str(), L"HTTP/1.0", nullptr, nullptr,
-                                     kRequestFlags, 1));
-    if (!request.Valid()) return TraceFailure("HttpOpenRequest", ::GetLastError());
-    for (const wchar_t* header : options.headers)
-        ::HttpAddRequestHeadersW(request.Get(), header, static_cast<DWORD>(std::wcslen(header)),
-                                 HTTP_ADDREQ_FLAG_ADD_IF_NEW);
-    if (!::HttpSendRequestW(request.Get(), nullptr, 0, nullptr, 0))
-        return TraceFailure("HttpSendRequest", ::GetLastError());
-    return true;
-}
-
-DWORD StatusCode(HINTERNET request) {
-    DWORD status = 0, size = sizeof status;
-    ::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
-    return status;
-}
-
-bool IsRedirect(DWORD status) {
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-// The absolute address a redirect answer points to; empty when it names none.
-std::wstring RedirectTarget(HINTERNET request, const std::wstring& base) {
-    std::vector<wchar_t> location(2048);
-    DWORD size = static_cast<DWORD>(location.size() * sizeof(wchar_t));
-    if (!::HttpQueryInfoW(request, HTTP_QUERY_LOCATION, location.data(), &size, nullptr)) return std::wstring();
-    std::vector<wchar_t> combined(4096);
-    DWORD length = static_cast<DWORD>(combined.size());
-    if (!::InternetCombineUrlW(base.c_str(), location.data(), combined.data(), &length, ICU_NO_ENCODE))
-        return std::wstring();
-    return combined.data();
-}
-
-// Request, then connection, then session: closed in that order.
-struct CGet {
-    CInternetHandle session, connection, request;
-    DWORD status = 0;
-};
-
-// Sends a GET and follows redirects by hand, each to an https address only.
-bool OpenCheckedGet(const std::wstring& url, const CGetOptions& options, CGet& get) {
-    get.session = OpenSession(options);
-    if (!get.session.Valid()) return TraceFailure("InternetOpen", ::GetLastError());
-    std::wstring current = url;
-    for (int redirects = 0;; ++redirects) {
-        get.request.Reset();
-        get.connection.Reset();
-        if (!SendGet(get.session.Get(), current, options, get.connection, get.request)) return false;
-        get.status = StatusCode(get.request.Get());
-        if (!IsRedirect(get.status)) return true;
-        if (redirects == kMaxRedirects) return TraceRefusal(L"too many redirects from " + url);
-        current = RedirectTarget(get.request.Get(), current);
-        if (current.empty()) return TraceRefusal(L"a redirect without a usable Location from " + url);
-        sys::DebugOutput((L"redirected to " + current + L"\n").c_str());
+// Runs attempt up to kMaxAttempts times while what failed is worth another
+// try, waiting between them; the last attempt's end.
+template <class AttemptFn>
+Attempt WithRetries(const std::wstring& url, AttemptFn attempt) {
+    static thread_local std::minstd_rand jitter(std::random_device{}());
+    for (int made = 1;; ++made) {
+        const Attempt last = attempt();
+        if (last.end == AttemptEnd::Done || made == kMaxAttempts || !ShouldRetry(last)) return last;
+        const unsigned long wait = RetryWaitMs(last, made, jitter());
+        net::Trace(L"trying " + url + L" again in " + std::to_wstring(wait) + L" ms");
+        ::Sleep(wait);
     }
 }
 
-unsigned long long ContentLength(HINTERNET request) {
-    wchar_t text[64] = {};
-    DWORD size = sizeof text - sizeof(wchar_t);
-    if (!::HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return 0;
-    const long long value = std::wcstoll(text, nullptr, 10);
-    return value > 0 ? static_cast<unsigned long long>(value) : 0;
-}
+// How much of the package the temporary file holds, and whether the server
+// lets the next attempt ask for only the rest.
+struct CResume {
+    unsigned long long received = 0;
+    std::string validator;  // ETag, else Last-Modified, of the answer the bytes came from
+    bool ranges = false;
+};
 
 // Deletes its file unless kept: a partial download never stays behind.
 class CTempFile {
 public:
-    explicit CTempFile(const std::wstring& finalPath) {
-        const auto slash = finalPath.find_last_of(L'\\');
-        const std::wstring folder = slash == std::wstring::npos ? L"." : finalPath.substr(0, slash);
+    explicit CTempFile(const std::wstring& finalPath) : m_folder(FolderOf(finalPath)) {
         wchar_t name[MAX_PATH] = {};
-        if (::GetTempFileNameW(folder.c_str(), L"dl", 0, name)) m_path = name;
+        if (::GetTempFileNameW(m_folder.c_str(), L"dl", 0, name)) m_path = name;
+        if (!m_path.empty())
+            m_file.Reset(::CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     }
-    ~CTempFile() { if (!m_path.empty()) ::DeleteFileW(m_path.c_str()); }
+    ~CTempFile() {
+        m_file.Reset();
+        if (!m_path.empty()) ::DeleteFileW(m_path.c_str());
+    }
     CTempFile(const CTempFile&) = delete;
     CTempFile& operator=(const CTempFile&) = delete;
-    const std::wstring& Path() const { return m_path; }
+    bool Valid() const { return m_file.Valid(); }
+    HANDLE File() const { return m_file.Get(); }
+    bool StartOver() {
+        LARGE_INTEGER zero = {};
+        return ::SetFilePointerEx(m_file.Get(), zero, nullptr, FILE_BEGIN) && ::SetEndOfFile(m_file.Get());
+    }
+    bool HasRoomFor(unsigned long long bytes) const {
+        ULARGE_INTEGER available = {};
+        return !::GetDiskFreeSpaceExW(m_folder.c_str(), &available, nullptr, nullptr) || bytes <= available.QuadPart;
+    }
     bool MoveTo(const std::wstring& path) {
+        m_file.Reset();
         if (!::MoveFileExW(m_path.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
         m_path.clear();
         return true;
     }
+
 private:
-    std::wstring m_path;
+    static std::wstring FolderOf(const std::wstring& path) {
+        const auto slash = path.find_last_of(L'\\');
+        return slash == std::wstring::npos ? L"." : path.substr(0, slash);
+    }
+    std::wstring m_folder, m_path;
+    sys::CFileHandle m_file;
 };
 
-bool CopyBody(HINTERNET request, HANDLE file, unsigned long long total, const std::function<void(int)>& progress) {
-    std::vector<char> buffer(10240);
-    unsigned long long done = 0;
-    DWORD got = 0;
-    if (!::InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &got))
-        return TraceFailure("InternetReadFile", ::GetLastError());
-    while (got > 0) {
-        DWORD written = 0;
-        if (!::WriteFile(file, buffer.data(), got, &written, nullptr) || written != got)
-            return TraceFailure("WriteFile", ::GetLastError());
-        done += written;
-        if (!::InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &got))
-            return TraceFailure("InternetReadFile", ::GetLastError());
-        if (total != 0) progress(static_cast<int>(done * 100 / total));
+std::vector<std::wstring> ResumeHeaders(const CResume& resume) {
+    if (resume.received == 0) return {};
+    return {L"Range: bytes=" + std::to_wstring(resume.received) + L"-", L"If-Range: " + Wide(resume.validator)};
+}
+
+// Checks the answer of one attempt and sets where its bytes go; the size of
+// the whole package, 0 when not announced.
+Attempt AcceptAnswer(HINTERNET request, DWORD status, CTempFile& temp, CResume& resume,
+                     unsigned long long& total) {
+    const unsigned long long length =
+        std::strtoull(net::QueryHeader(request, HTTP_QUERY_CONTENT_LENGTH).c_str(), nullptr, 10);
+    ContentRange range;
+    if (status == 206 && resume.received > 0 &&
+        ParseContentRange(net::QueryHeader(request, HTTP_QUERY_CONTENT_RANGE), range) &&
+        range.first == resume.received) {
+        total = range.total;
+        net::Trace(L"resuming at byte " + std::to_wstring(resume.received));
+    } else if (status == 200) {
+        if (resume.received > 0) net::Trace(L"the server sent the whole file again: starting over");
+        if (!temp.StartOver()) return net::FailedCall("SetEndOfFile", ::GetLastError());
+        resume.received = 0;
+        std::string validator = net::QueryHeader(request, HTTP_QUERY_ETAG);
+        if (validator.empty()) validator = net::QueryHeader(request, HTTP_QUERY_LAST_MODIFIED);
+        resume.validator = validator;
+        resume.ranges = !validator.empty() && net::QueryHeader(request, HTTP_QUERY_ACCEPT_RANGES) == "bytes";
+        total = length;
+    } else if (status == 206) {  // not the part asked for: ask for all of it next time
+        resume = CResume{};
+        if (!temp.StartOver()) return net::FailedCall("SetEndOfFile", ::GetLastError());
+        return net::Refusal(AttemptEnd::Dropped, L"a part that was not asked for");
+    } else {
+        return StatusFailure(request, status);
     }
-    if (total != 0 && done < total) return TraceRefusal(L"fewer bytes arrived than announced");
-    return true;
+    if (total > kMaxPackageBytes) return net::Refusal(AttemptEnd::Refused, L"the package is larger than any of ours");
+    if (!temp.HasRoomFor(total - resume.received))
+        return net::Refusal(AttemptEnd::NotSaved, L"not enough free space for the package");
+    return Attempt{};
+}
+
+Attempt CopyBody(HINTERNET request, CTempFile& temp, CResume& resume, unsigned long long total,
+                 CPercentReporter& progress) {
+    std::vector<char> buffer(10240);
+    DWORD got = 0;
+    for (;;) {
+        if (!::InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &got))
+            return net::FailedCall("InternetReadFile", ::GetLastError());
+        if (got == 0) break;
+        DWORD written = 0;
+        if (!::WriteFile(temp.File(), buffer.data(), got, &written, nullptr) || written != got) {
+            const Attempt failed = net::FailedCall("WriteFile", ::GetLastError());
+            return Attempt{failed.end == AttemptEnd::Dropped ? AttemptEnd::NotSaved : failed.end};
+        }
+        resume.received += written;
+        if (resume.received > kMaxPackageBytes)
+            return net::Refusal(AttemptEnd::Refused, L"the package grew larger than any of ours");
+        progress.Report(resume.received, total);
+    }
+    if (total != 0 && resume.received < total)
+        return net::Refusal(AttemptEnd::Dropped, L"fewer bytes arrived than announced");
+    return Attempt{};
+}
+
+Attempt DownloadAttempt(const std::wstring& url, CTempFile& temp, CResume& resume, CPercentReporter& progress) {
+    if (resume.received > 0 && !resume.ranges) {  // nothing to resume from: start over
+        resume.received = 0;
+        if (!temp.StartOver()) return net::FailedCall("SetEndOfFile", ::GetLastError());
+    }
+    CGet get;
+    const Attempt sent = net::OpenCheckedGet(url, {3000, g_transferStallMs, ResumeHeaders(resume)}, get);
+    if (sent.end != AttemptEnd::Done) return sent;
+    unsigned long long total = 0;
+    const Attempt accepted = AcceptAnswer(get.request.Get(), get.status, temp, resume, total);
+    if (accepted.end != AttemptEnd::Done) return accepted;
+    return CopyBody(get.request.Get(), temp, resume, total, progress);
 }
 
 }  // namespace
 
-bool HttpGetJson(const std::wstring& url, std::string& body) {
-    CGet get;
-    const CGetOptions options{10000, 10000,
-                              {L"Accept: */*,application/json", L"Accept-Charset:UTF8",
-                               L"Accept-Language: zh-cn;q=0.8,en;q=0.6,ja;q=0.4", L"Content-Type:application/json"}};
-    if (!OpenCheckedGet(url, options, get)) return false;
-    if (get.status == 0)  // the server went away without a status line: no answer
-        return TraceFailure("HttpQueryInfo", ERROR_HTTP_INVALID_SERVER_RESPONSE);
-    std::printf("HTTP_STATUS_code:%d\n", static_cast<int>(get.status));
-    std::fflush(stdout);
-
+NetResult HttpGetJson(const std::wstring& url, std::string& body) {
     std::string collected;
-    char chunk[1024];
-    DWORD got = 0;
-    for (;;) {
-        if (!::InternetReadFile(get.request.Get(), chunk, sizeof chunk, &got))
-            return TraceFailure("InternetReadFile", ::GetLastError());
-        if (got == 0) break;
-        if (collected.size() + got > kMaxAnswerBytes) return TraceRefusal(L"answer larger than any of the service's");
-        collected.append(chunk, got);
-    }
-    body.swap(collected);
-    return true;
+    const Attempt last = WithRetries(url, [&] {
+        collected.clear();
+        CGet get;
+        const Attempt sent = net::OpenCheckedGet(
+            url,
+            {10000, g_answerStallMs,
+             {L"Accept: */*,application/json", L"Accept-Charset:UTF8",
+              L"Accept-Language: zh-cn;q=0.8,en;q=0.6,ja;q=0.4", L"Content-Type:application/json"}},
+            get);
+        if (sent.end != AttemptEnd::Done) return sent;
+        if (get.status == 0)  // the server went away without a status line: no answer
+            return net::FailedCall("HttpQueryInfo", ERROR_HTTP_INVALID_SERVER_RESPONSE);
+        std::printf("HTTP_STATUS_code:%d\n", static_cast<int>(get.status));
+        std::fflush(stdout);
+        char chunk[1024];
+        DWORD got = 0;
+        for (;;) {
+            if (!::InternetReadFile(get.request.Get(), chunk, sizeof chunk, &got))
+                return net::FailedCall("InternetReadFile", ::GetLastError());
+            if (got == 0) break;
+            if (collected.size() + got > kMaxAnswerBytes)
+                return net::Refusal(AttemptEnd::Refused, L"an answer larger than any of the service's");
+            collected.append(chunk, got);
+        }
+        // The callers judge the body; a server in trouble is asked again.
+        const Attempt answered{AttemptEnd::Status, get.status,
+                               ParseRetryAfter(net::QueryHeader(get.request.Get(), HTTP_QUERY_RETRY_AFTER))};
+        return ShouldRetry(answered) ? answered : Attempt{};
+    });
+    if (last.end != AttemptEnd::Done && last.end != AttemptEnd::Status) return ResultOf(last);
+    body.swap(collected);  // after the last try a server error's page is an answer too
+    return NetResult::Ok;
 }
 
-bool DownloadFile(const std::wstring& url, const std::wstring& path, const std::function<void(int)>& progress) {
-    CGet get;
-    if (!OpenCheckedGet(url, CGetOptions{3000, 30000, {}}, get)) return false;
-    if (get.status != 200) return TraceRefusal(L"status " + std::to_wstring(get.status) + L" for " + url);
-
+NetResult DownloadFile(const std::wstring& url, const std::wstring& path, const std::function<void(int)>& progress) {
     CTempFile temp(path);
-    if (temp.Path().empty()) return TraceFailure("GetTempFileName", ::GetLastError());
-    {
-        sys::CFileHandle file(::CreateFileW(temp.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) return TraceFailure("CreateFile", ::GetLastError());
-        if (!CopyBody(get.request.Get(), file.Get(), ContentLength(get.request.Get()), progress)) return false;
-    }
-    progress(100);
+    if (!temp.Valid()) return ResultOf(net::FailedCall("CreateFile", ::GetLastError()));
+    CResume resume;
+    CPercentReporter reporter(progress);
+    const Attempt last = WithRetries(url, [&] { return DownloadAttempt(url, temp, resume, reporter); });
+    if (last.end != AttemptEnd::Done) return ResultOf(last);
+    reporter.Report(1, 1);
     ::Sleep(500);
-    return temp.MoveTo(path) || TraceFailure("MoveFileEx", ::GetLastError());
+    if (!temp.MoveTo(path)) return ResultOf(net::FailedCall("MoveFileEx", ::GetLastError()));
+    return NetResult::Ok;
 }

@@ -16,12 +16,13 @@ TEST(DeviceService, RequestAddresses) {
 }
 
 TEST(DeviceService, ReadsOnlyUsableAnswers) {
-    const struct { const char* body; bool usable; } cases[] = {
-        {R"({"status":true,"downloadURL":"https://h/a.zip"})", true},
-        {R"({"status":1,"downloadURL":"https://h/a.zip"})", true},
-        {R"({"status":2.5,"downloadURL":"https://h/a.zip","other":[1]})", true},
-        {R"({"status":0,"downloadURL":"https://h/a.zip"})", false},
-        {R"({"status":false,"downloadURL":"https://h/a.zip"})", false},
+    const struct { const char* body; bool usable; AnswerKind kind = AnswerKind::Unusable; } cases[] = {
+        {R"({"status":true,"downloadURL":"https://h/a.zip"})", true, AnswerKind::Usable},
+        {R"({"status":1,"downloadURL":"https://h/a.zip"})", true, AnswerKind::Usable},
+        {R"({"status":2.5,"downloadURL":"https://h/a.zip","other":[1]})", true, AnswerKind::Usable},
+        {R"({"status":0,"downloadURL":"https://h/a.zip"})", false, AnswerKind::NoPackage},
+        {R"({"status":false,"downloadURL":"https://h/a.zip"})", false, AnswerKind::NoPackage},
+        {R"({"status":false})", false, AnswerKind::NoPackage},
         {R"({"status":null,"downloadURL":"https://h/a.zip"})", false},
         {R"({"downloadURL":"https://h/a.zip"})", false},
         {R"({"status":"true","downloadURL":"https://h/a.zip"})", false},
@@ -40,14 +41,14 @@ TEST(DeviceService, ReadsOnlyUsableAnswers) {
     for (const auto& c : cases) {
         ServiceAnswer answer;
         answer.downloadUrl = "untouched";
-        EXPECT_EQ(ReadServiceAnswer(c.body, answer), c.usable) << c.body;
+        EXPECT_EQ(ReadServiceAnswer(c.body, answer), c.kind) << c.body;
         EXPECT_EQ(answer.downloadUrl, c.usable ? "https://h/a.zip" : "untouched") << c.body;
         EXPECT_FALSE(answer.hasSha256) << c.body;
     }
     const std::string deep = "{\"status\":true,\"x\":" + std::string(100000, '[') + "}";
     ServiceAnswer answer;
-    EXPECT_FALSE(ReadServiceAnswer(deep, answer));
-    EXPECT_FALSE(ReadServiceAnswer(std::string(kMaxAnswerBytes + 1, ' '), answer));
+    EXPECT_EQ(ReadServiceAnswer(deep, answer), AnswerKind::Unusable);
+    EXPECT_EQ(ReadServiceAnswer(std::string(kMaxAnswerBytes + 1, ' '), answer), AnswerKind::Unusable);
 }
 
 TEST(DeviceService, RefusesPackagesThatCannotBeTrusted) {
@@ -72,7 +73,7 @@ TEST(DeviceService, RefusesPackagesThatCannotBeTrusted) {
     };
     for (const auto& c : cases) {
         ServiceAnswer answer;
-        ASSERT_TRUE(ReadServiceAnswer(c.body, answer)) << c.body;
+        ASSERT_EQ(ReadServiceAnswer(c.body, answer), AnswerKind::Usable) << c.body;
         EXPECT_EQ(PackageRefusal(answer, c.name, c.installerOnly).empty(), !c.refused) << c.body;
     }
 }

@@ -72,19 +72,30 @@ TEST(BluetoothInstall, RefusedPackagesAreNeverStarted) {
     }
 }
 
-TEST(BluetoothInstall, FailuresBeforeThePackageEndInTheNoConnectionMessage) {
-    const struct { const char* name; bool answered; const char* answer; bool downloadOk; Events events; } cases[] = {
-        {"no answer", false, "", true, {L"no-internet"}},
-        {"empty body", true, "", true, {L"no-internet"}},
-        {"not json", true, "<html>", true, {L"no-internet"}},
-        {"status false", true, R"({"status":false,"downloadURL":"https://h/a.zip"})", true, {L"no-internet"}},
-        {"status text", true, R"({"status":"yes","downloadURL":"https://h/a.zip"})", true, {L"no-internet"}},
-        {"no url", true, R"({"status":true})", true, {L"no-internet"}},
-        {"folder url", true, R"({"status":true,"downloadURL":"https://h/files/"})", true, {L"no-internet"}},
-        {"traversal", true, R"({"status":true,"downloadURL":"https://h/..\\x.zip"})", true, {L"no-internet"}},
-        {"download fails", true, R"({"status":true,"downloadURL":"https://h/a.zip"})", false,
-         {L"bar-shown", L"bar:40", L"bar:80", L"bar-hidden", L"no-internet"}},
-        {"no job folder", true, R"({"status":true,"downloadURL":"https://h/a.zip"})", true, {L"no-internet"}},
+TEST(BluetoothInstall, FailuresBeforeThePackageSayWhatHappened) {
+    const std::wstring barShownAndHidden[] = {L"bar-shown", L"bar:40", L"bar:80", L"bar-hidden"};
+    const Events failedDownload(std::begin(barShownAndHidden), std::end(barShownAndHidden));
+    const char* good = R"({"status":true,"downloadURL":"https://h/a.zip"})";
+    const struct { const char* name; bool answered; const char* answer; bool downloadOk; NetResult failure; Events events; } cases[] = {
+        {"no answer", false, "", true, NetResult::NoConnection, {L"no-internet"}},
+        {"bad certificate", false, "", true, NetResult::SecureChannelFailed, {L"status:TLS_FAILED"}},
+        {"redirect to http", false, "", true, NetResult::Refused, {L"status:PKG_NOT_TRUSTED"}},
+        {"empty body", true, "", true, NetResult::Ok, {L"no-internet"}},
+        {"not json", true, "<html>", true, NetResult::Ok, {L"no-internet"}},
+        {"status false", true, R"({"status":false,"downloadURL":"https://h/a.zip"})", true, NetResult::Ok,
+         {L"status:NO_PACKAGE_FOR_OS"}},
+        {"status 0", true, R"({"status":0})", true, NetResult::Ok, {L"status:NO_PACKAGE_FOR_OS"}},
+        {"status text", true, R"({"status":"yes","downloadURL":"https://h/a.zip"})", true, NetResult::Ok, {L"no-internet"}},
+        {"no status", true, R"({"downloadURL":"https://h/a.zip"})", true, NetResult::Ok, {L"no-internet"}},
+        {"no url", true, R"({"status":true})", true, NetResult::Ok, {L"no-internet"}},
+        {"folder url", true, R"({"status":true,"downloadURL":"https://h/files/"})", true, NetResult::Ok, {L"no-internet"}},
+        {"traversal", true, R"({"status":true,"downloadURL":"https://h/..\\x.zip"})", true, NetResult::Ok, {L"no-internet"}},
+        {"download fails", true, good, false, NetResult::NoConnection, With(failedDownload, L"no-internet")},
+        {"package not found", true, good, false, NetResult::NotFound, With(failedDownload, L"status:NO_PACKAGE_FOR_OS")},
+        {"disk full", true, good, false, NetResult::NotSaved, With(failedDownload, L"status:DL_NOT_SAVED")},
+        {"download certificate", true, good, false, NetResult::SecureChannelFailed, With(failedDownload, L"status:TLS_FAILED")},
+        {"download redirect to http", true, good, false, NetResult::Refused, With(failedDownload, L"status:PKG_NOT_TRUSTED")},
+        {"no job folder", true, good, true, NetResult::Ok, {L"status:DL_NOT_SAVED"}},
     };
     for (const auto& c : cases) {
         std::atomic<bool> busy{false};
@@ -93,6 +104,7 @@ TEST(BluetoothInstall, FailuresBeforeThePackageEndInTheNoConnectionMessage) {
         system.answered = c.answered;
         system.answer = c.answer;
         system.downloadOk = c.downloadOk;
+        system.failure = c.failure;
         if (std::string(c.name) == "no job folder") system.jobFolder.clear();
         system.found = L"C:\\Work\\Setup.exe";  // a stale one must not be started
         InstallBluetoothDriver(window, system, busy);

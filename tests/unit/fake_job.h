@@ -70,18 +70,18 @@ public:
         return outcome;
     }
     OsVersionClass QueryOsClass() override { return osClass; }
-    bool HttpGetJson(const std::string& url, std::string& body) override {
+    NetResult HttpGetJson(const std::string& url, std::string& body) override {
         requests.push_back(url);
-        if (!answered) return false;
+        if (!answered) return failure;
         body = answer;
-        return true;
+        return NetResult::Ok;
     }
-    bool DownloadFile(const std::string& url, const std::wstring& path,
-                      const std::function<void(int)>& progress) override {
+    NetResult DownloadFile(const std::string& url, const std::wstring& path,
+                           const std::function<void(int)>& progress) override {
         downloads.push_back(url);
         downloadedTo.push_back(path);
         for (int percent : progressSteps) progress(percent);
-        return downloadOk;
+        return downloadOk ? NetResult::Ok : failure;
     }
     std::wstring CreateJobFolder() override { return jobFolder; }
     void RemoveFolder(const std::wstring& folder) override { removed.push_back(folder); }
@@ -107,6 +107,7 @@ public:
     bool answered = true;
     std::string answer = R"({"status":true,"downloadURL":"https://host/files/pkg.zip"})";
     bool downloadOk = true;
+    NetResult failure = NetResult::NoConnection;  // of the question or the download, whichever fails
     std::vector<int> progressSteps{40, 80};
     std::wstring found;
     std::wstring jobFolder = L"C:\\Work\\job-1";

@@ -1,17 +1,26 @@
 #include "devservice_win.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "net/transfer.h"
 #include "sys/paths.h"
 #include "wine_helpers_win.h"
 
 namespace test {
 
 namespace {
+
+// The program's waits between attempts, shortened for every test that talks to the service.
+class CShortRetryWaits : public ::testing::Environment {
+    void SetUp() override { g_retryBaseMs = 100; }
+};
+const auto* const kShortRetryWaits = ::testing::AddGlobalTestEnvironment(new CShortRetryWaits);
+
 std::wstring StatePath(const std::string& name) {
     return HostPath(std::string(INSTALLER_DEVSERVICE_STATE) + "/" + name);
 }

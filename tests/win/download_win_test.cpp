@@ -57,12 +57,16 @@ TEST(HttpGetJson, ReturnsEveryBodyWithItsStatusPrinted) {
                                R"(, "body": "<html>page )" + std::to_string(status) + R"(</html>"}})");
         std::string body;
         CStdoutCapture capture;
-        const bool ok = HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp")), body);
+        const bool ok = HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp")), body) == NetResult::Ok;
         const std::string printed = capture.Finish();
         EXPECT_TRUE(ok) << status;
         EXPECT_EQ(body, "<html>page " + std::to_string(status) + "</html>");
-        // Standard output is in text mode: the "\n" arrives as a Windows line end.
-        EXPECT_EQ(printed, "HTTP_STATUS_code:" + std::to_string(status) + "\r\n");
+        // Standard output is in text mode: the "\n" arrives as a Windows line end. A server
+        // in trouble is asked three times, and each answer's status is printed.
+        std::string expected;
+        for (int attempt = 0; attempt < (status >= 500 ? 3 : 1); ++attempt)
+            expected += "HTTP_STATUS_code:" + std::to_string(status) + "\r\n";
+        EXPECT_EQ(printed, expected);
     }
 }
 
@@ -70,11 +74,11 @@ TEST(HttpGetJson, SendsTheServiceHeadersAsHttp10WithoutCache) {
     test::SetServiceScript(R"({"/api/rx/TWHotspot": {"body": "first"}})");
     test::TakeRequests();
     std::string body;
-    ASSERT_TRUE(HttpGetJson(Wide(test::ServiceUrl("/api/rx/TWHotspot")), body));
+    ASSERT_EQ(HttpGetJson(Wide(test::ServiceUrl("/api/rx/TWHotspot")), body), NetResult::Ok);
     EXPECT_EQ(body, "first");
     test::SetServiceScript(R"({"/api/rx/TWHotspot": {"body": "second"}})");
     body.clear();
-    ASSERT_TRUE(HttpGetJson(Wide(test::ServiceUrl("/api/rx/TWHotspot")), body));
+    ASSERT_EQ(HttpGetJson(Wide(test::ServiceUrl("/api/rx/TWHotspot")), body), NetResult::Ok);
     EXPECT_EQ(body, "second");  // never from the cache
     const auto log = test::TakeRequestLog();
     ASSERT_EQ(log.size(), 2u);
@@ -93,10 +97,10 @@ TEST(HttpGetJson, KeepsTheBodyByteForByte) {
     for (unsigned char c : big) { char b[3]; std::snprintf(b, 3, "%02x", c); hex += b; }
     test::SetServiceScript(R"({"/big": {"body_hex": ")" + hex + R"("}, "/empty": {"body": ""}})");
     std::string body;
-    ASSERT_TRUE(HttpGetJson(Wide(test::ServiceUrl("/big")), body));
+    ASSERT_EQ(HttpGetJson(Wide(test::ServiceUrl("/big")), body), NetResult::Ok);
     EXPECT_EQ(body, big);
     std::string empty = "x";
-    ASSERT_TRUE(HttpGetJson(Wide(test::ServiceUrl("/empty")), empty));
+    ASSERT_EQ(HttpGetJson(Wide(test::ServiceUrl("/empty")), empty), NetResult::Ok);
     EXPECT_EQ(empty, "");
 }
 
@@ -104,10 +108,10 @@ TEST(HttpGetJson, RefusesWhatIsNoServiceAnswer) {
     test::SetServiceScript(R"({"/huge": {"file": "big.bin"}})");
     test::TakeRequests();
     std::string body = "kept";
-    EXPECT_FALSE(HttpGetJson(Wide(test::ServiceUrl("/huge")), body));  // over 1 MiB
-    EXPECT_FALSE(HttpGetJson(L"ftp://localhost/api/rx/QuilloRXApp", body));
-    EXPECT_FALSE(HttpGetJson(L"file:///C:/windows/win.ini", body));
-    EXPECT_FALSE(HttpGetJson(L"not a url", body));
+    EXPECT_EQ(HttpGetJson(Wide(test::ServiceUrl("/huge")), body), NetResult::Refused);  // over 1 MiB
+    for (const wchar_t* url : {L"ftp://localhost/api/rx/QuilloRXApp", L"file:///C:/windows/win.ini", L"not a url",
+                               L"http://localhost:18443/api/rx/QuilloRXApp"})
+        EXPECT_EQ(HttpGetJson(url, body), NetResult::Refused) << url;
     EXPECT_EQ(body, "kept");
     EXPECT_EQ(test::TakeRequests().size(), 1u);  // only the huge one reached the service
 }
@@ -116,17 +120,18 @@ TEST(HttpGetJson, FailsOnBadCertificatesAndUnreachableService) {
     test::SetServiceScript(R"({"/api/rx/QuilloRXApp": {"body": "{}"}})");
     std::string body = "kept";
     for (int offset : {1, 2, 3})  // another host's name, expired, untrusted CA
-        EXPECT_FALSE(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp", offset)), body)) << offset;
-    EXPECT_FALSE(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp", 9)), body));  // nobody listens
+        EXPECT_EQ(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp", offset)), body),
+                  NetResult::SecureChannelFailed) << offset;
+    EXPECT_EQ(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp", 9)), body), NetResult::NoConnection);  // nobody listens
     test::SetServiceScript(R"({"/api/rx/QuilloRXApp": {"drop": true}})");
     {
         CStdoutCapture capture;
-        EXPECT_FALSE(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp")), body));  // went away unanswered
+        EXPECT_EQ(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp")), body), NetResult::NoConnection);  // went away unanswered
         EXPECT_EQ(capture.Finish(), "");
     }
     test::SetServiceScript(R"({"/api/rx/QuilloRXApp": {"body": "{}"}})");
     EXPECT_EQ(body, "kept");
-    EXPECT_TRUE(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp")), body));
+    EXPECT_EQ(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp")), body), NetResult::Ok);
 }
 
 TEST(DownloadFile, ExactChunkAndWholeFile) {
@@ -135,19 +140,19 @@ TEST(DownloadFile, ExactChunkAndWholeFile) {
     CProgressLog progress;
     const std::wstring target = WorkFile(L"exact.bin");
     const DWORD start = ::GetTickCount();
-    ASSERT_TRUE(DownloadFile(Wide(test::ServiceUrl("/files/exact.bin")), target, progress.Callback()));
+    ASSERT_EQ(DownloadFile(Wide(test::ServiceUrl("/files/exact.bin")), target, progress.Callback()), NetResult::Ok);
     EXPECT_GE(::GetTickCount() - start, 500u);
     EXPECT_EQ(test::ReadBytes(target), test::ReadBytes(test::ServiceFile("exact10240.bin")));
-    EXPECT_EQ(progress.positions, (std::vector<int>{100, 100}));
+    EXPECT_EQ(progress.positions, (std::vector<int>{100}));  // each position once
 }
 
-TEST(DownloadFile, WithoutLengthTheBarJumpsAtTheEnd) {
+TEST(DownloadFile, WithoutLengthTheBarIsBusyUntilTheEnd) {
     test::ClearWorkFolder();
     test::SetServiceScript(R"({"/files/big.bin": {"file": "big.bin", "length": "omit"}})");
     CProgressLog progress;
     const std::wstring target = WorkFile(L"big.bin");
-    ASSERT_TRUE(DownloadFile(Wide(test::ServiceUrl("/files/big.bin")), target, progress.Callback()));
-    EXPECT_EQ(progress.positions, std::vector<int>{100});
+    ASSERT_EQ(DownloadFile(Wide(test::ServiceUrl("/files/big.bin")), target, progress.Callback()), NetResult::Ok);
+    EXPECT_EQ(progress.positions, (std::vector<int>{-1, 100}));
     EXPECT_EQ(test::ReadBytes(target).size(), 3000000u);
 }
 
@@ -155,10 +160,10 @@ TEST(DownloadFile, BarMovesSteadilyWithALength) {
     test::ClearWorkFolder();
     test::SetServiceScript(R"({"/files/big.bin": {"file": "big.bin"}})");
     CProgressLog progress;
-    ASSERT_TRUE(DownloadFile(Wide(test::ServiceUrl("/files/big.bin")), WorkFile(L"big.bin"), progress.Callback()));
-    ASSERT_GT(progress.positions.size(), 100u);
+    ASSERT_EQ(DownloadFile(Wide(test::ServiceUrl("/files/big.bin")), WorkFile(L"big.bin"), progress.Callback()), NetResult::Ok);
+    ASSERT_EQ(progress.positions.size(), 101u);  // 0 to 100, each once
     for (std::size_t i = 1; i < progress.positions.size(); ++i)
-        EXPECT_GE(progress.positions[i], progress.positions[i - 1]);
+        EXPECT_EQ(progress.positions[i], progress.positions[i - 1] + 1);
     EXPECT_EQ(progress.positions.back(), 100);
 }
 
@@ -167,7 +172,7 @@ TEST(DownloadFile, EmptyBodyMakesAnEmptyFile) {
     test::SetServiceScript(R"({"/files/empty.bin": {"file": "empty.bin"}})");
     CProgressLog progress;
     const std::wstring target = WorkFile(L"empty.bin");
-    ASSERT_TRUE(DownloadFile(Wide(test::ServiceUrl("/files/empty.bin")), target, progress.Callback()));
+    ASSERT_EQ(DownloadFile(Wide(test::ServiceUrl("/files/empty.bin")), target, progress.Callback()), NetResult::Ok);
     EXPECT_TRUE(test::Exists(target));
     EXPECT_EQ(test::ReadBytes(target), "");
     EXPECT_EQ(progress.positions, std::vector<int>{100});
@@ -183,11 +188,12 @@ TEST(DownloadFile, FailuresLeaveNothingUnderTheFinalName) {
         R"( "/files/short.bin": {"file": "exact10240.bin", "length": 20000}})");
     CProgressLog progress;
     for (const char* path : {"/files/missing.bin", "/files/cut.bin", "/files/short.bin"}) {
-        EXPECT_FALSE(DownloadFile(Wide(test::ServiceUrl(path)), target, progress.Callback())) << path;
+        EXPECT_NE(DownloadFile(Wide(test::ServiceUrl(path)), target, progress.Callback()), NetResult::Ok) << path;
         EXPECT_EQ(test::ReadBytes(target), "earlier package") << path;
     }
     for (int offset : {1, 2, 3})
-        EXPECT_FALSE(DownloadFile(Wide(test::ServiceUrl("/files/cut.bin", offset)), target, progress.Callback()));
+        EXPECT_EQ(DownloadFile(Wide(test::ServiceUrl("/files/cut.bin", offset)), target, progress.Callback()),
+                  NetResult::SecureChannelFailed);
     EXPECT_EQ(test::ReadBytes(target), "earlier package");
     // Only the earlier package is left: no partial or temporary file.
     EXPECT_EQ(FindFileRecursive(GetWorkFolder(L"*.*"), L"pkg.bin", false), target);
@@ -204,7 +210,7 @@ TEST(DownloadFile, MoreBytesThanAnnouncedStillGivesAFile) {
     test::SetServiceScript(R"({"/files/long.bin": {"file": "exact10240.bin", "length": 5000}})");
     CProgressLog progress;
     const std::wstring target = WorkFile(L"long.bin");
-    ASSERT_TRUE(DownloadFile(Wide(test::ServiceUrl("/files/long.bin")), target, progress.Callback()));
+    ASSERT_EQ(DownloadFile(Wide(test::ServiceUrl("/files/long.bin")), target, progress.Callback()), NetResult::Ok);
     EXPECT_GE(test::ReadBytes(target).size(), 5000u);
     EXPECT_EQ(progress.positions.back(), 100);
 }
@@ -215,12 +221,83 @@ TEST(DownloadFile, TwoDownloadsOfOneNameNeverMix) {
                            R"( "/files/b.bin": {"file": "exact10240.bin", "chunk_delay_ms": 20}})");
     const std::wstring target = WorkFile(L"same.bin");
     bool okA = false, okB = false;
-    std::thread a([&] { okA = DownloadFile(Wide(test::ServiceUrl("/files/a.bin")), target, [](int) {}); });
-    std::thread b([&] { okB = DownloadFile(Wide(test::ServiceUrl("/files/b.bin")), target, [](int) {}); });
+    std::thread a([&] { okA = DownloadFile(Wide(test::ServiceUrl("/files/a.bin")), target, [](int) {}) == NetResult::Ok; });
+    std::thread b([&] { okB = DownloadFile(Wide(test::ServiceUrl("/files/b.bin")), target, [](int) {}) == NetResult::Ok; });
     a.join();
     b.join();
     EXPECT_TRUE(okA && okB);
     const std::string content = test::ReadBytes(target);
     EXPECT_TRUE(content == test::ReadBytes(test::ServiceFile("big.bin")) ||
                 content == test::ReadBytes(test::ServiceFile("exact10240.bin")));
+}
+
+// Faults of real networks, each with what the caller is told, what is left on
+// disk and how often the service was asked.
+TEST(DownloadFile, SurvivesWhatCanBeSurvivedAndSaysWhatCannot) {
+    const std::string big = "{\"file\": \"big.bin\"", ranged = "{\"file\": \"big.bin\", \"ranges\": true";
+    const struct { const char* name; std::string rule; int port; bool json; NetResult result; const char* whole;
+                   std::size_t requests; const char* secondAsks; } cases[] = {
+        {"dropped, no ranges: starts over", R"({"sequence": [)" + big + R"(, "cut_after": 100000}, )" + big + "}]}",
+         0, false, NetResult::Ok, "big.bin", 2, "GET /files/p.bin"},
+        {"dropped, ranges: resumed", R"({"sequence": [)" + ranged + R"(, "cut_after": 100000}, )" + ranged + "}]}",
+         0, false, NetResult::Ok, "big.bin", 2, "Range"},
+        {"changed between attempts: starts over", R"({"sequence": [)" + ranged +
+         R"(, "cut_after": 100000}, {"file": "big2.bin", "ranges": true}]})", 0, false, NetResult::Ok, "big2.bin", 2,
+         "If-Range"},
+        {"503 with Retry-After", R"({"sequence": [{"status": 503, "headers": {"Retry-After": "1"}}, )" + big + "}]}",
+         0, false, NetResult::Ok, "big.bin", 2, ""},
+        {"three failures in a row", R"({"status": 503})", 0, false, NetResult::NoConnection, nullptr, 3, ""},
+        {"408 then the package", R"({"sequence": [{"status": 408}, )" + big + "}]}", 0, false, NetResult::Ok,
+         "big.bin", 2, ""},
+        {"404 never again", R"({"status": 404})", 0, false, NetResult::NotFound, nullptr, 1, ""},
+        {"403 never again", R"({"status": 403})", 0, false, NetResult::NoConnection, nullptr, 1, ""},
+        {"bad certificate never again", big + "}", 2, false, NetResult::SecureChannelFailed, nullptr, 0, ""},
+        {"larger than any package", R"({"file": "exact10240.bin", "length": 3000000000})", 0, false,
+         NetResult::Refused, nullptr, 1, ""},
+        {"answer after a 503", R"({"sequence": [{"status": 503}, {"body": "{}"}]})", 0, true, NetResult::Ok, nullptr,
+         2, ""},
+        {"answer with a bad certificate", R"({"body": "{}"})", 3, true, NetResult::SecureChannelFailed, nullptr, 0, ""},
+    };
+    for (const auto& c : cases) {
+        test::ClearWorkFolder();
+        const std::wstring target = WorkFile(L"p.bin");
+        std::ofstream(std::filesystem::path(target), std::ios::binary) << "earlier package";
+        test::SetServiceScript(R"({"/files/p.bin": )" + c.rule + "}");
+        test::TakeRequestLog();
+        const DWORD start = ::GetTickCount();
+        std::string body;
+        const NetResult result = c.json ? HttpGetJson(Wide(test::ServiceUrl("/files/p.bin", c.port)), body)
+                                        : DownloadFile(Wide(test::ServiceUrl("/files/p.bin", c.port)), target, [](int) {});
+        const DWORD took = ::GetTickCount() - start;
+        EXPECT_EQ(result, c.result) << c.name;
+        if (!c.json) {
+            EXPECT_EQ(test::ReadBytes(target), c.whole ? test::ReadBytes(test::ServiceFile(c.whole)) : "earlier package")
+                << c.name;
+        }
+        const auto log = test::TakeRequestLog();
+        EXPECT_EQ(log.size(), c.requests) << c.name;
+        const std::string second = log.size() > 1 ? log[1] : "";
+        if (*c.secondAsks) {
+            EXPECT_NE(second.find(c.secondAsks), std::string::npos) << c.name << second;
+        }
+        if (std::string(c.name) == "dropped, no ranges: starts over") {
+            EXPECT_EQ(second.find("Range"), std::string::npos) << second;
+        }
+        EXPECT_GE(took, std::string(c.name) == "503 with Retry-After" ? 1000u : 0u) << c.name;
+        EXPECT_EQ(FindFileRecursive(GetWorkFolder(L"*.*"), L"p.bin", false), target) << c.name;  // no stray files
+    }
+}
+
+TEST(DownloadFile, AStalledServerFailsWithinTheLimit) {
+    test::ClearWorkFolder();
+    g_transferStallMs = g_answerStallMs = 1500;
+    test::SetServiceScript(R"({"/files/p.bin": {"file": "big.bin", "stall_after": 20000, "stall_ms": 20000},)"
+                           R"( "/api/rx/QuilloRXApp": {"body": "{}", "delay_ms": 20000}})");
+    const DWORD start = ::GetTickCount();
+    EXPECT_EQ(DownloadFile(Wide(test::ServiceUrl("/files/p.bin")), WorkFile(L"p.bin"), [](int) {}), NetResult::NoConnection);
+    std::string body;
+    EXPECT_EQ(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp")), body), NetResult::NoConnection);
+    // Three attempts of each, every one ended by the limit rather than by the server.
+    EXPECT_LT(::GetTickCount() - start, 18000u);
+    EXPECT_FALSE(test::Exists(WorkFile(L"p.bin")));
 }

@@ -139,25 +139,49 @@ TEST_F(WorkflowWine, ServiceDownShowsTheNoConnectionMessage) {
     EXPECT_FALSE(FindMessageDialog(300));
 }
 
-TEST_F(WorkflowWine, BadAnswersAndBadDownloadsShowTheMessage) {
-    const char* answers[] = {
-        R"({"status": 404, "body": "<html>not found</html>"})",
-        R"({"status": 500, "body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/x\"}"})",
-        R"({"body": ""})",
-        R"({"body": "[1, 2]"})",
-        R"({"body": "{\"status\": \"yes\", \"downloadURL\": \"https://localhost/a.zip\"}"})",
-        R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/files/\"}"})",
-        R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/files/..%5cevil.exe\"}"})",
-        R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/files/nothere.zip\"}"})",
+// The message only when the connection is the problem; a text that says what
+// happened otherwise.
+TEST_F(WorkflowWine, BadAnswersAndDownloadsSayWhatHappened) {
+    const std::wstring noPackage = L"The device service has no driver package for this version of Windows.";
+    const std::wstring secure = L"The secure connection to the device service failed. Check the date and time of this PC.";
+    const std::string package = R"(, "/files/p.zip": )";
+    const struct { const char* answer; std::string files; std::wstring status; std::size_t requests; } cases[] = {
+        {R"({"status": 404, "body": "<html>not found</html>"})", "", L"", 1},
+        {R"({"body": ""})", "", L"", 1},
+        {R"({"body": "[1, 2]"})", "", L"", 1},
+        {R"({"body": "{\"status\": \"yes\", \"downloadURL\": \"https://localhost/a.zip\"}"})", "", L"", 1},
+        {R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/files/\"}"})", "", L"", 1},
+        // Not a way out of the folder: a name the service does not have.
+        {R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/files/..%5cevil.exe\"}"})", "",
+         noPackage, 2},
+        {R"({"body": "{\"status\": false}"})", "", noPackage, 1},
+        {R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/files/nothere.zip\"}"})", "",
+         noPackage, 2},
+        {R"({"status": 500, "body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/x\"}"})", "",
+         noPackage, 3 + 1},
+        {R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18445/files/p.zip\"}"})",
+         package + R"({"file": "bt_top.zip"})", secure, 1},
+        {R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/files/p.zip\"}"})",
+         package + R"({"status": 503})", L"", 1 + 3},
     };
-    for (const char* answer : answers) {
-        test::SetServiceScript(std::string(R"({"/api/rx/RealtekDrivers": )") + answer + "}");
+    for (const auto& c : cases) {
+        test::SetServiceScript(std::string(R"({"/api/rx/RealtekDrivers": )") + c.answer + c.files + "}");
+        test::TakeRequests();
         test::CWindowDriver window;
         window.Click(IDC_BTN_BLUETOOTH);
-        HWND message = FindMessageDialog(15000);
-        EXPECT_TRUE(message) << answer;
-        if (message) ::SendMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        EXPECT_TRUE(test::WaitIdle(g_bluetoothBusy, 5000));
+        if (c.status.empty()) {
+            HWND message = FindMessageDialog(15000);
+            EXPECT_TRUE(message) << c.answer;
+            // The message comes once, after the last attempt.
+            EXPECT_EQ(test::TakeRequests().size(), c.requests) << c.answer;
+            if (message) ::SendMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            EXPECT_TRUE(test::WaitIdle(g_bluetoothBusy, 15000)) << c.answer;
+        } else {
+            EXPECT_TRUE(test::WaitIdle(g_bluetoothBusy, 15000)) << c.answer;
+            EXPECT_EQ(test::TakeRequests().size(), c.requests) << c.answer;
+        }
+        EXPECT_FALSE(FindMessageDialog(0)) << c.answer;
+        EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), c.status) << c.answer;
         EXPECT_TRUE(test::TakeStandInStarts().empty());
     }
 }
@@ -201,7 +225,7 @@ TEST_F(WorkflowWine, ReceiverAndHotspotRunSideBySide) {
         R"({"/api/rx/QuilloRXApp": {"body": )" + Quote(test::PackageAnswer("rx.exe")) + R"(},)"
         R"( "/api/rx/TWHotspot": {"body": )" + Quote(test::PackageAnswer("hotspot.exe")) + R"(},)"
         R"( "/files/rx.exe": {"file": "rx.exe", "chunk_delay_ms": 150},)"
-        R"( "/files/hotspot.exe": {"file": "rx.exe", "chunk_delay_ms": 150}})");
+        R"( "/files/hotspot.exe": {"file": "rx.exe", "chunk_delay_ms": 150, "length": "omit"}})");
     g_featureHotspot = g_featureReceiver = true;
     {
         test::CWindowDriver window;
@@ -213,6 +237,15 @@ TEST_F(WorkflowWine, ReceiverAndHotspotRunSideBySide) {
             if (!bothShown) ::Sleep(10);
         }
         EXPECT_TRUE(bothShown);
+        // Without an announced size the bar shows that it is busy instead.
+        const auto marquee = [&](int id) { return (::GetWindowLongPtrW(window.Control(id), GWL_STYLE) & PBS_MARQUEE) != 0; };
+        bool busyShown = false;
+        for (int i = 0; i < 100 && !busyShown; ++i) {
+            busyShown = marquee(IDC_PROGRESS_HOTSPOT);
+            if (!busyShown) ::Sleep(10);
+        }
+        EXPECT_TRUE(busyShown);
+        EXPECT_FALSE(marquee(IDC_PROGRESS_RECEIVER));
         window.SaveScreenshot(L"receiver-and-hotspot");
         EXPECT_TRUE(test::WaitIdle(g_receiverBusy, 30000));
         EXPECT_TRUE(test::WaitIdle(g_hotspotBusy, 30000));
@@ -227,6 +260,17 @@ TEST_F(WorkflowWine, ReceiverAndHotspotRunSideBySide) {
         ASSERT_EQ(jobs.size(), 2u);  // one of its own for each
         EXPECT_TRUE(started[0] == jobs[0] + L"\\hotspot.exe" || started[0] == jobs[1] + L"\\hotspot.exe") << started[0];
         EXPECT_TRUE(started[1] == jobs[0] + L"\\rx.exe" || started[1] == jobs[1] + L"\\rx.exe") << started[1];
+        // Shown again, a bar starts from nothing, not from the last download's end.
+        ASSERT_EQ(::SendMessageW(window.Control(IDC_PROGRESS_RECEIVER), PBM_GETPOS, 0, 0), 100);
+        window.Click(IDC_BTN_RECEIVER);
+        bool shown = false;
+        for (int i = 0; i < 300 && !shown; ++i) {
+            shown = window.Visible(IDC_PROGRESS_RECEIVER);
+            if (!shown) ::Sleep(5);
+        }
+        EXPECT_TRUE(shown);
+        EXPECT_LT(::SendMessageW(window.Control(IDC_PROGRESS_RECEIVER), PBM_GETPOS, 0, 0), 100);
+        EXPECT_TRUE(test::WaitIdle(g_receiverBusy, 30000));
     }
     g_featureHotspot = g_featureReceiver = false;
 }
@@ -307,7 +351,7 @@ TEST_F(WorkflowWine, OnlyTheVendorsUntouchedPackageIsStarted) {
         {"http address", R"({"/api/rx/RealtekDrivers": {"body": )" + answer(plainUrl, "") + "}}", IDC_BTN_BLUETOOTH,
          false, refused, false},
         {"redirect to https", redirected(test::ServiceUrl("/files/bt_top.zip")), IDC_BTN_BLUETOOTH, true, L"", false},
-        {"redirect to http", redirected(plainUrl), IDC_BTN_BLUETOOTH, false, L"", true},
+        {"redirect to http", redirected(plainUrl), IDC_BTN_BLUETOOTH, false, refused, false},
         {"encrypted archive", bluetooth("bt_encrypted.zip"), IDC_BTN_BLUETOOTH, false, missing, false},
         {"batch file", receiver("script.bat"), IDC_BTN_RECEIVER, false, refused, false},
         {"unsigned installer", receiver("unsigned.exe"), IDC_BTN_RECEIVER, false, refused, false},

@@ -13,7 +13,11 @@ drop (close the connection without answering),
 length ("omit", a number to announce instead of the real one), cut_after
 (close the connection after that many body bytes), delay_ms (before answering),
 chunk_delay_ms (between 64 KiB chunks), headers (more answer headers, such
-as a redirect's Location). A path with a query matches its key
+as a redirect's Location or Retry-After), ranges (announce Accept-Ranges and
+an ETag, answer "Range: bytes=N-" with 206 unless If-Range names another
+ETag), stall_after and stall_ms (send that many body bytes, then nothing
+for that long). A path's rule may instead be {"sequence": [rule, ...]}: the
+first request gets the first rule, and so on, the last one for the rest. A path with a query matches its key
 with the query, else its key without. Unknown paths answer 404. Every request
 line and its headers are appended to --log as one JSON line.
 
@@ -21,6 +25,7 @@ It listens on four ports from --port: the certificate for localhost, one for
 another host name, an expired one, and one from a CA nobody trusts.
 """
 import argparse
+import hashlib
 import json
 import os
 import socket
@@ -43,6 +48,15 @@ class Handler(BaseHTTPRequestHandler):
                 log.write(json.dumps({"port": self.server.server_address[1], "line": self.requestline,
                                       "headers": list(self.headers.items())}) + "\n")
         rule = self.rule()
+        if rule is not None and "sequence" in rule:
+            try:  # a new script starts every sequence afresh
+                key = (os.stat(cfg["script"]).st_mtime_ns, self.path)
+            except OSError:
+                key = (0, self.path)
+            with cfg["lock"]:
+                count = cfg["counts"].get(key, 0)
+                cfg["counts"][key] = count + 1
+            rule = rule["sequence"][min(count, len(rule["sequence"]) - 1)]
         if rule is None:
             return self.answer(404, b"<html><body>not found</body></html>", {})
         time.sleep(rule.get("delay_ms", 0) / 1000.0)
@@ -68,9 +82,20 @@ class Handler(BaseHTTPRequestHandler):
         return script.get(self.path, script.get(self.path.split("?", 1)[0]))
 
     def answer(self, status, body, rule):
+        headers = dict(rule.get("headers", {}))
+        if rule.get("ranges"):
+            etag = '"%s"' % hashlib.sha256(body).hexdigest()[:16]
+            headers.update({"Accept-Ranges": "bytes", "ETag": etag})
+            wanted = self.headers.get("Range", "")
+            if_range = self.headers.get("If-Range")
+            if status == 200 and wanted.startswith("bytes=") and wanted.endswith("-") and if_range in (None, etag):
+                first = int(wanted[6:-1])
+                if first < len(body):
+                    headers["Content-Range"] = "bytes %d-%d/%d" % (first, len(body) - 1, len(body))
+                    status, body = 206, body[first:]
         self.send_response(status)
         self.send_header("Content-Type", rule.get("content_type", "application/octet-stream"))
-        for name, value in rule.get("headers", {}).items():
+        for name, value in headers.items():
             self.send_header(name, value)
         length = rule.get("length")
         if length != "omit":
@@ -78,6 +103,12 @@ class Handler(BaseHTTPRequestHandler):
         self.end_headers()
         cut = rule.get("cut_after")
         data = body if cut is None else body[:cut]
+        stall = rule.get("stall_after")
+        if stall is not None:  # a server that stops sending without closing
+            self.wfile.write(data[:stall])
+            self.wfile.flush()
+            time.sleep(rule.get("stall_ms", 60000) / 1000.0)
+            data = data[stall:]
         step = 65536
         for i in range(0, len(data), step):
             self.wfile.write(data[i:i + step])
@@ -109,7 +140,7 @@ def main():
     p.add_argument("--log", required=True)
     p.add_argument("--ready", help="file written once every port listens")
     args = p.parse_args()
-    config = {"script": args.script, "files": args.files, "log": args.log, "lock": threading.Lock()}
+    config = {"script": args.script, "files": args.files, "log": args.log, "lock": threading.Lock(), "counts": {}}
     for offset, name in enumerate(["localhost", "wronghost", "expired", "untrusted"]):
         serve(args.port + offset, os.path.join(args.certs, name + ".crt"),
               os.path.join(args.certs, name + ".key"), config)

@@ -1,0 +1,81 @@
+#include "net/transfer.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+unsigned long g_retryBaseMs = 1000;
+
+bool ShouldRetry(const Attempt& failed) {
+    switch (failed.end) {
+    case AttemptEnd::Dropped: return true;
+    case AttemptEnd::Status:
+        return failed.status >= 500 || failed.status == 408 || failed.status == 429;
+    default: return false;
+    }
+}
+
+unsigned long RetryWaitMs(const Attempt& failed, int made, unsigned long jitterMs) {
+    if (failed.end == AttemptEnd::Status && failed.retryAfterSeconds >= 0)
+        return static_cast<unsigned long>(std::min(failed.retryAfterSeconds, kMaxRetryAfterSeconds)) * 1000;
+    const unsigned long factor = made <= 1 ? 1 : 3;
+    return g_retryBaseMs * factor + jitterMs % (g_retryBaseMs / 4 + 1);
+}
+
+NetResult ResultOf(const Attempt& last) {
+    switch (last.end) {
+    case AttemptEnd::Done: return NetResult::Ok;
+    case AttemptEnd::SecureChannel: return NetResult::SecureChannelFailed;
+    case AttemptEnd::NotSaved: return NetResult::NotSaved;
+    case AttemptEnd::Refused: return NetResult::Refused;
+    case AttemptEnd::Status:
+        return last.status == 404 || last.status == 410 ? NetResult::NotFound : NetResult::NoConnection;
+    default: return NetResult::NoConnection;
+    }
+}
+
+namespace {
+
+bool ReadNumber(const std::string& text, std::size_t& at, unsigned long long& value) {
+    const std::size_t start = at;
+    value = 0;
+    while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) && at - start < 19)
+        value = value * 10 + static_cast<unsigned>(text[at++] - '0');
+    return at > start && (at == text.size() || !std::isdigit(static_cast<unsigned char>(text[at])));
+}
+
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+}  // namespace
+
+long ParseRetryAfter(const std::string& value) {
+    const std::string text = Trimmed(value);
+    std::size_t at = 0;
+    unsigned long long seconds = 0;
+    if (!ReadNumber(text, at, seconds) || at != text.size()) return -1;
+    return static_cast<long>(std::min<unsigned long long>(seconds, 1u << 30));
+}
+
+bool ParseContentRange(const std::string& value, ContentRange& range) {
+    const std::string text = Trimmed(value);
+    if (text.compare(0, 6, "bytes ") != 0) return false;
+    std::size_t at = 6;
+    ContentRange parsed;
+    if (!ReadNumber(text, at, parsed.first) || at >= text.size() || text[at++] != '-') return false;
+    if (!ReadNumber(text, at, parsed.last) || at >= text.size() || text[at++] != '/') return false;
+    if (!ReadNumber(text, at, parsed.total) || at != text.size()) return false;
+    if (parsed.first > parsed.last || parsed.last >= parsed.total) return false;
+    range = parsed;
+    return true;
+}
+
+void CPercentReporter::Report(unsigned long long done, unsigned long long total) {
+    const int percent = total == 0 ? -1 : static_cast<int>(std::min<unsigned long long>(done * 100 / total, 100));
+    if (percent == m_last) return;
+    m_last = percent;
+    m_progress(percent);
+}

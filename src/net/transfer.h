@@ -1,0 +1,61 @@
+#pragma once
+// What a transfer attempt ended in, whether to try again and when, and the
+// small parsing that resuming needs. Portable: the WinINet client decides
+// nothing itself.
+#include <functional>
+#include <string>
+
+// What the caller is told of a request or download after every attempt.
+enum class NetResult {
+    Ok,
+    NoConnection,         // no answer, dropped, timed out, proxy refused: the user's connection
+    NotFound,             // the service has no such package (404, 410)
+    SecureChannelFailed,  // TLS or certificate failure: never the user's connection
+    NotSaved,             // the local file could not be written or the disk is too small
+    Refused,              // what the client will not fetch: not https, a redirect to http, far too large
+};
+
+enum class AttemptEnd { Done, Dropped, Status, SecureChannel, NameNotResolved, ProxyRefused, NotSaved, Refused };
+
+struct Attempt {
+    AttemptEnd end = AttemptEnd::Done;
+    unsigned status = 0;           // with Status: the HTTP status
+    long retryAfterSeconds = -1;   // with Status: Retry-After, when given in seconds
+};
+
+constexpr int kMaxAttempts = 3;
+// The longest Retry-After that is waited for.
+constexpr long kMaxRetryAfterSeconds = 30;
+// The largest package accepted, announced or arriving.
+constexpr unsigned long long kMaxPackageBytes = 2ull * 1024 * 1024 * 1024;
+
+// The waits between attempts are about 1 and 3 times this, with jitter.
+// Tests shorten it.
+extern unsigned long g_retryBaseMs;
+
+// A dropped or cut connection, a 5xx, 408 or 429 is worth another attempt;
+// any other status, a TLS failure or an unknown host name never is.
+bool ShouldRetry(const Attempt& failed);
+// Milliseconds to wait after failed attempt number made (1 or 2); jitter is
+// a random number of milliseconds up to a quarter of the base.
+unsigned long RetryWaitMs(const Attempt& failed, int made, unsigned long jitterMs);
+NetResult ResultOf(const Attempt& last);
+// Seconds of a Retry-After header; -1 when it is not a plain number.
+long ParseRetryAfter(const std::string& value);
+
+// "bytes FIRST-LAST/TOTAL" of a 206 answer; false when it is not one.
+struct ContentRange {
+    unsigned long long first = 0, last = 0, total = 0;
+};
+bool ParseContentRange(const std::string& value, ContentRange& range);
+
+// Sends a bar position only when the percentage changes, and -1 once when
+// the size is not known (the bar shows that it is busy instead).
+class CPercentReporter {
+public:
+    explicit CPercentReporter(std::function<void(int)> progress) : m_progress(std::move(progress)) {}
+    void Report(unsigned long long done, unsigned long long total);
+private:
+    std::function<void(int)> m_progress;
+    int m_last = -2;
+};

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "net/transfer.h"
+
+TEST(Transfer, RetriesOnlyWhatAnotherAttemptCanMend) {
+    const struct { Attempt failed; bool retry; NetResult result; } cases[] = {
+        {{AttemptEnd::Dropped}, true, NetResult::NoConnection},
+        {{AttemptEnd::Status, 500}, true, NetResult::NoConnection},
+        {{AttemptEnd::Status, 503, 2}, true, NetResult::NoConnection},
+        {{AttemptEnd::Status, 408}, true, NetResult::NoConnection},
+        {{AttemptEnd::Status, 429}, true, NetResult::NoConnection},
+        {{AttemptEnd::Status, 404}, false, NetResult::NotFound},
+        {{AttemptEnd::Status, 410}, false, NetResult::NotFound},
+        {{AttemptEnd::Status, 403}, false, NetResult::NoConnection},
+        {{AttemptEnd::Status, 400}, false, NetResult::NoConnection},
+        {{AttemptEnd::SecureChannel}, false, NetResult::SecureChannelFailed},
+        {{AttemptEnd::NameNotResolved}, false, NetResult::NoConnection},
+        {{AttemptEnd::ProxyRefused}, false, NetResult::NoConnection},
+        {{AttemptEnd::NotSaved}, false, NetResult::NotSaved},
+        {{AttemptEnd::Refused}, false, NetResult::Refused},
+        {{AttemptEnd::Done}, false, NetResult::Ok},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ShouldRetry(c.failed), c.retry) << static_cast<int>(c.failed.end) << " " << c.failed.status;
+        EXPECT_EQ(ResultOf(c.failed), c.result) << static_cast<int>(c.failed.end) << " " << c.failed.status;
+    }
+}
+
+TEST(Transfer, WaitsAboutOneThenThreeSecondsOrWhatTheServerAsks) {
+    ASSERT_EQ(g_retryBaseMs, 1000u);
+    const struct { Attempt failed; int made; unsigned long jitter; unsigned long wait; } cases[] = {
+        {{AttemptEnd::Dropped}, 1, 0, 1000}, {{AttemptEnd::Dropped}, 1, 120, 1120},
+        {{AttemptEnd::Dropped}, 1, 251, 1000},  // jitter stays under a quarter of the base
+        {{AttemptEnd::Dropped}, 2, 0, 3000}, {{AttemptEnd::Status, 500}, 2, 7, 3007},
+        {{AttemptEnd::Status, 503, 2}, 1, 99, 2000}, {{AttemptEnd::Status, 429, 0}, 2, 99, 0},
+        {{AttemptEnd::Status, 503, 31}, 1, 0, 30000}, {{AttemptEnd::Status, 503, 86400}, 2, 0, 30000},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RetryWaitMs(c.failed, c.made, c.jitter), c.wait) << c.made << " " << c.jitter;
+
+    const struct { const char* header; long seconds; } headers[] = {
+        {"2", 2}, {" 120 ", 120}, {"0", 0}, {"", -1}, {"-1", -1}, {"1.5", -1}, {"2s", -1},
+        {"Wed, 21 Oct 2026 07:28:00 GMT", -1}, {"99999999999999999999", -1}, {"999999999999", 1 << 30}};
+    for (const auto& h : headers) EXPECT_EQ(ParseRetryAfter(h.header), h.seconds) << h.header;
+}
+
+TEST(Transfer, ReadsContentRangesAndReportsEachPercentOnce) {
+    const struct { const char* header; bool ok; unsigned long long first, last, total; } cases[] = {
+        {"bytes 100-199/200", true, 100, 199, 200}, {" bytes 0-0/1 ", true, 0, 0, 1},
+        {"bytes 100-199/*", false, 0, 0, 0}, {"bytes */200", false, 0, 0, 0}, {"bytes 200-100/300", false, 0, 0, 0},
+        {"bytes 100-200/200", false, 0, 0, 0}, {"items 1-2/3", false, 0, 0, 0}, {"bytes 1-2/3x", false, 0, 0, 0},
+        {"", false, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        ContentRange range;  // left as it was when the header is no range
+        EXPECT_EQ(ParseContentRange(c.header, range), c.ok) << c.header;
+        EXPECT_EQ(range.first, c.first) << c.header;
+        EXPECT_EQ(range.last, c.last) << c.header;
+        EXPECT_EQ(range.total, c.total) << c.header;
+    }
+
+    std::vector<int> sent;
+    CPercentReporter known([&](int p) { sent.push_back(p); });
+    for (unsigned long long done : {0ull, 10ull, 19ull, 20ull, 250ull, 1000ull, 1000ull, 1200ull}) known.Report(done, 1000);
+    EXPECT_EQ(sent, (std::vector<int>{0, 1, 2, 25, 100}));
+    sent.clear();
+    CPercentReporter unknown([&](int p) { sent.push_back(p); });
+    for (unsigned long long done : {10ull, 20ull, 30ull}) unknown.Report(done, 0);
+    unknown.Report(1, 1);
+    EXPECT_EQ(sent, (std::vector<int>{-1, 100}));
+}
