@@ -49,6 +49,64 @@ struct CProgressLog {
 
 std::wstring WorkFile(const wchar_t* name) { return GetWorkFolder(name); }
 
+// The system proxy that WinINet reads from the registry, while the object lives.
+class CSystemProxy {
+public:
+    explicit CSystemProxy(const std::wstring& server) { Set(1, server); }
+    ~CSystemProxy() { Set(0, L""); }
+    CSystemProxy(const CSystemProxy&) = delete;
+    CSystemProxy& operator=(const CSystemProxy&) = delete;
+private:
+    static void Set(DWORD enable, const std::wstring& server) {
+        HKEY key = nullptr;
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0,
+                              nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+            return;
+        ::RegSetValueExW(key, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable), sizeof enable);
+        if (server.empty())
+            ::RegDeleteValueW(key, L"ProxyServer");
+        else
+            ::RegSetValueExW(key, L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                             static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+        ::RegCloseKey(key);
+    }
+};
+
+// Answers this process's credentials prompt the way a user would: fills in
+// user and password and confirms, or cancels when user is empty. False when
+// no prompt came within waitMs.
+bool AnswerCredentialsPrompt(const std::wstring& user, const std::wstring& password, DWORD waitMs) {
+    struct Found { HWND dialog = nullptr; std::vector<HWND> edits; } found;
+    for (DWORD waited = 0; !found.dialog && waited <= waitMs; waited += 50) {
+        ::EnumWindows([](HWND hwnd, LPARAM out) {
+            auto& f = *reinterpret_cast<Found*>(out);
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(hwnd, &pid);
+            if (pid != ::GetCurrentProcessId() || !::IsWindowVisible(hwnd)) return TRUE;
+            f.edits.clear();
+            ::EnumChildWindows(hwnd, [](HWND child, LPARAM edits) {
+                wchar_t name[16] = {};
+                ::GetClassNameW(child, name, 16);
+                if (_wcsicmp(name, L"Edit") == 0) reinterpret_cast<std::vector<HWND>*>(edits)->push_back(child);
+                return TRUE;
+            }, reinterpret_cast<LPARAM>(&f.edits));
+            if (f.edits.size() < 2) return TRUE;
+            f.dialog = hwnd;
+            return FALSE;
+        }, reinterpret_cast<LPARAM>(&found));
+        if (!found.dialog) ::Sleep(50);
+    }
+    if (!found.dialog) return false;
+    if (user.empty()) {
+        ::PostMessageW(found.dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return true;
+    }
+    ::SendMessageW(found.edits[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(user.c_str()));
+    ::SendMessageW(found.edits[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(password.c_str()));
+    ::PostMessageW(found.dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return true;
+}
+
 }  // namespace
 
 TEST(HttpGetJson, ReturnsEveryBodyWithItsStatusPrinted) {
@@ -300,4 +358,38 @@ TEST(DownloadFile, AStalledServerFailsWithinTheLimit) {
     // Three attempts of each, every one ended by the limit rather than by the server.
     EXPECT_LT(::GetTickCount() - start, 18000u);
     EXPECT_FALSE(test::Exists(WorkFile(L"p.bin")));
+}
+
+TEST(DownloadFile, GoesThroughTheSystemProxyAndAsksForItsPasswordOnce) {
+    const struct { const char* name; int port; bool prompt; const wchar_t* user; const wchar_t* password;
+                   NetResult result; const char* lastProxyLine; } cases[] = {
+        {"open proxy", 4, false, L"", L"", NetResult::Ok, R"("credentials": false)"},
+        {"password given", 5, true, L"alice", L"secret", NetResult::Ok, R"("credentials": true)"},
+        {"prompt cancelled", 5, true, L"", L"", NetResult::NoConnection, R"("credentials": false)"},
+        {"wrong password, asked once", 5, true, L"alice", L"wrong", NetResult::NoConnection, R"("credentials": true)"},
+    };
+    for (const auto& c : cases) {
+        test::ClearWorkFolder();
+        test::SetServiceScript(R"({"/files/p.bin": {"file": "exact10240.bin"}})");
+        const std::wstring proxyLog = test::HostPath(std::string(INSTALLER_DEVSERVICE_STATE) + "/proxy.log");
+        std::ofstream(std::filesystem::path(proxyLog), std::ios::trunc);
+        CSystemProxy proxy(L"localhost:" + std::to_wstring(INSTALLER_TEST_SERVICE_PORT + c.port));
+        NetResult result = NetResult::Ok;
+        std::thread download([&] { result = DownloadFile(Wide(test::ServiceUrl("/files/p.bin")), WorkFile(L"p.bin"), [](int) {}); });
+        EXPECT_EQ(AnswerCredentialsPrompt(c.user, c.password, c.prompt ? 15000 : 0), c.prompt) << c.name;
+        download.join();
+        EXPECT_FALSE(AnswerCredentialsPrompt(L"", L"", 0)) << c.name;  // never a second prompt
+        EXPECT_EQ(static_cast<int>(result), static_cast<int>(c.result)) << c.name;
+        EXPECT_TRUE(test::ReadBytes(WorkFile(L"p.bin")) ==
+                    (c.result == NetResult::Ok ? test::ReadBytes(test::ServiceFile("exact10240.bin")) : ""))
+            << c.name;
+        std::vector<std::string> lines;
+        std::ifstream in{std::filesystem::path(proxyLog)};
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        ASSERT_FALSE(lines.empty()) << c.name << ": the request did not go through the proxy";
+        EXPECT_NE(lines[0].find("CONNECT localhost:" + std::to_string(INSTALLER_TEST_SERVICE_PORT)), std::string::npos) << lines[0];
+        std::string all;
+        for (const std::string& line : lines) all += line + "\n";
+        EXPECT_NE(lines.back().find(c.lastProxyLine), std::string::npos) << c.name << ":\n" << all;
+    }
 }
