@@ -19,7 +19,26 @@ install_packages() {
         apt-get update -q >/dev/null
         DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
     fi
+    check_commands
     "$root/scripts/fetch-jsoncpp-source"
+}
+
+# Every command the scripts and tests call, with the package that brings it:
+# a missing install step shows up here as one line, not deep inside a test.
+COMMANDS=(cmake:cmake ninja:ninja-build g++:g++ clang++:clang
+          x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
+          x86_64-w64-mingw32-objdump:binutils-mingw-w64-x86-64 x86_64-w64-mingw32-nm:binutils-mingw-w64-x86-64
+          x86_64-w64-mingw32-dlltool:binutils-mingw-w64-x86-64
+          wine:wine wineboot:wine wineserver:wine Xvfb:xvfb 7z:p7zip-full convert:imagemagick
+          osslsigncode:osslsigncode openssl:openssl python3:python3 sha256sum:coreutils)
+check_commands() {
+    local entry missing=0
+    for entry in "${COMMANDS[@]}"; do
+        command -v "${entry%%:*}" >/dev/null 2>&1 && continue
+        echo "missing command ${entry%%:*}: install the Debian package ${entry#*:}" >&2
+        missing=1
+    done
+    [ "$missing" = 0 ] || exit 1
 }
 
 build_preset() {
