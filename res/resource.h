@@ -1,7 +1,7 @@
 #pragma once
 // Resource and control identifiers.
 #define IDD_INSTALLER_DIALOG 102
-#define IDD_EXTRA_MSG 132
+#define IDD_NO_CONNECTION_MSG 132
 #define IDR_MAINFRAME 128
 #define IDB_BUTTON_FACE 130
 #define IDR_LOGO_PNG 131
@@ -15,4 +15,4 @@
 #define IDC_PROGRESS_HOTSPOT 1005
 #define IDC_PROGRESS_RECEIVER 1006
 #define IDC_BTN_HOTSPOT 1009
-#define IDC_EXTRA_TEXT 1010
+#define IDC_NO_CONNECTION_TEXT 1010

@@ -3,6 +3,7 @@
 // Starts the program: shows the installer window modally on the main thread.
 class CInstallerApp {
 public:
-    // Always false: there is no message loop beyond the window's own.
+    // Never returns: when the window closes the process ends, since jobs are
+    // not waited for (there is no message loop beyond the window's own).
     bool InitInstance();
 };

@@ -13,6 +13,7 @@ bool CInstallerApp::InitInstance() {
     INITCOMMONCONTROLSEX controls = {sizeof controls, 0xFF};
     ::InitCommonControlsEx(&controls);
     ::RegisterApplicationRestart(nullptr, 0);  // restart only: no recovery, no autosave
+    const fw::CGdiplusSession gdiplus;
     CInstallerDlg dialog(nullptr);
     dialog.DoModal();
     // Jobs are not waited for and may still use the window object: end the

@@ -1,10 +1,6 @@
 #include "app/installer_dlg.h"
 
 #include <windows.h>
-#include <objidl.h>
-#include <gdiplus.h>
-
-#include <cstdio>
 
 #include "build_settings.h"
 #include "install/busy_flag.h"
@@ -14,6 +10,9 @@
 #include "install/wifi_install.h"
 #include "res/resource.h"
 #include "sys/os_version.h"
+#include "sys/platform.h"
+#include "ui/no_connection_msg.h"
+#include "ui/product_font.h"
 
 bool g_featureWifi = build::kFeatureWifi;
 bool g_featureBluetooth = build::kFeatureBluetooth;
@@ -27,16 +26,16 @@ int g_progressTop[kFeatureCount - 1] = {};
 std::vector<fw::CWnd*> g_shownButtons, g_hiddenButtons, g_shownBars, g_hiddenBars;
 
 namespace {
-const Gdiplus::GdiplusStartupInput g_gdiplusInput;
 CWindowsJobSystem g_system;
 }  // namespace
 
+// GDI+ must be running while the window paints: the application (or a test's
+// driver) holds an fw::CGdiplusSession for the window's lifetime.
 CInstallerDlg::CInstallerDlg(HWND parent) : CDialog(IDD_INSTALLER_DIALOG, parent) {
-    Gdiplus::GdiplusStartup(&m_gdiplusToken, &g_gdiplusInput, nullptr);
     m_hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
-CInstallerDlg::~CInstallerDlg() { Gdiplus::GdiplusShutdown(m_gdiplusToken); }
+CInstallerDlg::~CInstallerDlg() = default;
 
 void CInstallerDlg::DoDataExchange() {
     DDX_Control(IDC_BTN_WIFI, m_btnWifi);
@@ -55,11 +54,7 @@ BOOL CInstallerDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_translation.Load();
-    {
-        fw::CClientDC dc(m_hWnd);
-        m_dpiScale = static_cast<float>(::GetDeviceCaps(dc.Get(), LOGPIXELSX)) / 96.0f;
-    }
-    m_font.CreatePointFont(static_cast<int>(150.0 / m_dpiScale), L"Microsoft JhengHei");
+    CreateProductFont(m_hWnd, m_font);
     fw::CClientDC dc(m_hWnd);
     int gap = 0;
     {
@@ -83,7 +78,7 @@ BOOL CInstallerDlg::OnInitDialog() {
             m_btnBluetooth.ShowWindow(SW_SHOW);
         }
     }
-    const std::string version = GetProgramVersion();
+    const std::string version = sys::GetProgramVersion();
     SetWindowText(L"USB Bluetooth Wireless Adapter (" + std::wstring(version.begin(), version.end()) + L")");
     SendMessage(WM_SETREDRAW, TRUE);
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
@@ -134,31 +129,18 @@ void CInstallerDlg::PlaceControls(const WindowLayout& layout, int gap) {
     m_status.SetWindowPos(nullptr, left, top, kControlWidth, 3 * gap, SWP_NOZORDER | SWP_SHOWWINDOW);
 }
 
-std::string CInstallerDlg::GetProgramVersion() {
-    wchar_t path[256] = {};
-    ::GetModuleFileNameW(nullptr, path, 255);
-    DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
-    if (size == 0) return std::string();
-    std::vector<BYTE> info(size);
-    if (!::GetFileVersionInfoW(path, 0, size, info.data())) return std::string();
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    if (!::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed)
-        return std::string();
-    char text[100] = {};
-    std::snprintf(text, sizeof text, "%d.%d.%d.%d", HIWORD(fixed->dwFileVersionMS),
-                  LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
-                  LOWORD(fixed->dwFileVersionLS));
-    return text;
-}
-
 void CInstallerDlg::ShowStatusText(const std::wstring& text) {
     m_status.SetWindowText(text);
     // The static is transparent: hiding and showing it repaints the background
     // under it, so the new text never lies over the old.
     m_status.ShowWindow(SW_HIDE);
     m_status.ShowWindow(SW_SHOW);
+}
+
+// Runs on the calling job thread with no owner, so the installer window stays usable.
+void CInstallerDlg::ShowNoInternetHint() {
+    CExtraMsg message(nullptr);
+    message.DoModal();
 }
 
 fw::CProgressCtrl& CInstallerDlg::Bar(ProgressBar bar) {

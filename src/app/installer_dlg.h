@@ -34,8 +34,6 @@ public:
     std::wstring Word(TranslationKey key) override { return m_translation.GetWord(kTranslationKeys[key]); }
     bool BluetoothShown() const override { return m_bluetoothShown; }
 
-    static std::string GetProgramVersion();
-    float DpiScale() const { return m_dpiScale; }
     int FontPointTenths() const { return m_font.PointTenths(); }
 
 protected:
@@ -55,16 +53,14 @@ private:
     void OnInstallReceiver();
     void OnInstallHotspot();
 
-    // Appearance (ui/installer_appearance_win.cpp).
+    // Painting (installer_dlg_paint.cpp).
     BOOL OnEraseBkgnd(HDC dc);
     void PaintBackground(HDC dc, const RECT& rect);
     HBRUSH OnCtlColor(HDC dc, HWND control);
     bool OnPaint();
 
-    ULONG_PTR m_gdiplusToken = 0;
     HICON m_hIcon = nullptr;
     fw::CFont m_font;
-    float m_dpiScale = 1.0f;
     bool m_bluetoothShown = false;
     CTranslation m_translation;
     CImageButton m_btnWifi, m_btnBluetooth, m_btnReceiver, m_btnHotspot;

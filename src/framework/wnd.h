@@ -22,7 +22,6 @@ public:
     void SetWindowText(const std::wstring& text) { ::SetWindowTextW(m_hWnd, text.c_str()); }
     std::wstring GetWindowText() const;
     void ShowWindow(int command) { ::ShowWindow(m_hWnd, command); }
-    bool IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != FALSE; }
     void SetWindowPos(HWND after, int x, int y, int cx, int cy, UINT flags) {
         ::SetWindowPos(m_hWnd, after, x, y, cx, cy, flags);
     }

@@ -1,6 +1,8 @@
 #pragma once
 #include <atomic>
 
+#include "install/job_window.h"
+
 // One flag per kind of job: claimed in one indivisible step, so that repeated
 // clicks start the workflow once; released when the claim goes.
 class CBusyClaim {
@@ -22,3 +24,10 @@ extern std::atomic<bool> g_hotspotBusy;
 
 // Pause before a job claims its flag, so that a double click is one run.
 constexpr unsigned kJobStartPauseMs = 200;
+
+// Every job's start: the pause, then the claim; Owned() is false when another
+// run of the same kind has the flag.
+inline CBusyClaim ClaimAfterStartPause(IJobSystem& system, std::atomic<bool>& flag) {
+    system.Sleep(kJobStartPauseMs);
+    return CBusyClaim(flag);
+}

@@ -174,8 +174,7 @@ using Installer = bool (*)(IJobWindow&, IJobSystem&, const Package&);
 void RunDownloadJob(IJobWindow& window, IJobSystem& system, std::atomic<bool>& busy,
                     const std::function<std::string()>& requestUrl, ProgressBar bar, bool installerOnly,
                     Installer install) {
-    system.Sleep(kJobStartPauseMs);
-    CBusyClaim claim(busy);
+    const CBusyClaim claim = ClaimAfterStartPause(system, busy);
     if (!claim.Owned()) return;
 
     Package package;

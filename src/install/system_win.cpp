@@ -77,16 +77,17 @@ ProcessOutcome CWindowsJobSystem::RunAndWait(const std::wstring& program, const 
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
                           nullptr, FolderOf(program).c_str(), &startup, &info))
         return outcome;
-    sys::CKernelHandle process(info.hProcess), thread(info.hThread);
+    const sys::CProcessHandles started(info);
+    const HANDLE process = started.process.Get();
     outcome.started = true;
-    if (::WaitForSingleObject(process.Get(), timeoutMs ? timeoutMs : INFINITE) == WAIT_TIMEOUT) {
-        ::TerminateProcess(process.Get(), ERROR_TIMEOUT);
-        ::WaitForSingleObject(process.Get(), 5000);
+    if (::WaitForSingleObject(process, timeoutMs ? timeoutMs : INFINITE) == WAIT_TIMEOUT) {
+        ::TerminateProcess(process, ERROR_TIMEOUT);
+        ::WaitForSingleObject(process, 5000);
         outcome.timedOut = true;
         return outcome;
     }
     DWORD code = 0;
-    outcome.exitCodeRead = ::GetExitCodeProcess(process.Get(), &code) != FALSE && code != STILL_ACTIVE;
+    outcome.exitCodeRead = ::GetExitCodeProcess(process, &code) != FALSE && code != STILL_ACTIVE;
     outcome.exitCode = code;
     return outcome;
 }

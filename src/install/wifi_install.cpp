@@ -3,8 +3,7 @@
 #include "install/busy_flag.h"
 
 void InstallWifiDriver(IJobWindow& window, IJobSystem& system, std::atomic<bool>& busy) {
-    system.Sleep(kJobStartPauseMs);
-    CBusyClaim claim(busy);
+    const CBusyClaim claim = ClaimAfterStartPause(system, busy);
     if (!claim.Owned()) return;
 
     const ProcessOutcome outcome = system.RunAndWait(system.AppPath(L"data\\WifiAutoInstallSetup.exe"), L"", 0);

@@ -54,4 +54,10 @@ using CKernelHandle = CUniqueHandle<CKernelHandleTraits>;
 using CFindHandle = CUniqueHandle<CFindHandleTraits>;
 using CLocalMemory = CUniqueHandle<CLocalMemoryTraits, HLOCAL>;
 
+// Both handles of a started process, owned from the moment it started.
+struct CProcessHandles {
+    explicit CProcessHandles(const PROCESS_INFORMATION& info) : process(info.hProcess), thread(info.hThread) {}
+    CKernelHandle process, thread;
+};
+
 }  // namespace sys

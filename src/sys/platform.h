@@ -6,8 +6,11 @@
 
 namespace sys {
 
-// Full path of the running program's executable file.
+// Full path of the running program's executable file, however long.
 std::wstring ExecutablePath();
+
+// The running program's file version, "1.2.0.15"; empty when it has none.
+std::string GetProgramVersion();
 
 // The program's folder joined with a relative name, joined the way the
 // shell's path calls join (one backslash between the parts). An empty name

@@ -1,28 +1,47 @@
 #include "sys/platform.h"
 
 #include <windows.h>
-#include <shlwapi.h>
+
+#include <cstdio>
+#include <vector>
 
 #include "sys/handle_win.h"
 
 namespace sys {
 
 std::wstring ExecutablePath() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {  // a full buffer may hold a cut path: grow it until it does not
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return std::wstring();
+        if (length < path.size()) return std::wstring(path.data(), length);
+        path.resize(path.size() * 2);
+    }
+}
+
+std::string GetProgramVersion() {
+    const std::wstring path = ExecutablePath();
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0) return std::string();
+    std::vector<BYTE> info(size);
+    if (!::GetFileVersionInfoW(path.c_str(), 0, size, info.data())) return std::string();
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed)
+        return std::string();
+    char text[100] = {};
+    std::snprintf(text, sizeof text, "%d.%d.%d.%d", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                  HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+    return text;
 }
 
 std::wstring AppFolderJoin(const std::wstring& name) {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (name.empty()) {
-        std::wstring folder(path);
-        return folder.substr(0, folder.find_last_of(L'\\') + 1);
-    }
-    ::PathRemoveFileSpecW(path);
-    ::PathAppendW(path, name.c_str());
-    return path;
+    const std::wstring exe = ExecutablePath();
+    const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
+    if (name.empty()) return folder;
+    // Joined as the shell's path calls join: one backslash between the parts.
+    return folder + (name.front() == L'\\' ? name.substr(1) : name);
 }
 
 unsigned short UserUiLanguage() { return ::GetUserDefaultUILanguage(); }

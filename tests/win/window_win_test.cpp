@@ -280,7 +280,7 @@ TEST(MessageWine, NoConnectionMessageRunsOnTheJobThreadWithoutOwner) {
     HWND message = FindThreadDialog(jobThread);
     ASSERT_TRUE(message);
     EXPECT_EQ(::GetWindow(message, GW_OWNER), nullptr);
-    EXPECT_EQ(window.Text(::GetDlgItem(message, IDC_EXTRA_TEXT)), L"No Internet connection. Connect and try again.");
+    EXPECT_EQ(window.Text(::GetDlgItem(message, IDC_NO_CONNECTION_TEXT)), L"No Internet connection. Connect and try again.");
     EXPECT_EQ(window.Text(::GetDlgItem(message, IDOK)), L"OK");
     // The installer window stays usable meanwhile.
     EXPECT_TRUE(::IsWindowEnabled(window.Window()));

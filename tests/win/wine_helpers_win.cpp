@@ -49,10 +49,11 @@ long RunAndWait(const std::wstring& commandLine) {
     if (!::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &startup, &info))
         return -1;
-    sys::CKernelHandle process(info.hProcess), thread(info.hThread);
-    ::WaitForSingleObject(process.Get(), INFINITE);
+    const sys::CProcessHandles started(info);
+    const HANDLE process = started.process.Get();
+    ::WaitForSingleObject(process, INFINITE);
     DWORD code = 0;
-    if (!::GetExitCodeProcess(process.Get(), &code)) return -1;
+    if (!::GetExitCodeProcess(process, &code)) return -1;
     return static_cast<long>(code);
 }
 

@@ -43,7 +43,7 @@ HWND FindMessageDialog(DWORD waitMs) {
         ::EnumWindows([](HWND hwnd, LPARAM out) {
             DWORD pid = 0;
             ::GetWindowThreadProcessId(hwnd, &pid);
-            if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(hwnd) && ::GetDlgItem(hwnd, IDC_EXTRA_TEXT)) {
+            if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(hwnd) && ::GetDlgItem(hwnd, IDC_NO_CONNECTION_TEXT)) {
                 *reinterpret_cast<HWND*>(out) = hwnd;
                 return FALSE;
             }
@@ -126,7 +126,7 @@ TEST_F(WorkflowWine, ServiceDownShowsTheNoConnectionMessage) {
     HWND message = FindMessageDialog(15000);
     ASSERT_TRUE(message);
     EXPECT_EQ(::GetWindow(message, GW_OWNER), nullptr);
-    EXPECT_EQ(window.Text(::GetDlgItem(message, IDC_EXTRA_TEXT)), L"No Internet connection. Connect and try again.");
+    EXPECT_EQ(window.Text(::GetDlgItem(message, IDC_NO_CONNECTION_TEXT)), L"No Internet connection. Connect and try again.");
     window.SaveScreenshot(L"no-connection-main-window");
     // The command is ignored while the message is open; the window still answers.
     window.Click(IDC_BTN_BLUETOOTH);

@@ -1,5 +1,7 @@
-// The installer window's look: blue background with the logo, white status
-// text, the icon while minimised.
+// The installer window's painting: blue background with the logo, white
+// status text, the icon while minimised.
+#include <algorithm>
+
 #include "app/installer_dlg.h"
 
 #include "res/resource.h"

@@ -1,23 +1,19 @@
-#include "ui/extra_msg.h"
+#include "ui/no_connection_msg.h"
 
-#include "app/installer_dlg.h"
 #include "res/resource.h"
 #include "ui/colors.h"
+#include "ui/product_font.h"
 
-CExtraMsg::CExtraMsg(HWND parent) : CDialog(IDD_EXTRA_MSG, parent) {}
+CExtraMsg::CExtraMsg(HWND parent) : CDialog(IDD_NO_CONNECTION_MSG, parent) {}
 
 void CExtraMsg::DoDataExchange() {
-    DDX_Control(IDC_EXTRA_TEXT, m_text);
+    DDX_Control(IDC_NO_CONNECTION_TEXT, m_text);
     DDX_Control(IDOK, m_btnOk);
 }
 
 BOOL CExtraMsg::OnInitDialog() {
     CDialog::OnInitDialog();
-    {
-        fw::CClientDC dc(m_hWnd);
-        m_dpiScale = static_cast<float>(::GetDeviceCaps(dc.Get(), LOGPIXELSX)) / 96.0f;
-    }
-    m_font.CreatePointFont(static_cast<int>(150.0 / m_dpiScale), L"Microsoft JhengHei");
+    CreateProductFont(m_hWnd, m_font);
     CenterWindow();  // no owner: the primary monitor's work area
 
     const RECT client = GetClientRect();
@@ -40,10 +36,4 @@ fw::CMsgResult CExtraMsg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
     if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lp) == m_text.GetSafeHwnd())
         return fw::Handled(reinterpret_cast<LRESULT>(WhiteTextOnBackground(reinterpret_cast<HDC>(wp), m_font.Get())));
     return CDialog::OnMessage(message, wp, lp);
-}
-
-// Runs on the calling job thread with no owner, so the installer window stays usable.
-void CInstallerDlg::ShowNoInternetHint() {
-    CExtraMsg message(nullptr);
-    message.DoModal();
 }

@@ -4,7 +4,8 @@
 #include "i18n/translation.h"
 #include "ui/image_button.h"
 
-// The small modal message that says there is no Internet connection.
+// The no-connection message: a small modal dialog that says there is no
+// Internet connection, with an OK button.
 class CExtraMsg : public fw::CDialog {
 public:
     explicit CExtraMsg(HWND parent = nullptr);
@@ -15,7 +16,6 @@ protected:
     fw::CMsgResult OnMessage(UINT message, WPARAM wp, LPARAM lp) override;
 
 private:
-    float m_dpiScale = 1.0f;
     fw::CFont m_font;
     fw::CStatic m_text;
     CImageButton m_btnOk;
