@@ -16,6 +16,7 @@ protected:
     fw::CMsgResult OnMessage(UINT message, WPARAM wp, LPARAM lp) override;
 
 private:
+    int FitTextArea(const std::wstring& text);
     fw::CFont m_font;
     fw::CStatic m_text;
     CImageButton m_btnOk;

@@ -267,6 +267,27 @@ HWND FindThreadDialog(DWORD threadId) {
 }
 }  // namespace
 
+// The message's text, wrapped at its own font and width, fits its area; the
+// button lies below it and inside the dialog.
+static void ExpectWholeTextAboveTheButton(HWND message) {
+    HWND text = ::GetDlgItem(message, IDC_NO_CONNECTION_TEXT);
+    RECT area = {}, button = {}, client = {};
+    ::GetWindowRect(text, &area);
+    ::GetWindowRect(::GetDlgItem(message, IDOK), &button);
+    ::GetWindowRect(message, &client);
+    wchar_t content[512] = {};
+    ::GetWindowTextW(text, content, 512);
+    RECT needed = {0, 0, area.right - area.left, 0};
+    HDC dc = ::GetDC(text);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(text, WM_GETFONT, 0, 0)));
+    ::DrawTextW(dc, content, -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(text, dc);
+    EXPECT_GE(area.bottom - area.top, needed.bottom) << "the text is cut";
+    EXPECT_GE(button.top, area.bottom);
+    EXPECT_LE(button.bottom, client.bottom);
+}
+
 TEST(MessageWine, NoConnectionMessageRunsOnTheJobThreadWithoutOwner) {
     test::CWindowDriver window;
     std::atomic<DWORD> jobThread{0};
@@ -282,6 +303,7 @@ TEST(MessageWine, NoConnectionMessageRunsOnTheJobThreadWithoutOwner) {
     EXPECT_EQ(::GetWindow(message, GW_OWNER), nullptr);
     EXPECT_EQ(window.Text(::GetDlgItem(message, IDC_NO_CONNECTION_TEXT)), L"No Internet connection. Connect and try again.");
     EXPECT_EQ(window.Text(::GetDlgItem(message, IDOK)), L"OK");
+    ExpectWholeTextAboveTheButton(message);
     // The installer window stays usable meanwhile.
     EXPECT_TRUE(::IsWindowEnabled(window.Window()));
     DWORD_PTR answer = 0;
