@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include <boost/property_tree/ptree.hpp>
 
@@ -14,6 +15,7 @@
 #include "i18n/catalogue.h"
 #include "installer_process_win.h"
 #include "sys/paths.h"
+#include "sys/text.h"
 #include "wine_helpers_win.h"
 
 namespace {
@@ -100,7 +102,7 @@ TEST_F(AcceptanceTest, BluetoothDownloadsUnpacksAndStartsSetup) {
     ASSERT_TRUE(installer.Window());
     installer.Click(kBluetooth);
     const std::vector<std::wstring> starts = test::WaitStandInStarts(30000);
-    ASSERT_EQ(starts.size(), 1u);
+    ASSERT_EQ(starts.size(), 1u) << "status line: " << WideToAnsi(installer.StatusText());
     const auto jobs = test::JobFolders();
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(test::StartedPath(starts[0]), jobs[0] + L"\\Setup.exe");
@@ -163,4 +165,56 @@ TEST_F(AcceptanceTest, ClosingDuringADownloadEndsCleanly) {
     const auto jobs = test::JobFolders();
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_FALSE(test::Exists(jobs[0] + L"\\bt_top.zip"));  // never a partial package under its name
+}
+
+// Wine's own DLLs win over files for this program while the object lives
+// ("native,builtin" in the prefix's per-program overrides).
+class CPreferFilesFor {
+public:
+    CPreferFilesFor(const wchar_t* program, const std::vector<const wchar_t*>& dlls)
+        : m_key(std::wstring(L"Software\\Wine\\AppDefaults\\") + program + L"\\DllOverrides") {
+        HKEY key = nullptr;
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                              nullptr) != ERROR_SUCCESS)
+            return;
+        const std::wstring order = L"native,builtin";
+        for (const wchar_t* dll : dlls)
+            ::RegSetValueExW(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(order.c_str()),
+                             static_cast<DWORD>((order.size() + 1) * sizeof(wchar_t)));
+        ::RegCloseKey(key);
+    }
+    ~CPreferFilesFor() { ::RegDeleteTreeW(HKEY_CURRENT_USER, m_key.c_str()); }
+    CPreferFilesFor(const CPreferFilesFor&) = delete;
+    CPreferFilesFor& operator=(const CPreferFilesFor&) = delete;
+private:
+    std::wstring m_key;
+};
+
+// Started from a Downloads folder where someone put DLLs named like the
+// system ones the program loads on demand: through a whole Bluetooth
+// installation none is loaded. Wine prefers its own builtin DLLs wherever a
+// file lies, so for those names it is told to prefer files: then only the
+// folders searched decide, as on Windows.
+TEST_F(AcceptanceTest, PlantedDllsBesideTheProgramAreNeverLoaded) {
+    test::CTempFolder downloads(L"Downloads");
+    const std::wstring folder = downloads.Path() + L"\\";
+    downloads.Make(L"data", true);
+    for (const wchar_t* file : {L"Installer.exe", L"data\\translation.json", L"data\\7za.exe"})
+        ASSERT_TRUE(::CopyFileW(Bundle(file).c_str(), (folder + file).c_str(), FALSE)) << file;
+    // Not version.dll nor crypt32.dll: Wine's own user32 (at start) and wintrust
+    // import them without regard to the program's search limit; on Windows
+    // they come from System32 once the limit is set.
+    const std::vector<const wchar_t*> planted = {L"wininet", L"wintrust", L"gdiplus", L"uxtheme", L"comctl32"};
+    for (const wchar_t* name : planted)
+        ASSERT_TRUE(::CopyFileW((test::ProgramFolder() + L"planted_dll.dll").c_str(),
+                                (folder + name + L".dll").c_str(), FALSE));
+    const CPreferFilesFor preferFiles(L"Installer.exe", planted);
+    ServeBluetooth(R"({"file": "bt_top.zip"})");
+    {
+        test::CInstallerProcess installer(folder + L"Installer.exe");
+        ASSERT_TRUE(installer.Window());
+        installer.Click(kBluetooth);
+        EXPECT_EQ(test::WaitStandInStarts(30000).size(), 1u);  // every DLL it needs was used
+    }
+    for (const wchar_t* name : planted) EXPECT_FALSE(test::Exists(folder + name + L".dll.loaded")) << name;
 }

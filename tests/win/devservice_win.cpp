@@ -25,13 +25,18 @@ std::wstring StatePath(const std::string& name) {
     return HostPath(std::string(INSTALLER_DEVSERVICE_STATE) + "/" + name);
 }
 
+// Moves the file away before reading it, so that a line written meanwhile is
+// never lost between reading and emptying: it lands in the next take. A file
+// that a writer holds open right now is left for the next take.
 std::vector<std::string> TakeLines(const std::wstring& path) {
     std::vector<std::string> lines;
+    const std::wstring taken = path + L".taken";
+    if (!::MoveFileExW(path.c_str(), taken.c_str(), MOVEFILE_REPLACE_EXISTING)) return lines;
     {
-        std::ifstream in(std::filesystem::path(path), std::ios::binary);
+        std::ifstream in(std::filesystem::path(taken), std::ios::binary);
         for (std::string line; std::getline(in, line);) lines.push_back(line);
     }
-    std::ofstream(std::filesystem::path(path), std::ios::trunc);
+    ::DeleteFileW(taken.c_str());
     return lines;
 }
 
