@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "devservice_win.h"
@@ -34,6 +35,15 @@ void ServeBluetooth(const std::string& archive, const std::string& extra = "") {
     test::SetServiceScript(R"({"/api/rx/RealtekDrivers": {"body": )" + Quote(test::PackageAnswer(archive)) +
                            R"(}, "/files/)" + archive + R"(": {"file": ")" + archive +
                            R"(", "chunk_delay_ms": 0})" + extra + "}");
+}
+
+// Polls until seen() holds, up to ms; whether it did.
+bool WaitUntil(const std::function<bool()>& seen, DWORD ms) {
+    for (DWORD waited = 0; waited <= ms; waited += 5) {
+        if (seen()) return true;
+        ::Sleep(5);
+    }
+    return false;
 }
 
 // Visible message dialogs of this process without an owner: the no-connection message.
@@ -71,12 +81,7 @@ TEST_F(WorkflowWine, BluetoothInstallsTheArchiveItFetched) {
     test::CWindowDriver window;
     window.Click(IDC_BTN_BLUETOOTH);
     // The bar shows while the package arrives and goes when it is done.
-    bool barSeen = false;
-    for (int i = 0; i < 200 && !barSeen; ++i) {
-        barSeen = window.Visible(IDC_PROGRESS_BLUETOOTH);
-        if (!barSeen) ::Sleep(10);
-    }
-    EXPECT_TRUE(barSeen);
+    EXPECT_TRUE(WaitUntil([&] { return window.Visible(IDC_PROGRESS_BLUETOOTH); }, 2000));
     ASSERT_TRUE(test::WaitIdle(g_bluetoothBusy, 30000));
     EXPECT_FALSE(window.Visible(IDC_PROGRESS_BLUETOOTH));
     EXPECT_EQ(::SendMessageW(window.Control(IDC_PROGRESS_BLUETOOTH), PBM_GETPOS, 0, 0), 100);
@@ -231,20 +236,11 @@ TEST_F(WorkflowWine, ReceiverAndHotspotRunSideBySide) {
         test::CWindowDriver window;
         window.Click(IDC_BTN_RECEIVER);
         window.Click(IDC_BTN_HOTSPOT);
-        bool bothShown = false;
-        for (int i = 0; i < 300 && !bothShown; ++i) {
-            bothShown = window.Visible(IDC_PROGRESS_RECEIVER) && window.Visible(IDC_PROGRESS_HOTSPOT);
-            if (!bothShown) ::Sleep(10);
-        }
-        EXPECT_TRUE(bothShown);
+        EXPECT_TRUE(WaitUntil(
+            [&] { return window.Visible(IDC_PROGRESS_RECEIVER) && window.Visible(IDC_PROGRESS_HOTSPOT); }, 3000));
         // Without an announced size the bar shows that it is busy instead.
         const auto marquee = [&](int id) { return (::GetWindowLongPtrW(window.Control(id), GWL_STYLE) & PBS_MARQUEE) != 0; };
-        bool busyShown = false;
-        for (int i = 0; i < 100 && !busyShown; ++i) {
-            busyShown = marquee(IDC_PROGRESS_HOTSPOT);
-            if (!busyShown) ::Sleep(10);
-        }
-        EXPECT_TRUE(busyShown);
+        EXPECT_TRUE(WaitUntil([&] { return marquee(IDC_PROGRESS_HOTSPOT); }, 1000));
         EXPECT_FALSE(marquee(IDC_PROGRESS_RECEIVER));
         window.SaveScreenshot(L"receiver-and-hotspot");
         EXPECT_TRUE(test::WaitIdle(g_receiverBusy, 30000));
@@ -263,12 +259,7 @@ TEST_F(WorkflowWine, ReceiverAndHotspotRunSideBySide) {
         // Shown again, a bar starts from nothing, not from the last download's end.
         ASSERT_EQ(::SendMessageW(window.Control(IDC_PROGRESS_RECEIVER), PBM_GETPOS, 0, 0), 100);
         window.Click(IDC_BTN_RECEIVER);
-        bool shown = false;
-        for (int i = 0; i < 300 && !shown; ++i) {
-            shown = window.Visible(IDC_PROGRESS_RECEIVER);
-            if (!shown) ::Sleep(5);
-        }
-        EXPECT_TRUE(shown);
+        EXPECT_TRUE(WaitUntil([&] { return window.Visible(IDC_PROGRESS_RECEIVER); }, 1500));
         EXPECT_LT(::SendMessageW(window.Control(IDC_PROGRESS_RECEIVER), PBM_GETPOS, 0, 0), 100);
         EXPECT_TRUE(test::WaitIdle(g_receiverBusy, 30000));
     }
