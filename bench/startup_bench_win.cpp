@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "screen_win.h"
+
 namespace {
 
 double Now() {
@@ -16,18 +18,6 @@ double Now() {
     LARGE_INTEGER t;
     ::QueryPerformanceCounter(&t);
     return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-HWND VisibleWindowOf(DWORD pid) {
-    struct Search { DWORD pid; HWND found; } search{pid, nullptr};
-    ::EnumWindows([](HWND hwnd, LPARAM lp) {
-        auto* s = reinterpret_cast<Search*>(lp);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == s->pid && ::IsWindowVisible(hwnd)) { s->found = hwnd; return FALSE; }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 // Painted: the middle of the client area shows the window's own colour,
@@ -57,7 +47,7 @@ bool Measure(const std::wstring& program, Run& run) {
     HWND window = nullptr;
     run = {-1, -1};
     while (Now() - start < 30000 && (run.painted < 0 || run.answered < 0)) {
-        if (!window) window = VisibleWindowOf(info.dwProcessId);
+        if (!window) window = screen::WaitForWindow(info.dwProcessId, [](HWND) { return true; }, 0);
         if (window && run.painted < 0 && Painted(window)) run.painted = Now() - start;
         DWORD_PTR ignored = 0;
         if (window && run.answered < 0 && ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5, &ignored))

@@ -14,13 +14,12 @@
 #include "devservice_win.h"
 #include "i18n/catalogue.h"
 #include "installer_process_win.h"
+#include "screen_win.h"
 #include "sys/paths.h"
 #include "sys/text.h"
 #include "wine_helpers_win.h"
 
 namespace {
-
-enum { kWifi = 1000, kBluetooth = 1001, kBarBluetooth = 1003 };
 
 std::wstring Bundle(const std::wstring& relative = L"") {
     return test::HostPath(INSTALLER_BUNDLE_DIR) + (relative.empty() ? L"" : L"\\" + relative);
@@ -71,12 +70,12 @@ protected:
 TEST_F(AcceptanceTest, OpensWithTitleAndCaptionsOfTheUserLanguage) {
     test::CInstallerProcess installer(Bundle(L"Installer.exe"));
     ASSERT_TRUE(installer.Window());
-    EXPECT_EQ(installer.Text(installer.Window()), L"USB Bluetooth Wireless Adapter (1.2.0.15)");
-    EXPECT_EQ(installer.Text(installer.Control(kWifi)), Text(kInstallWifi));
-    EXPECT_EQ(installer.Text(installer.Control(kBluetooth)), Text(kInstallBt));
-    EXPECT_TRUE(installer.Visible(kWifi));
-    EXPECT_TRUE(installer.Visible(kBluetooth));
-    EXPECT_FALSE(installer.Visible(kBarBluetooth));
+    EXPECT_EQ(installer.Text(installer.Window()), screen::InstallerTitle());
+    EXPECT_EQ(installer.Text(installer.Control(IDC_BTN_WIFI)), Text(kInstallWifi));
+    EXPECT_EQ(installer.Text(installer.Control(IDC_BTN_BLUETOOTH)), Text(kInstallBt));
+    EXPECT_TRUE(installer.Visible(IDC_BTN_WIFI));
+    EXPECT_TRUE(installer.Visible(IDC_BTN_BLUETOOTH));
+    EXPECT_FALSE(installer.Visible(IDC_PROGRESS_BLUETOOTH));
     installer.CloseBox();
     DWORD code = 1;
     EXPECT_TRUE(installer.WaitExit(10000, &code));
@@ -86,13 +85,13 @@ TEST_F(AcceptanceTest, OpensWithTitleAndCaptionsOfTheUserLanguage) {
 TEST_F(AcceptanceTest, WifiReportsSuccessAndStaysQuietOnFailure) {
     test::CInstallerProcess installer(Bundle(L"Installer.exe"));
     ASSERT_TRUE(installer.Window());
-    installer.Click(kWifi);
+    installer.Click(IDC_BTN_WIFI);
     EXPECT_EQ(installer.WaitStatusChange(L"", 15000), Text(kWifiInstalled) + L" " + Text(kHintDlBt));
 
     SetWifiOutcome(1603);
     test::CInstallerProcess second(Bundle(L"Installer.exe"));
     ASSERT_TRUE(second.Window());
-    second.Click(kWifi);
+    second.Click(IDC_BTN_WIFI);
     EXPECT_EQ(second.WaitStatusChange(L"", 4000), L"");
 }
 
@@ -100,7 +99,7 @@ TEST_F(AcceptanceTest, BluetoothDownloadsUnpacksAndStartsSetup) {
     ServeBluetooth(R"({"file": "bt_top.zip"})");
     test::CInstallerProcess installer(Bundle(L"Installer.exe"));
     ASSERT_TRUE(installer.Window());
-    installer.Click(kBluetooth);
+    installer.Click(IDC_BTN_BLUETOOTH);
     const std::vector<std::wstring> starts = test::WaitStandInStarts(30000);
     ASSERT_EQ(starts.size(), 1u) << "status line: " << WideToAnsi(installer.StatusText());
     const auto jobs = test::JobFolders();
@@ -108,18 +107,18 @@ TEST_F(AcceptanceTest, BluetoothDownloadsUnpacksAndStartsSetup) {
     EXPECT_EQ(test::StartedPath(starts[0]), jobs[0] + L"\\Setup.exe");
     EXPECT_EQ(installer.StatusText(), L"");
     EXPECT_FALSE(installer.FindMessage(0));
-    EXPECT_FALSE(installer.Visible(kBarBluetooth));
+    EXPECT_FALSE(installer.Visible(IDC_PROGRESS_BLUETOOTH));
 }
 
 TEST_F(AcceptanceTest, ServiceDownShowsTheMessageAndTheWindowStillAnswers) {
     test::SetServiceScript(R"({"/api/rx/RealtekDrivers": {"drop": true}})");
     test::CInstallerProcess installer(Bundle(L"Installer.exe"));
     ASSERT_TRUE(installer.Window());
-    installer.Click(kBluetooth);
+    installer.Click(IDC_BTN_BLUETOOTH);
     HWND message = installer.FindMessage(20000);
     ASSERT_TRUE(message);
     EXPECT_EQ(::GetWindow(message, GW_OWNER), nullptr);
-    EXPECT_EQ(installer.Text(::GetDlgItem(message, 1010)), Text(kHintNoInternet));
+    EXPECT_EQ(installer.Text(::GetDlgItem(message, IDC_NO_CONNECTION_TEXT)), Text(kHintNoInternet));
     EXPECT_TRUE(installer.Answers());
     EXPECT_TRUE(::IsWindowEnabled(installer.Window()));
     // Esc, pressed on the message, closes it.
@@ -138,8 +137,8 @@ TEST_F(AcceptanceTest, DoubleClickRunsOneInstallation) {
     ServeBluetooth(R"({"file": "bt_top.zip"})");
     test::CInstallerProcess installer(Bundle(L"Installer.exe"));
     ASSERT_TRUE(installer.Window());
-    installer.Click(kBluetooth);
-    installer.Click(kBluetooth);
+    installer.Click(IDC_BTN_BLUETOOTH);
+    installer.Click(IDC_BTN_BLUETOOTH);
     const std::vector<std::wstring> starts = test::WaitStandInStarts(30000);
     ::Sleep(1500);
     const auto more = test::TakeStandInStarts();
@@ -151,10 +150,10 @@ TEST_F(AcceptanceTest, ClosingDuringADownloadEndsCleanly) {
     ServeBluetooth(R"({"file": "big.bin", "chunk_delay_ms": 300})");
     test::CInstallerProcess installer(Bundle(L"Installer.exe"));
     ASSERT_TRUE(installer.Window());
-    installer.Click(kBluetooth);
+    installer.Click(IDC_BTN_BLUETOOTH);
     bool downloading = false;
     for (int i = 0; i < 200 && !downloading; ++i) {
-        downloading = installer.Visible(kBarBluetooth);
+        downloading = installer.Visible(IDC_PROGRESS_BLUETOOTH);
         ::Sleep(50);
     }
     ASSERT_TRUE(downloading);
@@ -213,7 +212,7 @@ TEST_F(AcceptanceTest, PlantedDllsBesideTheProgramAreNeverLoaded) {
     {
         test::CInstallerProcess installer(folder + L"Installer.exe");
         ASSERT_TRUE(installer.Window());
-        installer.Click(kBluetooth);
+        installer.Click(IDC_BTN_BLUETOOTH);
         EXPECT_EQ(test::WaitStandInStarts(30000).size(), 1u);  // every DLL it needs was used
     }
     for (const wchar_t* name : planted) EXPECT_FALSE(test::Exists(folder + name + L".dll.loaded")) << name;

@@ -2,40 +2,13 @@
 
 #include <vector>
 
+#include "res/resource.h"
+#include "screen_win.h"
+
 namespace test {
 
 namespace {
-const wchar_t kTitle[] = L"USB Bluetooth Wireless Adapter (1.2.0.15)";
-
-struct CSearch {
-    DWORD pid;
-    bool wantMessage;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lp) {
-    auto* search = reinterpret_cast<CSearch*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != search->pid || !::IsWindowVisible(hwnd)) return TRUE;
-    wchar_t title[128] = {};
-    ::GetWindowTextW(hwnd, title, 128);
-    const bool isMessage = ::GetDlgItem(hwnd, 1010) != nullptr;
-    if (search->wantMessage ? isMessage : std::wstring(title) == kTitle) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindProcessWindow(DWORD pid, bool message, DWORD waitMs) {
-    for (DWORD waited = 0;; waited += 50) {
-        CSearch search{pid, message, nullptr};
-        ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found || waited >= waitMs) return search.found;
-        ::Sleep(50);
-    }
-}
+bool IsMessage(HWND hwnd) { return ::GetDlgItem(hwnd, IDC_NO_CONNECTION_TEXT) != nullptr; }
 }  // namespace
 
 CInstallerProcess::CInstallerProcess(const std::wstring& exe) {
@@ -50,7 +23,8 @@ CInstallerProcess::CInstallerProcess(const std::wstring& exe) {
     m_process.Reset(info.hProcess);
     sys::CKernelHandle thread(info.hThread);
     m_pid = info.dwProcessId;
-    m_window = FindProcessWindow(m_pid, false, 20000);
+    const std::wstring title = screen::InstallerTitle();
+    m_window = screen::WaitForWindow(m_pid, [&](HWND hwnd) { return Text(hwnd) == title; }, 20000);
 }
 
 CInstallerProcess::~CInstallerProcess() {
@@ -61,19 +35,14 @@ CInstallerProcess::~CInstallerProcess() {
     }
 }
 
-std::wstring CInstallerProcess::Text(HWND hwnd) const {
-    wchar_t text[512] = {};
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &ignored);
-    return text;
-}
+std::wstring CInstallerProcess::Text(HWND hwnd) const { return screen::WindowText(hwnd); }
 
 bool CInstallerProcess::Answers() const {
     DWORD_PTR ignored = 0;
     return ::SendMessageTimeoutW(m_window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 3000, &ignored) != 0;
 }
 
-HWND CInstallerProcess::FindMessage(DWORD waitMs) const { return FindProcessWindow(m_pid, true, waitMs); }
+HWND CInstallerProcess::FindMessage(DWORD waitMs) const { return screen::WaitForWindow(m_pid, IsMessage, waitMs); }
 
 bool CInstallerProcess::WaitExit(DWORD ms, DWORD* exitCode) const {
     if (::WaitForSingleObject(m_process.Get(), ms) != WAIT_OBJECT_0) return false;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "res/resource.h"
 #include "sys/handle_win.h"
 
 namespace test {
@@ -19,7 +20,7 @@ public:
     HWND Window() const { return m_window; }
     HWND Control(int id) const { return ::GetDlgItem(m_window, id); }
     std::wstring Text(HWND hwnd) const;
-    std::wstring StatusText() const { return Text(Control(1004)); }
+    std::wstring StatusText() const { return Text(Control(IDC_STATUS)); }
     bool Visible(int id) const { return ::IsWindowVisible(Control(id)) != FALSE; }
     void Click(int id) const { ::PostMessageW(Control(id), BM_CLICK, 0, 0); }
     bool Answers() const;  // the window's thread still handles messages

@@ -3,12 +3,13 @@
 # MinGW runtime DLLs, the manifest and the version resource.
 set -euo pipefail
 build=$1
-keep=${2:-}  # where to leave the unpacked bundle, if anywhere
+version=$2   # the project's version, as the build generates it
+keep=${3:-}  # where to leave the unpacked bundle, if anywhere
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 rm -rf "$build/package"
 cmake --build "$build" --target package >/dev/null
-zip="$build/package/Installer-1.2.0.15-win64.zip"
+zip="$build/package/Installer-$version-win64.zip"
 [ -f "$zip" ] || fail "no $zip"
 listing=$(python3 -c 'import sys, zipfile; print("\n".join(sorted(n for n in zipfile.ZipFile(sys.argv[1]).namelist() if not n.endswith("/"))))' "$zip")
 [ "$listing" = $'Installer.exe\nVENDOR.txt\ndata/translation.json' ] || fail "bundle holds: $listing"
@@ -32,13 +33,15 @@ grep -aq 'level="requireAdministrator" uiAccess="false"' "$exe" || fail "manifes
 grep -aq '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>' "$exe" \
     || fail "manifest without dpiAware"
 grep -aq 'Microsoft.Windows.Common-Controls' "$exe" || fail "manifest without common controls 6"
-python3 - "$exe" <<'PY' || fail "version resource is not 1.2.0.15 of the USB Bluetooth Wireless Adapter"
+python3 - "$exe" "$version" <<'PY' || fail "version resource is not $version of the USB Bluetooth Wireless Adapter"
 import struct, sys
 data = open(sys.argv[1], "rb").read()
-for text in ("1.2.0.15", "USB Bluetooth Wireless Adapter", "Installer.exe"):
+version = sys.argv[2]
+for text in (version, "USB Bluetooth Wireless Adapter", "Installer.exe"):
     assert text.encode("utf-16-le") in data, text
-# VS_FIXEDFILEINFO: signature, structure version, then the file version 1.2.0.15.
-assert struct.pack("<IIII", 0xFEEF04BD, 0x00010000, 0x00010002, 0x0000000F) in data
+# VS_FIXEDFILEINFO: signature, structure version, then the file version, high words first.
+a, b, c, d = (int(part) for part in version.split("."))
+assert struct.pack("<IIII", 0xFEEF04BD, 0x00010000, a << 16 | b, c << 16 | d) in data
 PY
 grep -q 'data\\WifiAutoInstallSetup.exe' "$out/VENDOR.txt" || fail "vendor text"
 if [ -n "$keep" ]; then rm -rf "$keep"; mkdir -p "$keep"; cp -r "$out"/. "$keep"/; fi

@@ -13,6 +13,7 @@
 
 #include "devservice_win.h"
 #include "net/http.h"
+#include "screen_win.h"
 #include "sys/paths.h"
 #include "sys/text.h"
 #include "wine_helpers_win.h"
@@ -76,34 +77,25 @@ private:
 // user and password and confirms, or cancels when user is empty. False when
 // no prompt came within waitMs.
 bool AnswerCredentialsPrompt(const std::wstring& user, const std::wstring& password, DWORD waitMs) {
-    struct Found { HWND dialog = nullptr; std::vector<HWND> edits; } found;
-    for (DWORD waited = 0; !found.dialog && waited <= waitMs; waited += 50) {
-        ::EnumWindows([](HWND hwnd, LPARAM out) {
-            auto& f = *reinterpret_cast<Found*>(out);
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(hwnd, &pid);
-            if (pid != ::GetCurrentProcessId() || !::IsWindowVisible(hwnd)) return TRUE;
-            f.edits.clear();
-            ::EnumChildWindows(hwnd, [](HWND child, LPARAM edits) {
-                wchar_t name[16] = {};
-                ::GetClassNameW(child, name, 16);
-                if (_wcsicmp(name, L"Edit") == 0) reinterpret_cast<std::vector<HWND>*>(edits)->push_back(child);
-                return TRUE;
-            }, reinterpret_cast<LPARAM>(&f.edits));
-            if (f.edits.size() < 2) return TRUE;
-            f.dialog = hwnd;
-            return FALSE;
-        }, reinterpret_cast<LPARAM>(&found));
-        if (!found.dialog) ::Sleep(50);
-    }
-    if (!found.dialog) return false;
+    std::vector<HWND> edits;
+    HWND dialog = screen::WaitForWindow(::GetCurrentProcessId(), [&edits](HWND hwnd) {
+        edits.clear();
+        ::EnumChildWindows(hwnd, [](HWND child, LPARAM found) {
+            wchar_t name[16] = {};
+            ::GetClassNameW(child, name, 16);
+            if (_wcsicmp(name, L"Edit") == 0) reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
+            return TRUE;
+        }, reinterpret_cast<LPARAM>(&edits));
+        return edits.size() >= 2;
+    }, waitMs);
+    if (!dialog) return false;
     if (user.empty()) {
-        ::PostMessageW(found.dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return true;
     }
-    ::SendMessageW(found.edits[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(user.c_str()));
-    ::SendMessageW(found.edits[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(password.c_str()));
-    ::PostMessageW(found.dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ::SendMessageW(edits[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(user.c_str()));
+    ::SendMessageW(edits[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(password.c_str()));
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     return true;
 }
 

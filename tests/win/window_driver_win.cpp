@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/gdi.h"
+#include "screen_win.h"
 #include "sys/handle_win.h"
 #include "wine_helpers_win.h"
 
@@ -34,11 +35,7 @@ bool CWindowDriver::WaitClosed(DWORD ms) {
     return !::IsWindow(m_hwnd);
 }
 
-std::wstring CWindowDriver::Text(HWND hwnd) const {
-    wchar_t text[512] = {};
-    ::SendMessageW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-    return text;
-}
+std::wstring CWindowDriver::Text(HWND hwnd) const { return screen::WindowText(hwnd); }
 
 RECT CWindowDriver::ClientRectOf(int id) const {
     RECT r = {};
@@ -55,31 +52,12 @@ COLORREF CWindowDriver::Pixel(int x, int y) {
 
 void CWindowDriver::SaveScreenshot(const std::wstring& name) {
     ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    RECT client = {};
-    ::GetClientRect(m_hwnd, &client);
-    const int w = client.right, h = client.bottom;
-    fw::CClientDC dc(m_hwnd);
-    fw::CMemoryDC memory(::CreateCompatibleDC(dc.Get()));
-    fw::CBitmap bitmap(::CreateCompatibleBitmap(dc.Get(), w, h));
-    BITMAPINFOHEADER header = {sizeof header, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    const DWORD stride = ((w * 3 + 3) / 4) * 4;
-    std::vector<BYTE> pixels(stride * h);
-    {
-        fw::CSelectObject select(memory.Get(), bitmap.Get());
-        ::BitBlt(memory.Get(), 0, 0, w, h, dc.Get(), 0, 0, SRCCOPY);
-    }
-    ::GetDIBits(memory.Get(), bitmap.Get(), 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
-                DIB_RGB_COLORS);
     const std::wstring dir = HostPath(INSTALLER_SCREENSHOT_DIR);
     ::CreateDirectoryW(dir.c_str(), nullptr);
-    sys::CFileHandle file(::CreateFileW((dir + L"\\" + name + L".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    BITMAPFILEHEADER fileHeader = {0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof header + pixels.size()),
-                                   0, 0, sizeof(BITMAPFILEHEADER) + sizeof header};
-    DWORD written = 0;
-    ::WriteFile(file.Get(), &fileHeader, sizeof fileHeader, &written, nullptr);
-    ::WriteFile(file.Get(), &header, sizeof header, &written, nullptr);
-    ::WriteFile(file.Get(), pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
+    fw::CClientDC dc(m_hwnd);
+    RECT client = {};
+    ::GetClientRect(m_hwnd, &client);
+    screen::SaveBmp(dc.Get(), client, dir + L"\\" + name + L".bmp");
 }
 
 namespace {

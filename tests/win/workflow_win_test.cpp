@@ -14,6 +14,7 @@
 #include "install/download_install.h"
 #include "net/device_service.h"
 #include "res/resource.h"
+#include "screen_win.h"
 #include "sys/paths.h"
 #include "window_driver_win.h"
 #include "wine_helpers_win.h"
@@ -46,23 +47,10 @@ bool WaitUntil(const std::function<bool()>& seen, DWORD ms) {
     return false;
 }
 
-// Visible message dialogs of this process without an owner: the no-connection message.
+// The no-connection message of this process.
 HWND FindMessageDialog(DWORD waitMs) {
-    for (DWORD waited = 0; waited <= waitMs; waited += 50) {
-        HWND found = nullptr;
-        ::EnumWindows([](HWND hwnd, LPARAM out) {
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(hwnd, &pid);
-            if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(hwnd) && ::GetDlgItem(hwnd, IDC_NO_CONNECTION_TEXT)) {
-                *reinterpret_cast<HWND*>(out) = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        }, reinterpret_cast<LPARAM>(&found));
-        if (found) return found;
-        ::Sleep(50);
-    }
-    return nullptr;
+    return screen::WaitForWindow(::GetCurrentProcessId(),
+                                 [](HWND hwnd) { return ::GetDlgItem(hwnd, IDC_NO_CONNECTION_TEXT) != nullptr; }, waitMs);
 }
 
 }  // namespace

@@ -1,18 +1,24 @@
 // The headless demo tour: starts Installer.exe, uses it as a person would
 // and saves a picture of the screen at each step. Usage:
 //   tour_driver <Installer.exe> <folder for screenshots> <service script.json>
+//   tour_driver --sheet <Installer.exe> <folder> <service script.json> <name>
+// The second form takes only two pictures for a contact sheet of the UI
+// languages: <name>-window.bmp (after the Wi-Fi install, its status text
+// shown) and <name>-message.bmp (the no-connection message).
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <fstream>
 #include <string>
-#include <vector>
+
+#include "res/resource.h"
+#include "screen_win.h"
+#include "sys/handle_win.h"
 
 namespace {
 
-const wchar_t kTitle[] = L"USB Bluetooth Wireless Adapter (1.2.0.15)";
 std::wstring g_shots;
-DWORD g_pid = 0;
 
 void Say(const std::wstring& text) {  // UTF-8: the texts may be in any language
     const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -22,62 +28,20 @@ void Say(const std::wstring& text) {  // UTF-8: the texts may be in any language
     std::fflush(stdout);
 }
 
-std::wstring Text(HWND hwnd) {
-    wchar_t text[512] = {};
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &ignored);
-    return text;
-}
+std::wstring Text(HWND hwnd) { return screen::WindowText(hwnd); }
 
-// The whole screen as a 24-bit BMP.
 void Screenshot(const std::wstring& name) {
     ::Sleep(400);  // let the windows finish painting
-    const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    ::SelectObject(memory, old);
-    BITMAPINFOHEADER header = {sizeof header, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    const DWORD stride = ((w * 3 + 3) / 4) * 4;
-    std::vector<BYTE> pixels(stride * h);
-    ::GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    const std::wstring path = g_shots + L"\\" + name + L".bmp";
-    std::ofstream out(path.c_str(), std::ios::binary);
-    BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof header + pixels.size()),
-                             0, 0, sizeof(BITMAPFILEHEADER) + sizeof header};
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&header), sizeof header);
-    out.write(reinterpret_cast<const char*>(pixels.data()), static_cast<std::streamsize>(pixels.size()));
-    Say(L"  [screenshot " + name + L"]");
+    if (screen::SaveScreenBmp(g_shots + L"\\" + name + L".bmp")) Say(L"  [screenshot " + name + L"]");
 }
 
-HWND FindWindowOf(DWORD pid, bool (*match)(HWND), DWORD waitMs) {
-    struct Search { DWORD pid; bool (*match)(HWND); HWND found; };
-    for (DWORD waited = 0;; waited += 100) {
-        Search search{pid, match, nullptr};
-        ::EnumWindows([](HWND hwnd, LPARAM lp) {
-            auto* s = reinterpret_cast<Search*>(lp);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(hwnd, &owner);
-            if ((s->pid == 0 || owner == s->pid) && ::IsWindowVisible(hwnd) && s->match(hwnd)) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        }, reinterpret_cast<LPARAM>(&search));
-        if (search.found || waited >= waitMs) return search.found;
-        ::Sleep(100);
-    }
+// Only the window itself, as it shows on the screen.
+void WindowShot(HWND window, const std::wstring& name) {
+    ::Sleep(400);
+    screen::SaveWindowBmp(window, g_shots + L"\\" + name + L".bmp");
 }
 
-bool IsInstaller(HWND hwnd) { return Text(hwnd) == kTitle; }
-bool IsMessage(HWND hwnd) { return ::GetDlgItem(hwnd, 1010) != nullptr; }
-bool IsDemoSetup(HWND hwnd) { return Text(hwnd) == L"Driver setup (demo)"; }
+bool IsMessage(HWND hwnd) { return ::GetDlgItem(hwnd, IDC_NO_CONNECTION_TEXT) != nullptr; }
 
 std::wstring WaitStatus(HWND status, const std::wstring& before, DWORD ms) {
     for (DWORD waited = 0; waited < ms; waited += 100) {
@@ -87,40 +51,63 @@ std::wstring WaitStatus(HWND status, const std::wstring& before, DWORD ms) {
     return Text(status);
 }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
-    if (argc != 4) return 2;
-    g_shots = argv[2];
-    ::CreateDirectoryW(g_shots.c_str(), nullptr);
-
-    std::wstring commandLine = L"\"" + std::wstring(argv[1]) + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!::CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        Say(L"Installer.exe could not be started");
-        return 1;
+class CInstallerRun {  // the installer as its own process, closed at the end
+public:
+    explicit CInstallerRun(const std::wstring& exe) {
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info = {};
+        if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &info))
+            return;
+        m_process.Reset(info.hProcess);
+        sys::CKernelHandle thread(info.hThread);
+        m_pid = info.dwProcessId;
+        const std::wstring title = screen::InstallerTitle();
+        m_window = screen::WaitForWindow(m_pid, [&](HWND hwnd) { return Text(hwnd) == title; }, 30000);
     }
-    g_pid = info.dwProcessId;
-    HWND window = FindWindowOf(g_pid, IsInstaller, 30000);
+    HWND Window() const { return m_window; }
+    HWND Control(int id) const { return ::GetDlgItem(m_window, id); }
+    void Click(int id) const { ::PostMessageW(Control(id), BM_CLICK, 0, 0); }
+    HWND WaitMessage() const { return screen::WaitForWindow(m_pid, IsMessage, 30000); }
+    bool Close() const {
+        ::PostMessageW(m_window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return ::WaitForSingleObject(m_process.Get(), 15000) == WAIT_OBJECT_0;
+    }
+
+private:
+    sys::CKernelHandle m_process;
+    DWORD m_pid = 0;
+    HWND m_window = nullptr;
+};
+
+void DropTheService(const wchar_t* script) {
+    std::ofstream(script) << R"({"/api/rx/RealtekDrivers": {"drop": true}})";
+    ::Sleep(1500);  // the service reads its script again
+}
+
+int Tour(const wchar_t* exe, const wchar_t* script) {
+    CInstallerRun installer(exe);
+    HWND window = installer.Window();
     if (!window) { Say(L"the installer window did not appear"); return 1; }
-    HWND status = ::GetDlgItem(window, 1004);
+    HWND status = installer.Control(IDC_STATUS);
     Say(L"1. The installer window is open: " + Text(window));
-    Say(L"   Buttons: \"" + Text(::GetDlgItem(window, 1000)) + L"\", \"" + Text(::GetDlgItem(window, 1001)) + L"\"");
+    Say(L"   Buttons: \"" + Text(installer.Control(IDC_BTN_WIFI)) + L"\", \"" +
+        Text(installer.Control(IDC_BTN_BLUETOOTH)) + L"\"");
     Screenshot(L"1-window");
 
-    Say(L"2. Clicking \"" + Text(::GetDlgItem(window, 1000)) + L"\" (the demo Wi-Fi setup runs for a moment)");
-    ::PostMessageW(::GetDlgItem(window, 1000), BM_CLICK, 0, 0);
+    Say(L"2. Clicking \"" + Text(installer.Control(IDC_BTN_WIFI)) + L"\" (the demo Wi-Fi setup runs for a moment)");
+    installer.Click(IDC_BTN_WIFI);
     Say(L"   Status line: " + WaitStatus(status, L"", 20000));
     Screenshot(L"2-wifi-installed");
 
-    Say(L"3. Clicking \"" + Text(::GetDlgItem(window, 1001)) + L"\": the driver package downloads");
-    ::PostMessageW(::GetDlgItem(window, 1001), BM_CLICK, 0, 0);
-    for (int i = 0; i < 200 && !::IsWindowVisible(::GetDlgItem(window, 1003)); ++i) ::Sleep(50);
+    Say(L"3. Clicking \"" + Text(installer.Control(IDC_BTN_BLUETOOTH)) + L"\": the driver package downloads");
+    installer.Click(IDC_BTN_BLUETOOTH);
+    for (int i = 0; i < 200 && !::IsWindowVisible(installer.Control(IDC_PROGRESS_BLUETOOTH)); ++i) ::Sleep(50);
     ::Sleep(600);
     Screenshot(L"3-bluetooth-downloading");
-    HWND setup = FindWindowOf(0, IsDemoSetup, 60000);
+    HWND setup = screen::WaitForWindow(0, [](HWND hwnd) { return Text(hwnd) == L"Driver setup (demo)"; }, 60000);
     if (setup) {
         Say(L"4. The package was unpacked by 7-Zip and its Setup.exe started elevated; it says:");
         std::wstring said = Text(::GetDlgItem(setup, 0xFFFF));  // the message box's text
@@ -133,21 +120,44 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     Say(L"5. The service goes away, and the Bluetooth command is tried again");
-    std::ofstream(argv[3]) << R"({"/api/rx/RealtekDrivers": {"drop": true}})";
-    ::Sleep(1500);
-    ::PostMessageW(::GetDlgItem(window, 1001), BM_CLICK, 0, 0);
-    HWND message = FindWindowOf(g_pid, IsMessage, 30000);
+    DropTheService(script);
+    installer.Click(IDC_BTN_BLUETOOTH);
+    HWND message = installer.WaitMessage();
     if (message) {
-        Say(L"   The message reads: " + Text(::GetDlgItem(message, 1010)));
+        Say(L"   The message reads: " + Text(::GetDlgItem(message, IDC_NO_CONNECTION_TEXT)));
         Screenshot(L"5-no-connection");
         ::PostMessageW(::GetDlgItem(message, IDOK), BM_CLICK, 0, 0);
     }
 
     Say(L"6. Closing the installer");
-    ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    const bool ended = ::WaitForSingleObject(info.hProcess, 15000) == WAIT_OBJECT_0;
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
+    const bool ended = installer.Close();
     Say(ended ? L"   The installer has ended." : L"   The installer did not end.");
     return ended && setup && message ? 0 : 1;
+}
+
+int Sheet(const wchar_t* exe, const wchar_t* script, const std::wstring& name) {
+    DropTheService(script);
+    CInstallerRun installer(exe);
+    if (!installer.Window()) { Say(name + L": the installer window did not appear"); return 1; }
+    installer.Click(IDC_BTN_WIFI);
+    const std::wstring status = WaitStatus(installer.Control(IDC_STATUS), L"", 20000);
+    WindowShot(installer.Window(), name + L"-window");
+    installer.Click(IDC_BTN_BLUETOOTH);
+    HWND message = installer.WaitMessage();
+    if (message) {
+        WindowShot(message, name + L"-message");
+        ::PostMessageW(::GetDlgItem(message, IDOK), BM_CLICK, 0, 0);
+    }
+    Say(name + L": " + status);
+    return installer.Close() && message && !status.empty() ? 0 : 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const bool sheet = argc == 6 && std::wcscmp(argv[1], L"--sheet") == 0;
+    if (!sheet && argc != 4) return 2;
+    g_shots = argv[sheet ? 3 : 2];
+    ::CreateDirectoryW(g_shots.c_str(), nullptr);
+    return sheet ? Sheet(argv[2], argv[4], argv[5]) : Tour(argv[1], argv[3]);
 }
