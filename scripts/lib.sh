@@ -4,7 +4,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 PACKAGES=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth p7zip-full
           imagemagick libboost-dev libjsoncpp-dev libgtest-dev clang python3 openssl
-          debian-archive-keyring ca-certificates osslsigncode)
+          debian-archive-keyring ca-certificates osslsigncode fonts-wqy-microhei)
 
 log() { printf '== %s\n' "$*"; }
 
@@ -29,13 +29,22 @@ COMMANDS=(cmake:cmake ninja:ninja-build g++:g++ clang++:clang
           x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
           x86_64-w64-mingw32-objdump:binutils-mingw-w64-x86-64 x86_64-w64-mingw32-nm:binutils-mingw-w64-x86-64
           x86_64-w64-mingw32-dlltool:binutils-mingw-w64-x86-64
-          wine:wine wineboot:wine wineserver:wine Xvfb:xvfb 7z:p7zip-full convert:imagemagick
+          wine:wine wineboot:wine wineserver:wine Xvfb:xvfb 7z:p7zip-full convert:imagemagick montage:imagemagick
           osslsigncode:osslsigncode openssl:openssl python3:python3 sha256sum:coreutils)
+# Files the prefixes need that are no command: the font with Chinese,
+# Japanese and Korean glyphs that stands in for the window font.
+CJK_FONT=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
+FILES=("$CJK_FONT:fonts-wqy-microhei")
 check_commands() {
     local entry missing=0
     for entry in "${COMMANDS[@]}"; do
         command -v "${entry%%:*}" >/dev/null 2>&1 && continue
         echo "missing command ${entry%%:*}: install the Debian package ${entry#*:}" >&2
+        missing=1
+    done
+    for entry in "${FILES[@]}"; do
+        [ -e "${entry%%:*}" ] && continue
+        echo "missing file ${entry%%:*}: install the Debian package ${entry#*:}" >&2
         missing=1
     done
     [ "$missing" = 0 ] || exit 1
@@ -77,6 +86,14 @@ start_wine() {
     fi
     wineserver -p </dev/null >/dev/null 2>&1
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+    map_window_font
+}
+# Windows draws the window font "Microsoft JhengHei"; Wine has no such font
+# and would show Chinese, Japanese and Korean texts as empty boxes.
+map_window_font() {
+    grep -q '"Microsoft JhengHei"="WenQuanYi Micro Hei"' "$WINEPREFIX/user.reg" 2>/dev/null && return
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft JhengHei' /t REG_SZ \
+        /d 'WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1
 }
 stop_wine() {
     [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true

@@ -1,20 +1,28 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <vector>
 
+#include <boost/property_tree/ptree.hpp>
+
+#include "app/layout.h"
+#include "framework/gdi.h"
+#include "i18n/catalogue.h"
 #include "install/busy_flag.h"
 #include "res/resource.h"
+#include "screen_win.h"
 #include "sys/handle_win.h"
 #include "window_driver_win.h"
 #include "wine_helpers_win.h"
 
 namespace {
 
-const std::wstring kTitle = L"USB Bluetooth Wireless Adapter (1.2.0.15)";
 const std::wstring kWifiDone = L"The Wi-Fi driver is installed.";
 const std::wstring kBtHint = L"Now click \u201cInstall Bluetooth Driver\u201d.";
 
@@ -40,7 +48,7 @@ TEST(WindowWine, BuiltInSwitchesShowWifiAndBluetooth) {
     ::GetWindowRect(window.Window(), &outer);
     EXPECT_EQ(Width(outer), 420);
     EXPECT_EQ(Height(outer), 340);
-    EXPECT_EQ(window.Text(window.Window()), kTitle);
+    EXPECT_EQ(window.Text(window.Window()), screen::InstallerTitle());
 
     EXPECT_TRUE(window.Visible(IDC_BTN_WIFI));
     EXPECT_TRUE(window.Visible(IDC_BTN_BLUETOOTH));
@@ -250,20 +258,11 @@ TEST(WifiWine, ClosingTheWindowWhileTheJobRuns) {
 
 namespace {
 HWND FindThreadDialog(DWORD threadId) {
-    HWND found = nullptr;
-    for (int i = 0; i < 200 && !found; ++i) {
-        ::EnumThreadWindows(threadId, [](HWND hwnd, LPARAM out) {
-            wchar_t cls[32] = {};
-            ::GetClassNameW(hwnd, cls, 32);
-            if (std::wstring(cls) == L"#32770" && ::IsWindowVisible(hwnd)) {
-                *reinterpret_cast<HWND*>(out) = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        }, reinterpret_cast<LPARAM>(&found));
-        if (!found) ::Sleep(25);
-    }
-    return found;
+    return screen::WaitForWindow(::GetCurrentProcessId(), [threadId](HWND hwnd) {
+        wchar_t cls[32] = {};
+        ::GetClassNameW(hwnd, cls, 32);
+        return ::GetWindowThreadProcessId(hwnd, nullptr) == threadId && std::wstring(cls) == L"#32770";
+    }, 5000);
 }
 }  // namespace
 
@@ -386,12 +385,90 @@ TEST(WindowChild, DISABLED_FontKeepsItsPixelHeight) {
     EXPECT_EQ(Height(window.ClientRectOf(IDC_BTN_WIFI)), 46);
 }
 
+namespace {
+// The no-connection message's text width at this density, from the real dialog.
+int MessageTextWidth(test::CWindowDriver& window) {
+    std::atomic<DWORD> jobThread{0};
+    std::thread job([&] {
+        jobThread = ::GetCurrentThreadId();
+        window.Dialog().ShowNoInternetHint();
+    });
+    while (!jobThread) ::Sleep(5);
+    HWND message = FindThreadDialog(jobThread);
+    RECT area = {};
+    ::GetWindowRect(::GetDlgItem(message, IDC_NO_CONNECTION_TEXT), &area);
+    ::SendMessageW(message, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    job.join();
+    return area.right - area.left;
+}
+
+boost::property_tree::wptree ShippedCatalogue() {
+    std::ifstream in(std::filesystem::path(test::ProgramFolder() + L"data\\translation.json"), std::ios::binary);
+    const std::string utf8((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    boost::property_tree::wptree tree;
+    EXPECT_TRUE(ParseCatalogue(utf8, tree));
+    return tree;
+}
+}  // namespace
+
+// Every text of every section, measured with the window's font at this
+// density: a caption on one line of its button with room on both sides, a
+// status text within the status area's three lines, the message within its
+// text area's width and three lines (the dialog grows to them).
+TEST(WindowChild, DISABLED_EveryTranslationFits) {
+    test::CWindowDriver window;
+    const int messageWidth = MessageTextWidth(window);
+    const RECT status = window.ClientRectOf(IDC_STATUS);
+    const int statusWidth = status.right - status.left, statusHeight = status.bottom - status.top;
+    fw::CClientDC dc(window.Window());
+    fw::CSelectObject font(dc.Get(), reinterpret_cast<HFONT>(::SendMessageW(window.Control(IDC_STATUS), WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics = {};
+    ::GetTextMetricsW(dc.Get(), &metrics);
+    const auto wrapped = [&](const std::wstring& text, int width) {
+        RECT r = {0, 0, width, 0};
+        ::DrawTextW(dc.Get(), text.c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        return r;
+    };
+    const int captionRoom = kControlWidth - 2 * 8;
+    const boost::property_tree::wptree catalogue = ShippedCatalogue();
+    for (const wchar_t* code : kLanguageCodes) {
+        CatalogueWords words;
+        ASSERT_TRUE(CopySection(catalogue, code, words)) << code;
+        const auto ascii = [](const std::wstring& text) { return std::string(text.begin(), text.end()); };
+        const std::string name = ascii(code);
+        long widest = 0;
+        for (TranslationKey key : {kInstallWifi, kInstallBt, kInstallRx, kInstallHotspot}) {
+            const std::wstring& caption = words[kTranslationKeys[key]];
+            SIZE size = {};
+            ::GetTextExtentPoint32W(dc.Get(), caption.c_str(), static_cast<int>(caption.size()), &size);
+            widest = std::max(widest, size.cx);
+            EXPECT_LE(size.cx, captionRoom) << name << " " << ascii(kTranslationKeys[key]) << " is " << size.cx << " pixels wide";
+        }
+        std::printf("%-4s widest caption %ld of %d pixels\n", name.c_str(), widest, kControlWidth);
+        std::vector<std::pair<std::string, std::wstring>> texts;
+        for (TranslationKey key : {kDlRxFailed, kRxInstallerMiss, kDlBtFailed, kBtInstallerMiss, kPkgNotTrusted,
+                                   kNoPackageForOs, kDlNotSaved, kTlsFailed})
+            texts.emplace_back(ascii(kTranslationKeys[key]), words[kTranslationKeys[key]]);
+        texts.emplace_back("WIFI_INSTALLED + HINT_DL_BT",
+                           words[kTranslationKeys[kWifiInstalled]] + L" " + words[kTranslationKeys[kHintDlBt]]);
+        for (const auto& [key, text] : texts) {
+            const RECT r = wrapped(text, statusWidth);
+            EXPECT_LE(r.right, statusWidth) << name << " " << key << " is " << r.right << " pixels wide";
+            EXPECT_LE(r.bottom, statusHeight) << name << " " << key << " needs " << r.bottom << " pixels";
+        }
+        const RECT r = wrapped(words[kTranslationKeys[kHintNoInternet]], messageWidth);
+        EXPECT_LE(r.right, messageWidth) << name << " HINT_NO_INTERNET is " << r.right << " pixels wide";
+        EXPECT_LE(r.bottom, 3 * metrics.tmHeight) << name << " HINT_NO_INTERNET needs " << r.bottom << " pixels";
+    }
+}
+
 TEST(WindowWine, FontSizeFollowsTheScreenDensity) {
     const struct { DWORD dpi; const wchar_t* tenths; } cases[] = {{96, L"150"}, {120, L"120"}, {144, L"100"}};
     for (const auto& c : cases) {
         CScreenDensityScope density(c.dpi);
         ::SetEnvironmentVariableW(L"INSTALLER_EXPECTED_TENTHS", c.tenths);
         EXPECT_EQ(RunChildTest(SelfPath(), L"WindowChild.DISABLED_FontKeepsItsPixelHeight"), 0) << c.dpi;
+        EXPECT_EQ(RunChildTest(SelfPath(), L"WindowChild.DISABLED_EveryTranslationFits"), 0) << c.dpi;
     }
     ::SetEnvironmentVariableW(L"INSTALLER_EXPECTED_TENTHS", nullptr);
 }
