@@ -2,26 +2,81 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <cwchar>
+#include <vector>
 
 #include "app/installer_dlg.h"
+#include "build_settings.h"
+#include "i18n/translation.h"
+#include "install/download_install.h"
+#include "install/system_win.h"
+#include "log/run_log.h"
+#include "quiet/quiet_job.h"
+#include "sys/os_version.h"
+#include "sys/platform.h"
 
 namespace {
 CInstallerApp theApp;
+
+std::vector<std::wstring> Arguments() {
+    int count = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    std::vector<std::wstring> arguments;
+    for (int i = 1; argv && i < count; ++i) arguments.emplace_back(argv[i]);
+    ::LocalFree(argv);
+    return arguments;
 }
 
-bool CInstallerApp::InitInstance() {
-    INITCOMMONCONTROLSEX controls = {sizeof controls, 0xFF};
-    ::InitCommonControlsEx(&controls);
-    ::RegisterApplicationRestart(nullptr, 0);  // restart only: no recovery, no autosave
-    const fw::CGdiplusSession gdiplus;
-    CInstallerDlg dialog(nullptr);
-    dialog.DoModal();
-    // Jobs are not waited for and may still use the window object: end the
-    // process while it is alive rather than free it under them.
-    ::ExitProcess(0);
+std::string Utf8(const std::wstring& text) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), size, nullptr, nullptr);
+    utf8.pop_back();
+    return utf8;
 }
 
-namespace {
+// Where the usage goes: the standard output a caller gave, the console the
+// program was started from, else (unless quiet) a message box.
+void ShowUsage(const std::wstring& error, bool quiet) {
+    const std::wstring text = (error.empty() ? L"" : L"Usage error: " + error + L"\n\n") + UsageText();
+    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD written = 0;
+    const DWORD type = out && out != INVALID_HANDLE_VALUE ? ::GetFileType(out) : FILE_TYPE_UNKNOWN;
+    if (type == FILE_TYPE_CHAR && ::WriteConsoleW(out, text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr))
+        return;
+    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
+        const std::string utf8 = Utf8(text);
+        ::WriteFile(out, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+        return;
+    }
+    if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
+        const HANDLE console = ::CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                             nullptr);
+        if (console != INVALID_HANDLE_VALUE) {
+            ::WriteConsoleW(console, text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr);
+            ::CloseHandle(console);
+            return;
+        }
+    }
+    if (!quiet) ::MessageBoxW(nullptr, text.c_str(), L"Installer", MB_OK | (error.empty() ? MB_ICONINFORMATION : MB_ICONERROR));
+}
+
+std::wstring OnOff(bool on) { return on ? L"on" : L"off"; }
+std::wstring Wide(const char* text) { return std::wstring(text, text + std::strlen(text)); }
+
+// The whole unattended run; its exit code.
+ExitCode RunQuietInstall(const CommandLine& line, const bool (&offered)[kFeatureCount]) {
+    CTranslation translation;
+    translation.Load();
+    CWindowsJobSystem system;
+    return RunQuiet(line, offered, system,
+                    [&translation](TranslationKey key) { return translation.GetWord(kTranslationKeys[key]); },
+                    [](const std::wstring& text) { sys::Log(text); });
+}
+
 // Before any DLL is loaded on demand: from System32 only, never from the
 // program's folder or the current one. Looked up, not imported, because
 // Windows 7 has it only with an update.
@@ -34,8 +89,58 @@ void LoadDllsFromSystem32Only() {
 }
 }  // namespace
 
+void CInstallerApp::LogRunHeader(const CommandLine& line) {
+    const std::string version = sys::GetProgramVersion();
+    sys::Log(L"Installer " + std::wstring(version.begin(), version.end()) + L" started: " + ::GetCommandLineW());
+    std::wstring windows, windowsVersion;
+    QueryWmiProperty("Win32_OperatingSystem", L"Caption", windows);
+    QueryWmiProperty("Win32_OperatingSystem", L"Version", windowsVersion);
+    sys::Log(L"Windows: " + windows + L" " + windowsVersion);
+    wchar_t langId[8] = {};
+    std::swprintf(langId, 8, L"%04x", sys::UserUiLanguage());
+    sys::Log(L"UI language " + std::wstring(langId) + L", texts from section " + CTranslation::GetLanguageCode() +
+             (line.language.empty() ? L"" : L" (chosen by /lang)"));
+    sys::Log(L"build: Wi-Fi " + OnOff(build::kFeatureWifi) + L", Bluetooth " + OnOff(build::kFeatureBluetooth) +
+             L", hotspot " + OnOff(build::kFeatureHotspot) + L", receiver " + OnOff(build::kFeatureReceiver) +
+             L", service " + Wide(build::kServiceHost) + L", package signer \"" +
+             g_packageSigner + L"\"");
+    sys::Log(std::wstring(L"mode: ") + (line.quiet ? L"quiet" : L"window") + L", log " + sys::RunLogPath());
+}
+
+void CInstallerApp::InitInstance() {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, 0xFF};
+    ::InitCommonControlsEx(&controls);
+    ::RegisterApplicationRestart(nullptr, 0);  // restart only: no recovery, no autosave
+    const fw::CGdiplusSession gdiplus;
+    CInstallerDlg dialog(nullptr);
+    dialog.DoModal();
+}
+
+void CInstallerApp::Run() {
+    CommandLine line = ParseCommandLine(Arguments());
+    const bool offered[kFeatureCount] = {g_featureWifi, g_featureBluetooth, g_featureHotspot, g_featureReceiver};
+    RejectUnoffered(line, offered);
+    g_languageOverride = line.language;
+    if (!sys::OpenRunLog(line.logFile)) sys::Log(L"the log file could not be opened: " + line.logFile);
+    LogRunHeader(line);
+    if (!line.error.empty() || line.help) {
+        if (!line.error.empty()) sys::Log(L"usage error: " + line.error);
+        ShowUsage(line.error, line.quiet);
+        ::ExitProcess(line.error.empty() ? kExitDone : kExitUsage);
+    }
+    if (line.quiet) {
+        const ExitCode code = RunQuietInstall(line, offered);
+        sys::Log(L"exit code " + std::to_wstring(code));
+        ::ExitProcess(code);
+    }
+    InitInstance();
+    sys::Log(L"the window was closed");
+    // Jobs are not waited for and may still use the window object: end the
+    // process while it is alive rather than free it under them.
+    ::ExitProcess(kExitDone);
+}
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     LoadDllsFromSystem32Only();
-    theApp.InitInstance();
-    return 0;
+    theApp.Run();
 }

@@ -5,6 +5,8 @@
 #include "i18n/language_code.h"
 #include "sys/platform.h"
 
+std::wstring g_languageOverride;
+
 bool CTranslation::Load() {
     std::lock_guard<std::mutex> guard(m_lock);
     return LoadLocked();
@@ -40,6 +42,7 @@ std::wstring CTranslation::GetWord(std::wstring key) {
 }
 
 std::wstring CTranslation::GetLanguageCode() {
+    if (!g_languageOverride.empty()) return g_languageOverride;
     return LanguageCodeForLangId(sys::UserUiLanguage());
 }
 

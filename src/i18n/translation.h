@@ -4,6 +4,9 @@
 
 #include "i18n/catalogue.h"
 
+// A section chosen on the command line instead of the UI language's; empty: none.
+extern std::wstring g_languageOverride;
+
 // The texts of the user's language from data\translation.json beside the
 // program. Safe to use from several threads at once.
 class CTranslation {
@@ -19,7 +22,7 @@ public:
     // The text for key, or key itself; a miss reloads the file first.
     std::wstring GetWord(std::wstring key);
 
-    // The section code for the user's current UI language.
+    // The section code for the user's current UI language, or the override.
     static std::wstring GetLanguageCode();
 
     // The program's folder joined with name; with an empty name the folder

@@ -29,6 +29,7 @@ struct ProcessOutcome {
     bool exitCodeRead = false;
     unsigned long exitCode = 0;
     bool timedOut = false;
+    bool declined = false;  // the user said no to running it elevated
 };
 
 // A file held open so that nobody can write, rename or delete it until the
@@ -70,6 +71,8 @@ public:
     // Starts the file through the shell with elevation, in its own folder; not
     // waited for. False when it did not start (declined, gone, not runnable).
     virtual bool StartElevated(const IHeldFile& file) = 0;
+    // The same, and waits for the program to end and reads its exit code.
+    virtual ProcessOutcome RunElevatedAndWait(const IHeldFile& file) = 0;
     virtual std::wstring ToWide(const std::string& ansi) = 0;
     virtual void Trace(const std::string& text) = 0;
     virtual void Trace(const std::wstring& text) = 0;

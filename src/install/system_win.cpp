@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "i18n/translation.h"
+#include "log/run_log.h"
 #include "net/http.h"
 #include "sys/com_win.h"
 #include "sys/file_checks_win.h"
@@ -37,7 +38,10 @@ public:
         const std::string actual = sys::FileSha256(m_file.Get());
         std::string expected = expectedHex;
         for (char& c : expected) c = static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
-        if (!actual.empty() && actual == expected) return true;
+        if (!actual.empty() && actual == expected) {
+            sys::Log(L"sha256 of " + m_path + L" matches the service's");
+            return true;
+        }
         reason = "sha256 " + (actual.empty() ? std::string("could not be computed") : actual) +
                  ", the service named " + expectedHex;
         return false;
@@ -45,7 +49,10 @@ public:
     bool SignedBy(const std::wstring& signer, std::string& reason) override {
         std::wstring name;
         if (!sys::ReadSignerName(m_file.Get(), m_path, name, reason)) return false;
-        if (name == signer) return true;
+        if (name == signer) {
+            sys::Log(L"signature of " + m_path + L" is valid, signer " + name);
+            return true;
+        }
         reason = "signed by " + WideToAnsi(name) + ", not by " + WideToAnsi(signer);
         return false;
     }
@@ -74,9 +81,12 @@ ProcessOutcome CWindowsJobSystem::RunAndWait(const std::wstring& program, const 
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
+    sys::Log(L"running " + quoted);
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
-                          nullptr, FolderOf(program).c_str(), &startup, &info))
+                          nullptr, FolderOf(program).c_str(), &startup, &info)) {
+        sys::Log(L"could not start it: error " + std::to_wstring(::GetLastError()));
         return outcome;
+    }
     const sys::CProcessHandles started(info);
     const HANDLE process = started.process.Get();
     outcome.started = true;
@@ -84,11 +94,13 @@ ProcessOutcome CWindowsJobSystem::RunAndWait(const std::wstring& program, const 
         ::TerminateProcess(process, ERROR_TIMEOUT);
         ::WaitForSingleObject(process, 5000);
         outcome.timedOut = true;
+        sys::Log(L"it ran longer than " + std::to_wstring(timeoutMs) + L" ms and was ended");
         return outcome;
     }
     DWORD code = 0;
     outcome.exitCodeRead = ::GetExitCodeProcess(process, &code) != FALSE && code != STILL_ACTIVE;
     outcome.exitCode = code;
+    sys::Log(L"it ended with exit code " + std::to_wstring(code));
     return outcome;
 }
 
@@ -117,19 +129,43 @@ std::unique_ptr<IHeldFile> CWindowsJobSystem::HoldFile(const std::wstring& path)
     return nullptr;
 }
 
-bool CWindowsJobSystem::StartElevated(const IHeldFile& file) {
+namespace {
+// Starts the file through the shell with elevation; with wait, waits for it
+// and reads its exit code.
+ProcessOutcome ShellStartElevated(const IHeldFile& file, bool wait) {
     // The shell may use COM on this thread; it asks for an apartment.
     sys::CComInit com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     const std::wstring folder = FolderOf(file.Path());
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | (wait ? SEE_MASK_NOCLOSEPROCESS : 0);
     info.lpVerb = L"runas";
     info.lpFile = file.Path().c_str();
     info.lpDirectory = folder.c_str();
     info.nShow = SW_SHOWNORMAL;
-    return ::ShellExecuteExW(&info) != FALSE;
+    ProcessOutcome outcome;
+    if (!::ShellExecuteExW(&info)) {
+        const DWORD error = ::GetLastError();
+        outcome.declined = error == ERROR_CANCELLED;
+        sys::Log(L"could not start " + file.Path() + L" elevated: error " + std::to_wstring(error));
+        return outcome;
+    }
+    outcome.started = true;
+    sys::Log(L"started elevated: \"" + file.Path() + L"\"");
+    const sys::CKernelHandle process(info.hProcess);
+    if (!wait || !process.Valid()) return outcome;
+    ::WaitForSingleObject(process.Get(), INFINITE);
+    DWORD code = 0;
+    outcome.exitCodeRead = ::GetExitCodeProcess(process.Get(), &code) != FALSE;
+    outcome.exitCode = code;
+    sys::Log(L"\"" + file.Path() + L"\" ended with exit code " + std::to_wstring(code));
+    return outcome;
 }
+}  // namespace
+
+bool CWindowsJobSystem::StartElevated(const IHeldFile& file) { return ShellStartElevated(file, false).started; }
+
+ProcessOutcome CWindowsJobSystem::RunElevatedAndWait(const IHeldFile& file) { return ShellStartElevated(file, true); }
 
 std::wstring CWindowsJobSystem::ToWide(const std::string& ansi) { return AnsiToWide(ansi); }
 void CWindowsJobSystem::Trace(const std::string& text) { sys::DebugOutput(text.c_str()); }

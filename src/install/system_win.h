@@ -17,6 +17,7 @@ public:
     std::wstring FindFile(const std::wstring& pattern, const std::wstring& name, bool descend) override;
     std::unique_ptr<IHeldFile> HoldFile(const std::wstring& path) override;
     bool StartElevated(const IHeldFile& file) override;
+    ProcessOutcome RunElevatedAndWait(const IHeldFile& file) override;
     std::wstring ToWide(const std::string& ansi) override;
     void Trace(const std::string& text) override;
     void Trace(const std::wstring& text) override;

@@ -1,6 +1,7 @@
 #include "net/http.h"
 
 #include <cstdio>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -23,13 +24,25 @@ Attempt StatusFailure(HINTERNET request, DWORD status) {
     return failed;
 }
 
+// What an attempt came to, for the log.
+std::wstring Outcome(const Attempt& attempt, unsigned long long bytes, DWORD startTick) {
+    const std::wstring how = attempt.end == AttemptEnd::Status || (attempt.end == AttemptEnd::Done && attempt.status)
+                                 ? L"HTTP " + std::to_wstring(attempt.status)
+                                 : Wide(EndName(attempt.end));
+    return how + L", " + std::to_wstring(bytes) + L" bytes in " + std::to_wstring(::GetTickCount() - startTick) +
+           L" ms";
+}
+
 // Runs attempt up to kMaxAttempts times while what failed is worth another
-// try, waiting between them; the last attempt's end.
+// try, waiting between them; the last attempt's end. Each attempt is logged
+// with the bytes it left (received()).
 template <class AttemptFn>
-Attempt WithRetries(const std::wstring& url, AttemptFn attempt) {
+Attempt WithRetries(const std::wstring& url, AttemptFn attempt, const std::function<unsigned long long()>& received) {
     static thread_local std::minstd_rand jitter(std::random_device{}());
     for (int made = 1;; ++made) {
+        const DWORD start = ::GetTickCount();
         const Attempt last = attempt();
+        net::Trace(L"GET " + url + L": " + Outcome(last, received(), start));
         if (last.end == AttemptEnd::Done || made == kMaxAttempts || !ShouldRetry(last)) return last;
         const unsigned long wait = RetryWaitMs(last, made, jitter());
         net::Trace(L"trying " + url + L" again in " + std::to_wstring(wait) + L" ms");
@@ -160,7 +173,9 @@ Attempt DownloadAttempt(const std::wstring& url, CTempFile& temp, CResume& resum
     unsigned long long total = 0;
     const Attempt accepted = AcceptAnswer(get.request.Get(), get.status, temp, resume, total);
     if (accepted.end != AttemptEnd::Done) return accepted;
-    return CopyBody(get.request.Get(), temp, resume, total, progress);
+    Attempt copied = CopyBody(get.request.Get(), temp, resume, total, progress);
+    if (copied.end == AttemptEnd::Done) copied.status = get.status;
+    return copied;
 }
 
 }  // namespace
@@ -194,8 +209,8 @@ NetResult HttpGetJson(const std::wstring& url, std::string& body) {
         // The callers judge the body; a server in trouble is asked again.
         const Attempt answered{AttemptEnd::Status, get.status,
                                ParseRetryAfter(net::QueryHeader(get.request.Get(), HTTP_QUERY_RETRY_AFTER))};
-        return ShouldRetry(answered) ? answered : Attempt{};
-    });
+        return ShouldRetry(answered) ? answered : Attempt{AttemptEnd::Done, get.status};
+    }, [&] { return static_cast<unsigned long long>(collected.size()); });
     if (last.end != AttemptEnd::Done && last.end != AttemptEnd::Status) return ResultOf(last);
     body.swap(collected);  // after the last try a server error's page is an answer too
     return NetResult::Ok;
@@ -206,7 +221,8 @@ NetResult DownloadFile(const std::wstring& url, const std::wstring& path, const 
     if (!temp.Valid()) return ResultOf(net::FailedCall("CreateFile", ::GetLastError()));
     CResume resume;
     CPercentReporter reporter(progress);
-    const Attempt last = WithRetries(url, [&] { return DownloadAttempt(url, temp, resume, reporter); });
+    const Attempt last = WithRetries(
+        url, [&] { return DownloadAttempt(url, temp, resume, reporter); }, [&] { return resume.received; });
     if (last.end != AttemptEnd::Done) return ResultOf(last);
     reporter.Report(1, 1);
     ::Sleep(500);

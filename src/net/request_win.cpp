@@ -1,6 +1,7 @@
 #include "net/request_win.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "sys/platform.h"
 
@@ -158,9 +159,9 @@ Attempt FailedCall(const char* step, DWORD error) {
         length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
                                   text, 255, nullptr);
     if (length == 0) std::swprintf(text, 255, L"error %lu", error);
-    sys::DebugOutput("Download error : ");
-    sys::DebugOutput(text);
-    sys::DebugOutput((std::string(" (") + step + ")\n").c_str());
+    std::wstring message = text;
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) message.pop_back();
+    Trace(L"Download error : " + message + L" (" + std::wstring(step, step + std::strlen(step)) + L")");
     return Attempt{error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? AttemptEnd::NotSaved : EndOfError(error)};
 }
 

@@ -79,3 +79,17 @@ void CPercentReporter::Report(unsigned long long done, unsigned long long total)
     m_last = percent;
     m_progress(percent);
 }
+
+const char* EndName(AttemptEnd end) {
+    switch (end) {
+    case AttemptEnd::Done: return "done";
+    case AttemptEnd::Dropped: return "connection failed or dropped";
+    case AttemptEnd::Status: return "HTTP error";
+    case AttemptEnd::SecureChannel: return "secure channel failed";
+    case AttemptEnd::NameNotResolved: return "host name not resolved";
+    case AttemptEnd::ProxyRefused: return "proxy refused";
+    case AttemptEnd::NotSaved: return "not saved";
+    case AttemptEnd::Refused: return "refused";
+    }
+    return "?";
+}

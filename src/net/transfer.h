@@ -36,6 +36,8 @@ extern unsigned long g_retryBaseMs;
 // A dropped or cut connection, a 5xx, 408 or 429 is worth another attempt;
 // any other status, a TLS failure or an unknown host name never is.
 bool ShouldRetry(const Attempt& failed);
+// "dropped", "secure channel failed", ...: for the log.
+const char* EndName(AttemptEnd end);
 // Milliseconds to wait after failed attempt number made (1 or 2); jitter is
 // a random number of milliseconds up to a quarter of the base.
 unsigned long RetryWaitMs(const Attempt& failed, int made, unsigned long jitterMs);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "log/run_log.h"
 #include "sys/handle_win.h"
 
 namespace sys {
@@ -68,7 +69,8 @@ ReadResult ReadWholeFile(const std::wstring& path, std::size_t maxBytes, std::st
     return ReadResult::Ok;
 }
 
-void DebugOutput(const char* text) { ::OutputDebugStringA(text); }
-void DebugOutput(const wchar_t* text) { ::OutputDebugStringW(text); }
+// Every trace is also an event of the run's log.
+void DebugOutput(const char* text) { Log(text); }
+void DebugOutput(const wchar_t* text) { Log(std::wstring(text)); }
 
 }  // namespace sys

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include "i18n/catalogue.h"
 #include "installer_process_win.h"
 #include "screen_win.h"
+#include "sys/handle_win.h"
 #include "sys/paths.h"
 #include "sys/text.h"
 #include "wine_helpers_win.h"
@@ -216,4 +218,124 @@ TEST_F(AcceptanceTest, PlantedDllsBesideTheProgramAreNeverLoaded) {
         EXPECT_EQ(test::WaitStandInStarts(30000).size(), 1u);  // every DLL it needs was used
     }
     for (const wchar_t* name : planted) EXPECT_FALSE(test::Exists(folder + name + L".dll.loaded")) << name;
+}
+
+namespace {
+struct CQuietRun {
+    DWORD code = 0xFFFFFFFF;
+    std::string log, output;
+};
+
+// The bundled program run with arguments and its log named, waited for; its
+// exit code, log and standard output.
+CQuietRun RunBundled(const std::wstring& arguments) {
+    static int runs = 0;
+    test::CTempFolder folder(L"unattended-" + std::to_wstring(++runs));
+    const std::wstring log = folder.Path() + L"\\run.log", out = folder.Path() + L"\\out.txt";
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    CQuietRun run;
+    {
+        sys::CFileHandle output(::CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!output.Valid()) return run;
+        std::wstring commandLine = L"\"" + Bundle(L"Installer.exe") + L"\" " + arguments + L" /log \"" + log + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = output.Get();
+        PROCESS_INFORMATION info = {};
+        if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
+            return run;
+        const sys::CProcessHandles started(info);
+        if (::WaitForSingleObject(info.hProcess, 120000) != WAIT_OBJECT_0) ::TerminateProcess(info.hProcess, 99);
+        ::GetExitCodeProcess(info.hProcess, &run.code);
+    }
+    run.log = test::ReadBytes(log);
+    run.output = test::ReadBytes(out);
+    return run;
+}
+}  // namespace
+
+// Unattended runs as a deployment tool starts them: each ends with the code
+// that says what happened, writes what happened to its log, and shows no window.
+TEST_F(AcceptanceTest, UnattendedRunsEndWithTheirExitCodeAndLog) {
+    const std::string package = R"({"file": "bt_top.zip"})";
+    const struct { const char* name; const wchar_t* args; const char* service; int wifi; const wchar_t* setupExit;
+                   bool wifiSetupGone; DWORD code; std::vector<std::string> logged; std::size_t requests; } cases[] = {
+        {"all done", L"/quiet", "bt_top.zip", 0, L"0", false, 0,
+         {"installing the Wi-Fi driver", "WifiAutoInstallSetup.exe", "it ended with exit code 0",
+          "GET https://localhost:", "/api/rx/RealtekDrivers", ": HTTP 200, ", "signature of ", " is valid, signer ",
+          "7za.exe\" x ", "started elevated: ", "Setup.exe\" ended with exit code 0", "exit code 0"}, 2},
+        {"setup asks for a restart", L"/quiet /bluetooth", "bt_top.zip", 0, L"3010", false, 3010,
+         {"ended with exit code 3010", "exit code 3010"}, 2},
+        {"Wi-Fi setup fails", L"-QUIET -WiFi", "bt_top.zip", 1, L"0", false, 1603,
+         {"it ended with exit code 1", "exit code 1603"}, 0},
+        {"Wi-Fi setup missing", L"/quiet /wifi", "bt_top.zip", 0, L"0", true, 2, {"could not start it", "exit code 2"}, 0},
+        {"service down", L"/quiet /bluetooth", nullptr, 0, L"0", false, 12029,
+         {"connection failed or dropped", "trying https://localhost:", "message: ", "exit code 12029"}, 3},
+        {"unsigned setup", L"/quiet /bluetooth", "bt_unsigned.zip", 0, L"0", false, 577,
+         {"package refused: ", "exit code 577"}, 2},
+        {"language chosen", L"/quiet /wifi /lang DEU", "bt_top.zip", 0, L"0", false, 0,
+         {"texts from section deu (chosen by /lang)", "status text: Der WLAN-Treiber"}, 0},
+        {"unknown language", L"/quiet /lang xx", "bt_top.zip", 0, L"0", false, 1639,
+         {"usage error: unknown language xx"}, 0},
+        {"unknown switch", L"/quiet /fast", "bt_top.zip", 0, L"0", false, 1639, {"usage error: unknown switch /fast"}, 0},
+        {"not in this build", L"/quiet /hotspot", "bt_top.zip", 0, L"0", false, 1639,
+         {"usage error: this build does not offer /hotspot"}, 0},
+        {"usage", L"/?", "bt_top.zip", 0, L"0", false, 0, {"mode: window"}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.service) ServeBluetooth(R"({"file": ")" + std::string(c.service) + R"("})");
+        else test::SetServiceScript(R"({"/api/rx/RealtekDrivers": {"drop": true}})");
+        SetWifiOutcome(c.wifi);
+        if (c.wifiSetupGone) ::DeleteFileW(Bundle(L"data\\WifiAutoInstallSetup.exe").c_str());
+        ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_EXIT", c.setupExit);
+        test::TakeRequests();
+        test::TakeStandInStarts();
+
+        const CQuietRun run = RunBundled(c.args);
+        EXPECT_EQ(run.code, c.code);
+        for (const std::string& line : c.logged) EXPECT_NE(run.log.find(line), std::string::npos) << line << "\n" << run.log;
+        EXPECT_EQ(test::TakeRequests().size(), c.requests);
+        // The usage goes to the caller's standard output, for /? and after a usage error.
+        EXPECT_EQ(run.output.find("Exit codes") != std::string::npos, c.code == 1639 || std::wstring(c.args) == L"/?")
+            << run.output << "\nlog:\n" << run.log;
+        ::CopyFileW((test::ProgramFolder() + L"wifi_setup_standin.exe").c_str(),
+                    Bundle(L"data\\WifiAutoInstallSetup.exe").c_str(), FALSE);
+    }
+    ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_EXIT", nullptr);
+}
+
+// The window writes its log too, in the temporary folder, where only the
+// ten newest logs are kept.
+TEST_F(AcceptanceTest, UnattendedOrNotEveryRunLogsAndOldLogsGo) {
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring folder = temp;
+    const auto logs = [&folder] {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found = {};
+        sys::CFindHandle search(::FindFirstFileW((folder + L"Installer_*.log").c_str(), &found));
+        if (search.Valid()) do names.push_back(found.cFileName); while (::FindNextFileW(search.Get(), &found));
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    for (const std::wstring& name : logs()) ::DeleteFileW((folder + name).c_str());
+    for (int i = 10; i < 22; ++i)
+        std::ofstream(std::filesystem::path(folder + L"Installer_20000101_0000" + std::to_wstring(i) + L".log")) << "old";
+    {
+        test::CInstallerProcess installer(Bundle(L"Installer.exe"));
+        ASSERT_TRUE(installer.Window());
+        installer.CloseBox();
+        EXPECT_TRUE(installer.WaitExit(10000));
+    }
+    const std::vector<std::wstring> kept = logs();
+    ASSERT_EQ(kept.size(), 10u);
+    EXPECT_EQ(kept.front(), L"Installer_20000101_000013.log");  // the three oldest went
+    const std::string newest = test::ReadBytes(folder + kept.back());
+    for (const char* line : {"Installer ", "Windows: ", "UI language ", "build: Wi-Fi on, Bluetooth on", "mode: window",
+                             "the window was closed"})
+        EXPECT_NE(newest.find(line), std::string::npos) << line << "\n" << newest;
+    for (const std::wstring& name : kept) ::DeleteFileW((folder + name).c_str());
 }

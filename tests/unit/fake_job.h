@@ -98,6 +98,10 @@ public:
         elevated.push_back(file.Path());
         return startOk;
     }
+    ProcessOutcome RunElevatedAndWait(const IHeldFile& file) override {
+        elevated.push_back(file.Path());
+        return elevatedOutcome;
+    }
     std::wstring ToWide(const std::string& ansi) override { return std::wstring(ansi.begin(), ansi.end()); }
     void Trace(const std::string& text) override { traces.push_back(ToWide(text)); }
     void Trace(const std::wstring& text) override { traces.push_back(text); }
@@ -114,6 +118,7 @@ public:
     std::map<std::wstring, bool> unholdable;
     FakeFileFacts facts;
     bool startOk = true;
+    ProcessOutcome elevatedOutcome{true, true, 0};
 
     std::vector<std::wstring> started, downloadedTo, searches, elevated, traces, checks, removed;
     std::vector<unsigned long> timeouts;

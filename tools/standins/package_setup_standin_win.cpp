@@ -3,6 +3,7 @@
 // command line to the file named by INSTALLER_STANDIN_LOG, and keeps running
 // for INSTALLER_STANDIN_RUN_MS milliseconds. With INSTALLER_STANDIN_SHOW set
 // it also says in a small window what a real driver setup would do now (the demo).
+// It exits with INSTALLER_STANDIN_EXIT, 0 when that is not set.
 #include <windows.h>
 
 #include <cstdio>
@@ -26,5 +27,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                       L"now install the driver and ask you to replug the adapter.", self);
         ::MessageBoxW(nullptr, text, L"Driver setup (demo)", MB_OK | MB_ICONINFORMATION);
     }
-    return 0;
+    const wchar_t* exitCode = _wgetenv(L"INSTALLER_STANDIN_EXIT");
+    return exitCode ? _wtoi(exitCode) : 0;
 }

@@ -1,0 +1,35 @@
+#pragma once
+// The run's log for the support desk: one UTF-8 line per event, each with its
+// time, in a file that every run writes. The names, the line format and
+// which old logs go are portable; the file is in run_log_win.cpp.
+#include <string>
+#include <vector>
+
+struct LogTime {
+    int year, month, day, hour, minute, second, millisecond;
+};
+
+// "Installer_20261209_031502.log"
+std::wstring DefaultLogName(const LogTime& t);
+
+// "2026-12-09 03:15:02.123 text\r\n"; line breaks inside text become spaces,
+// so that every event is one line.
+std::string FormatLogLine(const LogTime& t, const std::string& utf8);
+
+// Of the file names in a folder, the default-named logs to delete so that the
+// keep newest remain (the names sort by their time).
+std::vector<std::wstring> LogsToRemove(std::vector<std::wstring> names, std::size_t keep);
+
+constexpr std::size_t kLogsKept = 10;
+
+namespace sys {
+// Opens the log: path, or a new default-named file in the temporary folder
+// (the older ones beyond the newest kLogsKept removed). Lines logged before
+// are written first. False when it could not be opened; logging goes on
+// to the debugger only.
+bool OpenRunLog(const std::wstring& path);
+std::wstring RunLogPath();
+// One event; also what the debugger traces carry.
+void Log(const std::wstring& text);
+void Log(const char* ansiText);
+}  // namespace sys
