@@ -71,9 +71,10 @@ bool OpenRunLog(const std::wstring& path) {
         if (temp.empty()) return false;
         target = temp + DefaultLogName(Now());
     }
-    // Appending only, and a link in its place is not followed.
-    sys::CFileHandle file(::CreateFileW(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    // Appending only (two runs in the same second share the file), and a link
+    // in its place is not followed.
+    sys::CFileHandle file(::CreateFileW(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file.Valid()) return false;
     {
         std::lock_guard<std::mutex> guard(g_lock);
