@@ -192,8 +192,6 @@ NetResult HttpGetJson(const std::wstring& url, std::string& body) {
               L"Accept-Language: zh-cn;q=0.8,en;q=0.6,ja;q=0.4", L"Content-Type:application/json"}},
             get);
         if (sent.end != AttemptEnd::Done) return sent;
-        if (get.status == 0)  // the server went away without a status line: no answer
-            return net::FailedCall("HttpQueryInfo", ERROR_HTTP_INVALID_SERVER_RESPONSE);
         std::printf("HTTP_STATUS_code:%d\n", static_cast<int>(get.status));
         std::fflush(stdout);
         char chunk[1024];

@@ -186,6 +186,9 @@ Attempt OpenCheckedGet(const std::wstring& url, const CGetOptions& options, CGet
         get.request.Reset();
         get.connection.Reset();
         const Attempt sent = SendGet(get.session.Get(), current, options, askedProxy, get);
+        // A server that went away before its status line gave no answer: worth another try.
+        if (sent.end == AttemptEnd::Done && get.status == 0)
+            return FailedCall("HttpQueryInfo", ERROR_HTTP_INVALID_SERVER_RESPONSE);
         if (sent.end != AttemptEnd::Done || !IsRedirect(get.status)) return sent;
         if (redirects == kMaxRedirects) return Refusal(AttemptEnd::Refused, L"too many redirects from " + url);
         current = RedirectTarget(get.request.Get(), current);

@@ -294,6 +294,8 @@ TEST(DownloadFile, SurvivesWhatCanBeSurvivedAndSaysWhatCannot) {
         {"changed between attempts: starts over", R"({"sequence": [)" + ranged +
          R"(, "cut_after": 100000}, {"file": "big2.bin", "ranges": true}]})", 0, false, NetResult::Ok, "big2.bin", 2,
          "If-Range"},
+        {"dropped before any status line", R"({"sequence": [{"drop": true}, )" + big + "}]}", 0, false, NetResult::Ok,
+         "big.bin", 2, ""},
         {"503 with Retry-After", R"({"sequence": [{"status": 503, "headers": {"Retry-After": "1"}}, )" + big + "}]}",
          0, false, NetResult::Ok, "big.bin", 2, ""},
         {"three failures in a row", R"({"status": 503})", 0, false, NetResult::NoConnection, nullptr, 3, ""},
