@@ -15,7 +15,6 @@
 #include "install/system_win.h"
 #include "log/run_log.h"
 #include "quiet/quiet_job.h"
-#include "sys/os_version.h"
 #include "sys/platform.h"
 
 namespace {
@@ -64,6 +63,20 @@ void ShowUsage(const std::wstring& error, bool quiet) {
     if (!quiet) ::MessageBoxW(nullptr, text.c_str(), L"Installer", MB_OK | (error.empty() ? MB_ICONINFORMATION : MB_ICONERROR));
 }
 
+// From ntdll, which tells the truth whatever the manifest says, and fast:
+// the window waits for this line.
+std::wstring WindowsVersion() {
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
+    const auto get = reinterpret_cast<RtlGetVersionFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOEXW info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!get || get(&info) != 0) return L"(unknown)";
+    return std::to_wstring(info.dwMajorVersion) + L"." + std::to_wstring(info.dwMinorVersion) + L"." +
+           std::to_wstring(info.dwBuildNumber) + (info.szCSDVersion[0] ? L" " + std::wstring(info.szCSDVersion) : L"") +
+           (info.wProductType == VER_NT_WORKSTATION ? L", workstation" : L", server");
+}
+
 std::wstring OnOff(bool on) { return on ? L"on" : L"off"; }
 std::wstring Wide(const char* text) { return std::wstring(text, text + std::strlen(text)); }
 
@@ -92,10 +105,7 @@ void LoadDllsFromSystem32Only() {
 void CInstallerApp::LogRunHeader(const CommandLine& line) {
     const std::string version = sys::GetProgramVersion();
     sys::Log(L"Installer " + std::wstring(version.begin(), version.end()) + L" started: " + ::GetCommandLineW());
-    std::wstring windows, windowsVersion;
-    QueryWmiProperty("Win32_OperatingSystem", L"Caption", windows);
-    QueryWmiProperty("Win32_OperatingSystem", L"Version", windowsVersion);
-    sys::Log(L"Windows: " + windows + L" " + windowsVersion);
+    sys::Log(L"Windows " + WindowsVersion());
     wchar_t langId[8] = {};
     std::swprintf(langId, 8, L"%04x", sys::UserUiLanguage());
     sys::Log(L"UI language " + std::wstring(langId) + L", texts from section " + CTranslation::GetLanguageCode() +

@@ -8,6 +8,7 @@
 #include "install/job_thread.h"
 #include "install/system_win.h"
 #include "install/wifi_install.h"
+#include "log/run_log.h"
 #include "res/resource.h"
 #include "sys/os_version.h"
 #include "sys/platform.h"
@@ -130,6 +131,7 @@ void CInstallerDlg::PlaceControls(const WindowLayout& layout, int gap) {
 }
 
 void CInstallerDlg::ShowStatusText(const std::wstring& text) {
+    sys::Log(L"status text: " + text);
     m_status.SetWindowText(text);
     // The static is transparent: hiding and showing it repaints the background
     // under it, so the new text never lies over the old.
@@ -139,6 +141,7 @@ void CInstallerDlg::ShowStatusText(const std::wstring& text) {
 
 // Runs on the calling job thread with no owner, so the installer window stays usable.
 void CInstallerDlg::ShowNoInternetHint() {
+    sys::Log(L"message: " + m_translation.GetWord(kTranslationKeys[kHintNoInternet]));
     CExtraMsg message(nullptr);
     message.DoModal();
 }
@@ -170,18 +173,22 @@ void CInstallerDlg::OnCancel() {
 }
 
 void CInstallerDlg::OnInstallWifi() {
+    sys::Log(L"clicked: install the Wi-Fi driver");
     StartJob([this] { InstallWifiDriver(*this, g_system, g_wifiBusy); });
 }
 
 void CInstallerDlg::OnInstallBluetooth() {
+    sys::Log(L"clicked: install the Bluetooth driver");
     StartJob([this] { InstallBluetoothDriver(*this, g_system, g_bluetoothBusy); });
 }
 
 void CInstallerDlg::OnInstallReceiver() {
+    sys::Log(L"clicked: install the receiver application");
     StartJob([this] { InstallReceiverApp(*this, g_system); });
 }
 
 void CInstallerDlg::OnInstallHotspot() {
+    sys::Log(L"clicked: install the hotspot driver");
     StartJob([this] { InstallHotspotDriver(*this, g_system); });
 }
 

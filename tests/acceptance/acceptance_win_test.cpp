@@ -327,6 +327,8 @@ TEST_F(AcceptanceTest, UnattendedOrNotEveryRunLogsAndOldLogsGo) {
     {
         test::CInstallerProcess installer(Bundle(L"Installer.exe"));
         ASSERT_TRUE(installer.Window());
+        installer.Click(IDC_BTN_WIFI);
+        EXPECT_NE(installer.WaitStatusChange(L"", 15000), L"");
         installer.CloseBox();
         EXPECT_TRUE(installer.WaitExit(10000));
     }
@@ -334,7 +336,8 @@ TEST_F(AcceptanceTest, UnattendedOrNotEveryRunLogsAndOldLogsGo) {
     ASSERT_EQ(kept.size(), 10u);
     EXPECT_EQ(kept.front(), L"Installer_20000101_000013.log");  // the three oldest went
     const std::string newest = test::ReadBytes(folder + kept.back());
-    for (const char* line : {"Installer ", "Windows: ", "UI language ", "build: Wi-Fi on, Bluetooth on", "mode: window",
+    for (const char* line : {"Installer ", "Windows ", "UI language ", "build: Wi-Fi on, Bluetooth on", "mode: window",
+                             "clicked: install the Wi-Fi driver", "WifiAutoInstallSetup.exe", "status text: ",
                              "the window was closed"})
         EXPECT_NE(newest.find(line), std::string::npos) << line << "\n" << newest;
     for (const std::wstring& name : kept) ::DeleteFileW((folder + name).c_str());
