@@ -305,6 +305,15 @@ TEST_F(AcceptanceTest, UnattendedRunsEndWithTheirExitCodeAndLog) {
                     Bundle(L"data\\WifiAutoInstallSetup.exe").c_str(), FALSE);
     }
     ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_EXIT", nullptr);
+
+    // Below Windows 7 only the Wi-Fi driver, as the window offers.
+    SetWifiOutcome(0);
+    test::CWindowsVersionScope xp(L"winxp64");
+    const CQuietRun old = RunBundled(L"/quiet");
+    EXPECT_EQ(old.code, 0u);
+    EXPECT_NE(old.log.find("skipped the Bluetooth driver: it needs Windows 7 or later"), std::string::npos) << old.log;
+    EXPECT_NE(old.log.find("the Wi-Fi driver job ended with code 0"), std::string::npos) << old.log;
+    EXPECT_TRUE(test::TakeRequests().empty());
 }
 
 // The window writes its log too, in the temporary folder, where only the
