@@ -2,12 +2,11 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <cstring>
 #include <cwchar>
-#include <vector>
 
+#include "app/console_win.h"
 #include "app/installer_dlg.h"
 #include "build_settings.h"
 #include "i18n/translation.h"
@@ -19,49 +18,6 @@
 
 namespace {
 CInstallerApp theApp;
-
-std::vector<std::wstring> Arguments() {
-    int count = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    std::vector<std::wstring> arguments;
-    for (int i = 1; argv && i < count; ++i) arguments.emplace_back(argv[i]);
-    ::LocalFree(argv);
-    return arguments;
-}
-
-std::string Utf8(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), size, nullptr, nullptr);
-    utf8.pop_back();
-    return utf8;
-}
-
-// Where the usage goes: the standard output a caller gave, the console the
-// program was started from, else (unless quiet) a message box.
-void ShowUsage(const std::wstring& error, bool quiet) {
-    const std::wstring text = (error.empty() ? L"" : L"Usage error: " + error + L"\n\n") + UsageText();
-    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    DWORD written = 0;
-    const DWORD type = out && out != INVALID_HANDLE_VALUE ? ::GetFileType(out) : FILE_TYPE_UNKNOWN;
-    if (type == FILE_TYPE_CHAR && ::WriteConsoleW(out, text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr))
-        return;
-    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
-        const std::string utf8 = Utf8(text);
-        ::WriteFile(out, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-        return;
-    }
-    if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
-        const HANDLE console = ::CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                             nullptr);
-        if (console != INVALID_HANDLE_VALUE) {
-            ::WriteConsoleW(console, text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr);
-            ::CloseHandle(console);
-            return;
-        }
-    }
-    if (!quiet) ::MessageBoxW(nullptr, text.c_str(), L"Installer", MB_OK | (error.empty() ? MB_ICONINFORMATION : MB_ICONERROR));
-}
 
 // From ntdll, which tells the truth whatever the manifest says, and fast:
 // the window waits for this line.
@@ -127,7 +83,7 @@ void CInstallerApp::InitInstance() {
 }
 
 void CInstallerApp::Run() {
-    CommandLine line = ParseCommandLine(Arguments());
+    CommandLine line = ParseCommandLine(ProgramArguments());
     const bool offered[kFeatureCount] = {g_featureWifi, g_featureBluetooth, g_featureHotspot, g_featureReceiver};
     RejectUnoffered(line, offered);
     g_languageOverride = line.language;

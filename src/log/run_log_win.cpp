@@ -4,6 +4,7 @@
 
 #include "log/run_log.h"
 #include "sys/handle_win.h"
+#include "sys/text.h"
 
 namespace {
 
@@ -11,16 +12,6 @@ std::mutex g_lock;
 sys::CFileHandle g_file;
 std::wstring g_path;
 std::string g_early;  // lines logged before the file was open
-
-std::string Utf8Of(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0)
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size, nullptr,
-                              nullptr);
-    return utf8;
-}
 
 LogTime Now() {
     SYSTEMTIME t = {};
@@ -94,16 +85,12 @@ std::wstring RunLogPath() {
 
 void Log(const std::wstring& text) {
     ::OutputDebugStringW((text + L"\n").c_str());
-    Append(Utf8Of(text));
+    Append(WideToUtf8(text));
 }
 
 void Log(const char* ansiText) {
     ::OutputDebugStringA(ansiText);
-    const int size = ::MultiByteToWideChar(CP_ACP, 0, ansiText, -1, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, ansiText, -1, wide.data(), size);
-    wide.resize(wide.size() - 1);
-    Append(Utf8Of(wide));
+    Append(WideToUtf8(AnsiToWide(ansiText)));
 }
 
 }  // namespace sys

@@ -12,11 +12,15 @@ std::wstring AnsiToWide(const std::string& text) {
     return std::wstring(buffer.data());
 }
 
-std::string WideToAnsi(const std::wstring& text) {
-    const int needed =
-        ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+namespace {
+std::string FromWide(const std::wstring& text, UINT codePage) {
+    const int needed = ::WideCharToMultiByte(codePage, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     if (needed <= 0) return std::string();
     std::vector<char> buffer(static_cast<std::size_t>(needed) + 1, '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, buffer.data(), needed, nullptr, nullptr);
+    ::WideCharToMultiByte(codePage, 0, text.c_str(), -1, buffer.data(), needed, nullptr, nullptr);
     return std::string(buffer.data());
 }
+}  // namespace
+
+std::string WideToAnsi(const std::wstring& text) { return FromWide(text, CP_ACP); }
+std::string WideToUtf8(const std::wstring& text) { return FromWide(text, CP_UTF8); }
