@@ -79,7 +79,8 @@ bool SaveScreenBmp(const std::wstring& path) {
 
 bool SaveWindowBmp(HWND window, const std::wstring& path) {
     RECT area = {};
-    ::GetWindowRect(window, &area);
+    ::GetClientRect(window, &area);
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&area), 2);
     fw::CClientDC screen(nullptr);
     return SaveBmp(screen.Get(), area, path);
 }

@@ -21,7 +21,8 @@ HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match, DWORD wait
 // Saves what area of the device context source shows as a 24-bit BMP file.
 bool SaveBmp(HDC source, const RECT& area, const std::wstring& path);
 
-// The whole screen, or what of it a window covers, as a BMP file.
+// The whole screen, or what of it a window's client area covers (under Wine
+// without a window manager nobody draws the frame), as a BMP file.
 bool SaveScreenBmp(const std::wstring& path);
 bool SaveWindowBmp(HWND window, const std::wstring& path);
 
