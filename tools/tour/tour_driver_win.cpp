@@ -12,9 +12,9 @@
 #include <fstream>
 #include <string>
 
+#include "installer_process_win.h"
 #include "res/resource.h"
 #include "screen_win.h"
-#include "sys/handle_win.h"
 
 namespace {
 
@@ -41,54 +41,13 @@ void WindowShot(HWND window, const std::wstring& name) {
     screen::SaveWindowBmp(window, g_shots + L"\\" + name + L".bmp");
 }
 
-bool IsMessage(HWND hwnd) { return ::GetDlgItem(hwnd, IDC_NO_CONNECTION_TEXT) != nullptr; }
-
-std::wstring WaitStatus(HWND status, const std::wstring& before, DWORD ms) {
-    for (DWORD waited = 0; waited < ms; waited += 100) {
-        if (Text(status) != before) break;
-        ::Sleep(100);
-    }
-    return Text(status);
-}
-
-class CInstallerRun {  // the installer as its own process, closed at the end
-public:
-    explicit CInstallerRun(const std::wstring& exe) {
-        std::wstring commandLine = L"\"" + exe + L"\"";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info = {};
-        if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &startup, &info))
-            return;
-        m_process.Reset(info.hProcess);
-        sys::CKernelHandle thread(info.hThread);
-        m_pid = info.dwProcessId;
-        const std::wstring title = screen::InstallerTitle();
-        m_window = screen::WaitForWindow(m_pid, [&](HWND hwnd) { return Text(hwnd) == title; }, 30000);
-    }
-    HWND Window() const { return m_window; }
-    HWND Control(int id) const { return ::GetDlgItem(m_window, id); }
-    void Click(int id) const { ::PostMessageW(Control(id), BM_CLICK, 0, 0); }
-    HWND WaitMessage() const { return screen::WaitForWindow(m_pid, IsMessage, 30000); }
-    bool Close() const {
-        ::PostMessageW(m_window, WM_SYSCOMMAND, SC_CLOSE, 0);
-        return ::WaitForSingleObject(m_process.Get(), 15000) == WAIT_OBJECT_0;
-    }
-
-private:
-    sys::CKernelHandle m_process;
-    DWORD m_pid = 0;
-    HWND m_window = nullptr;
-};
-
 void DropTheService(const wchar_t* script) {
     std::ofstream(script) << R"({"/api/rx/RealtekDrivers": {"drop": true}})";
     ::Sleep(1500);  // the service reads its script again
 }
 
 int Tour(const wchar_t* exe, const wchar_t* script) {
-    CInstallerRun installer(exe);
+    test::CInstallerProcess installer(exe);
     HWND window = installer.Window();
     if (!window) { Say(L"the installer window did not appear"); return 1; }
     HWND status = installer.Control(IDC_STATUS);
@@ -99,7 +58,7 @@ int Tour(const wchar_t* exe, const wchar_t* script) {
 
     Say(L"2. Clicking \"" + Text(installer.Control(IDC_BTN_WIFI)) + L"\" (the demo Wi-Fi setup runs for a moment)");
     installer.Click(IDC_BTN_WIFI);
-    Say(L"   Status line: " + WaitStatus(status, L"", 20000));
+    Say(L"   Status line: " + installer.WaitStatusChange(L"", 20000));
     Screenshot(L"2-wifi-installed");
 
     Say(L"3. Clicking \"" + Text(installer.Control(IDC_BTN_BLUETOOTH)) + L"\": the driver package downloads");
@@ -122,7 +81,7 @@ int Tour(const wchar_t* exe, const wchar_t* script) {
     Say(L"5. The service goes away, and the Bluetooth command is tried again");
     DropTheService(script);
     installer.Click(IDC_BTN_BLUETOOTH);
-    HWND message = installer.WaitMessage();
+    HWND message = installer.FindMessage(30000);
     if (message) {
         Say(L"   The message reads: " + Text(::GetDlgItem(message, IDC_NO_CONNECTION_TEXT)));
         Screenshot(L"5-no-connection");
@@ -130,26 +89,28 @@ int Tour(const wchar_t* exe, const wchar_t* script) {
     }
 
     Say(L"6. Closing the installer");
-    const bool ended = installer.Close();
+    installer.CloseBox();
+    const bool ended = installer.WaitExit(15000);
     Say(ended ? L"   The installer has ended." : L"   The installer did not end.");
     return ended && setup && message ? 0 : 1;
 }
 
 int Sheet(const wchar_t* exe, const wchar_t* script, const std::wstring& name) {
     DropTheService(script);
-    CInstallerRun installer(exe);
+    test::CInstallerProcess installer(exe);
     if (!installer.Window()) { Say(name + L": the installer window did not appear"); return 1; }
     installer.Click(IDC_BTN_WIFI);
-    const std::wstring status = WaitStatus(installer.Control(IDC_STATUS), L"", 20000);
+    const std::wstring status = installer.WaitStatusChange(L"", 20000);
     WindowShot(installer.Window(), name + L"-window");
     installer.Click(IDC_BTN_BLUETOOTH);
-    HWND message = installer.WaitMessage();
+    HWND message = installer.FindMessage(30000);
     if (message) {
         WindowShot(message, name + L"-message");
         ::PostMessageW(::GetDlgItem(message, IDOK), BM_CLICK, 0, 0);
     }
     Say(name + L": " + status);
-    return installer.Close() && message && !status.empty() ? 0 : 1;
+    installer.CloseBox();
+    return installer.WaitExit(15000) && message && !status.empty() ? 0 : 1;
 }
 
 }  // namespace
