@@ -4,6 +4,7 @@
 #include <wbemidl.h>
 
 #include <cstdio>
+#include <mutex>
 
 #include "sys/com_win.h"
 #include "sys/platform.h"
@@ -36,6 +37,10 @@ void CopyStringProperty(IWbemClassObject* object, const std::wstring& propertyNa
 
 bool QueryWmiProperty(const std::string& className, const std::wstring& propertyName,
                       std::wstring& value) {
+    // One query at a time in this process, its apartment included: Wine's WMI
+    // crashes now and then when threads of a new process ask at once.
+    static std::mutex oneAtATime;
+    const std::lock_guard<std::mutex> guard(oneAtATime);
     sys::CComInit com(COINIT_MULTITHREADED);
     if (!com.Usable()) return false;
 
@@ -67,8 +72,14 @@ bool QueryWmiProperty(const std::string& className, const std::wstring& property
 }
 
 OsVersionClass QueryOsVersion() {
+    // WMI may fail while it is starting up, as when several threads of a new
+    // process ask at once: a failed query would hide the Bluetooth command.
     std::wstring version;
-    QueryWmiProperty("Win32_OperatingSystem", L"Version", version);
+    for (int attempt = 1; attempt <= 3 && version.empty(); ++attempt) {
+        if (attempt > 1) ::Sleep(100);
+        if (!QueryWmiProperty("Win32_OperatingSystem", L"Version", version))
+            sys::DebugOutput(L"the Windows version could not be read from WMI");
+    }
     sys::DebugOutput(version.c_str());
     return ClassifyOsVersion(version);
 }
