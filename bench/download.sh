@@ -21,7 +21,8 @@ trap cleanup EXIT
 ensure_display
 start_wine "$build/wineprefix"
 # The device service makes the certificates and has the prefix trust them.
-tools/devservice/start "$state" "$port" "$build/wine-run" "$build/bin/trust_ca.exe" "$build/bin/package_setup_standin.exe"
+tools/devservice/start "$state" "$port" "$build/wine-run" "$build/bin/trust_ca.exe" "$build/bin/package_setup_standin.exe" \
+    "$build/bin/wifi_setup_standin.exe"
 package=$state/files/package.bin
 head -c "$((mib * 1048576))" /dev/urandom > "$package"
 echo '{"/files/package.bin": {"file": "package.bin"}}' > "$state/script.json"

@@ -60,11 +60,11 @@ bool InWindow(const std::wstring& url, const std::wstring& path, bool moveBar, d
     bool ok = false;
     start = Now();
     std::thread job([&] {  // as a job does it: the bar moved by messages to the window's thread
-        bars.ShowProgress(ProgressBar::Bluetooth, true);
+        bars.ShowProgress(Job::Bluetooth, true);
         ok = DownloadFile(url, path, [&](int percent) {
-                 if (moveBar) bars.SetProgress(ProgressBar::Bluetooth, percent);
+                 if (moveBar) bars.SetProgress(Job::Bluetooth, percent);
              }) == NetResult::Ok;
-        bars.ShowProgress(ProgressBar::Bluetooth, false);
+        bars.ShowProgress(Job::Bluetooth, false);
     });
     job.join();
     return ok;

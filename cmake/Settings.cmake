@@ -6,5 +6,39 @@ foreach(feature WIFI BLUETOOTH HOTSPOT RECEIVER)
     set(INSTALLER_FEATURE_${feature}_VALUE false)
   endif()
 endforeach()
+
+# A program that starts installers elevated without knowing whose they are
+# is only built on purpose.
+if(INSTALLER_PACKAGE_SIGNER STREQUAL "")
+  if(NOT INSTALLER_ALLOW_UNSIGNED_PACKAGES)
+    message(FATAL_ERROR "INSTALLER_PACKAGE_SIGNER is empty: set the common name of the vendor's "
+                        "code-signing certificate, or INSTALLER_ALLOW_UNSIGNED_PACKAGES=ON to build a program "
+                        "that starts installers without checking who signed them")
+  endif()
+  message(WARNING "INSTALLER_ALLOW_UNSIGNED_PACKAGES: this build starts installers without checking who signed them")
+  set(INSTALLER_UNSIGNED_VALUE true)
+else()
+  set(INSTALLER_UNSIGNED_VALUE false)
+endif()
+
+string(TOLOWER "${INSTALLER_ARCHIVER_SHA256}" INSTALLER_ARCHIVER_SHA256_LOWER)
+if(NOT INSTALLER_ARCHIVER_SHA256_LOWER MATCHES "^[0-9a-f]+$")
+  message(FATAL_ERROR "INSTALLER_ARCHIVER_SHA256 must be the 64 hex digits of the shipped 7za.exe's SHA-256")
+endif()
+string(LENGTH "${INSTALLER_ARCHIVER_SHA256_LOWER}" length)
+if(NOT length EQUAL 64)
+  message(FATAL_ERROR "INSTALLER_ARCHIVER_SHA256 must be the 64 hex digits of the shipped 7za.exe's SHA-256")
+endif()
+if(INSTALLER_ARCHIVER_SHA256_LOWER MATCHES "^0+$" AND NOT INSTALLER_ARCHIVER_PIN_SHIM)
+  message(STATUS "INSTALLER_ARCHIVER_SHA256 is the placeholder: this build unpacks nothing until the vendor "
+                 "pins the 7za.exe it ships")
+endif()
+
 configure_file(${CMAKE_SOURCE_DIR}/cmake/build_settings.h.in
                ${CMAKE_BINARY_DIR}/generated/build_settings.h @ONLY)
+# The archiver's pin: the cache value, or (tests, demo) the shim this build
+# makes, hashed once it is linked (src/CMakeLists.txt).
+if(NOT (WIN32 AND INSTALLER_ARCHIVER_PIN_SHIM))
+  set(ARCHIVER_SHA256 ${INSTALLER_ARCHIVER_SHA256_LOWER})
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/archiver_pin.h.in ${CMAKE_BINARY_DIR}/generated/archiver_pin.h @ONLY)
+endif()

@@ -3,7 +3,15 @@
 # program's folder first, before any code of ours runs. So those DLLs are
 # imported through delay-load libraries: they load at first use, after the
 # program has limited the search to System32.
-set(INSTALLER_DELAYED_DLLS comctl32 crypt32 gdiplus uxtheme version wininet wintrust)
+# In the order they are loaded ahead where Windows lacks SetDefaultDllDirectories:
+# a DLL the others import comes before them.
+set(INSTALLER_DELAYED_DLLS uxtheme version crypt32 wintrust wininet gdiplus comctl32)
+
+# The program loads them from System32 by full path (src/app/dll_search_win.cpp).
+list(TRANSFORM INSTALLER_DELAYED_DLLS PREPEND "L\"" OUTPUT_VARIABLE names)
+list(TRANSFORM names APPEND ".dll\"")
+list(JOIN names ", " INSTALLER_DELAYED_DLL_NAMES)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/delayed_dlls.h.in ${CMAKE_BINARY_DIR}/generated/delayed_dlls.h @ONLY)
 
 add_library(installer_system32_dlls INTERFACE)
 if(WIN32)

@@ -6,6 +6,7 @@
 #include "quiet/command_line.h"
 #include "sys/handle_win.h"
 #include "sys/text.h"
+#include "sys/utf8.h"
 
 std::vector<std::wstring> ProgramArguments() {
     int count = 0;

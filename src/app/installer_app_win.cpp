@@ -7,21 +7,22 @@
 #include <cwchar>
 
 #include "app/console_win.h"
+#include "app/dll_search_win.h"
 #include "app/installer_dlg.h"
-#include "build_settings.h"
 #include "i18n/translation.h"
-#include "install/download_install.h"
 #include "install/system_win.h"
 #include "log/run_log.h"
-#include "quiet/quiet_job.h"
+#include "quiet/quiet_run.h"
 #include "sys/platform.h"
+#include "sys/settings.h"
+#include "sys/text_util.h"
 
 namespace {
 CInstallerApp theApp;
 
 // From ntdll, which tells the truth whatever the manifest says, and fast:
 // the window waits for this line.
-std::wstring WindowsVersion() {
+std::wstring WindowsVersionText() {
     using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
     const auto get = reinterpret_cast<RtlGetVersionFn>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
@@ -33,43 +34,35 @@ std::wstring WindowsVersion() {
            (info.wProductType == VER_NT_WORKSTATION ? L", workstation" : L", server");
 }
 
-std::wstring OnOff(bool on) { return on ? L"on" : L"off"; }
-std::wstring Wide(const char* text) { return std::wstring(text, text + std::strlen(text)); }
-
-// The whole unattended run; its exit code.
-ExitCode RunQuietInstall(const CommandLine& line, const bool (&offered)[kFeatureCount]) {
+// The whole unattended run; its exit code. Installers it starts are waited for.
+ExitCode RunQuietInstall(const CommandLine& line) {
     CTranslation translation;
     translation.Load();
-    CWindowsJobSystem system;
-    return RunQuiet(line, offered, system,
+    CWindowsJobSystem system(true);
+    return RunQuiet(line, system,
                     [&translation](TranslationKey key) { return translation.GetWord(kTranslationKeys[key]); },
                     [](const std::wstring& text) { sys::Log(text); });
 }
 
-// Before any DLL is loaded on demand: from System32 only, never from the
-// program's folder or the current one. Looked up, not imported, because
-// Windows 7 has it only with an update.
-void LoadDllsFromSystem32Only() {
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-    if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    ::SetDllDirectoryW(L"");
+std::wstring BuildLine() {
+    std::wstring features;
+    for (const Feature& feature : kFeatures)
+        features += std::wstring(features.empty() ? L"" : L", ") + feature.name + (Offered(feature) ? L" on" : L" off");
+    const Settings& s = g_settings;
+    return L"build: " + features + L"; service " + Widen(s.serviceHost) + L"; package signer \"" + s.packageSigner +
+           L"\"" + (s.packageSigner.empty() && s.unsignedPackagesAllowed ? L" (none: installers start unsigned)" : L"") +
+           L"; archiver sha256 " + Widen(s.archiverSha256);
 }
 }  // namespace
 
 void CInstallerApp::LogRunHeader(const CommandLine& line) {
-    const std::string version = sys::GetProgramVersion();
-    sys::Log(L"Installer " + std::wstring(version.begin(), version.end()) + L" started: " + ::GetCommandLineW());
-    sys::Log(L"Windows " + WindowsVersion());
+    sys::Log(L"Installer " + Widen(sys::GetProgramVersion()) + L" started: " + ::GetCommandLineW());
+    sys::Log(L"Windows " + WindowsVersionText());
     wchar_t langId[8] = {};
     std::swprintf(langId, 8, L"%04x", sys::UserUiLanguage());
     sys::Log(L"UI language " + std::wstring(langId) + L", texts from section " + CTranslation::GetLanguageCode() +
              (line.language.empty() ? L"" : L" (chosen by /lang)"));
-    sys::Log(L"build: Wi-Fi " + OnOff(build::kFeatureWifi) + L", Bluetooth " + OnOff(build::kFeatureBluetooth) +
-             L", hotspot " + OnOff(build::kFeatureHotspot) + L", receiver " + OnOff(build::kFeatureReceiver) +
-             L", service " + Wide(build::kServiceHost) + L", package signer \"" +
-             g_packageSigner + L"\"");
+    sys::Log(BuildLine());
     sys::Log(std::wstring(L"mode: ") + (line.quiet ? L"quiet" : L"window") + L", log " + sys::RunLogPath());
 }
 
@@ -83,11 +76,16 @@ void CInstallerApp::InitInstance() {
 }
 
 void CInstallerApp::Run() {
-    CommandLine line = ParseCommandLine(ProgramArguments());
-    const bool offered[kFeatureCount] = {g_featureWifi, g_featureBluetooth, g_featureHotspot, g_featureReceiver};
-    RejectUnoffered(line, offered);
+    const CommandLine line = ParseCommandLine(ProgramArguments());
     g_languageOverride = line.language;
-    if (!sys::OpenRunLog(line.logFile)) sys::Log(L"the log file could not be opened: " + line.logFile);
+    if (line.quiet) {
+        // Unattended, nobody could answer a prompt or a system error box.
+        g_settings.mayAskUser = false;
+        ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    }
+    // A file named on the command line is used only when the whole line is valid.
+    const std::wstring logFile = line.error.empty() ? line.logFile : L"";
+    if (!sys::OpenRunLog(logFile)) sys::Log(L"the log file could not be opened: " + logFile);
     LogRunHeader(line);
     if (!line.error.empty() || line.help) {
         if (!line.error.empty()) sys::Log(L"usage error: " + line.error);
@@ -95,7 +93,7 @@ void CInstallerApp::Run() {
         ::ExitProcess(line.error.empty() ? kExitDone : kExitUsage);
     }
     if (line.quiet) {
-        const ExitCode code = RunQuietInstall(line, offered);
+        const ExitCode code = RunQuietInstall(line);
         sys::Log(L"exit code " + std::to_wstring(code));
         ::ExitProcess(code);
     }
@@ -107,6 +105,6 @@ void CInstallerApp::Run() {
 }
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    LoadDllsFromSystem32Only();
+    LimitDllSearchToSystem32();
     theApp.Run();
 }

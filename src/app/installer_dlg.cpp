@@ -2,28 +2,23 @@
 
 #include <windows.h>
 
-#include "build_settings.h"
-#include "install/busy_flag.h"
-#include "install/download_install.h"
+#include "install/job_runner.h"
 #include "install/job_thread.h"
 #include "install/system_win.h"
-#include "install/wifi_install.h"
+#include "install/telling.h"
 #include "log/run_log.h"
 #include "res/resource.h"
 #include "sys/os_version.h"
 #include "sys/platform.h"
+#include "sys/text_util.h"
 #include "ui/no_connection_msg.h"
 #include "ui/product_font.h"
 
-bool g_featureWifi = build::kFeatureWifi;
-bool g_featureBluetooth = build::kFeatureBluetooth;
-bool g_featureHotspot = build::kFeatureHotspot;
-bool g_featureReceiver = build::kFeatureReceiver;
 int g_buttonHeight = kButtonHeight;
 int g_windowWidth = kWindowWidth;
 int g_windowHeight = kFullWindowHeight;
-int g_buttonTop[kFeatureCount] = {};
-int g_progressTop[kFeatureCount - 1] = {};
+int g_buttonTop[kJobCount] = {};
+int g_progressTop[kJobCount - 1] = {};
 std::vector<fw::CWnd*> g_shownButtons, g_hiddenButtons, g_shownBars, g_hiddenBars;
 
 namespace {
@@ -39,13 +34,9 @@ CInstallerDlg::CInstallerDlg(HWND parent) : CDialog(IDD_INSTALLER_DIALOG, parent
 CInstallerDlg::~CInstallerDlg() = default;
 
 void CInstallerDlg::DoDataExchange() {
-    DDX_Control(IDC_BTN_WIFI, m_btnWifi);
-    DDX_Control(IDC_BTN_BLUETOOTH, m_btnBluetooth);
-    DDX_Control(IDC_BTN_RECEIVER, m_btnReceiver);
-    DDX_Control(IDC_BTN_HOTSPOT, m_btnHotspot);
-    DDX_Control(IDC_PROGRESS_BLUETOOTH, m_progressBluetooth);
-    DDX_Control(IDC_PROGRESS_HOTSPOT, m_progressHotspot);
-    DDX_Control(IDC_PROGRESS_RECEIVER, m_progressReceiver);
+    for (const Feature& feature : kFeatures) DDX_Control(feature.command, m_buttons[static_cast<int>(feature.job)]);
+    for (const Feature& feature : kFeatures)
+        if (feature.bar) DDX_Control(feature.bar, m_bars[static_cast<int>(feature.job)]);
     DDX_Control(IDC_STATUS, m_status);
 }
 
@@ -70,40 +61,31 @@ BOOL CInstallerDlg::OnInitDialog() {
     SendMessage(WM_SETREDRAW, FALSE);
     PlaceControls(layout, gap);
 
-    if (g_featureWifi) m_btnWifi.ShowWindow(SW_SHOW);
-    if (g_featureHotspot) m_btnHotspot.ShowWindow(SW_SHOW);
-    if (QueryOsVersion() >= 6) {
-        if (g_featureReceiver) m_btnReceiver.ShowWindow(SW_SHOW);
-        if (g_featureBluetooth) {
-            m_bluetoothShown = true;
-            m_btnBluetooth.ShowWindow(SW_SHOW);
-        }
-    }
-    const std::string version = sys::GetProgramVersion();
-    SetWindowText(L"USB Bluetooth Wireless Adapter (" + std::wstring(version.begin(), version.end()) + L")");
+    // A button hidden because Windows is too old keeps its slot.
+    const WindowsVersion windows = QueryOsVersion();
+    for (const Feature& feature : kFeatures)
+        if (OfferedOn(feature, windows)) m_buttons[static_cast<int>(feature.job)].ShowWindow(SW_SHOW);
+    m_bluetoothShown = OfferedOn(FeatureOf(Job::Bluetooth), windows);
+    SetWindowText(L"USB Bluetooth Wireless Adapter (" + Widen(sys::GetProgramVersion()) + L")");
     SendMessage(WM_SETREDRAW, TRUE);
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
     return TRUE;
 }
 
 WindowLayout CInstallerDlg::ArrangeControls(int gap) {
-    const bool on[kFeatureCount] = {g_featureWifi, g_featureBluetooth, g_featureHotspot, g_featureReceiver};
+    bool on[kJobCount] = {};
+    for (const Feature& feature : kFeatures) on[static_cast<int>(feature.job)] = Offered(feature);
     const WindowLayout layout = ComputeLayout(on, gap);
     g_windowHeight = layout.windowHeight;
     std::copy(std::begin(layout.buttonTop), std::end(layout.buttonTop), g_buttonTop);
     std::copy(std::begin(layout.progressTop), std::end(layout.progressTop), g_progressTop);
 
-    struct Feature { CImageButton& button; fw::CWnd* bar; TranslationKey caption; };
-    Feature features[kFeatureCount] = {{m_btnWifi, nullptr, kInstallWifi},
-                                       {m_btnBluetooth, &m_progressBluetooth, kInstallBt},
-                                       {m_btnHotspot, &m_progressHotspot, kInstallHotspot},
-                                       {m_btnReceiver, &m_progressReceiver, kInstallRx}};
     g_shownButtons.clear(); g_hiddenButtons.clear(); g_shownBars.clear(); g_hiddenBars.clear();
-    for (int i = 0; i < kFeatureCount; ++i) {
-        Feature& f = features[i];
-        (on[i] ? g_shownButtons : g_hiddenButtons).push_back(&f.button);
-        if (f.bar) (on[i] ? g_shownBars : g_hiddenBars).push_back(f.bar);
-        if (on[i]) f.button.SetWindowText(m_translation.GetWord(kTranslationKeys[f.caption]));
+    for (const Feature& feature : kFeatures) {
+        const int i = static_cast<int>(feature.job);
+        (on[i] ? g_shownButtons : g_hiddenButtons).push_back(&m_buttons[i]);
+        if (feature.bar) (on[i] ? g_shownBars : g_hiddenBars).push_back(&m_bars[i]);
+        if (on[i]) m_buttons[i].SetWindowText(Word(feature.caption));
     }
     return layout;
 }
@@ -141,30 +123,30 @@ void CInstallerDlg::ShowStatusText(const std::wstring& text) {
 
 // Runs on the calling job thread with no owner, so the installer window stays usable.
 void CInstallerDlg::ShowNoInternetHint() {
-    sys::Log(L"message: " + m_translation.GetWord(kTranslationKeys[kHintNoInternet]));
+    sys::Log(L"message: " + Word(kHintNoInternet));
     CExtraMsg message(nullptr);
     message.DoModal();
 }
 
-fw::CProgressCtrl& CInstallerDlg::Bar(ProgressBar bar) {
-    switch (bar) {
-    case ProgressBar::Hotspot: return m_progressHotspot;
-    case ProgressBar::Receiver: return m_progressReceiver;
-    default: return m_progressBluetooth;
-    }
+void CInstallerDlg::Tell(const Feature& feature, const JobOutcome& outcome) {
+    const Telling telling = TellingOf(feature, outcome, m_bluetoothShown);
+    if (!telling.status.empty()) ShowStatusText(StatusText(telling, [this](TranslationKey key) { return Word(key); }));
+    if (telling.message) ShowNoInternetHint();
 }
 
-void CInstallerDlg::ShowProgress(ProgressBar bar, bool show) {
+void CInstallerDlg::ShowProgress(Job job, bool show) {
+    fw::CProgressCtrl& bar = m_bars[static_cast<int>(job)];
     if (show) {  // a new download starts from nothing, whatever the last one showed
-        Bar(bar).SetMarquee(false);
-        Bar(bar).SetPos(0);
+        bar.SetMarquee(false);
+        bar.SetPos(0);
     }
-    Bar(bar).ShowWindow(show ? SW_SHOW : SW_HIDE);
+    bar.ShowWindow(show ? SW_SHOW : SW_HIDE);
 }
 
-void CInstallerDlg::SetProgress(ProgressBar bar, int percent) {
-    Bar(bar).SetMarquee(percent < 0);
-    if (percent >= 0) Bar(bar).SetPos(percent);
+void CInstallerDlg::SetProgress(Job job, int percent) {
+    fw::CProgressCtrl& bar = m_bars[static_cast<int>(job)];
+    bar.SetMarquee(percent < 0);
+    if (percent >= 0) bar.SetPos(percent);
 }
 
 void CInstallerDlg::OnCancel() {
@@ -172,24 +154,9 @@ void CInstallerDlg::OnCancel() {
     CDialog::OnCancel();
 }
 
-void CInstallerDlg::OnInstallWifi() {
-    sys::Log(L"clicked: install the Wi-Fi driver");
-    StartJob([this] { InstallWifiDriver(*this, g_system, g_wifiBusy); });
-}
-
-void CInstallerDlg::OnInstallBluetooth() {
-    sys::Log(L"clicked: install the Bluetooth driver");
-    StartJob([this] { InstallBluetoothDriver(*this, g_system, g_bluetoothBusy); });
-}
-
-void CInstallerDlg::OnInstallReceiver() {
-    sys::Log(L"clicked: install the receiver application");
-    StartJob([this] { InstallReceiverApp(*this, g_system); });
-}
-
-void CInstallerDlg::OnInstallHotspot() {
-    sys::Log(L"clicked: install the hotspot driver");
-    StartJob([this] { InstallHotspotDriver(*this, g_system); });
+void CInstallerDlg::OnInstall(const Feature& feature) {
+    sys::Log(std::wstring(L"clicked: install the ") + feature.name);
+    StartJob([this, &feature] { RunJob(feature, *this, g_system); });
 }
 
 fw::CMsgResult CInstallerDlg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
@@ -206,12 +173,10 @@ fw::CMsgResult CInstallerDlg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
     }
     case WM_COMMAND:
         if (HIWORD(wp) != BN_CLICKED) break;
-        switch (LOWORD(wp)) {
-        case IDC_BTN_WIFI: OnInstallWifi(); return fw::Handled();
-        case IDC_BTN_BLUETOOTH: OnInstallBluetooth(); return fw::Handled();
-        case IDC_BTN_RECEIVER: OnInstallReceiver(); return fw::Handled();
-        case IDC_BTN_HOTSPOT: OnInstallHotspot(); return fw::Handled();
-        default: break;
+        for (const Feature& feature : kFeatures) {
+            if (LOWORD(wp) != feature.command) continue;
+            OnInstall(feature);
+            return fw::Handled();
         }
         break;
     default:

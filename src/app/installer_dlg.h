@@ -11,30 +11,29 @@
 #include "install/job_window.h"
 #include "ui/image_button.h"
 
-// Feature switches, fixed at build time; tests may change them before a
-// window is created.
-extern bool g_featureWifi, g_featureBluetooth, g_featureHotspot, g_featureReceiver;
 // Layout state, filled by ArrangeControls; the painting reads the window size.
 extern int g_buttonHeight, g_windowWidth, g_windowHeight;
-extern int g_buttonTop[kFeatureCount], g_progressTop[kFeatureCount - 1];
+extern int g_buttonTop[kJobCount], g_progressTop[kJobCount - 1];
 extern std::vector<fw::CWnd*> g_shownButtons, g_hiddenButtons, g_shownBars, g_hiddenBars;
 
-// The installer's one window: a button per switched-on feature, a progress
-// bar under each download command and a status line for the jobs' results.
+// The installer's one window: a button per job the build offers (by the
+// feature table), a progress bar under each download command and a status
+// line for what the jobs came to.
 class CInstallerDlg : public fw::CDialog, public IJobWindow {
 public:
     explicit CInstallerDlg(HWND parent = nullptr);
     ~CInstallerDlg() override;
 
     // For the jobs (any thread).
-    void ShowStatusText(const std::wstring& text) override;
-    void ShowNoInternetHint() override;
-    void ShowProgress(ProgressBar bar, bool show) override;
-    void SetProgress(ProgressBar bar, int percent) override;
-    std::wstring Word(TranslationKey key) override { return m_translation.GetWord(kTranslationKeys[key]); }
-    bool BluetoothShown() const override { return m_bluetoothShown; }
+    void ShowProgress(Job job, bool show) override;
+    void SetProgress(Job job, int percent) override;
+    void Tell(const Feature& feature, const JobOutcome& outcome) override;
+    void ShowStatusText(const std::wstring& text);
+    // The no-connection message, on the calling thread; returns when it is closed.
+    void ShowNoInternetHint();
 
     int FontPointTenths() const { return m_font.PointTenths(); }
+    bool BluetoothShown() const { return m_bluetoothShown; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -46,12 +45,8 @@ protected:
 private:
     WindowLayout ArrangeControls(int gap);
     void PlaceControls(const WindowLayout& layout, int gap);
-    fw::CProgressCtrl& Bar(ProgressBar bar);
-
-    void OnInstallWifi();
-    void OnInstallBluetooth();
-    void OnInstallReceiver();
-    void OnInstallHotspot();
+    void OnInstall(const Feature& feature);
+    std::wstring Word(TranslationKey key) { return m_translation.GetWord(kTranslationKeys[key]); }
 
     // Painting (installer_dlg_paint.cpp).
     BOOL OnEraseBkgnd(HDC dc);
@@ -63,7 +58,7 @@ private:
     fw::CFont m_font;
     bool m_bluetoothShown = false;
     CTranslation m_translation;
-    CImageButton m_btnWifi, m_btnBluetooth, m_btnReceiver, m_btnHotspot;
-    fw::CProgressCtrl m_progressBluetooth, m_progressReceiver, m_progressHotspot;
+    CImageButton m_buttons[kJobCount];
+    fw::CProgressCtrl m_bars[kJobCount];  // none for a job without a bar
     fw::CStatic m_status;
 };

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-WindowLayout ComputeLayout(const bool (&featureOn)[kFeatureCount], int gap) {
+WindowLayout ComputeLayout(const bool (&featureOn)[kJobCount], int gap) {
     WindowLayout layout;
     const int top0 = 2 * kButtonHeight + 15;
     for (bool on : featureOn)
         if (!on) layout.windowHeight -= 60;
-    for (int k = 0; k < kFeatureCount; ++k) layout.buttonTop[k] = top0 + k * (kButtonHeight + gap);
-    for (int k = 0; k < kFeatureCount - 1; ++k)
+    for (int k = 0; k < kJobCount; ++k) layout.buttonTop[k] = top0 + k * (kButtonHeight + gap);
+    for (int k = 0; k < kJobCount - 1; ++k)
         layout.progressTop[k] = top0 + (k + 2) * kButtonHeight + (k + 1) * gap + 5;
     return layout;
 }

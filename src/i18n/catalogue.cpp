@@ -5,14 +5,15 @@
 #include <boost/property_tree/json_parser.hpp>
 #include <boost/property_tree/ptree.hpp>
 
-#include "i18n/utf8.h"
+#include "sys/utf8.h"
 
+#define INSTALLER_KEY_NAME(name, key, kind) L## #key,
 const std::array<const wchar_t*, kTranslationKeyCount> kTranslationKeys = {
-    L"DL_RX_FAILED",   L"RX_INSTALLER_MISS", L"DL_BT_FAILED", L"BT_INSTALLER_MISS",
-    L"WIFI_INSTALLED", L"HINT_DL_BT",        L"HINT_NO_INTERNET", L"INSTALL_WIFI",
-    L"INSTALL_BT",     L"INSTALL_RX",        L"INSTALL_HOTSPOT",   L"PKG_NOT_TRUSTED",
-    L"NO_PACKAGE_FOR_OS", L"DL_NOT_SAVED",   L"TLS_FAILED",
-};
+    INSTALLER_TRANSLATION_KEYS(INSTALLER_KEY_NAME)};
+#undef INSTALLER_KEY_NAME
+#define INSTALLER_KEY_KIND(name, key, kind) TextKind::kind,
+const std::array<TextKind, kTranslationKeyCount> kTranslationKinds = {INSTALLER_TRANSLATION_KEYS(INSTALLER_KEY_KIND)};
+#undef INSTALLER_KEY_KIND
 
 const std::array<const wchar_t*, 11> kLanguageCodes = {
     L"eng", L"cht", L"chs", L"jpn", L"kor", L"fr", L"ita", L"por", L"rus", L"es", L"deu",

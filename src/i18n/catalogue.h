@@ -9,13 +9,7 @@
 
 using CatalogueWords = std::map<std::wstring, std::wstring>;
 
-// The only keys ever loaded or looked up; callers index this table.
-enum TranslationKey {
-    kDlRxFailed, kRxInstallerMiss, kDlBtFailed, kBtInstallerMiss, kWifiInstalled, kHintDlBt,
-    kHintNoInternet, kInstallWifi, kInstallBt, kInstallRx, kInstallHotspot, kPkgNotTrusted,
-    kNoPackageForOs, kDlNotSaved, kTlsFailed, kTranslationKeyCount
-};
-extern const std::array<const wchar_t*, kTranslationKeyCount> kTranslationKeys;
+#include "i18n/translation_keys.h"  // the only keys ever loaded or looked up
 
 // Section names; which one applies is chosen from the UI language.
 extern const std::array<const wchar_t*, 11> kLanguageCodes;

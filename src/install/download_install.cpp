@@ -1,209 +1,162 @@
 #include "install/download_install.h"
 
-#include "build_settings.h"
-#include "i18n/utf8.h"
-#include "install/busy_flag.h"
+#include "install/job_steps.h"
 #include "net/device_service.h"
-
-std::wstring g_packageSigner = Utf8ToWide(build::kPackageSigner);
-unsigned long g_archiverTimeoutMs = 10 * 60 * 1000;
+#include "sys/utf8.h"
 
 namespace {
 
 constexpr unsigned kFullBarPauseMs = 1000;
+// Where an archive is unpacked in its job folder: apart from the archive and
+// the archiver, so that nothing unpacked can take their place.
+constexpr wchar_t kUnpackFolder[] = L"package";
 
-// How getting a package ended; all but Whole are told to the user.
-enum class Fetched { Whole, NoConnection, NoPackage, SecureFailed, NotSaved, Refused };
-
-Fetched FetchedOf(NetResult result) {
+JobOutcome OutcomeOfNet(NetResult result, const std::string& what) {
     switch (result) {
-    case NetResult::Ok: return Fetched::Whole;
-    case NetResult::NotFound: return Fetched::NoPackage;
-    case NetResult::SecureChannelFailed: return Fetched::SecureFailed;
-    case NetResult::NotSaved: return Fetched::NotSaved;
-    case NetResult::Refused: return Fetched::Refused;
-    default: return Fetched::NoConnection;
+    case NetResult::Ok: return JobOutcome{};
+    case NetResult::NotFound: return Failed(Outcome::NoPackageForWindows, what + ": not found");
+    case NetResult::SecureChannelFailed: return Failed(Outcome::SecureChannelFailed, what);
+    case NetResult::ServiceFailed: return Failed(Outcome::ServiceFailed, what + ": the server failed");
+    case NetResult::NotSaved: return Failed(Outcome::NotSaved, what);
+    case NetResult::Refused: return Failed(Outcome::PackageRefused, what + ": refused by this program");
+    case NetResult::NoConnection: break;
     }
-}
-
-// The message dialog only for the user's connection; a text of its own for the rest.
-void TellWhy(IJobWindow& window, Fetched fetched) {
-    switch (fetched) {
-    case Fetched::Whole: break;
-    case Fetched::NoConnection: window.ShowNoInternetHint(); break;
-    case Fetched::NoPackage: window.ShowStatusText(window.Word(kNoPackageForOs)); break;
-    case Fetched::SecureFailed: window.ShowStatusText(window.Word(kTlsFailed)); break;
-    case Fetched::NotSaved: window.ShowStatusText(window.Word(kDlNotSaved)); break;
-    case Fetched::Refused: window.ShowStatusText(window.Word(kPkgNotTrusted)); break;
-    }
+    return Failed(Outcome::NoConnection, what);
 }
 
 // A package downloaded into a new folder of the job's own.
 struct Package {
-    std::wstring folder, path;
+    std::unique_ptr<IJobFolder> folder;
+    std::wstring name;
     ServiceAnswer answer;
+    bool started = false;  // something runs from its folder
 };
 
-void Refuse(IJobWindow& window, IJobSystem& system, const std::string& reason) {
-    system.Trace("package refused: " + reason);
-    window.ShowStatusText(window.Word(kPkgNotTrusted));
-}
-
-Fetched AskService(IJobSystem& system, const std::string& requestUrl, ServiceAnswer& answer) {
-    system.Trace(requestUrl);
+JobOutcome AskService(const Feature& feature, IJobSystem& system, ServiceAnswer& answer) {
+    const WindowsVersion windows = feature.query ? system.QueryWindows() : WindowsVersion::Unknown;
+    const std::string url = RequestUrl(feature.resource, feature.query, windows);
+    system.Trace(Utf8ToWide(url));
     std::string body;
-    const NetResult asked = system.HttpGetJson(requestUrl, body);
-    if (asked != NetResult::Ok) return FetchedOf(asked);
+    const NetResult asked = system.HttpGetJson(url, body);
+    if (asked != NetResult::Ok) return OutcomeOfNet(asked, "asking " + url);
     switch (ReadServiceAnswer(body, answer)) {
-    case AnswerKind::Usable: return Fetched::Whole;
-    case AnswerKind::NoPackage: return Fetched::NoPackage;
-    default: return Fetched::NoConnection;
+    case AnswerKind::Usable: return JobOutcome{};
+    case AnswerKind::NoPackage: return Failed(Outcome::NoPackageForWindows, "the service says it has none");
+    case AnswerKind::Unusable: break;
     }
+    return Failed(Outcome::ServiceFailed, "the service's answer is no usable answer");
 }
 
 // Asks the service and downloads its package, with the bar shown meanwhile.
-Fetched FetchPackage(IJobWindow& window, IJobSystem& system, const std::string& requestUrl, ProgressBar bar,
-                     bool installerOnly, Package& package) {
-    const Fetched asked = AskService(system, requestUrl, package.answer);
-    if (asked != Fetched::Whole) return asked;
+JobOutcome FetchPackage(const Feature& feature, IJobWindow& window, IJobSystem& system, Package& package) {
+    const JobOutcome asked = AskService(feature, system, package.answer);
+    if (asked.kind != Outcome::Done) return asked;
     const std::string& url = package.answer.downloadUrl;
-    system.Trace(url);
+    system.Trace(Utf8ToWide(url));
     const std::string name = PackageFileName(url);
-    if (name.empty()) return Fetched::NoConnection;  // nothing may be written outside the job's folder
-    const std::string refusal = PackageRefusal(package.answer, name, installerOnly);
-    if (!refusal.empty()) {
-        system.Trace("package refused: " + refusal);
-        return Fetched::Refused;
-    }
+    // Nothing may be written outside the job's folder.
+    if (name.empty()) return Failed(Outcome::ServiceFailed, "the package address names no usable file: " + url);
+    const std::string refusal = PackageRefusal(package.answer, name, feature.package);
+    if (!refusal.empty()) return Failed(Outcome::PackageRefused, refusal);
     package.folder = system.CreateJobFolder();
-    if (package.folder.empty()) {
-        system.Trace("no job folder could be made in the work folder");
-        return Fetched::NotSaved;
-    }
-    package.path = package.folder + L"\\" + system.ToWide(name);
+    if (!package.folder) return Failed(Outcome::NotSaved, "no job folder could be made in the work folder");
+    package.name = Utf8ToWide(name);
+    const std::wstring path = package.folder->Path() + L"\\" + package.name;
 
-    window.ShowProgress(bar, true);
+    window.ShowProgress(feature.job, true);
     const NetResult downloaded =
-        system.DownloadFile(url, package.path, [&](int percent) { window.SetProgress(bar, percent); });
+        system.DownloadFile(url, path, [&](int percent) { window.SetProgress(feature.job, percent); });
     if (downloaded != NetResult::Ok) {
-        window.ShowProgress(bar, false);
-        system.RemoveFolder(package.folder);
-        return FetchedOf(downloaded);
+        window.ShowProgress(feature.job, false);
+        return OutcomeOfNet(downloaded, "downloading " + url);
     }
-    window.SetProgress(bar, 100);
+    window.SetProgress(feature.job, 100);
     system.Sleep(kFullBarPauseMs);
-    window.ShowProgress(bar, false);
-    system.Trace(package.path);
-    return Fetched::Whole;
+    window.ShowProgress(feature.job, false);
+    system.Trace(path);
+    return JobOutcome{};
 }
 
-// False (and the refusal shown) when the service named a hash the file does not have.
-bool HashMatches(IJobWindow& window, IJobSystem& system, IHeldFile& file, const ServiceAnswer& answer) {
+// The service named a hash: the file must have it.
+bool HashMatches(IHeldFile& file, const ServiceAnswer& answer, JobOutcome& outcome) {
     std::string reason;
     if (!answer.hasSha256 || file.HasSha256(answer.sha256, reason)) return true;
-    Refuse(window, system, reason);
+    outcome = Failed(Outcome::PackageRefused, reason);
     return false;
 }
 
-// Starts the held installer elevated if it is the vendor's; what went wrong
-// goes to the status line. True when it started.
-bool StartIfSigned(IJobWindow& window, IJobSystem& system, IHeldFile& installer, TranslationKey missing) {
-    std::string reason;
-    if (!g_packageSigner.empty() && !installer.SignedBy(g_packageSigner, reason)) {
-        Refuse(window, system, reason);
-        return false;
-    }
-    if (system.StartElevated(installer)) return true;
-    system.Trace(L"could not start " + installer.Path());
-    window.ShowStatusText(window.Word(missing));
-    return false;
+bool IsPinnedArchiver(IHeldFile& file, std::string& reason) {
+    return file.HasSha256(g_settings.archiverSha256, reason);
 }
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
-// Unpacks the archive into its folder; false when the archiver could not
-// run, ran too long or reported a fatal error (7-Zip: exit code 2 and up).
-// The dummy password makes an encrypted archive fail instead of asking.
-bool Unpack(IJobSystem& system, const Package& package) {
-    const std::wstring archiver = system.AppPath(L"data\\7za.exe");
-    const std::wstring arguments =
-        L"x " + Quoted(package.path) + L" -o" + Quoted(package.folder) + L" -p- -y";
-    system.Trace(Quoted(archiver) + L" " + arguments);
-    const ProcessOutcome outcome = system.RunAndWait(archiver, arguments, g_archiverTimeoutMs);
-    if (outcome.timedOut) system.Trace("the archiver ran too long and was ended");
-    return outcome.started && !outcome.timedOut && !(outcome.exitCodeRead && outcome.exitCode >= 2);
+// Unpacks the held archive into its folder's unpack folder with the pinned
+// archiver, in the one format the archive's name says. The dummy password
+// makes an encrypted archive fail instead of asking.
+JobOutcome Unpack(IJobSystem& system, const Package& package) {
+    JobOutcome outcome;
+    const std::unique_ptr<IHeldFile> archiver = VerifiedCopy(
+        *package.folder, system, L"data\\7za.exe", L"7za.exe", IsPinnedArchiver, Outcome::ArchiverFailed, outcome);
+    if (!archiver) return outcome;
+    const std::string type = ArchiveTypeSwitch(WideToUtf8(package.name));
+    const std::wstring arguments = L"x " + Utf8ToWide(type) + L" " +
+                                   Quoted(package.folder->Path() + L"\\" + package.name) + L" -o" +
+                                   Quoted(package.folder->Path() + L"\\" + kUnpackFolder) + L" -p- -y";
+    // A console that flashes up and goes tells the user nothing.
+    const ProcessOutcome run = system.RunAndWait(*archiver, arguments, g_settings.archiverTimeoutMs, false);
+    if (!run.started) return Failed(Outcome::ArchiverFailed, "the archiver could not be started", run.error);
+    if (run.timedOut) return Failed(Outcome::ArchiverFailed, "the archiver ran too long and was ended");
+    // 7-Zip: 1 is a warning, 2 and up an error.
+    if (run.exitCodeRead && run.exitCode >= 2) return Failed(Outcome::ArchiverFailed, "the archiver failed", run.exitCode);
+    return JobOutcome{};
 }
 
-// Checks, unpacks and starts the Bluetooth package; false when nothing started.
-bool InstallArchive(IJobWindow& window, IJobSystem& system, const Package& package) {
+// Checks, unpacks and starts the Bluetooth package's Setup.exe.
+JobOutcome UnpackAndStartSetup(IJobSystem& system, Package& package) {
+    IJobFolder& folder = *package.folder;
     {
-        const std::unique_ptr<IHeldFile> archive = system.HoldFile(package.path);
-        if (!archive) {
-            window.ShowStatusText(window.Word(kBtInstallerMiss));
-            return false;
-        }
-        if (!HashMatches(window, system, *archive, package.answer)) return false;
-        if (!Unpack(system, package)) {
-            window.ShowStatusText(window.Word(kBtInstallerMiss));
-            return false;
-        }
+        const std::unique_ptr<IHeldFile> archive = folder.Hold(package.name);
+        if (!archive) return Failed(Outcome::InstallerMissing, "the package is gone");
+        JobOutcome outcome;
+        if (!HashMatches(*archive, package.answer, outcome)) return outcome;
+        outcome = Unpack(system, package);
+        if (outcome.kind != Outcome::Done) return outcome;
     }
-    const std::wstring setup = system.FindFile(package.folder + L"\\*.*", L"Setup.exe", true);
-    const std::unique_ptr<IHeldFile> installer = setup.empty() ? nullptr : system.HoldFile(setup);
-    if (!installer) {
-        window.ShowStatusText(window.Word(kBtInstallerMiss));
-        return false;
-    }
-    return StartIfSigned(window, system, *installer, kBtInstallerMiss);
+    const std::string refusal = folder.UnpackedRefusal(kUnpackFolder);
+    if (!refusal.empty()) return Failed(Outcome::PackageRefused, refusal);
+    const std::wstring found = folder.FindShallowest(kUnpackFolder, L"Setup.exe");
+    const std::unique_ptr<IHeldFile> setup = found.empty() ? nullptr : folder.Hold(found);
+    if (!setup) return Failed(Outcome::InstallerMissing, "the package has no Setup.exe at its top or one folder down");
+    return StartSignedInstaller(folder, system, *setup, package.started);
 }
 
-// Checks and starts a downloaded installer; false when nothing started.
-bool InstallInstaller(IJobWindow& window, IJobSystem& system, const Package& package) {
-    // Start what was just downloaded, held from the checks to the start.
-    const std::unique_ptr<IHeldFile> installer = system.HoldFile(package.path);
-    if (!installer) {
-        window.ShowStatusText(window.Word(kRxInstallerMiss));
-        return false;
-    }
-    return HashMatches(window, system, *installer, package.answer) &&
-           StartIfSigned(window, system, *installer, kRxInstallerMiss);
+// Checks and starts a downloaded installer, held from the checks to the start.
+JobOutcome StartDownloadedInstaller(IJobSystem& system, Package& package) {
+    const std::unique_ptr<IHeldFile> installer = package.folder->Hold(package.name);
+    if (!installer) return Failed(Outcome::InstallerMissing, "the installer is gone");
+    JobOutcome outcome;
+    if (!HashMatches(*installer, package.answer, outcome)) return outcome;
+    return StartSignedInstaller(*package.folder, system, *installer, package.started);
 }
 
-using Installer = bool (*)(IJobWindow&, IJobSystem&, const Package&);
+using InstallStep = JobOutcome (*)(IJobSystem&, Package&);
 
-void RunDownloadJob(IJobWindow& window, IJobSystem& system, std::atomic<bool>& busy,
-                    const std::function<std::string()>& requestUrl, ProgressBar bar, bool installerOnly,
-                    Installer install) {
-    const CBusyClaim claim = ClaimAfterStartPause(system, busy);
-    if (!claim.Owned()) return;
-
+JobOutcome RunDownloadJob(const Feature& feature, IJobWindow& window, IJobSystem& system, InstallStep install) {
     Package package;
-    const Fetched fetched = FetchPackage(window, system, requestUrl(), bar, installerOnly, package);
-    if (fetched != Fetched::Whole) {
-        TellWhy(window, fetched);
-        return;
-    }
+    JobOutcome outcome = FetchPackage(feature, window, system, package);
+    if (outcome.kind == Outcome::Done) outcome = install(system, package);
     // A started installer runs from its folder; anything else is not kept.
-    if (!install(window, system, package)) system.RemoveFolder(package.folder);
+    if (package.folder && !package.started) package.folder->Remove();
+    return outcome;
 }
 
 }  // namespace
 
-void InstallBluetoothDriver(IJobWindow& window, IJobSystem& system, std::atomic<bool>& busy) {
-    RunDownloadJob(
-        window, system, busy, [&] { return BluetoothRequestUrl(system.QueryOsClass()); }, ProgressBar::Bluetooth,
-        false, InstallArchive);
+JobOutcome InstallBluetoothDriver(const Feature& feature, IJobWindow& window, IJobSystem& system) {
+    return RunDownloadJob(feature, window, system, UnpackAndStartSetup);
 }
 
-void InstallPackage(IJobWindow& window, IJobSystem& system, const PackageJob& job) {
-    RunDownloadJob(
-        window, system, job.busy, [&] { return ResourceUrl(job.resource); }, job.bar, true, InstallInstaller);
-}
-
-void InstallReceiverApp(IJobWindow& window, IJobSystem& system) {
-    InstallPackage(window, system, {g_receiverBusy, kReceiverResource, ProgressBar::Receiver});
-}
-
-void InstallHotspotDriver(IJobWindow& window, IJobSystem& system) {
-    InstallPackage(window, system, {g_hotspotBusy, kHotspotResource, ProgressBar::Hotspot});
+JobOutcome InstallPackage(const Feature& feature, IJobWindow& window, IJobSystem& system) {
+    return RunDownloadJob(feature, window, system, StartDownloadedInstaller);
 }

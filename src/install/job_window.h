@@ -5,31 +5,32 @@
 #include <memory>
 #include <string>
 
-#include "i18n/catalogue.h"
+#include "install/features.h"
+#include "install/job_outcome.h"
 #include "net/transfer.h"
+#include "sys/job_folder.h"
 #include "sys/os_version.h"
-
-enum class ProgressBar { Bluetooth, Hotspot, Receiver };
 
 class IJobWindow {
 public:
     virtual ~IJobWindow() = default;
-    virtual void ShowStatusText(const std::wstring& text) = 0;
-    virtual void ShowNoInternetHint() = 0;  // returns when the user has closed it
-    virtual void ShowProgress(ProgressBar bar, bool show) = 0;
+    virtual void ShowProgress(Job job, bool show) = 0;
     // 0 to 100; -1: the size is not known, the bar shows that it is busy.
     // A bar shown again starts at 0.
-    virtual void SetProgress(ProgressBar bar, int percent) = 0;
-    virtual std::wstring Word(TranslationKey key) = 0;
-    virtual bool BluetoothShown() const = 0;
+    virtual void SetProgress(Job job, int percent) = 0;
+    // Tells what the job came to; returns when the user may go on (the
+    // message closed), while the job still holds its busy flag.
+    virtual void Tell(const Feature& feature, const JobOutcome& outcome) = 0;
 };
 
 struct ProcessOutcome {
     bool started = false;
-    bool exitCodeRead = false;
+    bool exitCodeRead = false;  // it ended and its code was read
     unsigned long exitCode = 0;
-    bool timedOut = false;
-    bool declined = false;  // the user said no to running it elevated
+    bool timedOut = false;      // it ran too long and was ended
+    bool running = false;       // not waited for
+    unsigned long error = 0;    // why it did not start
+    StartedProgram program{};   // which process it is
 };
 
 // A file held open so that nobody can write, rename or delete it until the
@@ -41,8 +42,31 @@ public:
     // False, with the reason, unless the file's SHA-256 is expectedHex.
     virtual bool HasSha256(const std::string& expectedHex, std::string& reason) = 0;
     // False, with the reason, unless the file carries a valid Authenticode
-    // signature whose signer certificate has exactly this common name.
+    // signature, not revoked, whose signer certificate has exactly this common name.
     virtual bool SignedBy(const std::wstring& signer, std::string& reason) = 0;
+};
+
+// A new folder of the job's own that only administrators can change, held
+// (with the work folder) while the object lives.
+class IJobFolder {
+public:
+    virtual ~IJobFolder() = default;
+    virtual const std::wstring& Path() const = 0;
+    // A copy under name of a file delivered beside the program, read through
+    // a handle that lets nobody change it meanwhile; held. Null when it is
+    // not there or could not be copied.
+    virtual std::unique_ptr<IHeldFile> CopyIn(const std::wstring& source, const std::wstring& name) = 0;
+    // A plain file below the folder ("package\\Driver\\Setup.exe"), held; null when there is none.
+    virtual std::unique_ptr<IHeldFile> Hold(const std::wstring& relative) = 0;
+    // Where in sub (or one folder down) the file called name is: the
+    // shallowest, then the first folder in name order; its path below the
+    // job folder, empty when there is none.
+    virtual std::wstring FindShallowest(const std::wstring& sub, const std::wstring& name) = 0;
+    // Why what was unpacked into sub may not be used; empty when it may.
+    virtual std::string UnpackedRefusal(const std::wstring& sub) = 0;
+    // Later runs keep the folder while the started program runs.
+    virtual void NoteStarted(const ProcessOutcome& started) = 0;
+    virtual void Remove() = 0;
 };
 
 class IJobSystem {
@@ -51,29 +75,22 @@ public:
     virtual void Sleep(unsigned milliseconds) = 0;
     // The path of a file delivered in the program's folder.
     virtual std::wstring AppPath(const std::wstring& relative) = 0;
-    // Starts program with arguments in a console of its own, in its own folder,
-    // and waits for it; after timeoutMs (0: no limit) it is ended.
-    virtual ProcessOutcome RunAndWait(const std::wstring& program, const std::wstring& arguments,
-                                      unsigned long timeoutMs) = 0;
-
-    virtual OsVersionClass QueryOsClass() = 0;
+    virtual WindowsVersion QueryWindows() = 0;
     // The whole answer body, whatever the HTTP status; anything but Ok when no answer came.
     virtual NetResult HttpGetJson(const std::string& url, std::string& body) = 0;
     // Stores the file at path only when it arrived whole; reports percentages.
     virtual NetResult DownloadFile(const std::string& url, const std::wstring& path,
                                    const std::function<void(int)>& progress) = 0;
-    // A new folder of this job's own in the work folder; empty when none could be made.
-    virtual std::wstring CreateJobFolder() = 0;
-    virtual void RemoveFolder(const std::wstring& folder) = 0;
-    virtual std::wstring FindFile(const std::wstring& pattern, const std::wstring& name, bool descend) = 0;
-    // Null when the path names no plain file that can be held.
-    virtual std::unique_ptr<IHeldFile> HoldFile(const std::wstring& path) = 0;
-    // Starts the file through the shell with elevation, in its own folder; not
-    // waited for. False when it did not start (declined, gone, not runnable).
-    virtual bool StartElevated(const IHeldFile& file) = 0;
-    // The same, and waits for the program to end and reads its exit code.
-    virtual ProcessOutcome RunElevatedAndWait(const IHeldFile& file) = 0;
-    virtual std::wstring ToWide(const std::string& ansi) = 0;
-    virtual void Trace(const std::string& text) = 0;
+    // Null when no folder could be made.
+    virtual std::unique_ptr<IJobFolder> CreateJobFolder() = 0;
+    // Starts a held program with arguments in its own folder (its DLL folder
+    // too) and waits for it; after timeoutMs (0: no limit) it is ended. A
+    // console program gets a console window of its own only with console
+    // (and never when nobody may see a window).
+    virtual ProcessOutcome RunAndWait(const IHeldFile& program, const std::wstring& arguments,
+                                      unsigned long timeoutMs, bool console) = 0;
+    // Starts a held installer (an .exe itself, an .msi through the system's
+    // msiexec) in its own folder: the window does not wait for it, quiet mode does.
+    virtual ProcessOutcome StartInstaller(const IHeldFile& installer) = 0;
     virtual void Trace(const std::wstring& text) = 0;
 };

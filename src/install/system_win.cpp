@@ -1,59 +1,53 @@
 #include "install/system_win.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <vector>
 
 #include "i18n/translation.h"
-#include "log/run_log.h"
+#include "install/installer_command.h"
 #include "net/http.h"
-#include "sys/com_win.h"
 #include "sys/file_checks_win.h"
 #include "sys/handle_win.h"
-#include "sys/paths.h"
+#include "sys/job_folder_win.h"
 #include "sys/platform.h"
-#include "sys/os_version.h"
-#include "sys/text.h"
+#include "sys/settings.h"
+#include "sys/text_util.h"
+#include "sys/utf8.h"
 
 namespace {
 
-std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+void Trace(const std::wstring& text) { sys::DebugOutput(text.c_str()); }
 
 // Opened for reading only and shared for reading only: until it is closed,
-// nobody can write, rename or delete the file. Links are not followed.
+// nobody can write, rename or delete the file.
 class CHeldFile : public IHeldFile {
 public:
-    explicit CHeldFile(const std::wstring& path)
-        : m_path(path),
-          m_file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
-    bool IsPlainFile() const {
-        BY_HANDLE_FILE_INFORMATION info = {};
-        return m_file.Valid() && ::GetFileInformationByHandle(m_file.Get(), &info) &&
-               !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
-    }
+    CHeldFile(std::wstring path, sys::CFileHandle file) : m_path(std::move(path)), m_file(std::move(file)) {}
     const std::wstring& Path() const override { return m_path; }
     bool HasSha256(const std::string& expectedHex, std::string& reason) override {
         const std::string actual = sys::FileSha256(m_file.Get());
-        std::string expected = expectedHex;
-        for (char& c : expected) c = static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
-        if (!actual.empty() && actual == expected) {
-            sys::Log(L"sha256 of " + m_path + L" matches the service's");
+        if (!actual.empty() && actual == Lower(expectedHex)) {
+            Trace(L"sha256 of " + m_path + L" matches");
             return true;
         }
-        reason = "sha256 " + (actual.empty() ? std::string("could not be computed") : actual) +
-                 ", the service named " + expectedHex;
+        reason = "sha256 of " + WideToUtf8(m_path) + " is " +
+                 (actual.empty() ? std::string("not computable") : actual) + ", not " + expectedHex;
         return false;
     }
     bool SignedBy(const std::wstring& signer, std::string& reason) override {
         std::wstring name;
-        if (!sys::ReadSignerName(m_file.Get(), m_path, name, reason)) return false;
+        std::string revocation;
+        if (!sys::ReadSignerName(m_file.Get(), m_path, name, reason, revocation)) {
+            reason = WideToUtf8(m_path) + ": " + reason;
+            return false;
+        }
+        Trace(L"revocation of the signature of " + m_path + L": " + Utf8ToWide(revocation));
         if (name == signer) {
-            sys::Log(L"signature of " + m_path + L" is valid, signer " + name);
+            Trace(L"signature of " + m_path + L" is valid, signer " + name);
             return true;
         }
-        reason = "signed by " + WideToAnsi(name) + ", not by " + WideToAnsi(signer);
+        reason = WideToUtf8(m_path) + " is signed by " + WideToUtf8(name) + ", not by " + WideToUtf8(signer);
         return false;
     }
 
@@ -61,6 +55,147 @@ private:
     std::wstring m_path;
     sys::CFileHandle m_file;
 };
+
+std::vector<std::wstring> PathParts(const std::wstring& relative) {
+    std::vector<std::wstring> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t slash = relative.find(L'\\', start);
+        parts.push_back(relative.substr(start, slash - start));
+        if (slash == std::wstring::npos) return parts;
+        start = slash + 1;
+    }
+}
+
+// Every entry below folder, for the check of an unpacked package.
+void CollectTree(const sys::CHeldFolder& folder, const std::wstring& prefix, std::vector<TreeEntry>& entries) {
+    for (const sys::DirEntry& entry : folder.List()) {
+        TreeEntry found;
+        found.path = prefix + entry.name;
+        found.link = (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if (!found.link && (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            const sys::CHeldFolder sub = folder.OpenFolder(entry.name);
+            if (sub.Valid()) CollectTree(sub, found.path + L"\\", entries);
+        } else if (!found.link) {
+            const sys::CFileHandle file = folder.OpenFile(
+                entry.name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+            std::vector<unsigned char> streams(64 * 1024);
+            // A file system without streams (FAT, Wine) has no hidden ones either.
+            if (file.Valid() && ::GetFileInformationByHandleEx(file.Get(), FileStreamInfo, streams.data(),
+                                                                static_cast<DWORD>(streams.size()))) {
+                for (std::size_t at = 0;;) {
+                    const auto* stream = reinterpret_cast<const FILE_STREAM_INFO*>(streams.data() + at);
+                    found.streams.emplace_back(stream->StreamName, stream->StreamNameLength / sizeof(wchar_t));
+                    if (stream->NextEntryOffset == 0) break;
+                    at += stream->NextEntryOffset;
+                }
+            }
+        }
+        entries.push_back(std::move(found));
+    }
+}
+
+class CJobFolderOfSystem : public IJobFolder {
+public:
+    explicit CJobFolderOfSystem(std::unique_ptr<sys::CJobFolder> folder) : m_folder(std::move(folder)) {}
+    const std::wstring& Path() const override { return m_folder->Path(); }
+
+    std::unique_ptr<IHeldFile> CopyIn(const std::wstring& source, const std::wstring& name) override {
+        if (!sys::CopyInto(m_folder->Folder(), name, source)) {
+            Trace(L"could not copy " + source + L" into " + Path() + L": error " + std::to_wstring(::GetLastError()));
+            return nullptr;
+        }
+        return Hold(name);
+    }
+
+    std::unique_ptr<IHeldFile> Hold(const std::wstring& relative) override {
+        const std::vector<std::wstring> parts = PathParts(relative);
+        sys::CHeldFolder inner;
+        const sys::CHeldFolder* folder = &m_folder->Folder();
+        for (std::size_t i = 0; i + 1 < parts.size() && folder->Valid(); ++i) {
+            inner = folder->OpenFolder(parts[i]);
+            folder = &inner;
+        }
+        sys::CFileHandle file =
+            folder->Valid() ? folder->OpenFile(parts.back(), GENERIC_READ, FILE_SHARE_READ) : sys::CFileHandle();
+        if (!file.Valid()) {
+            Trace(L"cannot hold " + Path() + L"\\" + relative);
+            return nullptr;
+        }
+        return std::make_unique<CHeldFile>(Path() + L"\\" + relative, std::move(file));
+    }
+
+    std::wstring FindShallowest(const std::wstring& sub, const std::wstring& name) override {
+        const sys::CHeldFolder folder = m_folder->Folder().OpenFolder(sub);
+        const std::wstring found = folder.Valid() ? sys::FindShallowest(folder, name, true) : std::wstring();
+        return found.empty() ? found : sub + L"\\" + found;
+    }
+
+    std::string UnpackedRefusal(const std::wstring& sub) override {
+        const sys::CHeldFolder folder = m_folder->Folder().OpenFolder(sub);
+        if (!folder.Valid()) return "nothing was unpacked";
+        std::vector<TreeEntry> entries;
+        CollectTree(folder, L"", entries);
+        return ::UnpackedTreeRefusal(folder.Path(), entries);
+    }
+
+    void NoteStarted(const ProcessOutcome& started) override { m_folder->NoteStarted(started.program); }
+    void Remove() override { m_folder->Remove(); }
+
+private:
+    std::unique_ptr<sys::CJobFolder> m_folder;
+};
+
+std::wstring SystemFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    return length && length < MAX_PATH ? std::wstring(folder, length) : std::wstring();
+}
+
+unsigned long long CreationTime(HANDLE process) {
+    FILETIME created = {}, exited = {}, kernel = {}, user = {};
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+// Starts the command in folder (its current folder, and through the
+// program's own folder its DLL folder), with no handles inherited; with wait,
+// waits up to timeoutMs (0: no limit) and reads the exit code.
+ProcessOutcome Launch(const ProgramCommand& command, const std::wstring& folder, DWORD flags, bool wait,
+                      unsigned long timeoutMs) {
+    ProcessOutcome outcome;
+    std::vector<wchar_t> commandLine(command.commandLine.begin(), command.commandLine.end());
+    commandLine.push_back(L'\0');
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    Trace(L"running " + command.commandLine);
+    if (!::CreateProcessW(command.application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                          folder.c_str(), &startup, &info)) {
+        outcome.error = ::GetLastError();
+        Trace(L"could not start it: error " + std::to_wstring(outcome.error));
+        return outcome;
+    }
+    const sys::CProcessHandles started(info);
+    const HANDLE process = started.process.Get();
+    outcome.started = true;
+    outcome.program = {info.dwProcessId, CreationTime(process)};
+    if (!wait) {
+        outcome.running = true;
+        return outcome;
+    }
+    if (::WaitForSingleObject(process, timeoutMs ? timeoutMs : INFINITE) == WAIT_TIMEOUT) {
+        ::TerminateProcess(process, ERROR_TIMEOUT);
+        ::WaitForSingleObject(process, 5000);
+        outcome.timedOut = true;
+        Trace(L"it ran longer than " + std::to_wstring(timeoutMs) + L" ms and was ended");
+        return outcome;
+    }
+    DWORD code = 0;
+    outcome.exitCodeRead = ::GetExitCodeProcess(process, &code) != FALSE && code != STILL_ACTIVE;
+    outcome.exitCode = code;
+    Trace(L"it ended with exit code " + std::to_wstring(code));
+    return outcome;
+}
 
 }  // namespace
 
@@ -70,103 +205,32 @@ std::wstring CWindowsJobSystem::AppPath(const std::wstring& relative) {
     return CTranslation::MakeAppPath(relative);
 }
 
-ProcessOutcome CWindowsJobSystem::RunAndWait(const std::wstring& program, const std::wstring& arguments,
-                                             unsigned long timeoutMs) {
-    ProcessOutcome outcome;
-    // The path is both the application name and, quoted, the command line: a
-    // folder with spaces works and no other program can stand in for it.
-    std::wstring quoted = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    std::vector<wchar_t> commandLine(quoted.begin(), quoted.end());
-    commandLine.push_back(L'\0');
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    sys::Log(L"running " + quoted);
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
-                          nullptr, FolderOf(program).c_str(), &startup, &info)) {
-        sys::Log(L"could not start it: error " + std::to_wstring(::GetLastError()));
-        return outcome;
-    }
-    const sys::CProcessHandles started(info);
-    const HANDLE process = started.process.Get();
-    outcome.started = true;
-    if (::WaitForSingleObject(process, timeoutMs ? timeoutMs : INFINITE) == WAIT_TIMEOUT) {
-        ::TerminateProcess(process, ERROR_TIMEOUT);
-        ::WaitForSingleObject(process, 5000);
-        outcome.timedOut = true;
-        sys::Log(L"it ran longer than " + std::to_wstring(timeoutMs) + L" ms and was ended");
-        return outcome;
-    }
-    DWORD code = 0;
-    outcome.exitCodeRead = ::GetExitCodeProcess(process, &code) != FALSE && code != STILL_ACTIVE;
-    outcome.exitCode = code;
-    sys::Log(L"it ended with exit code " + std::to_wstring(code));
-    return outcome;
-}
-
-OsVersionClass CWindowsJobSystem::QueryOsClass() { return QueryOsVersion(); }
+WindowsVersion CWindowsJobSystem::QueryWindows() { return QueryOsVersion(); }
 
 NetResult CWindowsJobSystem::HttpGetJson(const std::string& url, std::string& body) {
-    return ::HttpGetJson(AnsiToWide(url), body);
+    return ::HttpGetJson(Utf8ToWide(url), body);
 }
 
 NetResult CWindowsJobSystem::DownloadFile(const std::string& url, const std::wstring& path,
                                           const std::function<void(int)>& progress) {
-    return ::DownloadFile(AnsiToWide(url), path, progress);
+    return ::DownloadFile(Utf8ToWide(url), path, progress);
 }
 
-std::wstring CWindowsJobSystem::CreateJobFolder() { return ::CreateJobFolder(); }
-void CWindowsJobSystem::RemoveFolder(const std::wstring& folder) { RemoveTree(folder); }
-
-std::wstring CWindowsJobSystem::FindFile(const std::wstring& pattern, const std::wstring& name, bool descend) {
-    return FindFileRecursive(pattern, name, descend);
+std::unique_ptr<IJobFolder> CWindowsJobSystem::CreateJobFolder() {
+    std::unique_ptr<sys::CJobFolder> folder = sys::CJobFolder::Create();
+    if (!folder) return nullptr;
+    return std::make_unique<CJobFolderOfSystem>(std::move(folder));
 }
 
-std::unique_ptr<IHeldFile> CWindowsJobSystem::HoldFile(const std::wstring& path) {
-    auto file = std::make_unique<CHeldFile>(path);
-    if (file->IsPlainFile()) return file;
-    Trace(L"cannot hold " + path);
-    return nullptr;
+ProcessOutcome CWindowsJobSystem::RunAndWait(const IHeldFile& program, const std::wstring& arguments,
+                                             unsigned long timeoutMs, bool console) {
+    const DWORD flags = console && g_settings.mayAskUser ? CREATE_NEW_CONSOLE : CREATE_NO_WINDOW;
+    return Launch(ProgramWithArguments(program.Path(), arguments), FolderOf(program.Path()), flags, true, timeoutMs);
 }
 
-namespace {
-// Starts the file through the shell with elevation; with wait, waits for it
-// and reads its exit code.
-ProcessOutcome ShellStartElevated(const IHeldFile& file, bool wait) {
-    // The shell may use COM on this thread; it asks for an apartment.
-    sys::CComInit com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    const std::wstring folder = FolderOf(file.Path());
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | (wait ? SEE_MASK_NOCLOSEPROCESS : 0);
-    info.lpVerb = L"runas";
-    info.lpFile = file.Path().c_str();
-    info.lpDirectory = folder.c_str();
-    info.nShow = SW_SHOWNORMAL;
-    ProcessOutcome outcome;
-    if (!::ShellExecuteExW(&info)) {
-        const DWORD error = ::GetLastError();
-        outcome.declined = error == ERROR_CANCELLED;
-        sys::Log(L"could not start " + file.Path() + L" elevated: error " + std::to_wstring(error));
-        return outcome;
-    }
-    outcome.started = true;
-    sys::Log(L"started elevated: \"" + file.Path() + L"\"");
-    const sys::CKernelHandle process(info.hProcess);
-    if (!wait || !process.Valid()) return outcome;
-    ::WaitForSingleObject(process.Get(), INFINITE);
-    DWORD code = 0;
-    outcome.exitCodeRead = ::GetExitCodeProcess(process.Get(), &code) != FALSE;
-    outcome.exitCode = code;
-    sys::Log(L"\"" + file.Path() + L"\" ended with exit code " + std::to_wstring(code));
-    return outcome;
+ProcessOutcome CWindowsJobSystem::StartInstaller(const IHeldFile& installer) {
+    return Launch(InstallerCommand(installer.Path(), SystemFolder()), FolderOf(installer.Path()), 0,
+                  m_waitForInstallers, 0);
 }
-}  // namespace
 
-bool CWindowsJobSystem::StartElevated(const IHeldFile& file) { return ShellStartElevated(file, false).started; }
-
-ProcessOutcome CWindowsJobSystem::RunElevatedAndWait(const IHeldFile& file) { return ShellStartElevated(file, true); }
-
-std::wstring CWindowsJobSystem::ToWide(const std::string& ansi) { return AnsiToWide(ansi); }
-void CWindowsJobSystem::Trace(const std::string& text) { sys::DebugOutput(text.c_str()); }
-void CWindowsJobSystem::Trace(const std::wstring& text) { sys::DebugOutput(text.c_str()); }
+void CWindowsJobSystem::Trace(const std::wstring& text) { ::Trace(text); }

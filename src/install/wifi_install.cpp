@@ -1,16 +1,26 @@
 #include "install/wifi_install.h"
 
-#include "install/busy_flag.h"
+#include "install/job_steps.h"
 
-void InstallWifiDriver(IJobWindow& window, IJobSystem& system, std::atomic<bool>& busy) {
-    const CBusyClaim claim = ClaimAfterStartPause(system, busy);
-    if (!claim.Owned()) return;
+namespace {
 
-    const ProcessOutcome outcome = system.RunAndWait(system.AppPath(L"data\\WifiAutoInstallSetup.exe"), L"", 0);
-    // An exit code we could not read is no proof of success.
-    if (!outcome.started || !outcome.exitCodeRead || outcome.exitCode != 0) return;
+// A copy the user's own processes cannot change, signed by the vendor, with
+// its own folder as its DLL folder: not the file in a folder anyone may write.
+JobOutcome RunWifiSetup(IJobFolder& folder, IJobSystem& system) {
+    JobOutcome refused;
+    const std::unique_ptr<IHeldFile> setup = VerifiedCopy(folder, system, L"data\\WifiAutoInstallSetup.exe",
+                                                          L"WifiAutoInstallSetup.exe", SignedByVendor,
+                                                          Outcome::InstallerMissing, refused);
+    if (!setup) return refused;
+    return OutcomeOfRun(system.RunAndWait(*setup, L"", 0, true), "the Wi-Fi setup program");
+}
 
-    std::wstring message = window.Word(kWifiInstalled);
-    if (window.BluetoothShown()) message += L" " + window.Word(kHintDlBt);
-    window.ShowStatusText(message);
+}  // namespace
+
+JobOutcome InstallWifiDriver(const Feature&, IJobWindow&, IJobSystem& system) {
+    const std::unique_ptr<IJobFolder> folder = system.CreateJobFolder();
+    if (!folder) return Failed(Outcome::NotSaved, "no job folder could be made in the work folder");
+    const JobOutcome outcome = RunWifiSetup(*folder, system);
+    folder->Remove();  // it was waited for
+    return outcome;
 }

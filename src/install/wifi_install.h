@@ -1,8 +1,6 @@
 #pragma once
-#include <atomic>
-
 #include "install/job_window.h"
 
-// Runs the delivered Wi-Fi setup program, waits for it and, when it reports
-// success (exit code 0), says so on the status line.
-void InstallWifiDriver(IJobWindow& window, IJobSystem& system, std::atomic<bool>& busy);
+// Runs the Wi-Fi setup program delivered beside the installer, from a
+// verified copy in a job folder of its own, and waits for it.
+JobOutcome InstallWifiDriver(const Feature& feature, IJobWindow& window, IJobSystem& system);

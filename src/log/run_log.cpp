@@ -2,27 +2,53 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cwctype>
 
 namespace {
 
-bool IsDefaultLogName(const std::wstring& name) {
-    const std::wstring pattern = L"Installer_########_######.log";
-    if (name.size() != pattern.size()) return false;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (pattern[i] == L'#' ? !std::iswdigit(name[i]) : std::towlower(name[i]) != std::towlower(pattern[i]))
+// text matches pattern, where '#' stands for a digit and letters match either case.
+bool Matches(const std::wstring& text, const std::wstring& pattern) {
+    if (text.size() != pattern.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (pattern[i] == L'#' ? !std::iswdigit(text[i]) : std::towlower(text[i]) != std::towlower(pattern[i]))
             return false;
     }
     return true;
 }
 
+bool IsDefaultLogName(const std::wstring& name) {
+    const std::wstring base = L"Installer_########_######";
+    if (name.size() < base.size() + 4 || !Matches(name.substr(0, base.size()), base) ||
+        !Matches(name.substr(name.size() - 4), L".log"))
+        return false;
+    const std::wstring number = name.substr(base.size(), name.size() - base.size() - 4);
+    if (number.empty()) return true;
+    return number.size() >= 2 && number.size() <= 4 && number[0] == L'_' &&
+           std::all_of(number.begin() + 1, number.end(), [](wchar_t c) { return std::iswdigit(c) != 0; });
+}
+
 }  // namespace
 
-std::wstring DefaultLogName(const LogTime& t) {
+std::wstring DefaultLogName(const LogTime& t, int n) {
     wchar_t name[64] = {};
-    std::swprintf(name, 64, L"Installer_%04d%02d%02d_%02d%02d%02d.log", t.year, t.month, t.day, t.hour, t.minute,
+    std::swprintf(name, 64, L"Installer_%04d%02d%02d_%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute,
                   t.second);
-    return name;
+    return name + (n > 1 ? L"_" + std::to_wstring(n) : std::wstring()) + L".log";
+}
+
+std::wstring NumberedLogPath(const std::wstring& path, int n) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    const std::size_t dot = path.find_last_of(L'.');
+    const std::size_t at = dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash) ? dot : path.size();
+    return path.substr(0, at) + L"_" + std::to_wstring(n) + path.substr(at);
+}
+
+bool IsRunLogHeader(const std::string& firstLine) {
+    const std::wstring stamp(firstLine.begin(), firstLine.begin() + std::min<std::size_t>(firstLine.size(), 24));
+    return Matches(stamp, L"####-##-## ##:##:##.### ") &&
+           firstLine.compare(24, std::strlen(kRunLogHeaderStart), kRunLogHeaderStart) == 0 &&
+           firstLine.find(" started: ") != std::string::npos;
 }
 
 std::string FormatLogLine(const LogTime& t, const std::string& utf8) {

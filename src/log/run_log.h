@@ -9,8 +9,15 @@ struct LogTime {
     int year, month, day, hour, minute, second, millisecond;
 };
 
-// "Installer_20261209_031502.log"
-std::wstring DefaultLogName(const LogTime& t);
+// "Installer_20261209_031502.log"; the n-th of one second (n > 1) "..._n.log".
+std::wstring DefaultLogName(const LogTime& t, int n = 1);
+// A log file given by name that may not be used: C:\logs\run.log -> C:\logs\run_2.log.
+std::wstring NumberedLogPath(const std::wstring& path, int n);
+// Whether a file's first line is the first line this program writes, so
+// that appending to it writes into nothing else.
+bool IsRunLogHeader(const std::string& firstLine);
+// The first line's text after its time stamp: "Installer <version> started: ".
+constexpr char kRunLogHeaderStart[] = "Installer ";
 
 // "2026-12-09 03:15:02.123 text\r\n"; line breaks inside text become spaces,
 // so that every event is one line.
@@ -24,9 +31,11 @@ constexpr std::size_t kLogsKept = 10;
 
 namespace sys {
 // Opens the log: path, or a new default-named file in the temporary folder
-// (the older ones beyond the newest kLogsKept removed). Lines logged before
-// are written first. False when it could not be opened; logging goes on
-// to the debugger only.
+// (the older ones beyond the newest kLogsKept removed). Nothing is written
+// through a link, into a file with a second name, or into a file this
+// program did not write (then a new file with a numbered name is made beside
+// it). Lines logged before are written first. False when it could not be
+// opened; logging goes on to the debugger only.
 bool OpenRunLog(const std::wstring& path);
 std::wstring RunLogPath();
 // One event; also what the debugger traces carry.

@@ -6,21 +6,19 @@
 
 #include <json/json.h>
 
-#include "build_settings.h"
+#include "sys/settings.h"
+#include "sys/text_util.h"
 
-std::string g_serviceHost = build::kServiceHost;
-
-std::string OsValueForClass(OsVersionClass osClass) {
-    if (osClass <= 6) return "win7";
-    if (osClass <= 8) return "win8";
+std::string ServiceOsValue(WindowsVersion version) {
+    if (!AtLeast(version, WindowsVersion::Win8)) return "win7";
+    if (!AtLeast(version, WindowsVersion::Win10)) return "win8";
     return "win10";
 }
 
-std::string ResourceUrl(const char* resource) { return "https://" + g_serviceHost + resource; }
-
-std::string BluetoothRequestUrl(OsVersionClass osClass) {
-    return ResourceUrl(kBluetoothResource) + "?os=" + OsValueForClass(osClass) +
-           "&wirelessType=bluetooth&wirelessProduct=8821CU";
+std::string RequestUrl(const char* resource, const char* query, WindowsVersion version) {
+    std::string url = "https://" + g_settings.serviceHost + resource;
+    if (query) url += "?os=" + ServiceOsValue(version) + "&" + query;
+    return url;
 }
 
 AnswerKind ReadServiceAnswer(const std::string& body, ServiceAnswer& answer) {
@@ -51,12 +49,6 @@ AnswerKind ReadServiceAnswer(const std::string& body, ServiceAnswer& answer) {
 
 namespace {
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 bool IsReservedDeviceName(std::string name) {
     name = Lower(name.substr(0, name.find('.')));  // "CON.txt" names the device too
     while (!name.empty() && name.back() == ' ') name.pop_back();
@@ -77,10 +69,6 @@ bool IsSafeFileName(const std::string& name) {
     return !IsReservedDeviceName(name);
 }
 
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 bool IsSha256Hex(const std::string& text) {
     return text.size() == 64 &&
            std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isxdigit(c) != 0; });
@@ -88,12 +76,21 @@ bool IsSha256Hex(const std::string& text) {
 
 }  // namespace
 
-std::string PackageRefusal(const ServiceAnswer& answer, const std::string& fileName, bool installerOnly) {
+std::string PackageRefusal(const ServiceAnswer& answer, const std::string& fileName, PackageKind kind) {
     if (Lower(answer.downloadUrl.substr(0, 8)) != "https://") return "address is not https: " + answer.downloadUrl;
     if (answer.hasSha256 && !IsSha256Hex(answer.sha256)) return "sha256 is not 64 hex digits: " + answer.sha256;
     const std::string name = Lower(fileName);
-    if (installerOnly && !EndsWith(name, ".exe") && !EndsWith(name, ".msi"))
+    if (kind == PackageKind::Installer && !EndsWith(name, ".exe") && !EndsWith(name, ".msi"))
         return "not an installer (.exe or .msi): " + fileName;
+    if (kind == PackageKind::Archive && ArchiveTypeSwitch(fileName).empty())
+        return "not an archive of ours (.zip or .7z): " + fileName;
+    return std::string();
+}
+
+std::string ArchiveTypeSwitch(const std::string& fileName) {
+    const std::string name = Lower(fileName);
+    if (EndsWith(name, ".zip")) return "-tzip";
+    if (EndsWith(name, ".7z")) return "-t7z";
     return std::string();
 }
 

@@ -4,18 +4,13 @@
 
 #include "sys/os_version.h"
 
-// The service host ("name" or "name:port"); from the build settings, tests may set it.
-extern std::string g_serviceHost;
+// The service's name for a Windows version (its "os=" value): "win7" for
+// Windows 7 and everything older or unknown, "win8" for 8 and 8.1, else "win10".
+std::string ServiceOsValue(WindowsVersion version);
 
-constexpr const char* kBluetoothResource = "/api/rx/RealtekDrivers";
-constexpr const char* kReceiverResource = "/api/rx/QuilloRXApp";
-constexpr const char* kHotspotResource = "/api/rx/TWHotspot";
-
-// "win7" for Windows 7 and everything older or unknown, "win8" for 8 and 8.1, else "win10".
-std::string OsValueForClass(OsVersionClass osClass);
-
-std::string ResourceUrl(const char* resource);
-std::string BluetoothRequestUrl(OsVersionClass osClass);
+// The address of a resource of the service ("/api/rx/..."); with a query,
+// the query names this Windows first: "?os=win10&" + query.
+std::string RequestUrl(const char* resource, const char* query, WindowsVersion version);
 
 struct ServiceAnswer {
     std::string downloadUrl;
@@ -33,10 +28,18 @@ enum class AnswerKind {
 // optional "sha256", passed on unchecked. Never throws.
 AnswerKind ReadServiceAnswer(const std::string& body, ServiceAnswer& answer);
 
+// What a job fetches: an archive to unpack (.zip or .7z), or an installer to
+// start itself (.exe or .msi).
+enum class PackageKind { Archive, Installer };
+
 // Why a package may not be fetched and started, or empty when it may: the
-// address must be https, a given hash 64 hex digits, and what is started
-// itself (installerOnly) an .exe or .msi.
-std::string PackageRefusal(const ServiceAnswer& answer, const std::string& fileName, bool installerOnly);
+// address must be https, a given hash 64 hex digits, and the file of the kind
+// the job expects.
+std::string PackageRefusal(const ServiceAnswer& answer, const std::string& fileName, PackageKind kind);
+
+// The archiver's switch for the one format an archive's name says it has:
+// "-tzip" or "-t7z"; empty for any other name, which is not unpacked.
+std::string ArchiveTypeSwitch(const std::string& fileName);
 
 // The file name a package is stored under: the last part of the address's
 // path, without query or fragment. Empty when that is no safe Windows file

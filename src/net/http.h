@@ -3,15 +3,12 @@
 // Both follow redirects only to https addresses, at most five in a row; both
 // try again, up to three attempts in all, after a dropped connection or a
 // server in trouble (5xx, 408, 429, honouring Retry-After up to 30 s); both
-// trace why a call failed.
+// trace why a call failed, and give up on a server that sends too little for
+// too long. Limits and waits come from the settings (sys/settings.h).
 #include <functional>
 #include <string>
 
 #include "net/transfer.h"
-
-// The longest wait for any data of an answer, and of a package; tests shorten them.
-extern unsigned long g_answerStallMs;
-extern unsigned long g_transferStallMs;
 
 // One GET with the service's request headers; on Ok, body holds the whole
 // answer byte for byte, whatever the HTTP status (printed to standard output).

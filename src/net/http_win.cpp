@@ -8,9 +8,7 @@
 #include "net/device_service.h"
 #include "net/request_win.h"
 #include "sys/platform.h"
-
-unsigned long g_answerStallMs = 10000;
-unsigned long g_transferStallMs = 30000;
+#include "sys/settings.h"
 
 namespace {
 
@@ -139,13 +137,20 @@ Attempt AcceptAnswer(HINTERNET request, DWORD status, CTempFile& temp, CResume& 
     return Attempt{};
 }
 
+CRateWatch NewRateWatch() { return CRateWatch(g_settings.slowWindowMs, g_settings.minBytesPerSecond); }
+
+Attempt TooSlow() { return net::Refusal(AttemptEnd::TooSlow, L"the server sent too little for too long"); }
+
 Attempt CopyBody(HINTERNET request, CTempFile& temp, CResume& resume, unsigned long long total,
                  CPercentReporter& progress) {
     std::vector<char> buffer(10240);
+    CRateWatch rate = NewRateWatch();
+    rate.TooSlow(::GetTickCount64(), resume.received);
     DWORD got = 0;
     for (;;) {
-        if (!::InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &got))
+        if (!net::ReadSome(request, buffer.data(), static_cast<DWORD>(buffer.size()), got))
             return net::FailedCall("InternetReadFile", ::GetLastError());
+        if (rate.TooSlow(::GetTickCount64(), resume.received + got)) return TooSlow();
         if (got == 0) break;
         DWORD written = 0;
         if (!::WriteFile(temp.File(), buffer.data(), got, &written, nullptr) || written != got) {
@@ -168,7 +173,7 @@ Attempt DownloadAttempt(const std::wstring& url, CTempFile& temp, CResume& resum
         if (!temp.StartOver()) return net::FailedCall("SetEndOfFile", ::GetLastError());
     }
     CGet get;
-    const Attempt sent = net::OpenCheckedGet(url, {3000, g_transferStallMs, ResumeHeaders(resume)}, get);
+    const Attempt sent = net::OpenCheckedGet(url, {3000, g_settings.transferStallMs, ResumeHeaders(resume)}, get);
     if (sent.end != AttemptEnd::Done) return sent;
     unsigned long long total = 0;
     const Attempt accepted = AcceptAnswer(get.request.Get(), get.status, temp, resume, total);
@@ -187,7 +192,7 @@ NetResult HttpGetJson(const std::wstring& url, std::string& body) {
         CGet get;
         const Attempt sent = net::OpenCheckedGet(
             url,
-            {10000, g_answerStallMs,
+            {10000, g_settings.answerStallMs,
              {L"Accept: */*,application/json", L"Accept-Charset:UTF8",
               L"Accept-Language: zh-cn;q=0.8,en;q=0.6,ja;q=0.4", L"Content-Type:application/json"}},
             get);
@@ -195,10 +200,13 @@ NetResult HttpGetJson(const std::wstring& url, std::string& body) {
         std::printf("HTTP_STATUS_code:%d\n", static_cast<int>(get.status));
         std::fflush(stdout);
         char chunk[1024];
+        CRateWatch rate = NewRateWatch();
+        rate.TooSlow(::GetTickCount64(), 0);
         DWORD got = 0;
         for (;;) {
-            if (!::InternetReadFile(get.request.Get(), chunk, sizeof chunk, &got))
+            if (!net::ReadSome(get.request.Get(), chunk, sizeof chunk, got))
                 return net::FailedCall("InternetReadFile", ::GetLastError());
+            if (rate.TooSlow(::GetTickCount64(), collected.size() + got)) return TooSlow();
             if (got == 0) break;
             if (collected.size() + got > kMaxAnswerBytes)
                 return net::Refusal(AttemptEnd::Refused, L"an answer larger than any of the service's");

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "sys/platform.h"
+#include "sys/settings.h"
 
 namespace net {
 
@@ -12,8 +13,9 @@ namespace {
 constexpr DWORD kConnectFlags = INTERNET_FLAG_SECURE | INTERNET_FLAG_KEEP_CONNECTION;
 // What is fetched may end up running elevated: never from the cache, the
 // certificate must really name the host, and every redirect is checked by us.
-constexpr DWORD kRequestFlags =
-    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_AUTO_REDIRECT;
+// And WinINet shows no dialog of its own: the one we may show is asked for.
+constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_SECURE |
+                                INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_UI;
 constexpr int kMaxRedirects = 5;
 
 struct CUrlParts {
@@ -141,6 +143,9 @@ Attempt SendGet(HINTERNET session, const std::wstring& url, const CGetOptions& o
             return FailedCall("HttpSendRequest", ::GetLastError());
         get.status = StatusCode(get.request.Get());
         if (get.status != HTTP_STATUS_PROXY_AUTH_REQ) return Attempt{};
+        // Unattended, nobody could answer the prompt: it must never open.
+        if (!g_settings.mayAskUser)
+            return Refusal(AttemptEnd::ProxyRefused, L"the proxy wants credentials and nobody may be asked for them");
         if (askedProxy || !AskProxyCredentials(get.request.Get()))
             return Refusal(AttemptEnd::ProxyRefused, L"the proxy refused the request (407)");
         askedProxy = true;
@@ -168,6 +173,13 @@ Attempt FailedCall(const char* step, DWORD error) {
 Attempt Refusal(AttemptEnd end, const std::wstring& what) {
     Trace(L"Download refused : " + what);
     return Attempt{end};
+}
+
+bool ReadSome(HINTERNET request, char* buffer, DWORD size, DWORD& got) {
+    got = 0;
+    DWORD available = 0;
+    if (!::InternetQueryDataAvailable(request, &available, 0, 0)) return false;
+    return available == 0 || ::InternetReadFile(request, buffer, available < size ? available : size, &got);
 }
 
 std::string QueryHeader(HINTERNET request, DWORD query) {

@@ -34,6 +34,11 @@ struct CGet {
 // Sends the GET; Done once an answer's status line has come (any status).
 Attempt OpenCheckedGet(const std::wstring& url, const CGetOptions& options, CGet& get);
 
+// Reads what has arrived, at most size bytes, waiting only until something
+// has (got 0: the end). A server that sends a byte now and then is seen doing
+// so, rather than waited for until the buffer is full.
+bool ReadSome(HINTERNET request, char* buffer, DWORD size, DWORD& got);
+
 // A response header as text; empty when absent.
 std::string QueryHeader(HINTERNET request, DWORD query);
 

@@ -1,10 +1,10 @@
 #include "net/transfer.h"
 
+#include "sys/settings.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-
-unsigned long g_retryBaseMs = 1000;
 
 bool ShouldRetry(const Attempt& failed) {
     switch (failed.end) {
@@ -18,8 +18,8 @@ bool ShouldRetry(const Attempt& failed) {
 unsigned long RetryWaitMs(const Attempt& failed, int made, unsigned long jitterMs) {
     if (failed.end == AttemptEnd::Status && failed.retryAfterSeconds >= 0)
         return static_cast<unsigned long>(std::min(failed.retryAfterSeconds, kMaxRetryAfterSeconds)) * 1000;
-    const unsigned long factor = made <= 1 ? 1 : 3;
-    return g_retryBaseMs * factor + jitterMs % (g_retryBaseMs / 4 + 1);
+    const unsigned long base = g_settings.retryBaseMs, factor = made <= 1 ? 1 : 3;
+    return base * factor + jitterMs % (base / 4 + 1);
 }
 
 NetResult ResultOf(const Attempt& last) {
@@ -29,7 +29,7 @@ NetResult ResultOf(const Attempt& last) {
     case AttemptEnd::NotSaved: return NetResult::NotSaved;
     case AttemptEnd::Refused: return NetResult::Refused;
     case AttemptEnd::Status:
-        return last.status == 404 || last.status == 410 ? NetResult::NotFound : NetResult::NoConnection;
+        return last.status == 404 || last.status == 410 ? NetResult::NotFound : NetResult::ServiceFailed;
     default: return NetResult::NoConnection;
     }
 }
@@ -83,6 +83,7 @@ void CPercentReporter::Report(unsigned long long done, unsigned long long total)
 const char* EndName(AttemptEnd end) {
     switch (end) {
     case AttemptEnd::Done: return "done";
+    case AttemptEnd::TooSlow: return "too slow for too long";
     case AttemptEnd::Dropped: return "connection failed or dropped";
     case AttemptEnd::Status: return "HTTP error";
     case AttemptEnd::SecureChannel: return "secure channel failed";
@@ -92,4 +93,13 @@ const char* EndName(AttemptEnd end) {
     case AttemptEnd::Refused: return "refused";
     }
     return "?";
+}
+
+bool CRateWatch::TooSlow(unsigned long long nowMs, unsigned long long received) {
+    m_samples.push_back({nowMs, received});
+    // Keep the newest sample that lies a whole window back, and what came after.
+    while (m_samples.size() >= 2 && m_samples[1].ms + m_windowMs <= nowMs) m_samples.pop_front();
+    const Sample& from = m_samples.front();
+    if (m_windowMs == 0 || nowMs - from.ms < m_windowMs) return false;
+    return (received - from.bytes) * 1000 < (nowMs - from.ms) * m_minBytesPerSecond;
 }

@@ -2,6 +2,7 @@
 // What a transfer attempt ended in, whether to try again and when, and the
 // small parsing that resuming needs. Portable: the WinINet client decides
 // nothing itself.
+#include <deque>
 #include <functional>
 #include <string>
 
@@ -10,12 +11,13 @@ enum class NetResult {
     Ok,
     NoConnection,         // no answer, dropped, timed out, proxy refused: the user's connection
     NotFound,             // the service has no such package (404, 410)
+    ServiceFailed,        // any other error status: the server answered, but not with the package
     SecureChannelFailed,  // TLS or certificate failure: never the user's connection
     NotSaved,             // the local file could not be written or the disk is too small
     Refused,              // what the client will not fetch: not https, a redirect to http, far too large
 };
 
-enum class AttemptEnd { Done, Dropped, Status, SecureChannel, NameNotResolved, ProxyRefused, NotSaved, Refused };
+enum class AttemptEnd { Done, Dropped, TooSlow, Status, SecureChannel, NameNotResolved, ProxyRefused, NotSaved, Refused };
 
 struct Attempt {
     AttemptEnd end = AttemptEnd::Done;
@@ -29,17 +31,14 @@ constexpr long kMaxRetryAfterSeconds = 30;
 // The largest package accepted, announced or arriving.
 constexpr unsigned long long kMaxPackageBytes = 2ull * 1024 * 1024 * 1024;
 
-// The waits between attempts are about 1 and 3 times this, with jitter.
-// Tests shorten it.
-extern unsigned long g_retryBaseMs;
-
 // A dropped or cut connection, a 5xx, 408 or 429 is worth another attempt;
 // any other status, a TLS failure or an unknown host name never is.
 bool ShouldRetry(const Attempt& failed);
 // "dropped", "secure channel failed", ...: for the log.
 const char* EndName(AttemptEnd end);
-// Milliseconds to wait after failed attempt number made (1 or 2); jitter is
-// a random number of milliseconds up to a quarter of the base.
+// Milliseconds to wait after failed attempt number made (1 or 2): about 1
+// and 3 times the settings' retry base; jitter is a random number of
+// milliseconds up to a quarter of the base.
 unsigned long RetryWaitMs(const Attempt& failed, int made, unsigned long jitterMs);
 NetResult ResultOf(const Attempt& last);
 // Seconds of a Retry-After header; -1 when it is not a plain number.
@@ -60,4 +59,20 @@ public:
 private:
     std::function<void(int)> m_progress;
     int m_last = -2;
+};
+
+// Gives up on a transfer that trickles: one that averages under
+// minBytesPerSecond over any windowMs. A stall limit per read alone lets a
+// server that sends one byte now and then keep a download alive for ever.
+class CRateWatch {
+public:
+    CRateWatch(unsigned long windowMs, unsigned long minBytesPerSecond)
+        : m_windowMs(windowMs), m_minBytesPerSecond(minBytesPerSecond) {}
+    // received: the bytes so far; nowMs: a steady clock. True when too slow.
+    bool TooSlow(unsigned long long nowMs, unsigned long long received);
+
+private:
+    struct Sample { unsigned long long ms, bytes; };
+    unsigned long m_windowMs, m_minBytesPerSecond;
+    std::deque<Sample> m_samples;
 };

@@ -1,15 +1,9 @@
 #include "quiet/command_line.h"
 
-#include <cwctype>
-
 #include "i18n/catalogue.h"
+#include "sys/text_util.h"
 
 namespace {
-
-std::wstring Lower(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-    return text;
-}
 
 bool IsSwitch(const std::wstring& argument) {
     return argument.size() > 1 && (argument[0] == L'/' || argument[0] == L'-');
@@ -20,6 +14,21 @@ std::wstring SectionNamed(const std::wstring& value) {
     for (const wchar_t* code : kLanguageCodes)
         if (Lower(value) == code) return code;
     return L"";
+}
+
+bool AnyChosen(const CommandLine& line) {
+    for (bool chosen : line.chosen)
+        if (chosen) return true;
+    return false;
+}
+
+std::wstring JobSwitches(const wchar_t* separator, bool optional) {
+    std::wstring text;
+    for (const Feature& feature : kFeatures)
+        if (Offered(feature))
+            text += (text.empty() ? L"" : separator) + std::wstring(optional ? L"[/" : L"/") + feature.quietSwitch +
+                    (optional ? L"]" : L"");
+    return text;
 }
 
 }  // namespace
@@ -37,13 +46,14 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
         }
         const std::wstring name = Lower(argument.substr(1));
         const bool hasValue = i + 1 < arguments.size() && !IsSwitch(arguments[i + 1]);
-        if (name == L"quiet") line.quiet = true;
-        else if (name == L"?") line.help = true;
-        else if (name == L"wifi") line.chosen[kWifi] = true;
-        else if (name == L"bluetooth") line.chosen[kBluetooth] = true;
-        else if (name == L"hotspot") line.chosen[kHotspot] = true;
-        else if (name == L"receiver") line.chosen[kReceiver] = true;
-        else if (name == L"lang" || name == L"log") {
+        if (name == L"quiet") {
+            line.quiet = true;
+        } else if (name == L"?") {
+            line.help = true;
+        } else if (const Feature* feature = FeatureBySwitch(name)) {
+            line.chosen[static_cast<int>(feature->job)] = true;
+            if (!Offered(*feature)) fail(L"this build does not offer " + argument);
+        } else if (name == L"lang" || name == L"log") {
             if (!hasValue) {
                 fail(argument + (name == L"lang" ? L" needs a language code" : L" needs a file name"));
                 continue;
@@ -59,32 +69,30 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
             fail(L"unknown switch " + argument);
         }
     }
-    const bool someChosen = line.chosen[kWifi] || line.chosen[kBluetooth] || line.chosen[kHotspot] ||
-                            line.chosen[kReceiver];
-    if (someChosen && !line.quiet && !line.help) fail(L"/wifi, /bluetooth, /receiver and /hotspot need /quiet");
+    if (AnyChosen(line) && !line.quiet && !line.help) fail(JobSwitches(L", ", false) + L" need /quiet");
     return line;
 }
 
-void RejectUnoffered(CommandLine& line, const bool (&offered)[kFeatureCount]) {
-    const wchar_t* const names[kFeatureCount] = {L"/wifi", L"/bluetooth", L"/hotspot", L"/receiver"};
-    for (int f = 0; f < kFeatureCount; ++f)
-        if (line.chosen[f] && !offered[f] && line.error.empty())
-            line.error = std::wstring(L"this build does not offer ") + names[f];
+bool Chosen(const CommandLine& line, const Feature& feature) {
+    return Offered(feature) && (!AnyChosen(line) || line.chosen[static_cast<int>(feature.job)]);
 }
 
 std::wstring UsageText() {
-    std::wstring languages;
+    std::wstring languages, jobs;
     for (const wchar_t* code : kLanguageCodes) languages += (languages.empty() ? L"" : L" ") + std::wstring(code);
-    return L"Installer.exe [/quiet [/wifi] [/bluetooth] [/receiver] [/hotspot]] [/lang CODE] [/log FILE] [/?]\n"
+    for (const Feature& feature : kFeatures)
+        if (Offered(feature)) jobs += (jobs.empty() ? L"" : L", then the ") + std::wstring(feature.name);
+    return L"Installer.exe [/quiet " + JobSwitches(L" ", true) + L"] [/lang CODE] [/log FILE] [/?]\n"
            L"\n"
-           L"/quiet      install without any window: the Wi-Fi driver, then the Bluetooth driver\n"
-           L"/wifi /bluetooth /receiver /hotspot\n"
-           L"            with /quiet: only these (as far as this build and Windows offer them)\n"
+           L"/quiet      install without any window: the " + jobs + L"\n" +
+           JobSwitches(L" ", false) + L"\n"
+           L"            with /quiet: only these (as far as Windows offers them)\n"
            L"/lang CODE  the language of the texts: " + languages + L"\n"
            L"/log FILE   the log file (default %TEMP%\\Installer_YYYYMMDD_HHMMSS.log)\n"
            L"/?          this text\n"
            L"\n"
            L"Exit codes: 0 done, 3010 done and a restart is needed, 1639 usage error,\n"
-           L"12029 no connection, 577 package refused, 2 installer missing, 112 download not saved,\n"
-           L"1603 an installer failed, 1223 elevation declined.\n";
+           L"12029 no connection, 12152 the device service failed, 577 package refused,\n"
+           L"2 installer missing, 112 download not saved, 1620 package could not be unpacked,\n"
+           L"1603 an installer failed.\n";
 }

@@ -4,24 +4,23 @@
 #include <string>
 #include <vector>
 
-#include "app/layout.h"
-
-enum Feature { kWifi, kBluetooth, kHotspot, kReceiver };  // the window's order
+#include "install/features.h"
 
 struct CommandLine {
     bool quiet = false;
     bool help = false;
-    bool chosen[kFeatureCount] = {};  // none chosen: all the build offers
-    std::wstring language;            // a catalogue section; empty: the UI language's
-    std::wstring logFile;             // empty: a new file in the temporary folder
-    std::wstring error;               // a usage error: nothing may run
+    bool chosen[kJobCount] = {};  // none chosen: all the build offers
+    std::wstring language;        // a catalogue section; empty: the UI language's
+    std::wstring logFile;         // empty: a new file in the temporary folder
+    std::wstring error;           // a usage error: nothing may run
 };
 
 // Switches start with '/' or '-' and are matched without regard to case.
+// Choosing a job this build does not offer is a usage error too.
 CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments);
 
-// Choosing a command this build does not offer is a usage error too.
-void RejectUnoffered(CommandLine& line, const bool (&offered)[kFeatureCount]);
+// Whether the job runs in quiet mode: chosen, or none chosen and offered.
+bool Chosen(const CommandLine& line, const Feature& feature);
 
 // What /? shows.
 std::wstring UsageText();

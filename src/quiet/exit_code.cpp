@@ -1,19 +1,21 @@
 #include "quiet/exit_code.h"
 
-ExitCode ExitCodeOfInstaller(unsigned long installerCode) {
-    if (installerCode == 0) return kExitDone;
-    if (installerCode == 3010 || installerCode == 1641) return kExitRestartNeeded;
-    return kExitInstallerFailed;
-}
-
-ExitCode ExitCodeOfStatus(TranslationKey shown) {
-    switch (shown) {
-    case kWifiInstalled: case kHintDlBt: return kExitDone;
-    case kPkgNotTrusted: return kExitPackageRefused;
-    case kDlNotSaved: return kExitNotSaved;
-    case kDlRxFailed: case kDlBtFailed: case kHintNoInternet: case kTlsFailed: return kExitNoConnection;
-    default: return kExitInstallerMissing;  // no setup program, none for this Windows
+ExitCode ExitCodeOf(const JobOutcome& outcome) {
+    switch (outcome.kind) {
+    case Outcome::Done: return kExitDone;
+    case Outcome::RestartNeeded: return kExitRestartNeeded;
+    case Outcome::NoConnection:
+    case Outcome::SecureChannelFailed: return kExitNoConnection;
+    case Outcome::ServiceFailed: return kExitServiceFailed;
+    case Outcome::PackageRefused:
+    case Outcome::BundledProgramRefused: return kExitPackageRefused;
+    case Outcome::NoPackageForWindows:
+    case Outcome::InstallerMissing: return kExitInstallerMissing;
+    case Outcome::NotSaved: return kExitNotSaved;
+    case Outcome::ArchiverFailed: return kExitNotUnpacked;
+    case Outcome::InstallerFailed: break;
     }
+    return kExitInstallerFailed;
 }
 
 ExitCode CombineExitCodes(const std::vector<ExitCode>& jobs) {

@@ -3,26 +3,23 @@
 // own codes, so that such tools show a fitting text for each.
 #include <vector>
 
-#include "i18n/catalogue.h"
+#include "install/job_outcome.h"
 
 enum ExitCode : unsigned long {
     kExitDone = 0,
     kExitRestartNeeded = 3010,       // ERROR_SUCCESS_REBOOT_REQUIRED
     kExitUsage = 1639,               // ERROR_INVALID_COMMAND_LINE
     kExitNoConnection = 12029,       // ERROR_INTERNET_CANNOT_CONNECT
+    kExitServiceFailed = 12152,      // ERROR_HTTP_INVALID_SERVER_RESPONSE
     kExitPackageRefused = 577,       // ERROR_INVALID_IMAGE_HASH
     kExitInstallerMissing = 2,       // ERROR_FILE_NOT_FOUND
     kExitNotSaved = 112,             // ERROR_DISK_FULL
+    kExitNotUnpacked = 1620,         // ERROR_INSTALL_PACKAGE_INVALID
     kExitInstallerFailed = 1603,     // ERROR_INSTALL_FAILURE
-    kExitElevationDeclined = 1223,   // ERROR_CANCELLED
 };
 
-// A started installer's own exit code as the job's: done, restart needed
-// (3010, or 1641 when it started the restart itself), or failed.
-ExitCode ExitCodeOfInstaller(unsigned long installerCode);
-
-// The job's code from the text its workflow showed in the status line.
-ExitCode ExitCodeOfStatus(TranslationKey shown);
+// A job's code from what it came to.
+ExitCode ExitCodeOf(const JobOutcome& outcome);
 
 // The run's code: the first failure among the jobs, else restart needed if
 // one needs it, else done.

@@ -5,9 +5,11 @@
 #include <wintrust.h>
 
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "sys/handle_win.h"
+#include "sys/signature_verdict.h"
 
 namespace sys {
 
@@ -41,15 +43,14 @@ std::string HexCode(LONG code) {
 // The verification state that WinVerifyTrust keeps until told to close it.
 class CTrustState {
 public:
-    CTrustState(HANDLE file, const std::wstring& path) {
+    CTrustState(HANDLE file, const std::wstring& path, bool revocation) {
         m_file.cbStruct = sizeof m_file;
         m_file.pcwszFilePath = path.c_str();
         m_file.hFile = file;
         m_data.cbStruct = sizeof m_data;
         m_data.dwUIChoice = WTD_UI_NONE;
-        // The chain and the signer's name are what prove the vendor; revocation
-        // lists are not fetched, so a machine that cannot reach them installs too.
-        m_data.fdwRevocationChecks = WTD_REVOKE_NONE;
+        m_data.fdwRevocationChecks = revocation ? WTD_REVOKE_WHOLECHAIN : WTD_REVOKE_NONE;
+        m_data.dwProvFlags = revocation ? WTD_REVOCATION_CHECK_CHAIN : WTD_REVOCATION_CHECK_NONE;
         m_data.dwUnionChoice = WTD_CHOICE_FILE;
         m_data.pFile = &m_file;
         m_data.dwStateAction = WTD_STATEACTION_VERIFY;
@@ -98,13 +99,28 @@ std::string FileSha256(HANDLE file) {
     return Hex(digest, size);
 }
 
-bool ReadSignerName(HANDLE file, const std::wstring& path, std::wstring& signer, std::string& reason) {
-    CTrustState trust(file, path);
-    if (trust.Status() != ERROR_SUCCESS) {
-        reason = "no valid signature (" + HexCode(trust.Status()) + ")";
+bool ReadSignerName(HANDLE file, const std::wstring& path, std::wstring& signer, std::string& reason,
+                    std::string& revocation) {
+    std::unique_ptr<CTrustState> trust = std::make_unique<CTrustState>(file, path, true);
+    switch (JudgeSignatureStatus(trust->Status())) {
+    case SignatureVerdict::Valid:
+        revocation = "checked, not revoked";
+        break;
+    case SignatureVerdict::Revoked:
+        reason = "the signing certificate was revoked (" + HexCode(trust->Status()) + ")";
+        return false;
+    case SignatureVerdict::RevocationUnknown:
+        // No answer about revocation is no proof of it: the rest must hold.
+        revocation = "could not be checked (" + HexCode(trust->Status()) + ")";
+        trust.reset();
+        trust = std::make_unique<CTrustState>(file, path, false);
+        if (trust->Status() == ERROR_SUCCESS) break;
+        [[fallthrough]];
+    case SignatureVerdict::Invalid:
+        reason = "no valid signature (" + HexCode(trust->Status()) + ")";
         return false;
     }
-    PCCERT_CONTEXT certificate = trust.Signer();
+    PCCERT_CONTEXT certificate = trust->Signer();
     wchar_t name[256] = {};
     if (!certificate || ::CertGetNameStringW(certificate, CERT_NAME_ATTR_TYPE, 0,
                                              const_cast<char*>(szOID_COMMON_NAME), name, 256) <= 1) {

@@ -10,7 +10,9 @@ namespace sys {
 std::string FileSha256(HANDLE file);
 
 // True with the signer certificate's common name when the file read through
-// handle carries a valid Authenticode signature; else false with the reason.
-bool ReadSignerName(HANDLE file, const std::wstring& path, std::wstring& signer, std::string& reason);
+// handle carries a valid Authenticode signature whose chain is not revoked;
+// else false with the reason. revocation says whether that was checked.
+bool ReadSignerName(HANDLE file, const std::wstring& path, std::wstring& signer, std::string& reason,
+                    std::string& revocation);
 
 }  // namespace sys

@@ -1,7 +1,5 @@
 #include "sys/folder_trust.h"
 
-#include <cwctype>
-
 namespace {
 
 constexpr wchar_t kAdministrators[] = L"S-1-5-32-544";
@@ -15,27 +13,15 @@ constexpr unsigned long kChangeRights = 0x0002 /*add file*/ | 0x0004 /*add subfo
                                         0x00080000 /*write owner*/ | 0x02000000 /*maximum allowed*/ |
                                         0x10000000 /*generic all*/ | 0x40000000 /*generic write*/;
 
-bool IsTrusted(const std::wstring& sid, const std::wstring& selfSid) {
-    return sid == kAdministrators || sid == kSystem || (!selfSid.empty() && sid == selfSid);
+bool IsTrusted(const std::wstring& sid, const std::wstring& platformOwner) {
+    return sid == kAdministrators || sid == kSystem || (!platformOwner.empty() && sid == platformOwner);
 }
 
 }  // namespace
 
-bool OnlyAdministratorsMayChange(const FolderSecurity& security, const std::wstring& selfSid) {
-    if (!IsTrusted(security.owner, selfSid) || !security.hasDacl) return false;
+bool OnlyAdministratorsMayChange(const FolderSecurity& security, const std::wstring& platformOwner) {
+    if (!IsTrusted(security.owner, platformOwner) || !security.hasDacl) return false;
     for (const AccessEntry& entry : security.dacl)
-        if (entry.allow && (entry.mask & kChangeRights) && !IsTrusted(entry.sid, selfSid)) return false;
+        if (entry.allow && (entry.mask & kChangeRights) && !IsTrusted(entry.sid, platformOwner)) return false;
     return true;
-}
-
-std::wstring JobFolderName(unsigned long pid, unsigned long long stamp, unsigned long serial) {
-    return L"job-" + std::to_wstring(pid) + L"-" + std::to_wstring(stamp) + L"-" + std::to_wstring(serial);
-}
-
-unsigned long JobFolderProcess(const std::wstring& name) {
-    if (name.compare(0, 4, L"job-") != 0) return 0;
-    unsigned long pid = 0;
-    std::size_t i = 4;
-    for (; i < name.size() && std::iswdigit(name[i]) && i < 14; ++i) pid = pid * 10 + (name[i] - L'0');
-    return i > 4 && i < name.size() && name[i] == L'-' ? pid : 0;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Whether a folder can be changed by anyone but the administrators, decided
-// from its security as read back; and the names of per-job folders.
+// from its security as read back.
 #include <string>
 #include <vector>
 
@@ -16,11 +16,10 @@ struct FolderSecurity {
     std::vector<AccessEntry> dacl;
 };
 
-// True when the owner is Administrators, SYSTEM or selfSid and no entry lets
-// anyone else write, create, delete or change rights in the folder.
-bool OnlyAdministratorsMayChange(const FolderSecurity& security, const std::wstring& selfSid);
-
-// "job-<pid>-<stamp>-<serial>": each download job works in a new one.
-std::wstring JobFolderName(unsigned long pid, unsigned long long stamp, unsigned long serial);
-// The process id in a job folder's name; 0 when name is no job folder's.
-unsigned long JobFolderProcess(const std::wstring& name);
+// True when the owner is Administrators or SYSTEM and no entry lets anyone
+// else write, create, delete or change rights in the folder. platformOwner
+// counts as an administrator too: empty on Windows, where the program's own
+// user is no proof (its unelevated processes carry the same SID); the
+// current user on a platform that records no owners (Wine reads every owner
+// back as the current user).
+bool OnlyAdministratorsMayChange(const FolderSecurity& security, const std::wstring& platformOwner);

@@ -2,18 +2,29 @@
 #include <string>
 #include <vector>
 
-// 0 not recognised, 1 NT 4.x, 2 XP, 3 2000, 4 XP x64 / Server 2003, 5 Vista,
-// 6 Windows 7, 7 Windows 8, 8 Windows 8.1, 9 Windows 10 and later.
-using OsVersionClass = int;
+// The Windows releases the program tells apart, in the order they came out.
+// Unknown: the version could not be read or is none of these.
+enum class WindowsVersion { Unknown, Nt4, Win2000, Xp, XpX64OrServer2003, Vista, Win7, Win8, Win81, Win10 };
+
+// True when version is known and at least minimum.
+inline bool AtLeast(WindowsVersion version, WindowsVersion minimum) {
+    return version != WindowsVersion::Unknown && version >= minimum;
+}
+
+// "Windows 7", "Windows 10 or later", ...: for the log.
+const wchar_t* WindowsName(WindowsVersion version);
 
 // Splits like a getline loop with '.' as delimiter: no trailing empty part.
 std::vector<std::wstring> SplitVersionComponents(const std::wstring& version);
 
-OsVersionClass ClassifyOsVersion(const std::wstring& version);
+// By the first two components of a version such as "6.1.7601". A version
+// newer than Windows 10's ("10.1", "11.0") counts as the newest known, so
+// that a new Windows is offered what Windows 10 is.
+WindowsVersion ClassifyOsVersion(const std::wstring& version);
 
-// Reads Win32_OperatingSystem.Version through WMI and classifies it; 0 when
-// the query fails. Initialises and undoes COM on the calling thread.
-OsVersionClass QueryOsVersion();
+// Reads Win32_OperatingSystem.Version through WMI and classifies it; Unknown
+// when the query fails. Initialises and undoes COM on the calling thread.
+WindowsVersion QueryOsVersion();
 
 // Reads one string property of every instance of a WMI class on this machine;
 // value holds the last instance's text. False when COM, the connection, the

@@ -71,7 +71,7 @@ bool QueryWmiProperty(const std::string& className, const std::wstring& property
     return true;
 }
 
-OsVersionClass QueryOsVersion() {
+WindowsVersion QueryOsVersion() {
     // WMI may fail while it is starting up, as when several threads of a new
     // process ask at once: a failed query would hide the Bluetooth command.
     std::wstring version;

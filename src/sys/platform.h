@@ -26,6 +26,14 @@ enum class ReadResult { Ok, CannotOpen, TooLarge };
 // Files larger than maxBytes are not read.
 ReadResult ReadWholeFile(const std::wstring& path, std::size_t maxBytes, std::string& bytes);
 
+// The textual SID of the user this process runs as ("S-1-5-18" for SYSTEM);
+// empty when it cannot be read.
+std::wstring ProcessUserSid();
+
+// False where the file system keeps no owners and reads every one back as the
+// current user (Wine): there an owner proves nothing either way.
+bool RecordsOwners();
+
 // Diagnostics for a developer's debugger; never shown to the user.
 void DebugOutput(const char* text);
 void DebugOutput(const wchar_t* text);

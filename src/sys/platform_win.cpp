@@ -1,6 +1,7 @@
 #include "sys/platform.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <vector>
@@ -67,6 +68,26 @@ ReadResult ReadWholeFile(const std::wstring& path, std::size_t maxBytes, std::st
     }
     bytes.swap(content);
     return ReadResult::Ok;
+}
+
+std::wstring ProcessUserSid() {
+    CKernelHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Put())) return std::wstring();
+    DWORD size = 0;
+    ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+    if (size == 0) return std::wstring();
+    std::vector<BYTE> buffer(size);
+    CLocalMemory text;
+    if (!::GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size) ||
+        !::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid,
+                                  reinterpret_cast<LPWSTR*>(text.Put())))
+        return std::wstring();
+    return static_cast<const wchar_t*>(text.Get());
+}
+
+bool RecordsOwners() {
+    static const bool wine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return !wine;
 }
 
 // Every trace is also an event of the run's log.

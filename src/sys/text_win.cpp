@@ -23,4 +23,3 @@ std::string FromWide(const std::wstring& text, UINT codePage) {
 }  // namespace
 
 std::string WideToAnsi(const std::wstring& text) { return FromWide(text, CP_ACP); }
-std::string WideToUtf8(const std::wstring& text) { return FromWide(text, CP_UTF8); }

@@ -1,4 +1,4 @@
-#include "sys/paths.h"
+#include "sys/job_folder_win.h"
 
 #include <windows.h>
 #include <aclapi.h>
@@ -11,40 +11,44 @@
 
 #include "sys/folder_trust.h"
 #include "sys/handle_win.h"
+#include "sys/paths.h"
 #include "sys/platform.h"
+
+namespace sys {
 
 namespace {
 
-// Full control for Administrators and SYSTEM, nothing inherited, nobody else.
-constexpr wchar_t kAdminOnly[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+// Owned by Administrators; full control for them and SYSTEM, nothing
+// inherited, nobody else.
+constexpr wchar_t kAdminOnly[] = L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+// The same where the owner cannot be set (a token without the Administrators
+// group as a possible owner): the check then decides.
+constexpr wchar_t kAdminOnlyList[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
 
-bool CreateAdminOnlyFolder(const std::wstring& path) {
-    sys::CLocalMemory descriptor;
+bool CreateFolderWith(const std::wstring& path, const wchar_t* sddl) {
+    CLocalMemory descriptor;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            kAdminOnly, SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Put()), nullptr))
+            sddl, SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Put()), nullptr))
         return false;
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.Get(), FALSE};
     return ::CreateDirectoryW(path.c_str(), &attributes) != FALSE;
 }
 
-std::wstring SidText(PSID sid) {
-    sys::CLocalMemory text;
-    if (!sid || !::ConvertSidToStringSidW(sid, reinterpret_cast<LPWSTR*>(text.Put()))) return std::wstring();
-    return static_cast<const wchar_t*>(text.Get());
+bool CreateAdminOnlyFolder(const std::wstring& path) {
+    return CreateFolderWith(path, kAdminOnly) ||
+           (::GetLastError() == ERROR_INVALID_OWNER && CreateFolderWith(path, kAdminOnlyList));
 }
 
-std::wstring ProcessUserSid() {
-    sys::CKernelHandle token;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Put())) return std::wstring();
-    DWORD size = 0;
-    ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
-    std::wstring sid;
-    if (size > 0) {
-        std::string buffer(size, '\0');
-        if (::GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
-            sid = SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
-    }
-    return sid;
+CHeldFolder CreateAdminOnlyFolderIn(const CHeldFolder& parent, const std::wstring& name) {
+    CHeldFolder folder = parent.CreateFolder(name, kAdminOnly);
+    if (!folder.Valid() && ::GetLastError() == ERROR_INVALID_OWNER) folder = parent.CreateFolder(name, kAdminOnlyList);
+    return folder;
+}
+
+std::wstring SidText(PSID sid) {
+    CLocalMemory text;
+    if (!sid || !::ConvertSidToStringSidW(sid, reinterpret_cast<LPWSTR*>(text.Put()))) return std::wstring();
+    return static_cast<const wchar_t*>(text.Get());
 }
 
 AccessEntry ReadEntry(const ACE_HEADER* header) {
@@ -64,7 +68,7 @@ AccessEntry ReadEntry(const ACE_HEADER* header) {
 bool ReadFolderSecurity(HANDLE folder, FolderSecurity& security) {
     PSID owner = nullptr;
     PACL dacl = nullptr;
-    sys::CLocalMemory descriptor;
+    CLocalMemory descriptor;
     if (::GetSecurityInfo(folder, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
                           nullptr, &dacl, nullptr, reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Put())) !=
         ERROR_SUCCESS)
@@ -78,94 +82,134 @@ bool ReadFolderSecurity(HANDLE folder, FolderSecurity& security) {
     return true;
 }
 
-// A real folder (no link) that only administrators can change.
-bool IsAdminOnlyFolder(const std::wstring& path) {
-    sys::CFileHandle folder(::CreateFileW(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                          nullptr));
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (!folder.Valid() || !::GetFileInformationByHandle(folder.Get(), &info)) return false;
-    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        return false;
+bool OnlyAdministratorsMayChange(const CHeldFolder& folder) {
     FolderSecurity security;
-    return ReadFolderSecurity(folder.Get(), security) && OnlyAdministratorsMayChange(security, ProcessUserSid());
+    // Where owners are not recorded, the one that reads back is no evidence either way.
+    return ReadFolderSecurity(folder.Get(), security) &&
+           ::OnlyAdministratorsMayChange(security, RecordsOwners() ? std::wstring() : ProcessUserSid());
 }
 
-// The work folder under base, replacing one that others could change. The
-// old one is renamed, which moves a link itself and never follows it.
-std::wstring EnsureAdminOnlyFolder(const std::wstring& path) {
-    static std::mutex lock;  // two jobs must not both replace it
-    std::lock_guard<std::mutex> guard(lock);
-    if (CreateAdminOnlyFolder(path) || IsAdminOnlyFolder(path)) return path;
-    const std::wstring aside = path + L".untrusted-" + std::to_wstring(::GetTickCount64());
-    sys::DebugOutput((L"work folder others could change, moved to " + aside + L"\n").c_str());
-    if (!::MoveFileExW(path.c_str(), aside.c_str(), 0) || !CreateAdminOnlyFolder(path)) return std::wstring();
-    return path;
-}
-
-bool ProcessIsRunning(unsigned long pid) {
-    sys::CKernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
-    return process.Valid() && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
-}
-
-// Everything in the work folder but the job folders of running installers:
-// packages and temporary files of earlier runs, and what others planted.
-void RemoveStaleWork(const std::wstring& work) {
-    WIN32_FIND_DATAW entry = {};
-    sys::CFindHandle find(::FindFirstFileW((work + L"\\*").c_str(), &entry));
-    if (!find.Valid()) return;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..") continue;
-        const unsigned long pid = JobFolderProcess(name);
-        if (pid != 0 && (pid == ::GetCurrentProcessId() || ProcessIsRunning(pid))) continue;
-        RemoveTree(work + L"\\" + name);
-    } while (::FindNextFileW(find.Get(), &entry));
-}
-
-}  // namespace
-
-std::wstring GetWorkFolder(const std::wstring& sub) {
+std::wstring WorkFolderPath() {
     wchar_t path[MAX_PATH] = {};
     if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_DEFAULT, path)))
         return std::wstring();
     ::PathAppendW(path, L"MRL7300");
-    std::wstring folder = EnsureAdminOnlyFolder(path);
-    if (folder.empty() || sub.empty()) return folder;
-    return folder + L"\\" + sub;
+    return path;
 }
 
-std::wstring CreateJobFolder() {
-    const std::wstring work = GetWorkFolder(L"");
-    if (work.empty()) return std::wstring();
+std::string ReadNote(const CHeldFolder& work, const std::wstring& name) {
+    const CFileHandle note = work.OpenFile(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    std::string text(4096, '\0');
+    DWORD got = 0;
+    if (!note.Valid() || !::ReadFile(note.Get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
+        return std::string();
+    text.resize(got);
+    return text;
+}
+
+bool EndsWith(const std::wstring& text, const std::wstring& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// A job folder stays while a program started from it runs. One whose job
+// still works in it is held: it cannot be removed anyway.
+bool StillNeeded(const CHeldFolder& work, const std::wstring& name) {
+    for (const StartedProgram& program : ReadStartedNote(ReadNote(work, name + kStartedNoteSuffix)))
+        if (IsRunning(program)) return true;
+    return false;
+}
+
+}  // namespace
+
+bool IsRunning(const StartedProgram& program) {
+    CKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, program.pid));
+    if (!process.Valid() || ::WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT) return false;
+    FILETIME created = {}, exited = {}, kernel = {}, user = {};
+    if (!::GetProcessTimes(process.Get(), &created, &exited, &kernel, &user)) return true;  // alive, that much is sure
+    const unsigned long long stamp = (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    return program.created == 0 || stamp == program.created;  // else the id went to another program
+}
+
+CHeldFolder HoldWorkFolder() {
+    static std::mutex lock;  // two jobs must not both replace it
+    const std::lock_guard<std::mutex> guard(lock);
+    const std::wstring path = WorkFolderPath();
+    if (path.empty()) return CHeldFolder();
+    CreateAdminOnlyFolder(path);
+    CHeldFolder held = CHeldFolder::Open(path);
+    if (held.Valid() && OnlyAdministratorsMayChange(held)) return held;
+    held.Close();
+    // Renaming moves a link itself and never follows it.
+    const std::wstring aside = path + L".untrusted-" + std::to_wstring(::GetTickCount64());
+    DebugOutput((L"work folder others could change, moved to " + aside).c_str());
+    if (!::MoveFileExW(path.c_str(), aside.c_str(), 0) || !CreateAdminOnlyFolder(path)) return CHeldFolder();
+    held = CHeldFolder::Open(path);
+    return held.Valid() && OnlyAdministratorsMayChange(held) ? std::move(held) : CHeldFolder();
+}
+
+void CleanWorkFolder(const CHeldFolder& work) {
+    for (const DirEntry& entry : work.List()) {
+        if (EndsWith(entry.name, kStartedNoteSuffix) || StillNeeded(work, entry.name)) continue;
+        // Folders in use by a running job are held and stay.
+        if (work.RemoveEntry(entry.name)) work.RemoveEntry(entry.name + kStartedNoteSuffix);
+    }
+    // Notes whose folder is gone.
+    for (const DirEntry& entry : work.List()) {
+        if (!EndsWith(entry.name, kStartedNoteSuffix)) continue;
+        const std::wstring folder = entry.name.substr(0, entry.name.size() - std::wcslen(kStartedNoteSuffix));
+        if (!work.OpenFolder(folder).Valid()) work.RemoveEntry(entry.name);
+    }
+}
+
+CJobFolder::CJobFolder(CHeldFolder work, CHeldFolder job, std::wstring name)
+    : m_work(std::move(work)), m_job(std::move(job)), m_name(std::move(name)), m_id(IdOf(m_job.Get())) {}
+
+std::unique_ptr<CJobFolder> CJobFolder::Create() {
+    CHeldFolder work = HoldWorkFolder();
+    if (!work.Valid()) return nullptr;
     static std::once_flag cleaned;
-    std::call_once(cleaned, [&] { RemoveStaleWork(work); });
+    std::call_once(cleaned, [&] { CleanWorkFolder(work); });
     static std::atomic<unsigned long> serial{0};
-    const std::wstring path =
-        work + L"\\" + JobFolderName(::GetCurrentProcessId(), ::GetTickCount64(), ++serial);
+    std::wstring name = JobFolderName(::GetCurrentProcessId(), ::GetTickCount64(), ++serial);
     // Never an existing one: what is in it would not be ours.
-    return CreateAdminOnlyFolder(path) ? path : std::wstring();
+    CHeldFolder job = CreateAdminOnlyFolderIn(work, name);
+    if (!job.Valid()) return nullptr;
+    return std::unique_ptr<CJobFolder>(new CJobFolder(std::move(work), std::move(job), std::move(name)));
 }
 
-void RemoveTree(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    if (attributes & FILE_ATTRIBUTE_READONLY)
-        ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        ::DeleteFileW(path.c_str());
-        return;
-    }
-    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        WIN32_FIND_DATAW entry = {};
-        sys::CFindHandle find(::FindFirstFileW((path + L"\\*").c_str(), &entry));
-        if (find.Valid()) {
-            do {
-                const std::wstring name = entry.cFileName;
-                if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
-            } while (::FindNextFileW(find.Get(), &entry));
-        }
-    }
-    ::RemoveDirectoryW(path.c_str());  // a link goes as itself
+void CJobFolder::NoteStarted(const StartedProgram& program) {
+    const std::wstring name = m_name + kStartedNoteSuffix;
+    CFileHandle note = m_work.CreateFile(name, FILE_APPEND_DATA, FILE_SHARE_READ);
+    if (!note.Valid()) note = m_work.OpenFile(name, FILE_APPEND_DATA, FILE_SHARE_READ);
+    const std::string line = StartedNoteLine(program);
+    DWORD written = 0;
+    if (!note.Valid() || !::WriteFile(note.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr))
+        DebugOutput((L"could not note the started program beside " + Path()).c_str());
 }
+
+void CJobFolder::Remove() {
+    m_job.RemoveContents();
+    m_job.Close();
+    // A program that just ended may still be let go of by the system (its
+    // console, a scanner): a moment later the folder goes. Later runs remove
+    // what stays anyway.
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        if (m_work.RemoveEntry(m_name, &m_id)) {
+            m_work.RemoveEntry(m_name + kStartedNoteSuffix);
+            return;
+        }
+        if (::GetLastError() != ERROR_SHARING_VIOLATION && ::GetLastError() != ERROR_ACCESS_DENIED) return;
+        ::Sleep(50);
+    }
+    DebugOutput((L"the job folder " + Path() + L" is still in use; a later run removes it").c_str());
+}
+
+}  // namespace sys
+
+std::wstring GetWorkFolder(const std::wstring& sub) {
+    const sys::CHeldFolder work = sys::HoldWorkFolder();
+    if (!work.Valid() || sub.empty()) return work.Path();
+    return work.PathOf(sub);
+}
+
+void RemoveTree(const std::wstring& path) { sys::RemovePath(path); }

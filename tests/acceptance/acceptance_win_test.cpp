@@ -8,12 +8,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <vector>
 
 #include <boost/property_tree/ptree.hpp>
 
 #include "devservice_win.h"
 #include "i18n/catalogue.h"
+#include "log/run_log.h"
 #include "installer_process_win.h"
 #include "screen_win.h"
 #include "sys/handle_win.h"
@@ -31,14 +33,19 @@ class AcceptanceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(test::Exists(Bundle(L"Installer.exe"))) << "the bundle fixture did not run";
-        // The vendor adds these two beside the bundle; here the stand-ins do.
+        // The vendor adds these two beside the bundle; here the stand-ins do: the
+        // archiver shim this build pinned, the Wi-Fi setup signed by the test signer.
         ::CopyFileW((test::ProgramFolder() + L"data\\7za.exe").c_str(), Bundle(L"data\\7za.exe").c_str(), FALSE);
-        ::CopyFileW((test::ProgramFolder() + L"wifi_setup_standin.exe").c_str(),
-                    Bundle(L"data\\WifiAutoInstallSetup.exe").c_str(), FALSE);
+        PutWifiSetup("wifi.exe");
+        ::SetEnvironmentVariableW(L"INSTALLER_WIFI_STANDIN", Bundle(L"data\\WifiAutoInstallSetup").c_str());
         SetWifiOutcome(0);
         test::ClearWorkFolder();
         test::TakeRequests();
         LoadExpectedTexts();
+    }
+
+    static void PutWifiSetup(const char* signedAs) {
+        ::CopyFileW(test::ServiceFile(signedAs).c_str(), Bundle(L"data\\WifiAutoInstallSetup.exe").c_str(), FALSE);
     }
 
     static void SetWifiOutcome(int exitCode) {
@@ -106,7 +113,7 @@ TEST_F(AcceptanceTest, BluetoothDownloadsUnpacksAndStartsSetup) {
     ASSERT_EQ(starts.size(), 1u) << "status line: " << WideToAnsi(installer.StatusText());
     const auto jobs = test::JobFolders();
     ASSERT_EQ(jobs.size(), 1u);
-    EXPECT_EQ(test::StartedPath(starts[0]), jobs[0] + L"\\Setup.exe");
+    EXPECT_EQ(test::StartedPath(starts[0]), jobs[0] + L"\\package\\Setup.exe");
     EXPECT_EQ(installer.StatusText(), L"");
     EXPECT_FALSE(installer.FindMessage(0));
     EXPECT_FALSE(installer.Visible(IDC_PROGRESS_BLUETOOTH));
@@ -168,70 +175,87 @@ TEST_F(AcceptanceTest, ClosingDuringADownloadEndsCleanly) {
     EXPECT_FALSE(test::Exists(jobs[0] + L"\\bt_top.zip"));  // never a partial package under its name
 }
 
-// Wine's own DLLs win over files for this program while the object lives
-// ("native,builtin" in the prefix's per-program overrides).
-class CPreferFilesFor {
-public:
-    CPreferFilesFor(const wchar_t* program, const std::vector<const wchar_t*>& dlls)
-        : m_key(std::wstring(L"Software\\Wine\\AppDefaults\\") + program + L"\\DllOverrides") {
-        HKEY key = nullptr;
-        if (::RegCreateKeyExW(HKEY_CURRENT_USER, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                              nullptr) != ERROR_SUCCESS)
-            return;
-        const std::wstring order = L"native,builtin";
-        for (const wchar_t* dll : dlls)
-            ::RegSetValueExW(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(order.c_str()),
-                             static_cast<DWORD>((order.size() + 1) * sizeof(wchar_t)));
-        ::RegCloseKey(key);
-    }
-    ~CPreferFilesFor() { ::RegDeleteTreeW(HKEY_CURRENT_USER, m_key.c_str()); }
-    CPreferFilesFor(const CPreferFilesFor&) = delete;
-    CPreferFilesFor& operator=(const CPreferFilesFor&) = delete;
-private:
-    std::wstring m_key;
-};
-
 // Started from a Downloads folder where someone put DLLs named like the
 // system ones the program loads on demand: through a whole Bluetooth
-// installation none is loaded. Wine prefers its own builtin DLLs wherever a
-// file lies, so for those names it is told to prefer files: then only the
-// folders searched decide, as on Windows.
+// installation none is loaded, also where Windows 7 lacks the update that
+// limits the search (a build that pretends so: its loader hook alone must
+// keep them out). Wine prefers its own builtin DLLs wherever a file lies, so
+// for those names it is told to prefer files: then only the folders searched
+// decide, as on Windows.
 TEST_F(AcceptanceTest, PlantedDllsBesideTheProgramAreNeverLoaded) {
-    test::CTempFolder downloads(L"Downloads");
-    const std::wstring folder = downloads.Path() + L"\\";
-    downloads.Make(L"data", true);
-    for (const wchar_t* file : {L"Installer.exe", L"data\\translation.json", L"data\\7za.exe"})
-        ASSERT_TRUE(::CopyFileW(Bundle(file).c_str(), (folder + file).c_str(), FALSE)) << file;
-    // Not version.dll nor crypt32.dll: Wine's own user32 (at start) and wintrust
-    // import them without regard to the program's search limit; on Windows
-    // they come from System32 once the limit is set.
-    const std::vector<const wchar_t*> planted = {L"wininet", L"wintrust", L"gdiplus", L"uxtheme", L"comctl32"};
-    for (const wchar_t* name : planted)
-        ASSERT_TRUE(::CopyFileW((test::ProgramFolder() + L"planted_dll.dll").c_str(),
-                                (folder + name + L".dll").c_str(), FALSE));
-    const CPreferFilesFor preferFiles(L"Installer.exe", planted);
-    ServeBluetooth(R"({"file": "bt_top.zip"})");
-    {
-        test::CInstallerProcess installer(folder + L"Installer.exe");
-        ASSERT_TRUE(installer.Window());
-        installer.Click(IDC_BTN_BLUETOOTH);
-        EXPECT_EQ(test::WaitStandInStarts(30000).size(), 1u);  // every DLL it needs was used
+    for (const std::wstring& program :
+         {Bundle(L"Installer.exe"), test::ProgramFolder() + L"installer_without_default_dll_directories.exe"}) {
+        SCOPED_TRACE(std::string(program.begin(), program.end()));
+        test::CTempFolder downloads(L"Downloads");
+        const std::wstring folder = downloads.Path() + L"\\";
+        downloads.Make(L"data", true);
+        ASSERT_TRUE(::CopyFileW(program.c_str(), (folder + L"Installer.exe").c_str(), FALSE));
+        for (const wchar_t* file : {L"data\\translation.json", L"data\\7za.exe"})
+            ASSERT_TRUE(::CopyFileW(Bundle(file).c_str(), (folder + file).c_str(), FALSE)) << file;
+        // Not version.dll nor crypt32.dll: Wine's own user32 (at start) and wintrust
+        // import them without regard to the program's search limit; on Windows
+        // they come from System32 once the limit is set.
+        const std::vector<const wchar_t*> planted = {L"wininet", L"wintrust", L"gdiplus", L"uxtheme", L"comctl32"};
+        for (const wchar_t* name : planted)
+            ASSERT_TRUE(::CopyFileW((test::ProgramFolder() + L"planted_dll.dll").c_str(),
+                                    (folder + name + L".dll").c_str(), FALSE));
+        const test::CPreferFilesFor preferFiles(L"Installer.exe", planted);
+        ServeBluetooth(R"({"file": "bt_top.zip"})");
+        {
+            test::CInstallerProcess installer(folder + L"Installer.exe");
+            ASSERT_TRUE(installer.Window());
+            installer.Click(IDC_BTN_BLUETOOTH);
+            EXPECT_EQ(test::WaitStandInStarts(30000).size(), 1u);  // every DLL it needs was used
+        }
+        for (const wchar_t* name : planted) EXPECT_FALSE(test::Exists(folder + name + L".dll.loaded")) << name;
     }
-    for (const wchar_t* name : planted) EXPECT_FALSE(test::Exists(folder + name + L".dll.loaded")) << name;
 }
 
 namespace {
 struct CQuietRun {
     DWORD code = 0xFFFFFFFF;
     std::string log, output;
+    bool windowShown = false;
 };
 
-// The bundled program run with arguments and its log named, waited for; its
-// exit code, log and standard output.
-CQuietRun RunBundled(const std::wstring& arguments) {
+std::wstring TempFolder() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    return temp;
+}
+
+// The default logs in the temporary folder, oldest first.
+std::vector<std::wstring> DefaultLogs() {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found = {};
+    sys::CFindHandle search(::FindFirstFileW((TempFolder() + L"Installer_*.log").c_str(), &found));
+    if (search.Valid()) do names.push_back(found.cFileName); while (::FindNextFileW(search.Get(), &found));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool HasVisibleWindow(DWORD pid) {
+    struct Search { DWORD pid; bool found; } search{pid, false};
+    ::EnumWindows([](HWND hwnd, LPARAM param) {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == s->pid && ::IsWindowVisible(hwnd)) s->found = true;
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The bundled program run with arguments and a log named, waited for: its
+// exit code, its log (the named one, or the default one it made when the
+// command line was no valid one), its standard output, and whether it ever
+// showed a window.
+CQuietRun RunBundled(const std::wstring& arguments, const std::wstring& logFile = L"") {
     static int runs = 0;
     test::CTempFolder folder(L"unattended-" + std::to_wstring(++runs));
-    const std::wstring log = folder.Path() + L"\\run.log", out = folder.Path() + L"\\out.txt";
+    const std::wstring log = logFile.empty() ? folder.Path() + L"\\run.log" : logFile;
+    const std::wstring out = folder.Path() + L"\\out.txt";
+    const std::vector<std::wstring> before = DefaultLogs();
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     CQuietRun run;
     {
@@ -247,63 +271,82 @@ CQuietRun RunBundled(const std::wstring& arguments) {
         if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
             return run;
         const sys::CProcessHandles started(info);
-        if (::WaitForSingleObject(info.hProcess, 120000) != WAIT_OBJECT_0) ::TerminateProcess(info.hProcess, 99);
+        for (DWORD waited = 0; ::WaitForSingleObject(info.hProcess, 50) == WAIT_TIMEOUT; waited += 50) {
+            run.windowShown = run.windowShown || HasVisibleWindow(info.dwProcessId);
+            if (waited > 120000) ::TerminateProcess(info.hProcess, 99);
+        }
         ::GetExitCodeProcess(info.hProcess, &run.code);
     }
     run.log = test::ReadBytes(log);
+    for (const std::wstring& name : DefaultLogs())
+        if (std::find(before.begin(), before.end(), name) == before.end()) run.log += test::ReadBytes(TempFolder() + name);
     run.output = test::ReadBytes(out);
     return run;
 }
 }  // namespace
 
 // Unattended runs as a deployment tool starts them: each ends with the code
-// that says what happened, writes what happened to its log, and shows no window.
+// that says what happened, writes what happened to its log, and never shows a
+// window, not even when a proxy wants a password.
 TEST_F(AcceptanceTest, UnattendedRunsEndWithTheirExitCodeAndLog) {
-    const std::string package = R"({"file": "bt_top.zip"})";
     const struct { const char* name; const wchar_t* args; const char* service; int wifi; const wchar_t* setupExit;
-                   bool wifiSetupGone; DWORD code; std::vector<std::string> logged; std::size_t requests; } cases[] = {
-        {"all done", L"/quiet", "bt_top.zip", 0, L"0", false, 0,
+                   const char* wifiSetup; int proxy; DWORD code; std::vector<std::string> logged; std::size_t requests; } cases[] = {
+        {"all done", L"/quiet", "bt_top.zip", 0, L"0", "wifi.exe", 0, 0,
          {"installing the Wi-Fi driver", "WifiAutoInstallSetup.exe", "it ended with exit code 0",
           "GET https://localhost:", "/api/rx/RealtekDrivers", ": HTTP 200, ", "signature of ", " is valid, signer ",
-          "7za.exe\" x ", "started elevated: ", "Setup.exe\" ended with exit code 0", "exit code 0"}, 2},
-        {"setup asks for a restart", L"/quiet /bluetooth", "bt_top.zip", 0, L"3010", false, 3010,
-         {"ended with exit code 3010", "exit code 3010"}, 2},
-        {"Wi-Fi setup fails", L"-QUIET -WiFi", "bt_top.zip", 1, L"0", false, 1603,
+          "revocation of the signature of ", "7za.exe\" x -tzip ", "package\\Setup.exe\"", "exit code 0"}, 2},
+        {"setup asks for a restart", L"/quiet /bluetooth", "bt_top.zip", 0, L"3010", "wifi.exe", 0, 3010,
+         {"it ended with exit code 3010", "exit code 3010"}, 2},
+        {"Wi-Fi setup fails", L"-QUIET -WiFi", "bt_top.zip", 1, L"0", "wifi.exe", 0, 1603,
          {"it ended with exit code 1", "exit code 1603"}, 0},
-        {"Wi-Fi setup missing", L"/quiet /wifi", "bt_top.zip", 0, L"0", true, 2, {"could not start it", "exit code 2"}, 0},
-        {"service down", L"/quiet /bluetooth", nullptr, 0, L"0", false, 12029,
+        {"Wi-Fi setup missing", L"/quiet /wifi", "bt_top.zip", 0, L"0", nullptr, 0, 2,
+         {"could not be read beside the installer", "exit code 2"}, 0},
+        {"Wi-Fi setup someone else signed", L"/quiet /wifi", "bt_top.zip", 0, L"0", "wifi_other.exe", 0, 577,
+         {"a program beside the installer was refused: data\\WifiAutoInstallSetup.exe", "exit code 577"}, 0},
+        {"service down", L"/quiet /bluetooth", nullptr, 0, L"0", "wifi.exe", 0, 12029,
          {"connection failed or dropped", "trying https://localhost:", "message: ", "exit code 12029"}, 3},
-        {"unsigned setup", L"/quiet /bluetooth", "bt_unsigned.zip", 0, L"0", false, 577,
+        // Nobody could answer the proxy's password prompt: it never opens.
+        {"proxy wants a password", L"/quiet /bluetooth", "bt_top.zip", 0, L"0", "wifi.exe", 5, 12029,
+         {"the proxy wants credentials and nobody may be asked for them", "exit code 12029"}, 0},
+        {"unsigned setup", L"/quiet /bluetooth", "bt_unsigned.zip", 0, L"0", "wifi.exe", 0, 577,
          {"package refused: ", "exit code 577"}, 2},
-        {"language chosen", L"/quiet /wifi /lang DEU", "bt_top.zip", 0, L"0", false, 0,
+        {"language chosen", L"/quiet /wifi /lang DEU", "bt_top.zip", 0, L"0", "wifi.exe", 0, 0,
          {"texts from section deu (chosen by /lang)", "status text: Der WLAN-Treiber"}, 0},
-        {"unknown language", L"/quiet /lang xx", "bt_top.zip", 0, L"0", false, 1639,
+        {"unknown language", L"/quiet /lang xx", "bt_top.zip", 0, L"0", "wifi.exe", 0, 1639,
          {"usage error: unknown language xx"}, 0},
-        {"unknown switch", L"/quiet /fast", "bt_top.zip", 0, L"0", false, 1639, {"usage error: unknown switch /fast"}, 0},
-        {"not in this build", L"/quiet /hotspot", "bt_top.zip", 0, L"0", false, 1639,
+        {"unknown switch", L"/quiet /fast", "bt_top.zip", 0, L"0", "wifi.exe", 0, 1639,
+         {"usage error: unknown switch /fast"}, 0},
+        {"not in this build", L"/quiet /hotspot", "bt_top.zip", 0, L"0", "wifi.exe", 0, 1639,
          {"usage error: this build does not offer /hotspot"}, 0},
-        {"usage", L"/?", "bt_top.zip", 0, L"0", false, 0, {"mode: window"}, 0},
+        {"usage", L"/?", "bt_top.zip", 0, L"0", "wifi.exe", 0, 0, {"mode: window"}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.service) ServeBluetooth(R"({"file": ")" + std::string(c.service) + R"("})");
         else test::SetServiceScript(R"({"/api/rx/RealtekDrivers": {"drop": true}})");
         SetWifiOutcome(c.wifi);
-        if (c.wifiSetupGone) ::DeleteFileW(Bundle(L"data\\WifiAutoInstallSetup.exe").c_str());
+        if (c.wifiSetup) PutWifiSetup(c.wifiSetup);
+        else ::DeleteFileW(Bundle(L"data\\WifiAutoInstallSetup.exe").c_str());
         ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_EXIT", c.setupExit);
         test::TakeRequests();
         test::TakeStandInStarts();
 
-        const CQuietRun run = RunBundled(c.args);
+        CQuietRun run;
+        {
+            std::unique_ptr<test::CSystemProxy> proxy;
+            if (c.proxy) proxy = std::make_unique<test::CSystemProxy>(
+                L"localhost:" + std::to_wstring(INSTALLER_TEST_SERVICE_PORT + c.proxy));
+            run = RunBundled(c.args);
+        }
         EXPECT_EQ(run.code, c.code);
         for (const std::string& line : c.logged) EXPECT_NE(run.log.find(line), std::string::npos) << line << "\n" << run.log;
         EXPECT_EQ(test::TakeRequests().size(), c.requests);
+        EXPECT_FALSE(run.windowShown);
         // The usage goes to the caller's standard output, for /? and after a usage error.
         EXPECT_EQ(run.output.find("Exit codes") != std::string::npos, c.code == 1639 || std::wstring(c.args) == L"/?")
             << run.output << "\nlog:\n" << run.log;
-        ::CopyFileW((test::ProgramFolder() + L"wifi_setup_standin.exe").c_str(),
-                    Bundle(L"data\\WifiAutoInstallSetup.exe").c_str(), FALSE);
     }
+    PutWifiSetup("wifi.exe");
     ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_EXIT", nullptr);
 
     // Below Windows 7 only the Wi-Fi driver, as the window offers.
@@ -312,27 +355,60 @@ TEST_F(AcceptanceTest, UnattendedRunsEndWithTheirExitCodeAndLog) {
     const CQuietRun old = RunBundled(L"/quiet");
     EXPECT_EQ(old.code, 0u);
     EXPECT_NE(old.log.find("skipped the Bluetooth driver: it needs Windows 7 or later"), std::string::npos) << old.log;
-    EXPECT_NE(old.log.find("the Wi-Fi driver job ended with code 0"), std::string::npos) << old.log;
+    EXPECT_NE(old.log.find("the Wi-Fi driver job ended: done; code 0"), std::string::npos) << old.log;
     EXPECT_TRUE(test::TakeRequests().empty());
 }
 
+// A log file named on the command line is written only when this program
+// wrote it before and it has no second name; anything else stays untouched
+// and the log goes to a new file beside it.
+TEST_F(AcceptanceTest, UnattendedLogsNeverWriteIntoOthersFiles) {
+    test::CTempFolder folder(L"logs");
+    const std::wstring victim = folder.Path() + L"\\victim.txt", ours = folder.Path() + L"\\ours.log";
+    const std::wstring header = folder.Path() + L"\\header.txt", linked = folder.Path() + L"\\linked.log";
+    const std::string headerLine = "2026-12-09 04:37:54.781 Installer 1.2.0.15 started: x\r\n";
+    std::ofstream(std::filesystem::path(victim), std::ios::binary) << "precious";
+    std::ofstream(std::filesystem::path(header), std::ios::binary) << headerLine;
+    ASSERT_TRUE(::CreateHardLinkW(linked.c_str(), header.c_str(), nullptr));
+    for (const std::wstring& log : {victim, linked, ours, ours}) RunBundled(L"/quiet /wifi", log);
+    EXPECT_EQ(test::ReadBytes(victim), "precious");
+    EXPECT_EQ(test::ReadBytes(header), headerLine);
+    for (const wchar_t* numbered : {L"\\victim_2.txt", L"\\linked_2.log"})
+        EXPECT_NE(test::ReadBytes(folder.Path() + numbered).find(" started: "), std::string::npos) << numbered;
+    const std::string own = test::ReadBytes(ours);  // written twice, appended
+    EXPECT_NE(own.find(" started: "), own.rfind(" started: "));
+    EXPECT_FALSE(test::Exists(folder.Path() + L"\\ours_2.log"));
+}
+
 // The window writes its log too, in the temporary folder, where only the
-// ten newest logs are kept.
+// ten newest logs are kept. A default name someone made first is not
+// written into, and a log with a second name is not deleted by the rotation.
 TEST_F(AcceptanceTest, UnattendedOrNotEveryRunLogsAndOldLogsGo) {
-    wchar_t temp[MAX_PATH + 1] = {};
-    ::GetTempPathW(MAX_PATH + 1, temp);
-    const std::wstring folder = temp;
-    const auto logs = [&folder] {
-        std::vector<std::wstring> names;
-        WIN32_FIND_DATAW found = {};
-        sys::CFindHandle search(::FindFirstFileW((folder + L"Installer_*.log").c_str(), &found));
-        if (search.Valid()) do names.push_back(found.cFileName); while (::FindNextFileW(search.Get(), &found));
-        std::sort(names.begin(), names.end());
-        return names;
-    };
-    for (const std::wstring& name : logs()) ::DeleteFileW((folder + name).c_str());
+    const std::wstring folder = TempFolder();
+    for (const std::wstring& name : DefaultLogs()) test::RemoveTree(folder + name);
     for (int i = 10; i < 22; ++i)
         std::ofstream(std::filesystem::path(folder + L"Installer_20000101_0000" + std::to_wstring(i) + L".log")) << "old";
+    test::CTempFolder elsewhere(L"elsewhere");
+    const std::wstring victim = elsewhere.Path() + L"\\victim.txt", oldest = folder + L"Installer_20000101_000010.log";
+    std::ofstream(std::filesystem::path(victim), std::ios::binary) << "precious";
+    ::DeleteFileW(oldest.c_str());
+    ASSERT_TRUE(::CreateHardLinkW(oldest.c_str(), victim.c_str(), nullptr));
+    // The names of the next seconds, made by someone else before the program runs.
+    SYSTEMTIME now = {};
+    ::GetLocalTime(&now);
+    FILETIME stamp = {};
+    ::SystemTimeToFileTime(&now, &stamp);
+    std::vector<std::wstring> taken;
+    for (int second = 0; second < 4; ++second) {
+        ULARGE_INTEGER at = {{stamp.dwLowDateTime, stamp.dwHighDateTime}};
+        at.QuadPart += 10000000ull * second;
+        const FILETIME later = {at.LowPart, at.HighPart};
+        SYSTEMTIME t = {};
+        ::FileTimeToSystemTime(&later, &t);
+        taken.push_back(folder + DefaultLogName({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, 0}));
+        std::ofstream(std::filesystem::path(taken.back()), std::ios::binary) << "precious";
+    }
+    const std::vector<std::wstring> before = DefaultLogs();
     {
         test::CInstallerProcess installer(Bundle(L"Installer.exe"));
         ASSERT_TRUE(installer.Window());
@@ -341,13 +417,19 @@ TEST_F(AcceptanceTest, UnattendedOrNotEveryRunLogsAndOldLogsGo) {
         installer.CloseBox();
         EXPECT_TRUE(installer.WaitExit(10000));
     }
-    const std::vector<std::wstring> kept = logs();
-    ASSERT_EQ(kept.size(), 10u);
-    EXPECT_EQ(kept.front(), L"Installer_20000101_000013.log");  // the three oldest went
-    const std::string newest = test::ReadBytes(folder + kept.back());
-    for (const char* line : {"Installer ", "Windows ", "UI language ", "build: Wi-Fi on, Bluetooth on", "mode: window",
-                             "clicked: install the Wi-Fi driver", "WifiAutoInstallSetup.exe", "status text: ",
-                             "the window was closed"})
+    const std::vector<std::wstring> kept = DefaultLogs();
+    EXPECT_EQ(kept.size(), 11u);  // the ten newest, and the one with a second name
+    EXPECT_EQ(kept.front(), L"Installer_20000101_000010.log");
+    EXPECT_EQ(test::ReadBytes(victim), "precious");
+    for (const std::wstring& name : taken) EXPECT_EQ(test::ReadBytes(name), "precious");
+    std::vector<std::wstring> made;
+    for (const std::wstring& name : kept)
+        if (std::find(before.begin(), before.end(), name) == before.end()) made.push_back(name);
+    ASSERT_EQ(made.size(), 1u);
+    const std::string newest = test::ReadBytes(folder + made[0]);
+    for (const char* line : {"Installer ", "Windows ", "UI language ", "build: Wi-Fi driver on, Bluetooth driver on",
+                             "mode: window", "clicked: install the Wi-Fi driver", "WifiAutoInstallSetup.exe",
+                             "status text: ", "the window was closed"})
         EXPECT_NE(newest.find(line), std::string::npos) << line << "\n" << newest;
-    for (const std::wstring& name : kept) ::DeleteFileW((folder + name).c_str());
+    for (const std::wstring& name : kept) test::RemoveTree(folder + name);
 }

@@ -20,11 +20,12 @@ python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.arg
 exe="$out/Installer.exe"
 
 # Static imports only of Known DLLs (Windows 7 to 11), which always come from
-# System32: any other DLL would first be looked for beside the program, where
+# System32, and ntdll, which the system maps into every process before the
+# program: any other DLL would first be looked for beside the program, where
 # anyone may have put one, and load elevated. The rest are delay-loaded.
 dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
-known="advapi32.dll comdlg32.dll gdi32.dll imm32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll rpcrt4.dll
-       setupapi.dll shell32.dll shlwapi.dll user32.dll ws2_32.dll"
+known="advapi32.dll comdlg32.dll gdi32.dll imm32.dll kernel32.dll msvcrt.dll ntdll.dll ole32.dll oleaut32.dll
+       rpcrt4.dll setupapi.dll shell32.dll shlwapi.dll user32.dll ws2_32.dll"
 for dll in $dlls; do
     case " $(echo $known) " in *" $dll "*) ;; *) fail "imports $dll statically, which is not a Known DLL" ;; esac
 done

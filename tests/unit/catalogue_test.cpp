@@ -24,14 +24,14 @@ TEST(Catalogue, CopiesOnlyTheFixedKeysOfTheChosenSection) {
 TEST(Catalogue, NonStringValuesBecomeTheirLiteralOrEmpty) {
     const auto words = Section(
         R"({"eng":{"INSTALL_BT":5,"INSTALL_RX":{},"INSTALL_WIFI":true,"HINT_DL_BT":null,)"
-        R"("INSTALL_HOTSPOT":[1,2],"WIFI_INSTALLED":-1.5e3,"DL_BT_FAILED":false}})", L"eng");
+        R"("INSTALL_HOTSPOT":[1,2],"WIFI_INSTALLED":-1.5e3,"BT_UNPACK_FAILED":false}})", L"eng");
     EXPECT_EQ(words.at(L"INSTALL_BT"), L"5");
     EXPECT_EQ(words.at(L"INSTALL_RX"), L"");
     EXPECT_EQ(words.at(L"INSTALL_WIFI"), L"true");
     EXPECT_EQ(words.at(L"HINT_DL_BT"), L"null");
     EXPECT_EQ(words.at(L"INSTALL_HOTSPOT"), L"");
     EXPECT_EQ(words.at(L"WIFI_INSTALLED"), L"-1.5e3");
-    EXPECT_EQ(words.at(L"DL_BT_FAILED"), L"false");
+    EXPECT_EQ(words.at(L"BT_UNPACK_FAILED"), L"false");
 }
 
 TEST(Catalogue, DecodesUtf8EscapesAndByteOrderMark) {

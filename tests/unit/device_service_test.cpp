@@ -1,18 +1,23 @@
 #include <gtest/gtest.h>
 
+#include "install/features.h"
 #include "net/device_service.h"
 
 TEST(DeviceService, RequestAddresses) {
-    const std::string saved = g_serviceHost;
-    g_serviceHost = "devices.example:8443";
-    EXPECT_EQ(BluetoothRequestUrl(9), "https://devices.example:8443/api/rx/RealtekDrivers"
-                                      "?os=win10&wirelessType=bluetooth&wirelessProduct=8821CU");
-    EXPECT_EQ(ResourceUrl(kReceiverResource), "https://devices.example:8443/api/rx/QuilloRXApp");
-    EXPECT_EQ(ResourceUrl(kHotspotResource), "https://devices.example:8443/api/rx/TWHotspot");
-    g_serviceHost = saved;
-    const struct { int osClass; const char* value; } cases[] = {
-        {0, "win7"}, {1, "win7"}, {5, "win7"}, {6, "win7"}, {7, "win8"}, {8, "win8"}, {9, "win10"}};
-    for (const auto& c : cases) EXPECT_EQ(OsValueForClass(c.osClass), c.value) << c.osClass;
+    CSettingsOverride settings;
+    g_settings.serviceHost = "devices.example:8443";
+    const Feature& bluetooth = FeatureOf(Job::Bluetooth);
+    EXPECT_EQ(RequestUrl(bluetooth.resource, bluetooth.query, WindowsVersion::Win10),
+              "https://devices.example:8443/api/rx/RealtekDrivers?os=win10&wirelessType=bluetooth&wirelessProduct=8821CU");
+    EXPECT_EQ(RequestUrl(FeatureOf(Job::Receiver).resource, nullptr, WindowsVersion::Win10),
+              "https://devices.example:8443/api/rx/QuilloRXApp");
+    EXPECT_EQ(RequestUrl(FeatureOf(Job::Hotspot).resource, nullptr, WindowsVersion::Win7),
+              "https://devices.example:8443/api/rx/TWHotspot");
+    using V = WindowsVersion;
+    const struct { V version; const char* value; } cases[] = {
+        {V::Unknown, "win7"}, {V::Nt4, "win7"}, {V::Vista, "win7"}, {V::Win7, "win7"}, {V::Win8, "win8"},
+        {V::Win81, "win8"}, {V::Win10, "win10"}, {ClassifyOsVersion(L"11.0"), "win10"}};
+    for (const auto& c : cases) EXPECT_EQ(ServiceOsValue(c.version), c.value) << WindowsName(c.version);
 }
 
 TEST(DeviceService, ReadsOnlyUsableAnswers) {
@@ -53,29 +58,39 @@ TEST(DeviceService, ReadsOnlyUsableAnswers) {
 
 TEST(DeviceService, RefusesPackagesThatCannotBeTrusted) {
     const std::string hash(64, 'a');
-    const struct { const char* body; const char* name; bool installerOnly; bool refused; } cases[] = {
-        {R"({"status":true,"downloadURL":"https://h/a.zip"})", "a.zip", false, false},
+    constexpr PackageKind archive = PackageKind::Archive, installer = PackageKind::Installer;
+    const struct { const char* body; const char* name; PackageKind kind; bool refused; } cases[] = {
+        {R"({"status":true,"downloadURL":"https://h/a.zip"})", "a.zip", archive, false},
+        {R"({"status":true,"downloadURL":"https://h/a.7Z"})", "a.7Z", archive, false},
         {R"({"status":true,"downloadURL":"HTTPS://h/a.exe","sha256":"0123456789abcdefABCDEF0123456789abcdef0123456789abcdef0123456789"})",
-         "a.exe", true, false},
-        {R"({"status":true,"downloadURL":"https://h/a.MSI"})", "a.MSI", true, false},
-        {R"({"status":true,"downloadURL":"http://h/a.zip"})", "a.zip", false, true},
-        {R"({"status":true,"downloadURL":"ftp://h/a.exe"})", "a.exe", true, true},
-        {R"({"status":true,"downloadURL":"//h/a.exe"})", "a.exe", true, true},
-        {R"({"status":true,"downloadURL":"https://h/a.zip","sha256":"abc"})", "a.zip", false, true},
-        {R"({"status":true,"downloadURL":"https://h/a.zip","sha256":""})", "a.zip", false, true},
-        {R"({"status":true,"downloadURL":"https://h/a.zip","sha256":7})", "a.zip", false, true},
+         "a.exe", installer, false},
+        {R"({"status":true,"downloadURL":"https://h/a.MSI"})", "a.MSI", installer, false},
+        {R"({"status":true,"downloadURL":"http://h/a.zip"})", "a.zip", archive, true},
+        {R"({"status":true,"downloadURL":"ftp://h/a.exe"})", "a.exe", installer, true},
+        {R"({"status":true,"downloadURL":"//h/a.exe"})", "a.exe", installer, true},
+        {R"({"status":true,"downloadURL":"https://h/a.zip","sha256":"abc"})", "a.zip", archive, true},
+        {R"({"status":true,"downloadURL":"https://h/a.zip","sha256":""})", "a.zip", archive, true},
+        {R"({"status":true,"downloadURL":"https://h/a.zip","sha256":7})", "a.zip", archive, true},
         {R"({"status":true,"downloadURL":"https://h/a.zip","sha256":"gggggggggggggggggggggggggggggggggggggggggggggggggggggggggggggggg"})",
-         "a.zip", false, true},
-        {R"({"status":true,"downloadURL":"https://h/a.bat"})", "a.bat", true, true},
-        {R"({"status":true,"downloadURL":"https://h/a.hta"})", "a.hta", true, true},
-        {R"({"status":true,"downloadURL":"https://h/a.exe.reg"})", "a.exe.reg", true, true},
-        {R"({"status":true,"downloadURL":"https://h/a.zip"})", "a.zip", true, true},
+         "a.zip", archive, true},
+        {R"({"status":true,"downloadURL":"https://h/a.bat"})", "a.bat", installer, true},
+        {R"({"status":true,"downloadURL":"https://h/a.hta"})", "a.hta", installer, true},
+        {R"({"status":true,"downloadURL":"https://h/a.exe.reg"})", "a.exe.reg", installer, true},
+        {R"({"status":true,"downloadURL":"https://h/a.zip"})", "a.zip", installer, true},
+        // Only the formats the packages use are unpacked; the archiver is told which.
+        {R"({"status":true,"downloadURL":"https://h/a.cab"})", "a.cab", archive, true},
+        {R"({"status":true,"downloadURL":"https://h/a.tar"})", "a.tar", archive, true},
+        {R"({"status":true,"downloadURL":"https://h/a.exe"})", "a.exe", archive, true},
+        {R"({"status":true,"downloadURL":"https://h/a.zip.rar"})", "a.zip.rar", archive, true},
     };
     for (const auto& c : cases) {
         ServiceAnswer answer;
         ASSERT_EQ(ReadServiceAnswer(c.body, answer), AnswerKind::Usable) << c.body;
-        EXPECT_EQ(PackageRefusal(answer, c.name, c.installerOnly).empty(), !c.refused) << c.body;
+        EXPECT_EQ(PackageRefusal(answer, c.name, c.kind).empty(), !c.refused) << c.body;
     }
+    EXPECT_EQ(ArchiveTypeSwitch("bt.ZIP"), "-tzip");
+    EXPECT_EQ(ArchiveTypeSwitch("bt.7z"), "-t7z");
+    EXPECT_EQ(ArchiveTypeSwitch("bt.zipx"), "");
 }
 
 TEST(DeviceService, PackageFileNamesAreSafe) {

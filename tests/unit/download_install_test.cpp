@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "fake_job.h"
-#include "install/busy_flag.h"
 #include "install/download_install.h"
+#include "install/job_runner.h"
 #include "net/device_service.h"
 
 #include <cstring>
@@ -11,207 +11,278 @@ using Events = std::vector<std::wstring>;
 
 namespace {
 const Events kGoodBar = {L"bar-shown", L"bar:40", L"bar:80", L"bar:100", L"bar-hidden"};
-Events With(Events events, const std::wstring& last) { events.push_back(last); return events; }
+const Events kFailedBar = {L"bar-shown", L"bar:40", L"bar:80", L"bar-hidden"};
 using Paths = std::vector<std::wstring>;
 const std::string kHash(64, 'c');
+const std::string kArchiverHash(64, 'a');
+const Feature& Bluetooth() { return FeatureOf(Job::Bluetooth); }
+
+// The settings these tests assume: the vendor "Vendor", the archiver pinned.
+struct CVendorSettings : CSettingsOverride {
+    CVendorSettings() {
+        g_settings.packageSigner = L"Vendor";
+        g_settings.unsignedPackagesAllowed = false;
+        g_settings.archiverSha256 = kArchiverHash;
+    }
+};
+
+// A system whose archiver copy has the pinned hash.
+struct CBluetoothSystem : CFakeJobSystem {
+    CBluetoothSystem() { factsOf[L"7za.exe"] = {kArchiverHash, L"Igor Pavlov"}; }
+};
 }  // namespace
 
 TEST(BluetoothInstall, GoodRunUnpacksAndStartsTheSignedSetupOfItsOwnFolder) {
-    g_packageSigner = L"Vendor";
-    std::atomic<bool> busy{false};
+    const CVendorSettings settings;
     CFakeJobWindow window;
-    CFakeJobSystem system;
-    system.osClass = 8;
+    CBluetoothSystem system;
+    system.windows = WindowsVersion::Win81;
     system.answer = R"({"status":true,"downloadURL":"https://host/files/pkg.zip","sha256":")" + kHash + R"("})";
     system.facts.sha256 = kHash;
-    system.found = L"C:\\Work\\job-1\\drv\\Setup.exe";
-    InstallBluetoothDriver(window, system, busy);
+    system.found = L"package\\drv\\Setup.exe";
+    EXPECT_TRUE(RunJob(Bluetooth(), window, system));
 
     ASSERT_EQ(system.requests.size(), 1u);
-    EXPECT_NE(system.requests[0].find("/api/rx/RealtekDrivers?os=win8&wirelessType=bluetooth"), std::string::npos);
+    EXPECT_NE(system.requests[0].find("/api/rx/RealtekDrivers?os=win8&wirelessType=bluetooth&wirelessProduct=8821CU"),
+              std::string::npos);
     EXPECT_EQ(system.downloadedTo, Paths{L"C:\\Work\\job-1\\pkg.zip"});
-    EXPECT_EQ(system.started, Paths{L"C:\\App\\data\\7za.exe x \"C:\\Work\\job-1\\pkg.zip\" -o\"C:\\Work\\job-1\" -p- -y"});
-    EXPECT_EQ(system.timeouts, std::vector<unsigned long>{g_archiverTimeoutMs});
-    EXPECT_EQ(system.searches, Paths{L"C:\\Work\\job-1\\*.*|Setup.exe|descend"});
-    EXPECT_EQ(system.checks, (Paths{L"sha256:C:\\Work\\job-1\\pkg.zip", L"signer:C:\\Work\\job-1\\drv\\Setup.exe"}));
-    EXPECT_EQ(system.elevated, Paths{L"C:\\Work\\job-1\\drv\\Setup.exe"});
-    EXPECT_TRUE(system.removed.empty());  // the started setup runs from there
+    // The pinned copy of the archiver, the one format the name says, into a folder of its own.
+    EXPECT_EQ(system.copies, Paths{L"C:\\App\\data\\7za.exe"});
+    EXPECT_EQ(system.started, Paths{L"C:\\Work\\job-1\\7za.exe x -tzip \"C:\\Work\\job-1\\pkg.zip\" "
+                                    L"-o\"C:\\Work\\job-1\\package\" -p- -y"});
+    EXPECT_EQ(system.timeouts, std::vector<unsigned long>{g_settings.archiverTimeoutMs});
+    EXPECT_EQ(system.searches, Paths{L"package|Setup.exe"});
+    EXPECT_EQ(system.checks, (Paths{L"sha256:C:\\Work\\job-1\\pkg.zip", L"sha256:C:\\Work\\job-1\\7za.exe",
+                                    L"signer:C:\\Work\\job-1\\package\\drv\\Setup.exe"}));
+    EXPECT_EQ(system.installers, Paths{L"C:\\Work\\job-1\\package\\drv\\Setup.exe"});
+    EXPECT_EQ(system.noted, Paths{L"C:\\Work\\job-1"});  // later runs keep it while the setup runs
+    EXPECT_EQ(system.removed, 0);
     EXPECT_EQ(window.Events(), kGoodBar);
-    EXPECT_EQ(system.slept, 200u + 1000u);
-    EXPECT_FALSE(busy);
+    EXPECT_EQ(window.Told(), Outcome::Done);
+    EXPECT_EQ(system.slept, kJobStartPauseMs + 1000u);
+    EXPECT_FALSE(BusyFlag(Job::Bluetooth));
 }
 
 TEST(BluetoothInstall, RefusedPackagesAreNeverStarted) {
-    g_packageSigner = L"Vendor";
+    const CVendorSettings settings;
     const std::string url = R"("downloadURL":"https://h/files/pkg.zip")";
-    const struct { const char* name; std::string answer; const char* hash; const wchar_t* signer; bool downloaded; Paths checks; } cases[] = {
-        {"http address", R"({"status":true,"downloadURL":"http://h/files/pkg.zip"})", "", L"Vendor", false, {}},
-        {"malformed hash", R"({"status":true,)" + url + R"(,"sha256":"xyz"})", "", L"Vendor", false, {}},
-        {"hash not text", R"({"status":true,)" + url + R"(,"sha256":12})", "", L"Vendor", false, {}},
-        {"hash differs", R"({"status":true,)" + url + R"(,"sha256":")" + kHash + R"("})", "ab12", L"Vendor", true,
+    const struct { const char* name; std::string answer; const char* hash; const wchar_t* signer; std::string tree;
+                   bool downloaded; Paths checks; } cases[] = {
+        {"http address", R"({"status":true,"downloadURL":"http://h/files/pkg.zip"})", "", L"Vendor", "", false, {}},
+        {"malformed hash", R"({"status":true,)" + url + R"(,"sha256":"xyz"})", "", L"Vendor", "", false, {}},
+        {"hash not text", R"({"status":true,)" + url + R"(,"sha256":12})", "", L"Vendor", "", false, {}},
+        {"not an archive of ours", R"({"status":true,"downloadURL":"https://h/files/pkg.cab"})", "", L"Vendor", "",
+         false, {}},
+        {"hash differs", R"({"status":true,)" + url + R"(,"sha256":")" + kHash + R"("})", "ab12", L"Vendor", "", true,
          {L"sha256:C:\\Work\\job-1\\pkg.zip"}},
-        {"other signer", R"({"status":true,)" + url + "}", "", L"Someone", true,
-         {L"signer:C:\\Work\\job-1\\Setup.exe"}},
+        {"other signer", R"({"status":true,)" + url + "}", "", L"Someone", "", true,
+         {L"sha256:C:\\Work\\job-1\\7za.exe", L"signer:C:\\Work\\job-1\\package\\Setup.exe"}},
+        {"a link unpacked", R"({"status":true,)" + url + "}", "", L"Vendor", "the package holds a link: x", true,
+         {L"sha256:C:\\Work\\job-1\\7za.exe"}},
     };
     for (const auto& c : cases) {
-        std::atomic<bool> busy{false};
         CFakeJobWindow window;
-        window.words = {{kPkgNotTrusted, L"Not verified."}};
-        CFakeJobSystem system;
+        CBluetoothSystem system;
         system.answer = c.answer;
         system.facts = {c.hash, c.signer};
-        system.found = L"C:\\Work\\job-1\\Setup.exe";
-        InstallBluetoothDriver(window, system, busy);
-        EXPECT_EQ(window.Events(), c.downloaded ? With(kGoodBar, L"status:Not verified.") : Events{L"status:Not verified."})
-            << c.name;
+        system.unpackedRefusal = c.tree;
+        system.found = L"package\\Setup.exe";
+        RunJob(Bluetooth(), window, system);
+        EXPECT_EQ(window.Events(), c.downloaded ? kGoodBar : Events{}) << c.name;
+        EXPECT_EQ(window.Told(), Outcome::PackageRefused) << c.name;
         EXPECT_EQ(system.downloads.size(), c.downloaded ? 1u : 0u) << c.name;
         EXPECT_EQ(system.checks, c.checks) << c.name;
-        EXPECT_TRUE(system.elevated.empty()) << c.name;
-        EXPECT_EQ(system.removed, c.downloaded ? Paths{L"C:\\Work\\job-1"} : Paths{}) << c.name;
-        EXPECT_FALSE(busy) << c.name;
+        EXPECT_TRUE(system.installers.empty()) << c.name;
+        EXPECT_EQ(system.removed, c.downloaded ? 1 : 0) << c.name;
+        EXPECT_FALSE(BusyFlag(Job::Bluetooth)) << c.name;
     }
 }
 
 TEST(BluetoothInstall, FailuresBeforeThePackageSayWhatHappened) {
-    const std::wstring barShownAndHidden[] = {L"bar-shown", L"bar:40", L"bar:80", L"bar-hidden"};
-    const Events failedDownload(std::begin(barShownAndHidden), std::end(barShownAndHidden));
     const char* good = R"({"status":true,"downloadURL":"https://h/a.zip"})";
-    const struct { const char* name; bool answered; const char* answer; bool downloadOk; NetResult failure; Events events; } cases[] = {
-        {"no answer", false, "", true, NetResult::NoConnection, {L"no-internet"}},
-        {"bad certificate", false, "", true, NetResult::SecureChannelFailed, {L"status:TLS_FAILED"}},
-        {"redirect to http", false, "", true, NetResult::Refused, {L"status:PKG_NOT_TRUSTED"}},
-        {"empty body", true, "", true, NetResult::Ok, {L"no-internet"}},
-        {"not json", true, "<html>", true, NetResult::Ok, {L"no-internet"}},
-        {"status false", true, R"({"status":false,"downloadURL":"https://h/a.zip"})", true, NetResult::Ok,
-         {L"status:NO_PACKAGE_FOR_OS"}},
-        {"status 0", true, R"({"status":0})", true, NetResult::Ok, {L"status:NO_PACKAGE_FOR_OS"}},
-        {"status text", true, R"({"status":"yes","downloadURL":"https://h/a.zip"})", true, NetResult::Ok, {L"no-internet"}},
-        {"no status", true, R"({"downloadURL":"https://h/a.zip"})", true, NetResult::Ok, {L"no-internet"}},
-        {"no url", true, R"({"status":true})", true, NetResult::Ok, {L"no-internet"}},
-        {"folder url", true, R"({"status":true,"downloadURL":"https://h/files/"})", true, NetResult::Ok, {L"no-internet"}},
-        {"traversal", true, R"({"status":true,"downloadURL":"https://h/..\\x.zip"})", true, NetResult::Ok, {L"no-internet"}},
-        {"download fails", true, good, false, NetResult::NoConnection, With(failedDownload, L"no-internet")},
-        {"package not found", true, good, false, NetResult::NotFound, With(failedDownload, L"status:NO_PACKAGE_FOR_OS")},
-        {"disk full", true, good, false, NetResult::NotSaved, With(failedDownload, L"status:DL_NOT_SAVED")},
-        {"download certificate", true, good, false, NetResult::SecureChannelFailed, With(failedDownload, L"status:TLS_FAILED")},
-        {"download redirect to http", true, good, false, NetResult::Refused, With(failedDownload, L"status:PKG_NOT_TRUSTED")},
-        {"no job folder", true, good, true, NetResult::Ok, {L"status:DL_NOT_SAVED"}},
+    const struct { const char* name; bool answered; const char* answer; bool downloadOk; NetResult failure;
+                   Events events; Outcome told; } cases[] = {
+        {"no answer", false, "", true, NetResult::NoConnection, {}, Outcome::NoConnection},
+        {"bad certificate", false, "", true, NetResult::SecureChannelFailed, {}, Outcome::SecureChannelFailed},
+        {"redirect to http", false, "", true, NetResult::Refused, {}, Outcome::PackageRefused},
+        // The connection worked: the service did not answer as it should.
+        {"server error", false, "", true, NetResult::ServiceFailed, {}, Outcome::ServiceFailed},
+        {"empty body", true, "", true, NetResult::Ok, {}, Outcome::ServiceFailed},
+        {"not json", true, "<html>", true, NetResult::Ok, {}, Outcome::ServiceFailed},
+        {"status false", true, R"({"status":false,"downloadURL":"https://h/a.zip"})", true, NetResult::Ok, {},
+         Outcome::NoPackageForWindows},
+        {"status 0", true, R"({"status":0})", true, NetResult::Ok, {}, Outcome::NoPackageForWindows},
+        {"status text", true, R"({"status":"yes","downloadURL":"https://h/a.zip"})", true, NetResult::Ok, {},
+         Outcome::ServiceFailed},
+        {"no status", true, R"({"downloadURL":"https://h/a.zip"})", true, NetResult::Ok, {}, Outcome::ServiceFailed},
+        {"no url", true, R"({"status":true})", true, NetResult::Ok, {}, Outcome::ServiceFailed},
+        {"folder url", true, R"({"status":true,"downloadURL":"https://h/files/"})", true, NetResult::Ok, {},
+         Outcome::ServiceFailed},
+        {"traversal", true, R"({"status":true,"downloadURL":"https://h/..\\x.zip"})", true, NetResult::Ok, {},
+         Outcome::ServiceFailed},
+        {"download fails", true, good, false, NetResult::NoConnection, kFailedBar, Outcome::NoConnection},
+        {"package not found", true, good, false, NetResult::NotFound, kFailedBar, Outcome::NoPackageForWindows},
+        {"download server error", true, good, false, NetResult::ServiceFailed, kFailedBar, Outcome::ServiceFailed},
+        {"disk full", true, good, false, NetResult::NotSaved, kFailedBar, Outcome::NotSaved},
+        {"download certificate", true, good, false, NetResult::SecureChannelFailed, kFailedBar,
+         Outcome::SecureChannelFailed},
+        {"download redirect to http", true, good, false, NetResult::Refused, kFailedBar, Outcome::PackageRefused},
+        {"no job folder", true, good, true, NetResult::Ok, {}, Outcome::NotSaved},
     };
     for (const auto& c : cases) {
-        std::atomic<bool> busy{false};
         CFakeJobWindow window;
-        CFakeJobSystem system;
+        CBluetoothSystem system;
         system.answered = c.answered;
         system.answer = c.answer;
         system.downloadOk = c.downloadOk;
         system.failure = c.failure;
         if (std::string(c.name) == "no job folder") system.jobFolder.clear();
-        system.found = L"C:\\Work\\Setup.exe";  // a stale one must not be started
-        InstallBluetoothDriver(window, system, busy);
+        system.found = L"package\\Setup.exe";
+        RunJob(Bluetooth(), window, system);
         EXPECT_EQ(window.Events(), c.events) << c.name;
+        EXPECT_EQ(window.Told(), c.told) << c.name;
         EXPECT_TRUE(system.started.empty()) << c.name;
-        EXPECT_TRUE(system.elevated.empty()) << c.name;
-        EXPECT_FALSE(busy) << c.name;
+        EXPECT_TRUE(system.installers.empty()) << c.name;
+        EXPECT_EQ(system.removed, c.events.empty() ? 0 : 1) << c.name;  // a job folder is never left behind
+        EXPECT_FALSE(BusyFlag(Job::Bluetooth)) << c.name;
     }
 }
 
-TEST(BluetoothInstall, ArchiverTroubleOrNoSetupEndsInTheStatusText) {
-    g_packageSigner = L"Vendor";
-    const wchar_t* setup = L"C:\\Work\\job-1\\Setup.exe";
-    const struct { const char* name; ProcessOutcome archiver; const wchar_t* found; bool searched; bool startOk; } cases[] = {
-        {"archiver missing", {false, false, 0}, setup, false, true},
-        {"fatal error", {true, true, 2}, setup, false, true},
-        {"ran too long", {true, false, 0, true}, setup, false, true},
-        {"no setup inside", {true, true, 0}, L"", true, true},
-        {"setup gone", {true, true, 0}, L"C:\\Work\\job-1\\gone\\Setup.exe", true, true},
-        {"start declined", {true, true, 0}, setup, true, false},
+TEST(BluetoothInstall, ArchiverTroubleOrNoSetupSaysWhich) {
+    const CVendorSettings settings;
+    const ProcessOutcome neverRan{false, false, 0, false, false, 2}, fatal{true, true, 2}, hung{true, false, 0, true},
+        fine{true, true, 0};
+    const struct { const char* name; ProcessOutcome archiver; const char* archiverHash; bool archiverMissing;
+                   const wchar_t* found; bool setupGone; ProcessOutcome start; Outcome told; bool searched; } cases[] = {
+        {"archiver missing", fine, "", true, L"package\\Setup.exe", false, {}, Outcome::ArchiverFailed, false},
+        // Someone put another program in its place: it never runs.
+        {"archiver not the pinned one", fine, "0bad", false, L"package\\Setup.exe", false, {},
+         Outcome::BundledProgramRefused, false},
+        {"archiver does not start", neverRan, "", false, L"package\\Setup.exe", false, {}, Outcome::ArchiverFailed,
+         false},
+        {"fatal error", fatal, "", false, L"package\\Setup.exe", false, {}, Outcome::ArchiverFailed, false},
+        {"ran too long", hung, "", false, L"package\\Setup.exe", false, {}, Outcome::ArchiverFailed, false},
+        {"no setup inside", fine, "", false, L"", false, {}, Outcome::InstallerMissing, true},
+        {"setup gone", fine, "", false, L"package\\gone\\Setup.exe", true, {}, Outcome::InstallerMissing, true},
+        {"setup does not start", fine, "", false, L"package\\Setup.exe", false, neverRan, Outcome::InstallerMissing,
+         true},
     };
     for (const auto& c : cases) {
-        std::atomic<bool> busy{false};
         CFakeJobWindow window;
-        window.words = {{kBtInstallerMiss, L"No setup program."}};
-        CFakeJobSystem system;
-        system.outcome = c.archiver;
+        CBluetoothSystem system;
+        system.runs[L"C:\\Work\\job-1\\7za.exe"] = c.archiver;
+        if (*c.archiverHash) system.factsOf[L"7za.exe"].sha256 = c.archiverHash;
+        system.unholdable[L"7za.exe"] = c.archiverMissing;
         system.found = c.found;
-        system.unholdable[L"C:\\Work\\job-1\\gone\\Setup.exe"] = true;
-        system.startOk = c.startOk;
-        InstallBluetoothDriver(window, system, busy);
-        EXPECT_EQ(window.Events(), With(kGoodBar, L"status:No setup program.")) << c.name;
-        EXPECT_EQ(system.elevated.empty(), c.startOk) << c.name;
+        system.unholdable[L"package\\gone\\Setup.exe"] = c.setupGone;
+        system.installerOutcome = c.start;
+        RunJob(Bluetooth(), window, system);
+        EXPECT_EQ(window.Events(), kGoodBar) << c.name;
+        EXPECT_EQ(window.Told(), c.told) << c.name;
+        EXPECT_EQ(system.started.size(), c.archiverMissing || *c.archiverHash ? 0u : 1u) << c.name;
         EXPECT_EQ(system.searches.size(), c.searched ? 1u : 0u) << c.name;
-        EXPECT_EQ(system.removed, Paths{L"C:\\Work\\job-1"}) << c.name;
+        EXPECT_EQ(system.removed, 1) << c.name;
     }
     // A warning (exit code 1) still goes on to the search.
-    std::atomic<bool> busy{false};
     CFakeJobWindow window;
-    CFakeJobSystem system;
+    CBluetoothSystem system;
     system.outcome = {true, true, 1};
-    system.found = L"C:\\Work\\job-1\\Setup.exe";
-    InstallBluetoothDriver(window, system, busy);
-    EXPECT_EQ(system.elevated, Paths{L"C:\\Work\\job-1\\Setup.exe"});
+    system.found = L"package\\Setup.exe";
+    RunJob(Bluetooth(), window, system);
+    EXPECT_EQ(system.installers, Paths{L"C:\\Work\\job-1\\package\\Setup.exe"});
 }
 
 TEST(BluetoothInstall, ABusyJobIsLeftAlone) {
-    std::atomic<bool> busy{true};
+    BusyFlag(Job::Bluetooth) = true;
     CFakeJobWindow window;
     CFakeJobSystem system;
-    InstallBluetoothDriver(window, system, busy);
+    EXPECT_FALSE(RunJob(Bluetooth(), window, system));
     EXPECT_TRUE(system.requests.empty());
     EXPECT_TRUE(window.Events().empty());
-    EXPECT_TRUE(busy);
+    EXPECT_TRUE(window.told.empty());
+    EXPECT_TRUE(BusyFlag(Job::Bluetooth));
+    BusyFlag(Job::Bluetooth) = false;
 }
 
 TEST(PackageInstall, ReceiverAndHotspotStartWhatTheyDownloaded) {
-    g_packageSigner = L"Vendor";
-    const struct { void (*run)(IJobWindow&, IJobSystem&); const char* resource; const char* file; } cases[] = {
-        {InstallReceiverApp, "/api/rx/QuilloRXApp", "rx.exe"}, {InstallHotspotDriver, "/api/rx/TWHotspot", "hs.MSI"}};
+    const CVendorSettings settings;
+    const struct { Job job; const char* resource; const char* file; } cases[] = {
+        {Job::Receiver, "/api/rx/QuilloRXApp", "rx.exe"}, {Job::Hotspot, "/api/rx/TWHotspot", "hs.MSI"}};
     for (const auto& c : cases) {
         CFakeJobWindow window;
         CFakeJobSystem system;
         const std::string url = std::string("https://h/files/") + c.file + "?v=2";
         system.answer = R"({"status":1,"downloadURL":")" + url + R"(","sha256":")" + kHash + R"("})";
         system.facts.sha256 = kHash;
-        system.found = L"C:\\Work\\old\\rx.exe";  // listed first: must not win
-        c.run(window, system);
+        RunJob(FeatureOf(c.job), window, system);
         const std::wstring path = L"C:\\Work\\job-1\\" + std::wstring(c.file, c.file + std::strlen(c.file));
-        EXPECT_EQ(system.requests, std::vector<std::string>{ResourceUrl(c.resource)});
+        EXPECT_EQ(system.requests, std::vector<std::string>{"https://" + g_settings.serviceHost + c.resource});
         EXPECT_EQ(system.downloads, std::vector<std::string>{url});
         EXPECT_EQ(system.checks, (Paths{L"sha256:" + path, L"signer:" + path}));
-        EXPECT_EQ(system.elevated, Paths{path});
+        EXPECT_EQ(system.installers, Paths{path});
         EXPECT_EQ(window.Events(), kGoodBar);
+        EXPECT_EQ(window.Told(), Outcome::Done);
         EXPECT_TRUE(system.started.empty());
+        EXPECT_FALSE(BusyFlag(c.job));
     }
-    EXPECT_FALSE(g_receiverBusy);
-    EXPECT_FALSE(g_hotspotBusy);
 }
 
 TEST(PackageInstall, MissingRefusedOrUnstartableInstallers) {
-    g_packageSigner = L"Vendor";
-    const struct { const char* name; const char* file; bool gone; const wchar_t* signer; bool startOk; Events events;
-                   std::size_t startsTried; } cases[] = {
-        {"gone after download", "rx.exe", true, L"Vendor", true, With(kGoodBar, L"status:Installer missing."), 0},
-        {"other signer", "rx.exe", false, L"Someone", true, With(kGoodBar, L"status:Not verified."), 0},
-        {"start declined", "rx.exe", false, L"Vendor", false, With(kGoodBar, L"status:Installer missing."), 1},
-        {"batch file", "rx.bat", false, L"Vendor", true, {L"status:Not verified."}, 0},
-        {"registry file", "rx.exe.reg", false, L"Vendor", true, {L"status:Not verified."}, 0},
+    const CVendorSettings settings;
+    const ProcessOutcome neverRan{false, false, 0, false, false, 740};
+    const struct { const char* name; const char* file; bool gone; const wchar_t* signer; ProcessOutcome start;
+                   Events events; Outcome told; std::size_t startsTried; } cases[] = {
+        {"gone after download", "rx.exe", true, L"Vendor", {true, false, 0, false, true}, kGoodBar,
+         Outcome::InstallerMissing, 0},
+        {"other signer", "rx.exe", false, L"Someone", {true, false, 0, false, true}, kGoodBar, Outcome::PackageRefused,
+         0},
+        {"start fails", "rx.exe", false, L"Vendor", neverRan, kGoodBar, Outcome::InstallerMissing, 1},
+        {"batch file", "rx.bat", false, L"Vendor", {}, {}, Outcome::PackageRefused, 0},
+        {"registry file", "rx.exe.reg", false, L"Vendor", {}, {}, Outcome::PackageRefused, 0},
     };
     for (const auto& c : cases) {
         CFakeJobWindow window;
-        window.words = {{kRxInstallerMiss, L"Installer missing."}, {kPkgNotTrusted, L"Not verified."}};
         CFakeJobSystem system;
         system.answer = std::string(R"({"status":true,"downloadURL":"https://h/files/)") + c.file + "\"}";
-        system.unholdable[L"C:\\Work\\job-1\\rx.exe"] = c.gone;
+        system.unholdable[L"rx.exe"] = c.gone;
         system.facts.signer = c.signer;
-        system.startOk = c.startOk;
-        InstallHotspotDriver(window, system);
+        system.installerOutcome = c.start;
+        RunJob(FeatureOf(Job::Hotspot), window, system);
         EXPECT_EQ(window.Events(), c.events) << c.name;
-        EXPECT_EQ(system.elevated.size(), c.startsTried) << c.name;
+        EXPECT_EQ(window.Told(), c.told) << c.name;
+        EXPECT_EQ(system.installers.size(), c.startsTried) << c.name;
+        EXPECT_TRUE(system.noted.empty()) << c.name;
     }
 
     CFakeJobWindow failed;
     CFakeJobSystem broken;
     broken.answer = R"({"status":true,"downloadURL":"https://h/files/rx.exe"})";
     broken.downloadOk = false;
-    InstallReceiverApp(failed, broken);
-    EXPECT_EQ(failed.Events(), (Events{L"bar-shown", L"bar:40", L"bar:80", L"bar-hidden", L"no-internet"}));
+    RunJob(FeatureOf(Job::Receiver), failed, broken);
+    EXPECT_EQ(failed.Events(), kFailedBar);
+    EXPECT_EQ(failed.Told(), Outcome::NoConnection);
+}
+
+// Quiet mode waits for what it starts: the installer's own code decides.
+TEST(PackageInstall, AnInstallerWaitedForEndsWithItsCode) {
+    const CVendorSettings settings;
+    const struct { ProcessOutcome run; Outcome told; unsigned long code; } cases[] = {
+        {{true, true, 0}, Outcome::Done, 0},
+        {{true, true, 3010}, Outcome::RestartNeeded, 3010},
+        {{true, true, 1641}, Outcome::RestartNeeded, 1641},
+        {{true, true, 1603}, Outcome::InstallerFailed, 1603},
+        {{true, false, 0}, Outcome::InstallerFailed, 0},  // an exit code not read is no success
+        {{true, false, 0, true}, Outcome::InstallerFailed, 0},
+    };
+    for (const auto& c : cases) {
+        CFakeJobWindow window;
+        CFakeJobSystem system;
+        system.answer = R"({"status":true,"downloadURL":"https://h/files/rx.exe"})";
+        system.installerOutcome = c.run;
+        RunJob(FeatureOf(Job::Receiver), window, system);
+        ASSERT_EQ(window.told.size(), 1u);
+        EXPECT_EQ(window.told[0].kind, c.told) << c.run.exitCode;
+        EXPECT_EQ(window.told[0].code, c.code) << c.run.exitCode;
+        EXPECT_EQ(system.noted.size(), 1u);  // it ran from there: the folder stays for a later clean-up
+    }
 }

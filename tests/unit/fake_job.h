@@ -10,20 +10,17 @@
 
 class CFakeJobWindow : public IJobWindow {
 public:
-    void ShowStatusText(const std::wstring& text) override { Record(L"status:" + text); }
-    void ShowNoInternetHint() override { Record(L"no-internet"); }
-    void ShowProgress(ProgressBar, bool show) override { Record(show ? L"bar-shown" : L"bar-hidden"); }
-    void SetProgress(ProgressBar, int percent) override { Record(L"bar:" + std::to_wstring(percent)); }
-    std::wstring Word(TranslationKey key) override {
-        auto found = words.find(key);
-        return found != words.end() ? found->second : kTranslationKeys[key];
+    void ShowProgress(Job, bool show) override { Record(show ? L"bar-shown" : L"bar-hidden"); }
+    void SetProgress(Job, int percent) override { Record(L"bar:" + std::to_wstring(percent)); }
+    void Tell(const Feature&, const JobOutcome& outcome) override {
+        std::lock_guard<std::mutex> g(m_lock);
+        told.push_back(outcome);
     }
-    bool BluetoothShown() const override { return bluetoothShown; }
 
     std::vector<std::wstring> Events() { std::lock_guard<std::mutex> g(m_lock); return m_events; }
+    Outcome Told() { std::lock_guard<std::mutex> g(m_lock); return told.empty() ? Outcome::Done : told.back().kind; }
 
-    std::map<TranslationKey, std::wstring> words;
-    bool bluetoothShown = true;
+    std::vector<JobOutcome> told;
 
 private:
     void Record(const std::wstring& event) { std::lock_guard<std::mutex> g(m_lock); m_events.push_back(event); }
@@ -58,18 +55,31 @@ private:
     std::vector<std::wstring>& m_checks;
 };
 
+class CFakeJobSystem;
+
+// A job folder as its system scripts it; every step is recorded there.
+class CFakeJobFolder : public IJobFolder {
+public:
+    CFakeJobFolder(CFakeJobSystem& system, std::wstring path) : m_system(system), m_path(std::move(path)) {}
+    const std::wstring& Path() const override { return m_path; }
+    std::unique_ptr<IHeldFile> CopyIn(const std::wstring& source, const std::wstring& name) override;
+    std::unique_ptr<IHeldFile> Hold(const std::wstring& relative) override;
+    std::wstring FindShallowest(const std::wstring& sub, const std::wstring& name) override;
+    std::string UnpackedRefusal(const std::wstring& sub) override;
+    void NoteStarted(const ProcessOutcome& started) override;
+    void Remove() override;
+
+private:
+    CFakeJobSystem& m_system;
+    std::wstring m_path;
+};
+
 // Answers as scripted; records what was asked of it.
 class CFakeJobSystem : public IJobSystem {
 public:
     void Sleep(unsigned milliseconds) override { slept += milliseconds; }
     std::wstring AppPath(const std::wstring& relative) override { return L"C:\\App\\" + relative; }
-    ProcessOutcome RunAndWait(const std::wstring& program, const std::wstring& arguments,
-                              unsigned long timeoutMs) override {
-        started.push_back(arguments.empty() ? program : program + L" " + arguments);
-        timeouts.push_back(timeoutMs);
-        return outcome;
-    }
-    OsVersionClass QueryOsClass() override { return osClass; }
+    WindowsVersion QueryWindows() override { return windows; }
     NetResult HttpGetJson(const std::string& url, std::string& body) override {
         requests.push_back(url);
         if (!answered) return failure;
@@ -83,45 +93,66 @@ public:
         for (int percent : progressSteps) progress(percent);
         return downloadOk ? NetResult::Ok : failure;
     }
-    std::wstring CreateJobFolder() override { return jobFolder; }
-    void RemoveFolder(const std::wstring& folder) override { removed.push_back(folder); }
-    std::wstring FindFile(const std::wstring& pattern, const std::wstring& name, bool descend) override {
-        searches.push_back(pattern + L"|" + name + (descend ? L"|descend" : L""));
-        return found;
+    std::unique_ptr<IJobFolder> CreateJobFolder() override {
+        if (jobFolder.empty()) return nullptr;
+        return std::make_unique<CFakeJobFolder>(*this, jobFolder);
     }
-    std::unique_ptr<IHeldFile> HoldFile(const std::wstring& path) override {
-        const auto gone = unholdable.find(path);
-        if (gone != unholdable.end() && gone->second) return nullptr;
-        return std::make_unique<CFakeHeldFile>(path, facts, checks);
+    ProcessOutcome RunAndWait(const IHeldFile& program, const std::wstring& arguments, unsigned long timeoutMs,
+                              bool console) override {
+        started.push_back((console ? L"[console] " : L"") +
+                          (arguments.empty() ? program.Path() : program.Path() + L" " + arguments));
+        timeouts.push_back(timeoutMs);
+        const auto scripted = runs.find(program.Path());
+        return scripted != runs.end() ? scripted->second : outcome;
     }
-    bool StartElevated(const IHeldFile& file) override {
-        elevated.push_back(file.Path());
-        return startOk;
+    ProcessOutcome StartInstaller(const IHeldFile& file) override {
+        installers.push_back(file.Path());
+        return installerOutcome;
     }
-    ProcessOutcome RunElevatedAndWait(const IHeldFile& file) override {
-        elevated.push_back(file.Path());
-        return elevatedOutcome;
-    }
-    std::wstring ToWide(const std::string& ansi) override { return std::wstring(ansi.begin(), ansi.end()); }
-    void Trace(const std::string& text) override { traces.push_back(ToWide(text)); }
     void Trace(const std::wstring& text) override { traces.push_back(text); }
 
-    ProcessOutcome outcome{true, true, 0};
-    OsVersionClass osClass = 9;
+    ProcessOutcome outcome{true, true, 0};             // of every program run and waited for
+    std::map<std::wstring, ProcessOutcome> runs;       // of this program, instead
+    WindowsVersion windows = WindowsVersion::Win10;
     bool answered = true;
     std::string answer = R"({"status":true,"downloadURL":"https://host/files/pkg.zip"})";
     bool downloadOk = true;
     NetResult failure = NetResult::NoConnection;  // of the question or the download, whichever fails
     std::vector<int> progressSteps{40, 80};
-    std::wstring found;
-    std::wstring jobFolder = L"C:\\Work\\job-1";
-    std::map<std::wstring, bool> unholdable;
+    std::wstring found;                            // what FindShallowest finds, below the job folder
+    std::string unpackedRefusal;
+    std::wstring jobFolder = L"C:\\Work\\job-1";  // empty: none can be made
+    std::map<std::wstring, bool> unholdable;       // relative names that cannot be held or copied
     FakeFileFacts facts;
-    bool startOk = true;
-    ProcessOutcome elevatedOutcome{true, true, 0};
+    std::map<std::wstring, FakeFileFacts> factsOf;  // of this file (relative name), instead
+    ProcessOutcome installerOutcome{true, false, 0, false, true};
 
-    std::vector<std::wstring> started, downloadedTo, searches, elevated, traces, checks, removed;
+    std::vector<std::wstring> started, downloadedTo, installers, traces, checks, copies, searches, noted;
     std::vector<unsigned long> timeouts;
     std::vector<std::string> requests, downloads;
+    int removed = 0;
     unsigned slept = 0;
 };
+
+inline std::unique_ptr<IHeldFile> CFakeJobFolder::CopyIn(const std::wstring& source, const std::wstring& name) {
+    m_system.copies.push_back(source);
+    return Hold(name);
+}
+
+inline std::unique_ptr<IHeldFile> CFakeJobFolder::Hold(const std::wstring& relative) {
+    const auto gone = m_system.unholdable.find(relative);
+    if (gone != m_system.unholdable.end() && gone->second) return nullptr;
+    const auto facts = m_system.factsOf.find(relative);
+    return std::make_unique<CFakeHeldFile>(m_path + L"\\" + relative,
+                                           facts != m_system.factsOf.end() ? facts->second : m_system.facts,
+                                           m_system.checks);
+}
+
+inline std::wstring CFakeJobFolder::FindShallowest(const std::wstring& sub, const std::wstring& name) {
+    m_system.searches.push_back(sub + L"|" + name);
+    return m_system.found;
+}
+
+inline std::string CFakeJobFolder::UnpackedRefusal(const std::wstring&) { return m_system.unpackedRefusal; }
+inline void CFakeJobFolder::NoteStarted(const ProcessOutcome&) { m_system.noted.push_back(m_path); }
+inline void CFakeJobFolder::Remove() { ++m_system.removed; }

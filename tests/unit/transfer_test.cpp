@@ -3,18 +3,21 @@
 #include <vector>
 
 #include "net/transfer.h"
+#include "sys/settings.h"
 
 TEST(Transfer, RetriesOnlyWhatAnotherAttemptCanMend) {
     const struct { Attempt failed; bool retry; NetResult result; } cases[] = {
         {{AttemptEnd::Dropped}, true, NetResult::NoConnection},
-        {{AttemptEnd::Status, 500}, true, NetResult::NoConnection},
-        {{AttemptEnd::Status, 503, 2}, true, NetResult::NoConnection},
-        {{AttemptEnd::Status, 408}, true, NetResult::NoConnection},
-        {{AttemptEnd::Status, 429}, true, NetResult::NoConnection},
+        // A server that answered with an error is not the user's connection.
+        {{AttemptEnd::Status, 500}, true, NetResult::ServiceFailed},
+        {{AttemptEnd::Status, 503, 2}, true, NetResult::ServiceFailed},
+        {{AttemptEnd::Status, 408}, true, NetResult::ServiceFailed},
+        {{AttemptEnd::Status, 429}, true, NetResult::ServiceFailed},
         {{AttemptEnd::Status, 404}, false, NetResult::NotFound},
         {{AttemptEnd::Status, 410}, false, NetResult::NotFound},
-        {{AttemptEnd::Status, 403}, false, NetResult::NoConnection},
-        {{AttemptEnd::Status, 400}, false, NetResult::NoConnection},
+        {{AttemptEnd::Status, 403}, false, NetResult::ServiceFailed},
+        {{AttemptEnd::Status, 400}, false, NetResult::ServiceFailed},
+        {{AttemptEnd::TooSlow}, false, NetResult::NoConnection},
         {{AttemptEnd::SecureChannel}, false, NetResult::SecureChannelFailed},
         {{AttemptEnd::NameNotResolved}, false, NetResult::NoConnection},
         {{AttemptEnd::ProxyRefused}, false, NetResult::NoConnection},
@@ -29,7 +32,9 @@ TEST(Transfer, RetriesOnlyWhatAnotherAttemptCanMend) {
 }
 
 TEST(Transfer, WaitsAboutOneThenThreeSecondsOrWhatTheServerAsks) {
-    ASSERT_EQ(g_retryBaseMs, 1000u);
+    ASSERT_EQ(BuildSettings().retryBaseMs, 1000u);
+    CSettingsOverride settings;
+    g_settings.retryBaseMs = BuildSettings().retryBaseMs;
     const struct { Attempt failed; int made; unsigned long jitter; unsigned long wait; } cases[] = {
         {{AttemptEnd::Dropped}, 1, 0, 1000}, {{AttemptEnd::Dropped}, 1, 120, 1120},
         {{AttemptEnd::Dropped}, 1, 251, 1000},  // jitter stays under a quarter of the base
@@ -69,4 +74,26 @@ TEST(Transfer, ReadsContentRangesAndReportsEachPercentOnce) {
     for (unsigned long long done : {10ull, 20ull, 30ull}) unknown.Report(done, 0);
     unknown.Report(1, 1);
     EXPECT_EQ(sent, (std::vector<int>{-1, 100}));
+}
+
+// Under 1 KiB/s on average over any minute gives up; a slow start that
+// catches up, or a short pause, does not.
+TEST(Transfer, ATrickleGivesUpButASlowPatchDoesNot) {
+    const struct { const char* name; std::vector<std::pair<unsigned long long, unsigned long long>> reads;
+                   bool tooSlow; } cases[] = {
+        {"one byte every 29 s", {{0, 0}, {29000, 1}, {58000, 2}, {87000, 3}}, true},
+        {"nothing yet a whole window on", {{0, 0}, {60000, 0}}, true},
+        {"steady 2 KiB/s", {{0, 0}, {30000, 61440}, {60000, 122880}, {90000, 184320}}, false},
+        {"a stall of 50 s between bursts", {{0, 0}, {1000, 200000}, {51000, 200000}, {61000, 300000}}, false},
+        {"fast, then a minute of trickle", {{0, 0}, {1000, 500000}, {31000, 500001}, {62000, 500002}}, true},
+        {"just under a window", {{0, 0}, {59999, 0}}, false},
+        {"resumed with bytes already there", {{0, 1000000}, {30000, 1000010}, {60000, 1000020}}, true},
+    };
+    for (const auto& c : cases) {
+        CRateWatch watch(60000, 1024);
+        bool tooSlow = false;
+        for (const auto& read : c.reads) tooSlow = watch.TooSlow(read.first, read.second);
+        EXPECT_EQ(tooSlow, c.tooSlow) << c.name;
+    }
+    EXPECT_FALSE(CRateWatch(0, 1024).TooSlow(100000, 0));  // no window: no limit
 }

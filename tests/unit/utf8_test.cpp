@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "i18n/utf8.h"
+#include "sys/utf8.h"
 
 TEST(Utf8, DecodesValidText) {
     EXPECT_EQ(Utf8ToWide(""), L"");
@@ -23,4 +23,14 @@ TEST(Utf8, ReplacesMalformedSequencesWithoutLosingNeighbours) {
     EXPECT_EQ(Utf8ToWide("\xED\xA0\x80"), (std::wstring{r}));            // encoded surrogate
     EXPECT_EQ(Utf8ToWide("\xF4\x90\x80\x80"), (std::wstring{r}));        // above U+10FFFF
     EXPECT_EQ(Utf8ToWide(std::string("x\0y", 3)), (std::wstring{L'x', L'\0', L'y'}));
+}
+
+TEST(Utf8, EncodesWideTextAndBack) {
+    const std::wstring texts[] = {L"", L"Install", L"\u5B89\u88DD", L"\u00FC\u00DF", L"Setup_\u0420\u0443\u0441.exe"};
+    for (const std::wstring& text : texts) EXPECT_EQ(Utf8ToWide(WideToUtf8(text)), text);
+    EXPECT_EQ(WideToUtf8(L"\u5B89"), "\xE5\xAE\x89");
+    if (sizeof(wchar_t) == 2) {
+        EXPECT_EQ(WideToUtf8(std::wstring(L"\xD83D\xDE00")), "\xF0\x9F\x98\x80");
+        EXPECT_EQ(WideToUtf8(std::wstring(1, static_cast<wchar_t>(0xD83D))), "\xEF\xBF\xBD");  // a lone half
+    }
 }

@@ -1,55 +1,80 @@
 #include <gtest/gtest.h>
 
 #include "fake_job.h"
-#include "install/wifi_install.h"
+#include "install/job_runner.h"
+#include "install/telling.h"
 
-using Events = std::vector<std::wstring>;
+using Paths = std::vector<std::wstring>;
 
-TEST(WifiInstall, SuccessReportsWithTheBluetoothHintWhenThatCommandIsShown) {
-    std::atomic<bool> busy{false};
-    CFakeJobWindow window;
-    window.words = {{kWifiInstalled, L"Wi-Fi done."}, {kHintDlBt, L"Now Bluetooth."}};
-    CFakeJobSystem system;
-    InstallWifiDriver(window, system, busy);
-    EXPECT_EQ(system.started, std::vector<std::wstring>{L"C:\\App\\data\\WifiAutoInstallSetup.exe"});
-    EXPECT_EQ(window.Events(), Events{L"status:Wi-Fi done. Now Bluetooth."});
-    EXPECT_EQ(system.slept, 200u);
-    EXPECT_FALSE(busy);
+namespace {
+const Feature& Wifi() { return FeatureOf(Job::Wifi); }
+struct CVendorSettings : CSettingsOverride {
+    CVendorSettings() { g_settings.packageSigner = L"Vendor"; }
+};
+}  // namespace
 
-    CFakeJobWindow olderWindows;
-    olderWindows.bluetoothShown = false;
-    InstallWifiDriver(olderWindows, system, busy);
-    EXPECT_EQ(olderWindows.Events(), Events{L"status:WIFI_INSTALLED"});
-}
-
-TEST(WifiInstall, MissingKeysShowAsKeys) {
-    std::atomic<bool> busy{false};
+TEST(WifiInstall, RunsAVerifiedCopyInAFolderOfItsOwnAndWaits) {
+    const CVendorSettings settings;
     CFakeJobWindow window;
     CFakeJobSystem system;
-    InstallWifiDriver(window, system, busy);
-    EXPECT_EQ(window.Events(), Events{L"status:WIFI_INSTALLED HINT_DL_BT"});
+    EXPECT_TRUE(RunJob(Wifi(), window, system));
+    // Copied out of the folder anyone may write to, checked, and run from there.
+    EXPECT_EQ(system.copies, Paths{L"C:\\App\\data\\WifiAutoInstallSetup.exe"});
+    EXPECT_EQ(system.checks, Paths{L"signer:C:\\Work\\job-1\\WifiAutoInstallSetup.exe"});
+    EXPECT_EQ(system.started, Paths{L"[console] C:\\Work\\job-1\\WifiAutoInstallSetup.exe"});
+    EXPECT_EQ(system.timeouts, std::vector<unsigned long>{0});
+    EXPECT_EQ(system.removed, 1);  // it ended: nothing of it stays
+    EXPECT_EQ(window.Told(), Outcome::Done);
+    EXPECT_EQ(system.slept, kJobStartPauseMs);
+    EXPECT_FALSE(BusyFlag(Job::Wifi));
 }
 
-TEST(WifiInstall, FailureOrUnknownOutcomeShowsNothing) {
-    const ProcessOutcome outcomes[] = {{false, false, 0}, {true, true, 1}, {true, true, 0xC0000005},
-                                       {true, false, 0}};
-    for (const auto& outcome : outcomes) {
-        std::atomic<bool> busy{false};
+TEST(WifiInstall, OutcomesOfTheSetupProgram) {
+    const CVendorSettings settings;
+    const struct { const char* name; ProcessOutcome run; bool missing; const wchar_t* signer; Outcome told;
+                   bool ran; } cases[] = {
+        {"done", {true, true, 0}, false, L"Vendor", Outcome::Done, true},
+        {"fails", {true, true, 1}, false, L"Vendor", Outcome::InstallerFailed, true},
+        {"crashes", {true, true, 0xC0000005}, false, L"Vendor", Outcome::InstallerFailed, true},
+        {"exit code unread", {true, false, 0}, false, L"Vendor", Outcome::InstallerFailed, true},
+        {"asks for a restart", {true, true, 3010}, false, L"Vendor", Outcome::RestartNeeded, true},
+        {"does not start", {false, false, 0}, false, L"Vendor", Outcome::InstallerMissing, true},
+        {"missing", {true, true, 0}, true, L"Vendor", Outcome::InstallerMissing, false},
+        // Replaced by a program the vendor did not sign: never run.
+        {"signed by someone else", {true, true, 0}, false, L"Someone", Outcome::BundledProgramRefused, false},
+    };
+    for (const auto& c : cases) {
         CFakeJobWindow window;
         CFakeJobSystem system;
-        system.outcome = outcome;
-        InstallWifiDriver(window, system, busy);
-        EXPECT_TRUE(window.Events().empty()) << outcome.exitCode;
-        EXPECT_FALSE(busy);  // the command works again at once
+        system.outcome = c.run;
+        system.unholdable[L"WifiAutoInstallSetup.exe"] = c.missing;
+        system.facts.signer = c.signer;
+        RunJob(Wifi(), window, system);
+        EXPECT_EQ(window.Told(), c.told) << c.name;
+        EXPECT_EQ(system.started.size(), c.ran ? 1u : 0u) << c.name;
+        EXPECT_EQ(system.removed, 1) << c.name;
+        EXPECT_FALSE(BusyFlag(Job::Wifi)) << c.name;  // the command works again at once
+    }
+    // Without a signer a build starts it only when it was made to allow that.
+    for (bool allowed : {false, true}) {
+        CSettingsOverride unsigned_;
+        g_settings.packageSigner.clear();
+        g_settings.unsignedPackagesAllowed = allowed;
+        CFakeJobWindow window;
+        CFakeJobSystem system;
+        RunJob(Wifi(), window, system);
+        EXPECT_EQ(window.Told(), allowed ? Outcome::Done : Outcome::BundledProgramRefused) << allowed;
+        EXPECT_TRUE(system.checks.empty());
     }
 }
 
 TEST(WifiInstall, ABusyJobIsLeftAlone) {
-    std::atomic<bool> busy{true};
+    BusyFlag(Job::Wifi) = true;
     CFakeJobWindow window;
     CFakeJobSystem system;
-    InstallWifiDriver(window, system, busy);
+    EXPECT_FALSE(RunJob(Wifi(), window, system));
     EXPECT_TRUE(system.started.empty());
-    EXPECT_TRUE(window.Events().empty());
-    EXPECT_TRUE(busy);  // still the running job's
+    EXPECT_TRUE(window.told.empty());
+    EXPECT_TRUE(BusyFlag(Job::Wifi));  // still the running job's
+    BusyFlag(Job::Wifi) = false;
 }

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "net/transfer.h"
+#include "sys/settings.h"
 #include "sys/paths.h"
 #include "wine_helpers_win.h"
 
@@ -17,7 +18,7 @@ namespace {
 
 // The program's waits between attempts, shortened for every test that talks to the service.
 class CShortRetryWaits : public ::testing::Environment {
-    void SetUp() override { g_retryBaseMs = 100; }
+    void SetUp() override { g_settings.retryBaseMs = 100; }
 };
 const auto* const kShortRetryWaits = ::testing::AddGlobalTestEnvironment(new CShortRetryWaits);
 
@@ -101,7 +102,9 @@ std::vector<std::wstring> JobFolders() {
     WIN32_FIND_DATAW entry = {};
     HANDLE find = ::FindFirstFileW(GetWorkFolder(L"job-*").c_str(), &entry);
     if (find == INVALID_HANDLE_VALUE) return folders;
-    do folders.push_back(GetWorkFolder(entry.cFileName)); while (::FindNextFileW(find, &entry));
+    do {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) folders.push_back(GetWorkFolder(entry.cFileName));
+    } while (::FindNextFileW(find, &entry));
     ::FindClose(find);
     return folders;
 }
@@ -125,5 +128,31 @@ std::string ReadBytes(const std::wstring& path) {
 }
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+namespace {
+std::wstring DataFile(const wchar_t* name) { return ProgramFolder() + L"data\\" + name; }
+std::vector<std::string> LogLines() {
+    std::ifstream log(std::filesystem::path(DataFile(L"WifiAutoInstallSetup.log")));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(log, line);) lines.push_back(line);
+    return lines;
+}
+}  // namespace
+
+CWifiStandIn::CWifiStandIn(unsigned long exitCode, unsigned long runMs, const char* signedAs) {
+    // The installer runs a copy from elsewhere: it finds its settings and log here.
+    ::SetEnvironmentVariableW(L"INSTALLER_WIFI_STANDIN", DataFile(L"WifiAutoInstallSetup").c_str());
+    const std::wstring source = *signedAs ? ServiceFile(signedAs) : ProgramFolder() + L"wifi_setup_standin.exe";
+    ::CopyFileW(source.c_str(), DataFile(L"WifiAutoInstallSetup.exe").c_str(), FALSE);
+    ::DeleteFileW(DataFile(L"WifiAutoInstallSetup.log").c_str());
+    std::ofstream(std::filesystem::path(DataFile(L"WifiAutoInstallSetup.cfg"))) << exitCode << " " << runMs;
+}
+
+void CWifiStandIn::Remove() {
+    for (const wchar_t* name : {L"WifiAutoInstallSetup.exe", L"WifiAutoInstallSetup.cfg", L"WifiAutoInstallSetup.log"})
+        ::DeleteFileW(DataFile(name).c_str());
+}
+
+int CWifiStandIn::Runs() { return static_cast<int>(LogLines().size()); }
 
 }  // namespace test

@@ -38,4 +38,19 @@ std::string ServiceSha256(const std::string& name);  // of a file the service se
 std::string ReadBytes(const std::wstring& path);
 bool Exists(const std::wstring& path);
 
+// The stand-in Wi-Fi setup program in the data folder beside this test
+// program, as the product delivers it: it exits with exitCode after runMs and
+// logs each run. Removed again when the object goes.
+class CWifiStandIn {
+public:
+    // signedAs: the service's signed copy ("wifi.exe": the vendor's,
+    // "wifi_other.exe": someone else's), or "" for an unsigned one.
+    explicit CWifiStandIn(unsigned long exitCode, unsigned long runMs = 0, const char* signedAs = "wifi.exe");
+    ~CWifiStandIn() { Remove(); }
+    CWifiStandIn(const CWifiStandIn&) = delete;
+    CWifiStandIn& operator=(const CWifiStandIn&) = delete;
+    static void Remove();
+    static int Runs();
+};
+
 }  // namespace test

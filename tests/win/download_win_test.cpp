@@ -13,6 +13,7 @@
 
 #include "devservice_win.h"
 #include "net/http.h"
+#include "sys/settings.h"
 #include "screen_win.h"
 #include "sys/paths.h"
 #include "sys/text.h"
@@ -49,29 +50,6 @@ struct CProgressLog {
 };
 
 std::wstring WorkFile(const wchar_t* name) { return GetWorkFolder(name); }
-
-// The system proxy that WinINet reads from the registry, while the object lives.
-class CSystemProxy {
-public:
-    explicit CSystemProxy(const std::wstring& server) { Set(1, server); }
-    ~CSystemProxy() { Set(0, L""); }
-    CSystemProxy(const CSystemProxy&) = delete;
-    CSystemProxy& operator=(const CSystemProxy&) = delete;
-private:
-    static void Set(DWORD enable, const std::wstring& server) {
-        HKEY key = nullptr;
-        if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0,
-                              nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-            return;
-        ::RegSetValueExW(key, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable), sizeof enable);
-        if (server.empty())
-            ::RegDeleteValueW(key, L"ProxyServer");
-        else
-            ::RegSetValueExW(key, L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
-                             static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
-        ::RegCloseKey(key);
-    }
-};
 
 // Answers this process's credentials prompt the way a user would: fills in
 // user and password and confirms, or cancels when user is empty. False when
@@ -298,11 +276,11 @@ TEST(DownloadFile, SurvivesWhatCanBeSurvivedAndSaysWhatCannot) {
          "big.bin", 2, ""},
         {"503 with Retry-After", R"({"sequence": [{"status": 503, "headers": {"Retry-After": "1"}}, )" + big + "}]}",
          0, false, NetResult::Ok, "big.bin", 2, ""},
-        {"three failures in a row", R"({"status": 503})", 0, false, NetResult::NoConnection, nullptr, 3, ""},
+        {"three failures in a row", R"({"status": 503})", 0, false, NetResult::ServiceFailed, nullptr, 3, ""},
         {"408 then the package", R"({"sequence": [{"status": 408}, )" + big + "}]}", 0, false, NetResult::Ok,
          "big.bin", 2, ""},
         {"404 never again", R"({"status": 404})", 0, false, NetResult::NotFound, nullptr, 1, ""},
-        {"403 never again", R"({"status": 403})", 0, false, NetResult::NoConnection, nullptr, 1, ""},
+        {"403 never again", R"({"status": 403})", 0, false, NetResult::ServiceFailed, nullptr, 1, ""},
         {"bad certificate never again", big + "}", 2, false, NetResult::SecureChannelFailed, nullptr, 0, ""},
         {"larger than any package", R"({"file": "exact10240.bin", "length": 3000000000})", 0, false,
          NetResult::Refused, nullptr, 1, ""},
@@ -342,7 +320,8 @@ TEST(DownloadFile, SurvivesWhatCanBeSurvivedAndSaysWhatCannot) {
 
 TEST(DownloadFile, AStalledServerFailsWithinTheLimit) {
     test::ClearWorkFolder();
-    g_transferStallMs = g_answerStallMs = 1500;
+    CSettingsOverride settings;
+    g_settings.transferStallMs = g_settings.answerStallMs = 1500;
     test::SetServiceScript(R"({"/files/p.bin": {"file": "big.bin", "stall_after": 20000, "stall_ms": 20000},)"
                            R"( "/api/rx/QuilloRXApp": {"body": "{}", "delay_ms": 20000}})");
     const DWORD start = ::GetTickCount();
@@ -354,20 +333,44 @@ TEST(DownloadFile, AStalledServerFailsWithinTheLimit) {
     EXPECT_FALSE(test::Exists(WorkFile(L"p.bin")));
 }
 
+// A byte now and then keeps every read under the stall limit: the average
+// over the window gives up on it, once, as no connection.
+TEST(DownloadFile, ATrickleGivesUp) {
+    test::ClearWorkFolder();
+    CSettingsOverride settings;
+    g_settings.transferStallMs = g_settings.answerStallMs = 2000;
+    g_settings.slowWindowMs = 3000;
+    test::SetServiceScript(R"({"/files/p.bin": {"file": "big.bin", "trickle_ms": 400},)"
+                           R"( "/api/rx/QuilloRXApp": {"body": "{\"status\": true, \"downloadURL\": \"https://x/y.exe\"}",)"
+                           R"( "trickle_ms": 400}})");
+    test::TakeRequests();
+    const DWORD start = ::GetTickCount();
+    EXPECT_EQ(DownloadFile(Wide(test::ServiceUrl("/files/p.bin")), WorkFile(L"p.bin"), [](int) {}), NetResult::NoConnection);
+    std::string body;
+    EXPECT_EQ(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp")), body), NetResult::NoConnection);
+    EXPECT_LT(::GetTickCount() - start, 15000u);
+    EXPECT_EQ(test::TakeRequests().size(), 2u);  // not tried again
+    EXPECT_FALSE(test::Exists(WorkFile(L"p.bin")));
+}
+
 TEST(DownloadFile, GoesThroughTheSystemProxyAndAsksForItsPasswordOnce) {
-    const struct { const char* name; int port; bool prompt; const wchar_t* user; const wchar_t* password;
+    const struct { const char* name; int port; bool mayAsk; bool prompt; const wchar_t* user; const wchar_t* password;
                    NetResult result; const char* lastProxyLine; } cases[] = {
-        {"open proxy", 4, false, L"", L"", NetResult::Ok, R"("credentials": false)"},
-        {"password given", 5, true, L"alice", L"secret", NetResult::Ok, R"("credentials": true)"},
-        {"prompt cancelled", 5, true, L"", L"", NetResult::NoConnection, R"("credentials": false)"},
-        {"wrong password, asked once", 5, true, L"alice", L"wrong", NetResult::NoConnection, R"("credentials": true)"},
+        {"open proxy", 4, true, false, L"", L"", NetResult::Ok, R"("credentials": false)"},
+        {"password given", 5, true, true, L"alice", L"secret", NetResult::Ok, R"("credentials": true)"},
+        {"prompt cancelled", 5, true, true, L"", L"", NetResult::NoConnection, R"("credentials": false)"},
+        {"wrong password, asked once", 5, true, true, L"alice", L"wrong", NetResult::NoConnection, R"("credentials": true)"},
+        // Unattended nobody could answer: the prompt never opens.
+        {"nobody may be asked", 5, false, false, L"", L"", NetResult::NoConnection, R"("credentials": false)"},
     };
     for (const auto& c : cases) {
+        CSettingsOverride settings;
+        g_settings.mayAskUser = c.mayAsk;
         test::ClearWorkFolder();
         test::SetServiceScript(R"({"/files/p.bin": {"file": "exact10240.bin"}})");
         const std::wstring proxyLog = test::HostPath(std::string(INSTALLER_DEVSERVICE_STATE) + "/proxy.log");
         std::ofstream(std::filesystem::path(proxyLog), std::ios::trunc);
-        CSystemProxy proxy(L"localhost:" + std::to_wstring(INSTALLER_TEST_SERVICE_PORT + c.port));
+        test::CSystemProxy proxy(L"localhost:" + std::to_wstring(INSTALLER_TEST_SERVICE_PORT + c.port));
         NetResult result = NetResult::Ok;
         std::thread download([&] { result = DownloadFile(Wide(test::ServiceUrl("/files/p.bin")), WorkFile(L"p.bin"), [](int) {}); });
         EXPECT_EQ(AnswerCredentialsPrompt(c.user, c.password, c.prompt ? 15000 : 0), c.prompt) << c.name;

@@ -1,5 +1,6 @@
-// Exits with the OS class that a fresh thread of this process reads through
-// WMI, or 100 + the class when that thread's COM was left initialised.
+// Exits with the Windows version (its place in WindowsVersion) that a fresh
+// thread of this process reads through WMI, or 100 + that when the thread's
+// COM was left initialised.
 #include <windows.h>
 #include <objbase.h>
 
@@ -10,7 +11,7 @@
 int main() {
     int code = -1;
     std::thread([&code] {
-        code = QueryOsVersion();
+        code = static_cast<int>(QueryOsVersion());
         // COM undone by the query: this thread can still choose any apartment.
         const HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         if (hr != S_OK) code += 100;

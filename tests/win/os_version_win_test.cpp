@@ -8,13 +8,15 @@
 #include "wine_helpers_win.h"
 
 TEST(OsVersionWine, EachWindowsVersionGivesItsClass) {
-    const struct { const wchar_t* wine; int code; } cases[] = {
-        {L"win7", 6}, {L"win8", 7}, {L"win81", 8}, {L"win10", 9}, {L"vista", 5}, {L"winxp64", 4},
+    using V = WindowsVersion;
+    const struct { const wchar_t* wine; V version; } cases[] = {
+        {L"win7", V::Win7}, {L"win8", V::Win8}, {L"win81", V::Win81}, {L"win10", V::Win10}, {L"vista", V::Vista},
+        {L"winxp64", V::XpX64OrServer2003},
     };
     const std::wstring probe = L"\"" + test::ProgramFolder() + L"os_version_probe.exe\"";
     for (const auto& c : cases) {
         test::CWindowsVersionScope version(c.wine);
-        EXPECT_EQ(test::RunAndWait(probe), c.code) << c.wine;
+        EXPECT_EQ(test::RunAndWait(probe), static_cast<int>(c.version)) << c.wine;
     }
 }
 
@@ -36,7 +38,7 @@ TEST(OsVersionWine, ReadsTheVersionStringOfTheRunningSystem) {
 }
 
 TEST(OsVersionWine, WorksOnAThreadAlreadyInTheSingleThreadedApartment) {
-    int code = -1;
+    WindowsVersion code = WindowsVersion::Unknown;
     HRESULT again = E_FAIL;
     std::thread([&] {
         ASSERT_EQ(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
@@ -46,7 +48,7 @@ TEST(OsVersionWine, WorksOnAThreadAlreadyInTheSingleThreadedApartment) {
         if (SUCCEEDED(again)) ::CoUninitialize();
         ::CoUninitialize();
     }).join();
-    EXPECT_GE(code, 6);
+    EXPECT_TRUE(AtLeast(code, WindowsVersion::Win7));
     EXPECT_EQ(again, S_FALSE);
 }
 
@@ -65,10 +67,10 @@ TEST(OsVersionWine, MissingOrUnreadableAnswersAreHandled) {
 }
 
 TEST(OsVersionWine, ConcurrentQueriesAgree) {
-    int codes[4] = {};
+    WindowsVersion codes[4] = {};
     std::thread threads[4];
     for (int i = 0; i < 4; ++i) threads[i] = std::thread([&codes, i] { codes[i] = QueryOsVersion(); });
     for (auto& thread : threads) thread.join();
-    for (int code : codes) EXPECT_EQ(code, codes[0]);
-    EXPECT_GE(codes[0], 1);
+    for (WindowsVersion code : codes) EXPECT_EQ(code, codes[0]);
+    EXPECT_NE(codes[0], WindowsVersion::Unknown);
 }

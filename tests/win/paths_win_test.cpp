@@ -4,9 +4,12 @@
 #include <sddl.h>
 #include <shlobj.h>
 
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "sys/handle_win.h"
+#include "sys/job_folder_win.h"
 #include "sys/paths.h"
 #include "wine_helpers_win.h"
 
@@ -79,7 +82,9 @@ TEST(WorkFolder, OnlyAdministratorsMayChangeItOrItsJobFolders) {
     const std::wstring root = CommonAppData() + L"\\MRL7300";
     test::RemoveTree(root);
     ASSERT_EQ(GetWorkFolder(L""), root);
-    const std::wstring job = CreateJobFolder(), second = CreateJobFolder();
+    auto first = sys::CJobFolder::Create(), other = sys::CJobFolder::Create();
+    ASSERT_TRUE(first && other);
+    const std::wstring job = first->Path(), second = other->Path();
     const std::wstring mine = root + L"\\job-" + std::to_wstring(::GetCurrentProcessId()) + L"-";
     EXPECT_EQ(job.compare(0, mine.size(), mine), 0) << job;
     EXPECT_NE(job, second);
@@ -87,6 +92,8 @@ TEST(WorkFolder, OnlyAdministratorsMayChangeItOrItsJobFolders) {
         EXPECT_TRUE(IsFolder(folder)) << folder;
         EXPECT_EQ(OtherWriters(folder), std::vector<std::wstring>{}) << folder;
     }
+    first.reset();
+    other.reset();
 
     // One that everyone may write to is moved aside, never used, and made anew.
     test::RemoveTree(root);
@@ -104,6 +111,85 @@ TEST(WorkFolder, OnlyAdministratorsMayChangeItOrItsJobFolders) {
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_TRUE(Exists(CommonAppData() + L"\\" + aside[0] + L"\\!\\Setup.exe"));
     test::RemoveTree(CommonAppData() + L"\\" + aside[0]);
+}
+
+// While a job works in them, its folder and the work folder cannot be
+// renamed, replaced or deleted; the job removes its own through handles.
+TEST(WorkFolder, HeldFoldersCannotBeMovedAside) {
+    test::RemoveTree(CommonAppData() + L"\\MRL7300");
+    auto job = sys::CJobFolder::Create();
+    ASSERT_TRUE(job);
+    const std::wstring path = job->Path(), work = GetWorkFolder(L"");
+    ASSERT_TRUE(::CreateDirectoryW((path + L"\\package").c_str(), nullptr));
+    std::ofstream(std::filesystem::path(path + L"\\package\\Setup.exe")) << "x";
+    for (const std::wstring& held : {path, work}) {
+        EXPECT_FALSE(::MoveFileW(held.c_str(), (held + L".aside").c_str())) << held;
+        EXPECT_FALSE(::RemoveDirectoryW(held.c_str())) << held;
+        EXPECT_TRUE(IsFolder(held)) << held;
+    }
+    job->Remove();
+    EXPECT_FALSE(Exists(path));
+    EXPECT_TRUE(IsFolder(work));
+    job.reset();
+    EXPECT_TRUE(::MoveFileW(work.c_str(), (work + L".aside").c_str()));  // nothing holds it now
+    test::RemoveTree(work + L".aside");
+}
+
+// The first job of a run removes what earlier runs left, except the folders
+// of programs that still run from them, known by their id and start time.
+TEST(WorkFolder, ARunningEarlierSetupKeepsItsFolder) {
+    test::RemoveTree(CommonAppData() + L"\\MRL7300");
+    const std::wstring work = GetWorkFolder(L"");
+    test::CTempFolder settings(L"standin");
+    std::ofstream(std::filesystem::path(settings.Path() + L"\\wifi.cfg")) << "0 20000";
+    ::SetEnvironmentVariableW(L"INSTALLER_WIFI_STANDIN", (settings.Path() + L"\\wifi").c_str());
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::wstring line = L"\"" + test::ProgramFolder() + L"wifi_setup_standin.exe\"";
+    ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    const sys::CProcessHandles running(info);
+    FILETIME created = {}, unused1 = {}, unused2 = {}, unused3 = {};
+    ::GetProcessTimes(info.hProcess, &created, &unused1, &unused2, &unused3);
+    const unsigned long long stamp = (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    // Folders of installer processes that are gone; one carries this process's id.
+    const std::wstring self = L"job-" + std::to_wstring(::GetCurrentProcessId()) + L"-1-1";
+    const struct { std::wstring name; const char* note; bool kept; } cases[] = {
+        {L"job-3-1-1", nullptr, false},
+        {L"job-3-1-2", "running", true},
+        {L"job-3-1-3", "reused id", false},  // the id, but not the start time, of the running program
+        {L"job-5-1-1", "ended", false},
+        {self, nullptr, false},  // ids are reused: an earlier process's, not ours
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(::CreateDirectoryW((work + L"\\" + c.name).c_str(), nullptr)) << c.name;
+        std::ofstream(std::filesystem::path(work + L"\\" + c.name + L"\\Setup.exe")) << "x";
+        if (!c.note) continue;
+        const std::string note = std::string(c.note) == "running"   ? StartedNoteLine({info.dwProcessId, stamp})
+                                 : std::string(c.note) == "reused id" ? StartedNoteLine({info.dwProcessId, stamp + 1})
+                                                                     : StartedNoteLine({5, 1});
+        std::ofstream(std::filesystem::path(work + L"\\" + c.name + kStartedNoteSuffix)) << note;
+    }
+    std::ofstream(std::filesystem::path(work + L"\\Setup.exe")) << "planted";
+    ASSERT_TRUE(sys::IsRunning({info.dwProcessId, stamp}));
+    {
+        const sys::CHeldFolder held = sys::HoldWorkFolder();
+        sys::CleanWorkFolder(held);
+    }
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsFolder(work + L"\\" + c.name), c.kept) << std::string(c.name.begin(), c.name.end());
+        EXPECT_EQ(Exists(work + L"\\" + c.name + kStartedNoteSuffix), c.kept) << std::string(c.name.begin(), c.name.end());
+    }
+    EXPECT_FALSE(Exists(work + L"\\Setup.exe"));
+    ::TerminateProcess(info.hProcess, 0);
+    ::WaitForSingleObject(info.hProcess, 5000);
+    EXPECT_FALSE(sys::IsRunning({info.dwProcessId, stamp}));
+    {
+        const sys::CHeldFolder held = sys::HoldWorkFolder();
+        sys::CleanWorkFolder(held);
+    }
+    EXPECT_FALSE(Exists(work + L"\\job-3-1-2"));
+    ::SetEnvironmentVariableW(L"INSTALLER_WIFI_STANDIN", nullptr);
 }
 
 TEST(WorkFolder, IsCreatedOnDemandUnderCommonAppData) {
@@ -146,19 +232,17 @@ TEST(FindFile, AFolderMatchesOnlyWithoutDescending) {
     EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"Setup.exe", true), inside);
 }
 
-TEST(FindFile, FirstMatchInListingOrderWins) {
+// With two Setup.exe the shallowest wins, then the first folder by name,
+// whatever order the file system lists them in.
+TEST(FindFile, ShallowestThenNameOrderWins) {
     test::CTempFolder root(L"find-order");
-    for (const wchar_t* name : {L"d1", L"d2", L"d3"}) {
+    for (const wchar_t* name : {L"d3", L"D2", L"d1"}) {
         root.Make(name, true);
         root.Make(std::wstring(name) + L"\\Setup.exe", false);
     }
+    EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"Setup.exe", true), root.Path() + L"\\d1\\Setup.exe");
     root.Make(L"Setup.exe", false);
-    const auto listing = Listing(root.Path());
-    ASSERT_EQ(listing.size(), 4u);
-    const std::wstring first = listing.front();
-    const std::wstring expected = root.Path() + L"\\" + first +
-                                  (first == L"Setup.exe" ? L"" : L"\\Setup.exe");
-    EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"Setup.exe", true), expected);
+    EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"Setup.exe", true), root.Path() + L"\\Setup.exe");
 }
 
 TEST(FindFile, MissingFolderOrEmptyPatternFindsNothing) {

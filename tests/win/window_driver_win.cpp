@@ -60,30 +60,6 @@ void CWindowDriver::SaveScreenshot(const std::wstring& name) {
     screen::SaveBmp(dc.Get(), client, dir + L"\\" + name + L".bmp");
 }
 
-namespace {
-std::wstring DataFile(const wchar_t* name) { return ProgramFolder() + L"data\\" + name; }
-std::vector<std::string> LogLines() {
-    std::ifstream log(std::filesystem::path(DataFile(L"WifiAutoInstallSetup.log")));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(log, line);) lines.push_back(line);
-    return lines;
-}
-}  // namespace
-
-CWifiStandIn::CWifiStandIn(unsigned long exitCode, unsigned long runMs) {
-    ::CopyFileW((ProgramFolder() + L"wifi_setup_standin.exe").c_str(), DataFile(L"WifiAutoInstallSetup.exe").c_str(),
-                FALSE);
-    ::DeleteFileW(DataFile(L"WifiAutoInstallSetup.log").c_str());
-    std::ofstream(std::filesystem::path(DataFile(L"WifiAutoInstallSetup.cfg"))) << exitCode << " " << runMs;
-}
-
-void CWifiStandIn::Remove() {
-    for (const wchar_t* name : {L"WifiAutoInstallSetup.exe", L"WifiAutoInstallSetup.cfg", L"WifiAutoInstallSetup.log"})
-        ::DeleteFileW(DataFile(name).c_str());
-}
-
-int CWifiStandIn::Runs() { return static_cast<int>(LogLines().size()); }
-
 bool WaitIdle(const std::atomic<bool>& flag, DWORD ms) {
     ::Sleep(300);  // past the job's start pause
     for (DWORD waited = 0; waited < ms; waited += 20) {

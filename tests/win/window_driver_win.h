@@ -36,19 +36,6 @@ private:
     HWND m_hwnd = nullptr;
 };
 
-// The stand-in Wi-Fi setup program in the data folder beside this test
-// program, as the product delivers it: it exits with exitCode after runMs and
-// logs each run. Removed again when the object goes.
-class CWifiStandIn {
-public:
-    explicit CWifiStandIn(unsigned long exitCode, unsigned long runMs = 0);
-    ~CWifiStandIn() { Remove(); }
-    CWifiStandIn(const CWifiStandIn&) = delete;
-    CWifiStandIn& operator=(const CWifiStandIn&) = delete;
-    static void Remove();
-    static int Runs();
-};
-
 // Waits until flag reads false again (a job finished), up to ms.
 bool WaitIdle(const std::atomic<bool>& flag, DWORD ms);
 

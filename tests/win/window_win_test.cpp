@@ -14,7 +14,8 @@
 #include "app/layout.h"
 #include "framework/gdi.h"
 #include "i18n/catalogue.h"
-#include "install/busy_flag.h"
+#include "install/features.h"
+#include "devservice_win.h"
 #include "res/resource.h"
 #include "screen_win.h"
 #include "sys/handle_win.h"
@@ -30,14 +31,15 @@ int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 bool IsBlue(COLORREF c) { return c == RGB(9, 147, 221); }
 
-class FeatureScope {  // restores the built-in switches
+class FeatureScope : CSettingsOverride {  // the built-in switches come back
 public:
     FeatureScope(bool hotspot, bool receiver) {
-        g_featureHotspot = hotspot;
-        g_featureReceiver = receiver;
+        g_settings.hotspotOffered = hotspot;
+        g_settings.receiverOffered = receiver;
     }
-    ~FeatureScope() { g_featureHotspot = false; g_featureReceiver = false; }
 };
+
+std::atomic<bool>& WifiBusy() { return BusyFlag(Job::Wifi); }
 
 }  // namespace
 
@@ -206,7 +208,7 @@ TEST(WifiWine, SuccessShowsTheMessageWithTheBluetoothHint) {
     test::CWifiStandIn standIn(0);
     test::CWindowDriver window;
     window.Click(IDC_BTN_WIFI);
-    ASSERT_TRUE(test::WaitIdle(g_wifiBusy, 10000));
+    ASSERT_TRUE(test::WaitIdle(WifiBusy(), 10000));
     EXPECT_EQ(test::CWifiStandIn::Runs(), 1);
     EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), kWifiDone + L" " + kBtHint);
     window.SaveScreenshot(L"wifi-installed");
@@ -216,9 +218,40 @@ TEST(WifiWine, FailureShowsNothing) {
     test::CWifiStandIn standIn(1603);
     test::CWindowDriver window;
     window.Click(IDC_BTN_WIFI);
-    ASSERT_TRUE(test::WaitIdle(g_wifiBusy, 10000));
+    ASSERT_TRUE(test::WaitIdle(WifiBusy(), 10000));
     EXPECT_EQ(test::CWifiStandIn::Runs(), 1);
     EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"");
+}
+
+// The setup program beside the installer sits where the user's own processes
+// may write: what runs elevated is a copy the vendor signed, in a job folder
+// of its own, which is also its DLL folder.
+TEST(WifiWine, OnlyTheVendorsSetupProgramRunsAndNotBesideWhatWasPlanted) {
+    const std::wstring refused = L"The Wi-Fi driver setup program is missing or damaged. Please get the installer again.";
+    const std::wstring planted = test::ProgramFolder() + L"data\\version.dll";
+    const struct { const char* name; const char* signedAs; bool plant; bool runs; std::wstring status; } cases[] = {
+        {"signed by the vendor", "wifi.exe", false, true, kWifiDone + L" " + kBtHint},
+        {"unsigned", "", false, false, refused},
+        {"signed by someone else", "wifi_other.exe", false, false, refused},
+        {"a version.dll planted beside it", "wifi.exe", true, true, kWifiDone + L" " + kBtHint},
+    };
+    const test::CPreferFilesFor preferFiles(L"WifiAutoInstallSetup.exe", {L"version"});
+    for (const auto& c : cases) {
+        test::CWifiStandIn standIn(0, 0, c.signedAs);
+        if (c.plant) {
+            ASSERT_TRUE(::CopyFileW((test::ProgramFolder() + L"planted_dll.dll").c_str(), planted.c_str(), FALSE))
+                << ::GetLastError();
+        }
+        test::CWindowDriver window;
+        window.Click(IDC_BTN_WIFI);
+        ASSERT_TRUE(test::WaitIdle(WifiBusy(), 10000)) << c.name;
+        EXPECT_EQ(test::CWifiStandIn::Runs(), c.runs ? 1 : 0) << c.name;
+        EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), c.status) << c.name;
+        EXPECT_FALSE(test::Exists(planted + L".loaded")) << c.name;
+        EXPECT_TRUE(test::JobFolders().empty()) << c.name;  // its folder went with it
+        ::DeleteFileW(planted.c_str());
+        ::DeleteFileW((planted + L".loaded").c_str());
+    }
 }
 
 TEST(WifiWine, MissingProgramShowsNothingAndTheCommandWorksAgain) {
@@ -226,7 +259,7 @@ TEST(WifiWine, MissingProgramShowsNothingAndTheCommandWorksAgain) {
     test::CWindowDriver window;
     for (int i = 0; i < 2; ++i) {
         window.Click(IDC_BTN_WIFI);
-        ASSERT_TRUE(test::WaitIdle(g_wifiBusy, 3000));
+        ASSERT_TRUE(test::WaitIdle(WifiBusy(), 3000));
         EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"");
     }
 }
@@ -238,7 +271,7 @@ TEST(WifiWine, RepeatedClicksStartTheProgramOnce) {
     window.Click(IDC_BTN_WIFI);  // a double click
     ::Sleep(600);
     window.Click(IDC_BTN_WIFI);  // while it runs
-    ASSERT_TRUE(test::WaitIdle(g_wifiBusy, 10000));
+    ASSERT_TRUE(test::WaitIdle(WifiBusy(), 10000));
     ::Sleep(300);
     EXPECT_EQ(test::CWifiStandIn::Runs(), 1);
 }
@@ -252,7 +285,7 @@ TEST(WifiWine, ClosingTheWindowWhileTheJobRuns) {
         window.CloseBox();
         EXPECT_TRUE(window.WaitClosed(3000));
         // The job still holds the window object; it finishes without touching freed state.
-        EXPECT_TRUE(test::WaitIdle(g_wifiBusy, 10000));
+        EXPECT_TRUE(test::WaitIdle(WifiBusy(), 10000));
     }
 }
 
@@ -437,7 +470,8 @@ TEST(WindowChild, DISABLED_EveryTranslationFits) {
         const auto ascii = [](const std::wstring& text) { return std::string(text.begin(), text.end()); };
         const std::string name = ascii(code);
         long widest = 0;
-        for (TranslationKey key : {kInstallWifi, kInstallBt, kInstallRx, kInstallHotspot}) {
+        for (const Feature& feature : kFeatures) {
+            const TranslationKey key = feature.caption;
             const std::wstring& caption = words[kTranslationKeys[key]];
             SIZE size = {};
             ::GetTextExtentPoint32W(dc.Get(), caption.c_str(), static_cast<int>(caption.size()), &size);
@@ -446,9 +480,9 @@ TEST(WindowChild, DISABLED_EveryTranslationFits) {
         }
         std::printf("%-4s widest caption %ld of %d pixels\n", name.c_str(), widest, kControlWidth);
         std::vector<std::pair<std::string, std::wstring>> texts;
-        for (TranslationKey key : {kDlRxFailed, kRxInstallerMiss, kDlBtFailed, kBtInstallerMiss, kPkgNotTrusted,
-                                   kNoPackageForOs, kDlNotSaved, kTlsFailed})
-            texts.emplace_back(ascii(kTranslationKeys[key]), words[kTranslationKeys[key]]);
+        for (int key = 0; key < kTranslationKeyCount; ++key)
+            if (kTranslationKinds[key] == TextKind::Status)
+                texts.emplace_back(ascii(kTranslationKeys[key]), words[kTranslationKeys[key]]);
         texts.emplace_back("WIFI_INSTALLED + HINT_DL_BT",
                            words[kTranslationKeys[kWifiInstalled]] + L" " + words[kTranslationKeys[kHintDlBt]]);
         for (const auto& [key, text] : texts) {
@@ -476,7 +510,7 @@ TEST(WindowWine, FontSizeFollowsTheScreenDensity) {
 TEST(WindowChild, DISABLED_WifiFromThisFolder) {
     test::CWindowDriver window;
     window.Click(IDC_BTN_WIFI);
-    ASSERT_TRUE(test::WaitIdle(g_wifiBusy, 10000));
+    ASSERT_TRUE(test::WaitIdle(WifiBusy(), 10000));
     EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), kWifiDone + L" " + kBtHint);
 }
 
@@ -489,7 +523,8 @@ TEST(WifiWine, InstallerFolderWithASpaceWorksAndNothingElseRuns) {
     ::CopyFileW((test::ProgramFolder() + L"data\\translation.json").c_str(),
                 (folder + L"\\data\\translation.json").c_str(), FALSE);
     const std::wstring standIn = folder + L"\\data\\WifiAutoInstallSetup.exe";
-    ::CopyFileW((test::ProgramFolder() + L"wifi_setup_standin.exe").c_str(), standIn.c_str(), FALSE);
+    ::CopyFileW(test::ServiceFile("wifi.exe").c_str(), standIn.c_str(), FALSE);
+    ::SetEnvironmentVariableW(L"INSTALLER_WIFI_STANDIN", (folder + L"\\data\\WifiAutoInstallSetup").c_str());
     // A decoy where an unquoted command line would look first.
     const std::wstring decoy = root.Path() + L"\\install.exe";
     ::CopyFileW((test::ProgramFolder() + L"wifi_setup_standin.exe").c_str(), decoy.c_str(), FALSE);
@@ -498,9 +533,12 @@ TEST(WifiWine, InstallerFolderWithASpaceWorksAndNothingElseRuns) {
     std::ifstream log(std::filesystem::path(folder + L"\\data\\WifiAutoInstallSetup.log"));
     std::string line;
     ASSERT_TRUE(std::getline(log, line));
-    const std::string narrow(standIn.begin(), standIn.end());
-    EXPECT_EQ(line, "\"" + narrow + "\"");
-    EXPECT_EQ(::GetFileAttributesW((root.Path() + L"\\install.log").c_str()), INVALID_FILE_ATTRIBUTES);
+    // Its verified copy ran, by its full path, quoted.
+    const std::wstring work = GetWorkFolder(L"job-");
+    const std::string prefix = "\"" + std::string(work.begin(), work.end());
+    EXPECT_EQ(line.compare(0, prefix.size(), prefix), 0) << line;
+    EXPECT_EQ(line.substr(line.size() - 26), "\\WifiAutoInstallSetup.exe\"") << line;
+    EXPECT_FALSE(std::getline(log, line)) << "a second program ran: " << line;  // not the decoy
 }
 
 TEST(WindowWine, HeldEscapeNeverCloses) {

@@ -91,4 +91,34 @@ std::wstring CTempFolder::Make(const std::wstring& relative, bool folder) const 
     return path;
 }
 
+CPreferFilesFor::CPreferFilesFor(const wchar_t* program, const std::vector<const wchar_t*>& dlls)
+    : m_key(std::wstring(L"Software\\Wine\\AppDefaults\\") + program + L"\\DllOverrides") {
+    HKEY raw = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    const CRegKey key(raw);
+    const std::wstring order = L"native,builtin";
+    for (const wchar_t* dll : dlls)
+        ::RegSetValueExW(key.Get(), dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(order.c_str()),
+                         static_cast<DWORD>((order.size() + 1) * sizeof(wchar_t)));
+}
+
+CPreferFilesFor::~CPreferFilesFor() { ::RegDeleteTreeW(HKEY_CURRENT_USER, m_key.c_str()); }
+
+void CSystemProxy::Set(unsigned long enable, const std::wstring& server) {
+    HKEY raw = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0,
+                          nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr) != ERROR_SUCCESS)
+        return;
+    const CRegKey key(raw);
+    const DWORD value = enable;
+    ::RegSetValueExW(key.Get(), L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    if (server.empty())
+        ::RegDeleteValueW(key.Get(), L"ProxyServer");
+    else
+        ::RegSetValueExW(key.Get(), L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                         static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+}
+
 }  // namespace test

@@ -1,6 +1,7 @@
 #pragma once
 // What the Windows tests need of their Wine prefix and of the file system.
 #include <string>
+#include <vector>
 
 #include "sys/paths.h"
 
@@ -48,5 +49,30 @@ private:
 };
 
 using ::RemoveTree;  // links are removed, never followed
+
+// The system proxy that WinINet reads from the registry ("host:port"), for
+// processes and sessions started while the object lives.
+class CSystemProxy {
+public:
+    explicit CSystemProxy(const std::wstring& server) { Set(1, server); }
+    ~CSystemProxy() { Set(0, L""); }
+    CSystemProxy(const CSystemProxy&) = delete;
+    CSystemProxy& operator=(const CSystemProxy&) = delete;
+private:
+    static void Set(unsigned long enable, const std::wstring& server);
+};
+
+// Wine's own DLLs win over files for the program named program while the
+// object lives ("native,builtin" in the prefix's per-program overrides):
+// then only the folders searched decide, as on Windows.
+class CPreferFilesFor {
+public:
+    CPreferFilesFor(const wchar_t* program, const std::vector<const wchar_t*>& dlls);
+    ~CPreferFilesFor();
+    CPreferFilesFor(const CPreferFilesFor&) = delete;
+    CPreferFilesFor& operator=(const CPreferFilesFor&) = delete;
+private:
+    std::wstring m_key;
+};
 
 }  // namespace test

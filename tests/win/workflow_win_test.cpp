@@ -10,8 +10,7 @@
 #include <thread>
 
 #include "devservice_win.h"
-#include "install/busy_flag.h"
-#include "install/download_install.h"
+#include "install/features.h"
 #include "net/device_service.h"
 #include "res/resource.h"
 #include "screen_win.h"
@@ -26,11 +25,18 @@ namespace {
 class WorkflowWine : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_serviceHost = test::ServiceHost();
+        g_settings.serviceHost = test::ServiceHost();
         test::ClearWorkFolder();
         test::TakeRequests();
     }
+    CSettingsOverride m_settings;
 };
+
+std::atomic<bool>& BluetoothBusy() { return BusyFlag(Job::Bluetooth); }
+
+const std::wstring kUnpackFailedText = L"The Bluetooth driver package could not be unpacked. Please try again later.";
+const std::wstring kNoSetupText = L"The Bluetooth driver package has no setup program. Please try again later.";
+const std::wstring kServiceFailedText = L"The device service did not deliver the driver package. Please try again later.";
 
 void ServeBluetooth(const std::string& archive, const std::string& extra = "") {
     test::SetServiceScript(R"({"/api/rx/RealtekDrivers": {"body": )" + Quote(test::PackageAnswer(archive)) +
@@ -70,17 +76,17 @@ TEST_F(WorkflowWine, BluetoothInstallsTheArchiveItFetched) {
     window.Click(IDC_BTN_BLUETOOTH);
     // The bar shows while the package arrives and goes when it is done.
     EXPECT_TRUE(WaitUntil([&] { return window.Visible(IDC_PROGRESS_BLUETOOTH); }, 2000));
-    ASSERT_TRUE(test::WaitIdle(g_bluetoothBusy, 30000));
+    ASSERT_TRUE(test::WaitIdle(BluetoothBusy(), 30000));
     EXPECT_FALSE(window.Visible(IDC_PROGRESS_BLUETOOTH));
     EXPECT_EQ(::SendMessageW(window.Control(IDC_PROGRESS_BLUETOOTH), PBM_GETPOS, 0, 0), 100);
     const auto jobs = test::JobFolders();
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_TRUE(test::Exists(jobs[0] + L"\\bt_nested.zip"));
-    EXPECT_TRUE(test::Exists(jobs[0] + L"\\Driver\\Setup.exe"));
+    EXPECT_TRUE(test::Exists(jobs[0] + L"\\package\\Driver\\Setup.exe"));
     ::Sleep(1500);
     const auto starts = test::TakeStandInStarts();
     ASSERT_EQ(starts.size(), 1u);
-    EXPECT_EQ(test::StartedPath(starts[0]), jobs[0] + L"\\Driver\\Setup.exe");
+    EXPECT_EQ(test::StartedPath(starts[0]), jobs[0] + L"\\package\\Driver\\Setup.exe");
     EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"");
     EXPECT_FALSE(FindMessageDialog(0));
     const auto requests = test::TakeRequests();
@@ -89,15 +95,21 @@ TEST_F(WorkflowWine, BluetoothInstallsTheArchiveItFetched) {
 }
 
 TEST_F(WorkflowWine, BluetoothArchiveProblemsEndInTheStatusText) {
-    const std::wstring missing = L"The Bluetooth driver package has no setup program. Please try again later.";
-    for (const char* archive : {"bt_deep.zip", "broken.zip"}) {
+    const std::wstring refused = L"The downloaded driver package could not be verified, so it was not started.";
+    const struct { const char* archive; std::wstring status; } cases[] = {
+        {"bt_deep.zip", kNoSetupText}, {"broken.zip", kUnpackFailedText},
+        // Paths older setup programs cannot open are not used.
+        {"bt_long.zip", refused},
+    };
+    for (const auto& c : cases) {
         test::ClearWorkFolder();
-        ServeBluetooth(archive);
+        ServeBluetooth(c.archive);
         test::CWindowDriver window;
         window.Click(IDC_BTN_BLUETOOTH);
-        ASSERT_TRUE(test::WaitIdle(g_bluetoothBusy, 30000));
-        EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), missing) << archive;
-        EXPECT_TRUE(test::TakeStandInStarts().empty()) << archive;
+        ASSERT_TRUE(test::WaitIdle(BluetoothBusy(), 30000));
+        EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), c.status) << c.archive;
+        EXPECT_TRUE(test::TakeStandInStarts().empty()) << c.archive;
+        EXPECT_TRUE(test::JobFolders().empty()) << c.archive;
     }
     // A Setup.exe left by an earlier run is not started when the archiver fails.
     test::ClearWorkFolder();
@@ -106,14 +118,14 @@ TEST_F(WorkflowWine, BluetoothArchiveProblemsEndInTheStatusText) {
     ServeBluetooth("broken.zip");
     test::CWindowDriver window;
     window.Click(IDC_BTN_BLUETOOTH);
-    ASSERT_TRUE(test::WaitIdle(g_bluetoothBusy, 30000));
+    ASSERT_TRUE(test::WaitIdle(BluetoothBusy(), 30000));
     ::Sleep(500);
     EXPECT_TRUE(test::TakeStandInStarts().empty());
-    EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), missing);
+    EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), kUnpackFailedText);
 }
 
 TEST_F(WorkflowWine, ServiceDownShowsTheNoConnectionMessage) {
-    g_serviceHost = test::ServiceHost(9);  // nobody listens there
+    g_settings.serviceHost = test::ServiceHost(9);  // nobody listens there
     test::CWindowDriver window;
     window.Click(IDC_BTN_BLUETOOTH);
     HWND message = FindMessageDialog(15000);
@@ -124,11 +136,11 @@ TEST_F(WorkflowWine, ServiceDownShowsTheNoConnectionMessage) {
     // The command is ignored while the message is open; the window still answers.
     window.Click(IDC_BTN_BLUETOOTH);
     ::Sleep(400);
-    EXPECT_TRUE(g_bluetoothBusy);
+    EXPECT_TRUE(BluetoothBusy());
     DWORD_PTR answer = 0;
     EXPECT_TRUE(::SendMessageTimeoutW(window.Window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer));
     ::SendMessageW(message, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    EXPECT_TRUE(test::WaitIdle(g_bluetoothBusy, 5000));
+    EXPECT_TRUE(test::WaitIdle(BluetoothBusy(), 5000));
     EXPECT_FALSE(FindMessageDialog(300));
 }
 
@@ -138,24 +150,27 @@ TEST_F(WorkflowWine, BadAnswersAndDownloadsSayWhatHappened) {
     const std::wstring noPackage = L"The device service has no driver package for this version of Windows.";
     const std::wstring secure = L"The secure connection to the device service failed. Check the date and time of this PC.";
     const std::string package = R"(, "/files/p.zip": )";
+    // The connection worked in all of these but the last ones: no "No Internet" for them.
     const struct { const char* answer; std::string files; std::wstring status; std::size_t requests; } cases[] = {
-        {R"({"status": 404, "body": "<html>not found</html>"})", "", L"", 1},
-        {R"({"body": ""})", "", L"", 1},
-        {R"({"body": "[1, 2]"})", "", L"", 1},
-        {R"({"body": "{\"status\": \"yes\", \"downloadURL\": \"https://localhost/a.zip\"}"})", "", L"", 1},
-        {R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/files/\"}"})", "", L"", 1},
+        {R"({"status": 404, "body": "<html>not found</html>"})", "", kServiceFailedText, 1},
+        {R"({"body": ""})", "", kServiceFailedText, 1},
+        {R"({"body": "[1, 2]"})", "", kServiceFailedText, 1},
+        {R"({"body": "{\"status\": \"yes\", \"downloadURL\": \"https://localhost/a.zip\"}"})", "", kServiceFailedText, 1},
+        {R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/files/\"}"})", "", kServiceFailedText,
+         1},
         // Not a way out of the folder: a name the service does not have.
-        {R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/files/..%5cevil.exe\"}"})", "",
+        {R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/files/..%5cevil.zip\"}"})", "",
          noPackage, 2},
         {R"({"body": "{\"status\": false}"})", "", noPackage, 1},
         {R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/files/nothere.zip\"}"})", "",
          noPackage, 2},
-        {R"({"status": 500, "body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/x\"}"})", "",
+        {R"({"status": 500, "body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/x.zip\"}"})", "",
          noPackage, 3 + 1},
         {R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18445/files/p.zip\"}"})",
          package + R"({"file": "bt_top.zip"})", secure, 1},
         {R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/files/p.zip\"}"})",
-         package + R"({"status": 503})", L"", 1 + 3},
+         package + R"({"status": 503})", kServiceFailedText, 1 + 3},
+        {R"({"drop": true})", "", L"", 3},
     };
     for (const auto& c : cases) {
         test::SetServiceScript(std::string(R"({"/api/rx/RealtekDrivers": )") + c.answer + c.files + "}");
@@ -168,9 +183,9 @@ TEST_F(WorkflowWine, BadAnswersAndDownloadsSayWhatHappened) {
             // The message comes once, after the last attempt.
             EXPECT_EQ(test::TakeRequests().size(), c.requests) << c.answer;
             if (message) ::SendMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-            EXPECT_TRUE(test::WaitIdle(g_bluetoothBusy, 15000)) << c.answer;
+            EXPECT_TRUE(test::WaitIdle(BluetoothBusy(), 15000)) << c.answer;
         } else {
-            EXPECT_TRUE(test::WaitIdle(g_bluetoothBusy, 15000)) << c.answer;
+            EXPECT_TRUE(test::WaitIdle(BluetoothBusy(), 15000)) << c.answer;
             EXPECT_EQ(test::TakeRequests().size(), c.requests) << c.answer;
         }
         EXPECT_FALSE(FindMessageDialog(0)) << c.answer;
@@ -184,32 +199,41 @@ TEST_F(WorkflowWine, DoubleClickAsksTheServiceOnce) {
     test::CWindowDriver window;
     window.Click(IDC_BTN_BLUETOOTH);
     window.Click(IDC_BTN_BLUETOOTH);
-    ASSERT_TRUE(test::WaitIdle(g_bluetoothBusy, 30000));
+    ASSERT_TRUE(test::WaitIdle(BluetoothBusy(), 30000));
     ::Sleep(300);
     EXPECT_EQ(test::TakeRequests().size(), 2u);  // one answer, one package
 }
 
-TEST_F(WorkflowWine, MissingOrHangingArchiverEndsInTheStatusText) {
+// The archiver sits where the user's own processes may write: only the one
+// whose SHA-256 the build pinned runs, from a copy in the job's folder.
+TEST_F(WorkflowWine, MissingImpostorOrHangingArchiverEndsInTheStatusText) {
     ServeBluetooth("bt_top.zip");
     const std::wstring archiver = test::ProgramFolder() + L"data\\7za.exe";
-    const std::wstring aside = archiver + L".aside", settings = test::ProgramFolder() + L"data\\7za.cfg";
+    const std::wstring aside = archiver + L".aside";
     ASSERT_TRUE(::MoveFileW(archiver.c_str(), aside.c_str()));
-    for (bool hangs : {false, true}) {
-        if (hangs) {  // a program that never ends where the archiver should be
-            ASSERT_TRUE(::CopyFileW((test::ProgramFolder() + L"wifi_setup_standin.exe").c_str(), archiver.c_str(), FALSE));
-            std::ofstream(std::filesystem::path(settings)) << "0 600000";
-            g_archiverTimeoutMs = 1500;
+    // Another program where the archiver should be: the Wi-Fi stand-in, which logs every run.
+    const test::CWifiStandIn marker(0, 600000);
+    const struct { const char* name; bool present; bool pinned; std::wstring status; bool ran; } cases[] = {
+        {"missing", false, false, kUnpackFailedText, false},
+        {"an impostor", true, false, kNoSetupText, false},
+        {"one that never ends", true, true, kUnpackFailedText, true},
+    };
+    for (const auto& c : cases) {
+        if (c.present) {
+            ASSERT_TRUE(::CopyFileW(test::ServiceFile("wifi.exe").c_str(), archiver.c_str(), FALSE));
         }
+        if (c.pinned) g_settings.archiverSha256 = test::ServiceSha256("wifi.exe");
+        g_settings.archiverTimeoutMs = 1500;
+        const int before = test::CWifiStandIn::Runs();
         test::CWindowDriver window;
         const DWORD start = ::GetTickCount();
         window.Click(IDC_BTN_BLUETOOTH);
-        EXPECT_TRUE(test::WaitIdle(g_bluetoothBusy, 30000)) << hangs;
-        EXPECT_LT(::GetTickCount() - start, hangs ? 15000u : 30000u);
-        EXPECT_EQ(window.Text(window.Control(IDC_STATUS)),
-                  L"The Bluetooth driver package has no setup program. Please try again later.");
-        EXPECT_TRUE(test::TakeStandInStarts().empty());
+        EXPECT_TRUE(test::WaitIdle(BluetoothBusy(), 30000)) << c.name;
+        EXPECT_LT(::GetTickCount() - start, 15000u) << c.name;
+        EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), c.status) << c.name;
+        EXPECT_EQ(test::CWifiStandIn::Runs() - before, c.ran ? 1 : 0) << c.name;
+        EXPECT_TRUE(test::TakeStandInStarts().empty()) << c.name;
     }
-    ::DeleteFileW(settings.c_str());
     ::MoveFileExW(aside.c_str(), archiver.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
@@ -219,7 +243,7 @@ TEST_F(WorkflowWine, ReceiverAndHotspotRunSideBySide) {
         R"( "/api/rx/TWHotspot": {"body": )" + Quote(test::PackageAnswer("hotspot.exe")) + R"(},)"
         R"( "/files/rx.exe": {"file": "rx.exe", "chunk_delay_ms": 150},)"
         R"( "/files/hotspot.exe": {"file": "rx.exe", "chunk_delay_ms": 150, "length": "omit"}})");
-    g_featureHotspot = g_featureReceiver = true;
+    g_settings.hotspotOffered = g_settings.receiverOffered = true;
     {
         test::CWindowDriver window;
         window.Click(IDC_BTN_RECEIVER);
@@ -231,8 +255,8 @@ TEST_F(WorkflowWine, ReceiverAndHotspotRunSideBySide) {
         EXPECT_TRUE(WaitUntil([&] { return marquee(IDC_PROGRESS_HOTSPOT); }, 1000));
         EXPECT_FALSE(marquee(IDC_PROGRESS_RECEIVER));
         window.SaveScreenshot(L"receiver-and-hotspot");
-        EXPECT_TRUE(test::WaitIdle(g_receiverBusy, 30000));
-        EXPECT_TRUE(test::WaitIdle(g_hotspotBusy, 30000));
+        EXPECT_TRUE(test::WaitIdle(BusyFlag(Job::Receiver), 30000));
+        EXPECT_TRUE(test::WaitIdle(BusyFlag(Job::Hotspot), 30000));
         ::Sleep(1000);
         std::vector<std::wstring> started;
         for (const std::wstring& line : test::TakeStandInStarts()) started.push_back(test::StartedPath(line));
@@ -249,9 +273,8 @@ TEST_F(WorkflowWine, ReceiverAndHotspotRunSideBySide) {
         window.Click(IDC_BTN_RECEIVER);
         EXPECT_TRUE(WaitUntil([&] { return window.Visible(IDC_PROGRESS_RECEIVER); }, 1500));
         EXPECT_LT(::SendMessageW(window.Control(IDC_PROGRESS_RECEIVER), PBM_GETPOS, 0, 0), 100);
-        EXPECT_TRUE(test::WaitIdle(g_receiverBusy, 30000));
+        EXPECT_TRUE(test::WaitIdle(BusyFlag(Job::Receiver), 30000));
     }
-    g_featureHotspot = g_featureReceiver = false;
 }
 
 // Run as a child process under each Windows version (see below).
@@ -259,10 +282,8 @@ TEST_F(WorkflowWine, DISABLED_BluetoothAsksForThisWindows) {
     test::SetServiceScript(R"({"/api/rx/RealtekDrivers": {"body": "{}"}})");
     test::CWindowDriver window;
     window.Click(IDC_BTN_BLUETOOTH);
-    HWND message = FindMessageDialog(15000);
-    ASSERT_TRUE(message);
-    ::SendMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    ASSERT_TRUE(test::WaitIdle(g_bluetoothBusy, 5000));
+    ASSERT_TRUE(test::WaitIdle(BluetoothBusy(), 15000));
+    EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), kServiceFailedText);
 }
 
 TEST_F(WorkflowWine, BluetoothRequestNamesTheWindowsVersion) {
@@ -291,16 +312,15 @@ TEST_F(WorkflowWine, BluetoothWorksWhileTheWifiSetupRuns) {
     window.Click(IDC_BTN_BLUETOOTH);
     const std::vector<std::wstring> starts = test::WaitStandInStarts(5000);
     EXPECT_EQ(starts.size(), 1u);
-    EXPECT_TRUE(g_wifiBusy);  // the Wi-Fi setup is still running meanwhile
+    EXPECT_TRUE(BusyFlag(Job::Wifi));  // the Wi-Fi setup is still running meanwhile
     window.Click(IDC_BTN_WIFI);  // ignored while it runs
-    ASSERT_TRUE(test::WaitIdle(g_wifiBusy, 15000));
+    ASSERT_TRUE(test::WaitIdle(BusyFlag(Job::Wifi), 15000));
     ::Sleep(400);
     EXPECT_EQ(test::CWifiStandIn::Runs(), 1);
 }
 
 TEST_F(WorkflowWine, OnlyTheVendorsUntouchedPackageIsStarted) {
     const std::wstring refused = L"The downloaded driver package could not be verified, so it was not started.";
-    const std::wstring missing = L"The Bluetooth driver package has no setup program. Please try again later.";
     const auto answer = [](const std::string& url, const std::string& sha256) {
         return Quote(R"({"status": true, "downloadURL": ")" + url + "\"" +
                      (sha256.empty() ? "" : R"(, "sha256": ")" + sha256 + "\"") + "}");
@@ -331,12 +351,12 @@ TEST_F(WorkflowWine, OnlyTheVendorsUntouchedPackageIsStarted) {
          false, refused, false},
         {"redirect to https", redirected(test::ServiceUrl("/files/bt_top.zip")), IDC_BTN_BLUETOOTH, true, L"", false},
         {"redirect to http", redirected(plainUrl), IDC_BTN_BLUETOOTH, false, refused, false},
-        {"encrypted archive", bluetooth("bt_encrypted.zip"), IDC_BTN_BLUETOOTH, false, missing, false},
+        {"encrypted archive", bluetooth("bt_encrypted.zip"), IDC_BTN_BLUETOOTH, false, kUnpackFailedText, false},
         {"batch file", receiver("script.bat"), IDC_BTN_RECEIVER, false, refused, false},
         {"unsigned installer", receiver("unsigned.exe"), IDC_BTN_RECEIVER, false, refused, false},
         {"signed installer", receiver("rx.exe"), IDC_BTN_RECEIVER, true, L"", false},
     };
-    g_featureReceiver = true;
+    g_settings.receiverOffered = true;
     for (const auto& c : cases) {
         test::ClearWorkFolder();
         test::SetServiceScript(c.script);
@@ -346,14 +366,13 @@ TEST_F(WorkflowWine, OnlyTheVendorsUntouchedPackageIsStarted) {
             ::SendMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         else
             EXPECT_FALSE(c.message) << c.name;
-        EXPECT_TRUE(test::WaitIdle(c.button == IDC_BTN_RECEIVER ? g_receiverBusy : g_bluetoothBusy, 30000)) << c.name;
+        EXPECT_TRUE(test::WaitIdle(c.button == IDC_BTN_RECEIVER ? BusyFlag(Job::Receiver) : BluetoothBusy(), 30000)) << c.name;
         const auto starts = test::WaitStandInStarts(c.started ? 5000 : 1000);
         EXPECT_EQ(starts.size(), c.started ? 1u : 0u) << c.name;
         EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), c.status) << c.name;
         // Only a started installer keeps its folder.
         EXPECT_EQ(test::JobFolders().size(), c.started ? 1u : 0u) << c.name;
     }
-    g_featureReceiver = false;
 }
 
 TEST_F(WorkflowWine, PlantedAndEarlierSetupsAreNeverStarted) {
@@ -365,12 +384,12 @@ TEST_F(WorkflowWine, PlantedAndEarlierSetupsAreNeverStarted) {
     ServeBluetooth("bt_nested.zip");
     test::CWindowDriver window;
     window.Click(IDC_BTN_BLUETOOTH);
-    ASSERT_TRUE(test::WaitIdle(g_bluetoothBusy, 30000));
+    ASSERT_TRUE(test::WaitIdle(BluetoothBusy(), 30000));
     const auto starts = test::WaitStandInStarts(5000);
     const auto jobs = test::JobFolders();
     ASSERT_EQ(jobs.size(), 1u);
     ASSERT_EQ(starts.size(), 1u);
-    EXPECT_EQ(test::StartedPath(starts[0]), jobs[0] + L"\\Driver\\Setup.exe");
+    EXPECT_EQ(test::StartedPath(starts[0]), jobs[0] + L"\\package\\Driver\\Setup.exe");
     // What earlier runs and others left is gone.
     for (const wchar_t* entry : {L"!", L"Setup.exe", L"job-3-1-1", L"dl1A2B.tmp"})
         EXPECT_FALSE(test::Exists(work + L"\\" + entry)) << entry;
@@ -386,7 +405,7 @@ TEST_F(WorkflowWine, ASecondClickWhileTheFirstSetupRunsInstallsAgain) {
         const auto starts = test::WaitStandInStarts(20000);
         ASSERT_EQ(starts.size(), 1u) << click;
         started.push_back(test::StartedPath(starts[0]));
-        ASSERT_TRUE(test::WaitIdle(g_bluetoothBusy, 10000));
+        ASSERT_TRUE(test::WaitIdle(BluetoothBusy(), 10000));
     }
     ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_RUN_MS", nullptr);
     EXPECT_NE(started[0], started[1]);  // each from a folder of its own, the first still running

@@ -16,7 +16,8 @@ chunk_delay_ms (between 64 KiB chunks), headers (more answer headers, such
 as a redirect's Location or Retry-After), ranges (announce Accept-Ranges and
 an ETag, answer "Range: bytes=N-" with 206 unless If-Range names another
 ETag), stall_after and stall_ms (send that many body bytes, then nothing
-for that long). A path's rule may instead be {"sequence": [rule, ...]}: the
+for that long), trickle_ms (send the body one byte at a time, that long
+apart). A path's rule may instead be {"sequence": [rule, ...]}: the
 first request gets the first rule, and so on, the last one for the rest. A path with a query matches its key
 with the query, else its key without. Unknown paths answer 404. Every request
 line and its headers are appended to --log as one JSON line.
@@ -109,6 +110,12 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.flush()
             time.sleep(rule.get("stall_ms", 60000) / 1000.0)
             data = data[stall:]
+        if rule.get("trickle_ms"):  # a server that keeps a transfer alive with next to nothing
+            for i in range(len(data)):
+                self.wfile.write(data[i:i + 1])
+                self.wfile.flush()
+                time.sleep(rule["trickle_ms"] / 1000.0)
+            return
         step = 65536
         for i in range(0, len(data), step):
             self.wfile.write(data[i:i + step])

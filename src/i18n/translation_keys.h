@@ -1,0 +1,39 @@
+#pragma once
+// Every text the user reads, declared once: its name in the program, its key
+// in the catalogue and its kind. The enum, the key names and the list of
+// texts the window must fit all come from this list; a key added here without
+// a text in every section of data\translation.json fails the catalogue test.
+#include <array>
+
+enum class TextKind {
+    Caption,  // a command's button
+    Status,   // a text on the status line
+    Hint,     // added to a status text
+    Message,  // the message dialog's text
+};
+
+#define INSTALLER_TRANSLATION_KEYS(X)                   \
+    X(kInstallWifi, INSTALL_WIFI, Caption)              \
+    X(kInstallBt, INSTALL_BT, Caption)                  \
+    X(kInstallHotspot, INSTALL_HOTSPOT, Caption)        \
+    X(kInstallRx, INSTALL_RX, Caption)                  \
+    X(kWifiInstalled, WIFI_INSTALLED, Status)           \
+    X(kHintDlBt, HINT_DL_BT, Hint)                      \
+    X(kWifiInstallerMiss, WIFI_INSTALLER_MISS, Status)  \
+    X(kBtInstallerMiss, BT_INSTALLER_MISS, Status)      \
+    X(kRxInstallerMiss, RX_INSTALLER_MISS, Status)      \
+    X(kBtUnpackFailed, BT_UNPACK_FAILED, Status)        \
+    X(kPkgNotTrusted, PKG_NOT_TRUSTED, Status)          \
+    X(kNoPackageForOs, NO_PACKAGE_FOR_OS, Status)       \
+    X(kDlNotSaved, DL_NOT_SAVED, Status)                \
+    X(kTlsFailed, TLS_FAILED, Status)                   \
+    X(kServiceFailed, SERVICE_FAILED, Status)           \
+    X(kHintNoInternet, HINT_NO_INTERNET, Message)
+
+#define INSTALLER_KEY_ENUM(name, key, kind) name,
+enum TranslationKey { INSTALLER_TRANSLATION_KEYS(INSTALLER_KEY_ENUM) kTranslationKeyCount };
+#undef INSTALLER_KEY_ENUM
+
+// The catalogue's key names and the kinds, indexed by TranslationKey.
+extern const std::array<const wchar_t*, kTranslationKeyCount> kTranslationKeys;
+extern const std::array<TextKind, kTranslationKeyCount> kTranslationKinds;

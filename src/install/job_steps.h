@@ -1,0 +1,25 @@
+#pragma once
+// Steps the workflows share: proving a file is the vendor's, and starting
+// and judging what was proven.
+#include <memory>
+#include <string>
+
+#include "install/job_window.h"
+
+// The vendor's signature on the file, by the signer of the settings. A build
+// made to allow unsigned packages (and only one) starts them unchecked.
+bool SignedByVendor(IHeldFile& file, std::string& reason);
+
+// A copy in the job's folder of a program delivered beside the installer,
+// checked by check; null with the outcome when it is missing or refused.
+using ProgramCheck = bool (*)(IHeldFile& file, std::string& reason);
+std::unique_ptr<IHeldFile> VerifiedCopy(IJobFolder& folder, IJobSystem& system, const std::wstring& relative,
+                                        const std::wstring& name, ProgramCheck check, Outcome missing,
+                                        JobOutcome& outcome);
+
+// What a program run (an installer's, waited for or not) came to.
+JobOutcome OutcomeOfRun(const ProcessOutcome& run, const std::string& what);
+
+// Starts the held installer if the vendor signed it; a started one is noted
+// in its folder, which then stays while it runs. started: whether it started.
+JobOutcome StartSignedInstaller(IJobFolder& folder, IJobSystem& system, IHeldFile& installer, bool& started);

@@ -1,0 +1,38 @@
+#include "sys/job_folder.h"
+
+#include <sstream>
+
+#include "sys/utf8.h"
+
+std::wstring JobFolderName(unsigned long pid, unsigned long long stamp, unsigned long serial) {
+    return L"job-" + std::to_wstring(pid) + L"-" + std::to_wstring(stamp) + L"-" + std::to_wstring(serial);
+}
+
+std::string StartedNoteLine(const StartedProgram& program) {
+    return std::to_string(program.pid) + " " + std::to_string(program.created) + "\n";
+}
+
+std::vector<StartedProgram> ReadStartedNote(const std::string& text) {
+    std::vector<StartedProgram> programs;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        long long pid = 0, created = 0;
+        std::string rest;
+        if (fields >> pid >> created && !(fields >> rest) && pid > 0 && pid <= 0xFFFFFFFFll && created >= 0)
+            programs.push_back({static_cast<unsigned long>(pid), static_cast<unsigned long long>(created)});
+    }
+    return programs;
+}
+
+std::string UnpackedTreeRefusal(const std::wstring& folder, const std::vector<TreeEntry>& entries) {
+    constexpr std::size_t kMaxPath = 260;  // with the terminating NUL, as Windows counts
+    for (const TreeEntry& entry : entries) {
+        const std::string name = WideToUtf8(entry.path);
+        if (entry.link) return "the package holds a link: " + name;
+        for (const std::wstring& stream : entry.streams)
+            if (stream != L"::$DATA") return "the package holds a hidden stream: " + name + WideToUtf8(stream);
+        if (folder.size() + 1 + entry.path.size() + 1 > kMaxPath) return "the package holds a path too long: " + name;
+    }
+    return std::string();
+}

@@ -1,0 +1,34 @@
+#pragma once
+// The per-job folders in the work folder: their names, the note of what was
+// started from one, and which of them a new run must keep. Portable; the
+// folders themselves are in job_folder_win.cpp.
+#include <string>
+#include <vector>
+
+// "job-<pid>-<stamp>-<serial>": each job works in a new one.
+std::wstring JobFolderName(unsigned long pid, unsigned long long stamp, unsigned long serial);
+
+// A program started from a job folder: its process id and creation time
+// (FILETIME as one number), which together name it even after its id is reused.
+struct StartedProgram {
+    unsigned long pid = 0;
+    unsigned long long created = 0;
+    bool operator==(const StartedProgram& o) const { return pid == o.pid && created == o.created; }
+};
+// The note beside a job folder ("job-....started"): one "pid created" line each.
+std::string StartedNoteLine(const StartedProgram& program);
+std::vector<StartedProgram> ReadStartedNote(const std::string& text);
+constexpr wchar_t kStartedNoteSuffix[] = L".started";
+
+// An unpacked package as found on disk: each entry's path below the unpack
+// folder, whether it is a link (reparse point), and its stream names as the
+// file system lists them ("::$DATA" is a file's own content).
+struct TreeEntry {
+    std::wstring path;
+    bool link = false;
+    std::vector<std::wstring> streams;
+};
+// Why the unpacked tree in folder may not be used, or empty: a link, a
+// stream besides a file's own content, or a path longer than Windows' classic
+// limit (MAX_PATH), which older setup programs cannot open.
+std::string UnpackedTreeRefusal(const std::wstring& folder, const std::vector<TreeEntry>& entries);

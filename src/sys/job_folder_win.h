@@ -1,0 +1,47 @@
+#pragma once
+// The machine-wide work folder and the jobs' folders in it, held open while
+// they are used: only administrators can change them, and nobody can rename
+// or replace them meanwhile.
+#include <memory>
+#include <string>
+
+#include "sys/held_folder_win.h"
+#include "sys/job_folder.h"
+
+namespace sys {
+
+// The work folder ("MRL7300" under the common application-data folder),
+// checked and held: owned by Administrators or SYSTEM and changeable by
+// nobody else. One that is not is moved aside, never followed, and made
+// anew. Invalid when no such folder can be had.
+CHeldFolder HoldWorkFolder();
+
+// A new folder of one job's own in the work folder, held, with the work
+// folder, until the object goes. The first of a process removes what earlier
+// runs left that no running program needs.
+class CJobFolder {
+public:
+    // Null when no folder could be made.
+    static std::unique_ptr<CJobFolder> Create();
+    const CHeldFolder& Folder() const { return m_job; }
+    const std::wstring& Path() const { return m_job.Path(); }
+    // Later runs keep the folder while this program runs.
+    void NoteStarted(const StartedProgram& program);
+    // Removes the folder, everything in it and its note, through handles.
+    void Remove();
+
+private:
+    CJobFolder(CHeldFolder work, CHeldFolder job, std::wstring name);
+    CHeldFolder m_work, m_job;
+    std::wstring m_name;
+    FileId m_id;
+};
+
+// Everything in the held work folder that no running program needs: the
+// packages and temporary files of earlier runs, and what others put there.
+void CleanWorkFolder(const CHeldFolder& work);
+
+// Whether the program started so still runs.
+bool IsRunning(const StartedProgram& program);
+
+}  // namespace sys

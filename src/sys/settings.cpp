@@ -1,0 +1,27 @@
+#include "sys/settings.h"
+
+#include "archiver_pin.h"
+#include "build_settings.h"
+#include "sys/utf8.h"
+
+Settings BuildSettings() {
+    Settings s;
+    s.wifiOffered = build::kFeatureWifi;
+    s.bluetoothOffered = build::kFeatureBluetooth;
+    s.hotspotOffered = build::kFeatureHotspot;
+    s.receiverOffered = build::kFeatureReceiver;
+    s.serviceHost = build::kServiceHost;
+    s.packageSigner = Utf8ToWide(build::kPackageSigner);
+    s.unsignedPackagesAllowed = build::kUnsignedPackagesAllowed;
+    s.archiverSha256 = build::kArchiverSha256;
+    s.retryBaseMs = 1000;
+    s.answerStallMs = 10000;
+    s.transferStallMs = 30000;
+    s.slowWindowMs = 60000;
+    s.minBytesPerSecond = 1024;
+    s.archiverTimeoutMs = 10 * 60 * 1000;
+    s.mayAskUser = true;
+    return s;
+}
+
+Settings g_settings = BuildSettings();

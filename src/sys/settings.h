@@ -1,0 +1,35 @@
+#pragma once
+// The program's limits, waits and trust anchors as one value, read from the
+// build settings when the program starts. Tests change it through
+// CSettingsOverride, which puts everything back when it goes.
+#include <string>
+
+struct Settings {
+    bool wifiOffered, bluetoothOffered, hotspotOffered, receiverOffered;  // the build's feature switches
+    std::string serviceHost;        // the device service, "host" or "host:port"
+    std::wstring packageSigner;     // common name every started installer must be signed by
+    bool unsignedPackagesAllowed;   // only a build made so may start installers without a signer
+    std::string archiverSha256;     // lower-case hex SHA-256 of the one archiver it runs
+    unsigned long retryBaseMs;      // the waits between attempts are about 1 and 3 times this
+    unsigned long answerStallMs;    // the longest wait for any data of a service answer
+    unsigned long transferStallMs;  // the same for a package
+    unsigned long slowWindowMs;     // a transfer that averages under minBytesPerSecond this long gives up
+    unsigned long minBytesPerSecond;
+    unsigned long archiverTimeoutMs;
+    bool mayAskUser;                // false when nobody may see a window (quiet mode)
+};
+
+Settings BuildSettings();
+extern Settings g_settings;
+
+class CSettingsOverride {
+public:
+    CSettingsOverride() : m_saved(g_settings) {}
+    ~CSettingsOverride() { g_settings = m_saved; }
+    CSettingsOverride(const CSettingsOverride&) = delete;
+    CSettingsOverride& operator=(const CSettingsOverride&) = delete;
+    Settings* operator->() const { return &g_settings; }
+
+private:
+    Settings m_saved;
+};

@@ -1,0 +1,13 @@
+#pragma once
+// Small text helpers that several places need, written once.
+#include <string>
+
+// Lower case for ASCII letters; other characters stay as they are.
+std::string Lower(std::string text);
+std::wstring Lower(std::wstring text);
+// Text that is known to be ASCII (version numbers, host names from the build), made wide.
+std::wstring Widen(const std::string& ascii);
+// The folder part of a Windows path, without its last backslash; "." when it has none.
+std::wstring FolderOf(const std::wstring& path);
+bool EndsWith(const std::string& text, const std::string& end);
+bool EndsWith(const std::wstring& text, const std::wstring& end);

@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include "quiet/command_line.h"
+
+using Args = std::vector<std::wstring>;
+
+TEST(CommandLine, SwitchesAndTheirErrors) {
+    CSettingsOverride settings;
+    g_settings.wifiOffered = g_settings.bluetoothOffered = g_settings.receiverOffered = true;
+    g_settings.hotspotOffered = false;
+    // chosen: one bit per job, in the table's order (Wi-Fi, Bluetooth, hotspot, receiver).
+    const struct { Args args; bool quiet, help; int chosen; const wchar_t* language; const wchar_t* log; bool error; } cases[] = {
+        {{}, false, false, 0, L"", L"", false},
+        {{L"/quiet"}, true, false, 0, L"", L"", false},
+        {{L"-QUIET", L"/Wifi", L"-bluetooth"}, true, false, 0b0011, L"", L"", false},
+        {{L"/quiet", L"/receiver", L"/BLUETOOTH"}, true, false, 0b1010, L"", L"", false},
+        {{L"/lang", L"JPN", L"/log", L"C:\\logs\\a b.log"}, false, false, 0, L"jpn", L"C:\\logs\\a b.log", false},
+        {{L"-?"}, false, true, 0, L"", L"", false},
+        {{L"/wifi"}, false, false, 0b0001, L"", L"", true},  // choosing needs /quiet
+        {{L"/quiet", L"/bogus"}, true, false, 0, L"", L"", true},
+        {{L"/quiet", L"/lang", L"xx"}, true, false, 0, L"", L"", true},
+        {{L"/lang"}, false, false, 0, L"", L"", true},
+        {{L"/log", L"/quiet"}, true, false, 0, L"", L"", true},  // a switch is no file name
+        {{L"quiet"}, false, false, 0, L"", L"", true},
+        {{L"/"}, false, false, 0, L"", L"", true},
+        {{L"/quiet", L"/hotspot"}, true, false, 0b0100, L"", L"", true},  // not in this build
+    };
+    for (const auto& c : cases) {
+        const CommandLine line = ParseCommandLine(c.args);
+        const std::string row = c.args.empty() ? "(none)" : std::string(c.args[0].begin(), c.args[0].end());
+        EXPECT_EQ(line.quiet, c.quiet) << row;
+        EXPECT_EQ(line.help, c.help) << row;
+        for (int f = 0; f < kJobCount; ++f) EXPECT_EQ(line.chosen[f], ((c.chosen >> f) & 1) != 0) << row << f;
+        EXPECT_EQ(line.language, c.language) << row;
+        EXPECT_EQ(line.logFile, c.log) << row;
+        EXPECT_EQ(!line.error.empty(), c.error) << row;
+    }
+    // None chosen: every job the build offers.
+    const CommandLine all = ParseCommandLine({L"/quiet"});
+    EXPECT_TRUE(Chosen(all, FeatureOf(Job::Receiver)));
+    EXPECT_FALSE(Chosen(all, FeatureOf(Job::Hotspot)));
+    EXPECT_FALSE(Chosen(ParseCommandLine({L"/quiet", L"/wifi"}), FeatureOf(Job::Bluetooth)));
+}
+
+// The usage names every job the build offers, by its switch, and no other.
+TEST(CommandLine, UsageFollowsTheFeatureTable) {
+    CSettingsOverride settings;
+    g_settings.hotspotOffered = false;
+    g_settings.receiverOffered = true;
+    const std::wstring usage = UsageText();
+    EXPECT_NE(usage.find(L"[/quiet [/wifi] [/bluetooth] [/receiver]]"), std::wstring::npos) << usage;
+    EXPECT_EQ(usage.find(L"/hotspot"), std::wstring::npos) << usage;
+    EXPECT_NE(usage.find(L"the Wi-Fi driver, then the Bluetooth driver, then the receiver application"),
+              std::wstring::npos) << usage;
+}

@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+
+#include "sys/job_folder.h"
+
+// A job folder is kept while a program started from it runs (not while a
+// process of its name's id does: ids are reused). The note of what runs from
+// it survives a round trip, and a note someone tampered with names nothing.
+TEST(JobFolder, StartedNotesNameTheirPrograms) {
+    EXPECT_EQ(JobFolderName(4242, 99, 3), L"job-4242-99-3");
+    const StartedProgram setup{4242, 133790000000000000ull}, other{7, 1};
+    EXPECT_EQ(ReadStartedNote(StartedNoteLine(setup) + StartedNoteLine(other)),
+              (std::vector<StartedProgram>{setup, other}));
+    const struct { const char* text; std::size_t programs; } cases[] = {
+        {"", 0}, {"4242", 0}, {"x 1\n", 0}, {"0 5\n", 0}, {"1 2 3\n", 0}, {"1 2\n\n3 4\n", 2}, {"-1 5\n", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReadStartedNote(c.text).size(), c.programs) << c.text;
+}
+
+// What an archiver unpacked is used only when it holds no link, no hidden
+// stream and no path longer than older setup programs can open.
+TEST(JobFolder, UnpackedTreesWithLinksStreamsOrLongPathsAreRefused) {
+    const std::wstring folder = L"C:\\ProgramData\\MRL7300\\job-1-2-3\\package";
+    const std::vector<std::wstring> data = {L"::$DATA"};
+    const struct { const char* name; std::vector<TreeEntry> entries; bool refused; } cases[] = {
+        {"plain", {{L"Setup.exe", false, data}, {L"Driver", false, {}}, {L"Driver\\x.sys", false, data}}, false},
+        {"empty", {}, false},
+        {"a file system without streams", {{L"Setup.exe", false, {}}}, false},
+        {"a link", {{L"Driver", true, {}}}, true},
+        {"a link deep down", {{L"a", false, {}}, {L"a\\b", true, {}}}, true},
+        {"a hidden stream", {{L"Setup.exe", false, {L"::$DATA", L":Zone.Identifier:$DATA"}}}, true},
+        {"at the limit", {{std::wstring(259 - folder.size() - 1, L'a'), false, data}}, false},
+        {"past the limit", {{std::wstring(260 - folder.size() - 1, L'a'), false, data}}, true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(!UnpackedTreeRefusal(folder, c.entries).empty(), c.refused) << c.name;
+}

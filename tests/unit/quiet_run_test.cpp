@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "fake_job.h"
+#include "quiet/quiet_run.h"
+
+using Args = std::vector<std::wstring>;
+
+// Each job's outcome as the exit code a deployment tool sees.
+TEST(QuietRun, ExitCodesSayWhatHappened) {
+    CSettingsOverride settings;
+    g_settings.packageSigner = L"Vendor";
+    g_settings.archiverSha256 = "ab12";  // what the fake's files hash to
+    g_settings.hotspotOffered = g_settings.receiverOffered = false;
+    const ProcessOutcome ok{true, true, 0}, restart{true, true, 3010}, restarted{true, true, 1641},
+        failed{true, true, 1}, notStarted{}, hung{true, false, 0, true};
+    const struct { const char* name; Args args; ProcessOutcome wifi; bool answered; const wchar_t* found;
+                   ProcessOutcome setup; WindowsVersion windows; ExitCode code; std::size_t installers; } cases[] = {
+        {"all done", {L"/quiet"}, ok, true, L"package\\S.exe", ok, WindowsVersion::Win10, kExitDone, 1},
+        {"setup asks for a restart", {L"/quiet"}, ok, true, L"package\\S.exe", restart, WindowsVersion::Win10,
+         kExitRestartNeeded, 1},
+        {"setup restarts itself", {L"/quiet"}, ok, true, L"package\\S.exe", restarted, WindowsVersion::Win10,
+         kExitRestartNeeded, 1},
+        {"Wi-Fi setup asks for a restart", {L"/quiet", L"/wifi"}, restart, true, L"", ok, WindowsVersion::Win10,
+         kExitRestartNeeded, 0},
+        {"Wi-Fi setup fails, Bluetooth still runs", {L"/quiet"}, failed, true, L"package\\S.exe", ok,
+         WindowsVersion::Win10, kExitInstallerFailed, 1},
+        {"Wi-Fi setup does not start", {L"/quiet", L"/wifi"}, notStarted, true, L"", ok, WindowsVersion::Win10,
+         kExitInstallerMissing, 0},
+        {"Wi-Fi setup hangs", {L"/quiet", L"/wifi"}, hung, true, L"", ok, WindowsVersion::Win10, kExitInstallerFailed,
+         0},
+        {"no connection", {L"/quiet", L"/bluetooth"}, ok, false, L"package\\S.exe", ok, WindowsVersion::Win10,
+         kExitNoConnection, 0},
+        {"no setup in the package", {L"/quiet", L"/bluetooth"}, ok, true, L"", ok, WindowsVersion::Win10,
+         kExitInstallerMissing, 0},
+        {"setup fails", {L"/quiet", L"/bluetooth"}, ok, true, L"package\\S.exe", failed, WindowsVersion::Win10,
+         kExitInstallerFailed, 1},
+        {"setup does not start", {L"/quiet", L"/bluetooth"}, ok, true, L"package\\S.exe", notStarted,
+         WindowsVersion::Win10, kExitInstallerMissing, 1},
+        {"Bluetooth below Windows 7 is skipped", {L"/quiet", L"/bluetooth"}, ok, true, L"package\\S.exe", ok,
+         WindowsVersion::Vista, kExitDone, 0},
+        // A Windows newer than any the program knows is offered what Windows 10 is.
+        {"newer Windows", {L"/quiet", L"/bluetooth"}, ok, true, L"package\\S.exe", ok,
+         ClassifyOsVersion(L"11.0.26100"), kExitDone, 1},
+    };
+    for (const auto& c : cases) {
+        CFakeJobSystem system;
+        system.outcome = c.wifi;  // the archiver's run too: 0 and 1 unpack, the rest fails
+        system.runs[L"C:\\Work\\job-1\\7za.exe"] = ok;
+        system.answered = c.answered;
+        system.found = c.found;
+        system.windows = c.windows;
+        system.installerOutcome = c.setup;
+        std::vector<std::wstring> log;
+        const ExitCode code = RunQuiet(ParseCommandLine(c.args), system,
+                                       [](TranslationKey key) { return std::wstring(kTranslationKeys[key]); },
+                                       [&log](const std::wstring& line) { log.push_back(line); });
+        EXPECT_EQ(code, c.code) << c.name;
+        EXPECT_EQ(system.installers.size(), c.installers) << c.name;
+        EXPECT_FALSE(log.empty()) << c.name;
+    }
+}
+
+// Every outcome has its code; the run's is the first failure's, else a restart, else done.
+TEST(QuietRun, OutcomesAndTheirExitCodes) {
+    const struct { Outcome outcome; ExitCode code; } cases[] = {
+        {Outcome::Done, kExitDone}, {Outcome::RestartNeeded, kExitRestartNeeded},
+        {Outcome::NoConnection, kExitNoConnection}, {Outcome::SecureChannelFailed, kExitNoConnection},
+        {Outcome::ServiceFailed, kExitServiceFailed}, {Outcome::NoPackageForWindows, kExitInstallerMissing},
+        {Outcome::NotSaved, kExitNotSaved}, {Outcome::PackageRefused, kExitPackageRefused},
+        {Outcome::BundledProgramRefused, kExitPackageRefused}, {Outcome::InstallerMissing, kExitInstallerMissing},
+        {Outcome::ArchiverFailed, kExitNotUnpacked}, {Outcome::InstallerFailed, kExitInstallerFailed},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ExitCodeOf({c.outcome, 0, ""}), c.code) << OutcomeName(c.outcome);
+    EXPECT_EQ(CombineExitCodes({kExitDone, kExitRestartNeeded, kExitDone}), kExitRestartNeeded);
+    EXPECT_EQ(CombineExitCodes({kExitRestartNeeded, kExitNotSaved, kExitNoConnection}), kExitNotSaved);
+    EXPECT_EQ(CombineExitCodes({}), kExitDone);
+}
