@@ -6,6 +6,7 @@
 #include <string>
 
 #include "delayed_dlls.h"
+#include "sys/text_util.h"
 
 namespace {
 
@@ -37,8 +38,7 @@ HMODULE LoadFromSystem32(const std::wstring& name) {
 // would look in the program's folder first.
 FARPROC WINAPI DelayLoadHook(unsigned notify, PDelayLoadInfo info) {
     if (notify != dliNotePreLoadLibrary) return nullptr;
-    const std::string name = info->szDll;
-    return reinterpret_cast<FARPROC>(LoadFromSystem32(std::wstring(name.begin(), name.end())));
+    return reinterpret_cast<FARPROC>(LoadFromSystem32(Widen(info->szDll)));
 }
 
 }  // namespace

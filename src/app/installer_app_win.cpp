@@ -13,6 +13,8 @@
 #include "install/system_win.h"
 #include "log/run_log.h"
 #include "quiet/quiet_run.h"
+#include "sys/debugger_log_win.h"
+#include "sys/log.h"
 #include "sys/platform.h"
 #include "sys/settings.h"
 #include "sys/text_util.h"
@@ -63,7 +65,7 @@ void CInstallerApp::LogRunHeader(const CommandLine& line) {
     sys::Log(L"UI language " + std::wstring(langId) + L", texts from section " + CTranslation::GetLanguageCode() +
              (line.language.empty() ? L"" : L" (chosen by /lang)"));
     sys::Log(BuildLine());
-    sys::Log(std::wstring(L"mode: ") + (line.quiet ? L"quiet" : L"window") + L", log " + sys::RunLogPath());
+    sys::Log(std::wstring(L"mode: ") + (line.quiet ? L"quiet" : L"window") + L", log " + RunLogPath());
 }
 
 void CInstallerApp::InitInstance() {
@@ -76,6 +78,8 @@ void CInstallerApp::InitInstance() {
 }
 
 void CInstallerApp::Run() {
+    sys::AddLogSink(sys::DebuggerLog());
+    sys::AddLogSink(RunLog());
     const CommandLine line = ParseCommandLine(ProgramArguments());
     g_languageOverride = line.language;
     if (line.quiet) {
@@ -85,7 +89,7 @@ void CInstallerApp::Run() {
     }
     // A file named on the command line is used only when the whole line is valid.
     const std::wstring logFile = line.error.empty() ? line.logFile : L"";
-    if (!sys::OpenRunLog(logFile)) sys::Log(L"the log file could not be opened: " + logFile);
+    if (!OpenRunLog(logFile)) sys::Log(L"the log file could not be opened: " + logFile);
     LogRunHeader(line);
     if (!line.error.empty() || line.help) {
         if (!line.error.empty()) sys::Log(L"usage error: " + line.error);

@@ -6,7 +6,7 @@
 #include "install/job_thread.h"
 #include "install/system_win.h"
 #include "install/telling.h"
-#include "log/run_log.h"
+#include "sys/log.h"
 #include "res/resource.h"
 #include "sys/os_version.h"
 #include "sys/platform.h"

@@ -1,3 +1,4 @@
+#include "sys/log.h"
 #include "i18n/translation.h"
 
 #include <boost/property_tree/ptree.hpp>
@@ -17,12 +18,12 @@ bool CTranslation::LoadLocked() {
     const sys::ReadResult read =
         sys::ReadWholeFile(MakeAppPath(L"data\\translation.json"), kMaxCatalogueBytes, bytes);
     if (read == sys::ReadResult::CannotOpen) {
-        sys::DebugOutput("Read translation file failed!!\r\n");
+        sys::Log(std::string("Read translation file failed!!\r\n"));
         return false;
     }
     boost::property_tree::wptree tree;
     if (read == sys::ReadResult::TooLarge || !ParseCatalogue(bytes, tree)) {
-        sys::DebugOutput("Read translation.json failed");
+        sys::Log(std::string("Read translation.json failed"));
         return false;
     }
     m_language = GetLanguageCode();
@@ -34,7 +35,7 @@ std::wstring CTranslation::GetWord(std::wstring key) {
     std::lock_guard<std::mutex> guard(m_lock);
     auto found = m_words.find(key);
     if (found == m_words.end()) {
-        sys::DebugOutput("Get word failed and reinit\r\n");
+        sys::Log(std::string("Get word failed and reinit\r\n"));
         LoadLocked();
         found = m_words.find(key);
     }

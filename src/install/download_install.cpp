@@ -1,3 +1,4 @@
+#include "sys/log.h"
 #include "install/download_install.h"
 
 #include "install/job_steps.h"
@@ -35,7 +36,7 @@ struct Package {
 JobOutcome AskService(const Feature& feature, IJobSystem& system, ServiceAnswer& answer) {
     const WindowsVersion windows = feature.query ? system.QueryWindows() : WindowsVersion::Unknown;
     const std::string url = RequestUrl(feature.resource, feature.query, windows);
-    system.Trace(Utf8ToWide(url));
+    sys::Log(Utf8ToWide(url));
     std::string body;
     const NetResult asked = system.HttpGetJson(url, body);
     if (asked != NetResult::Ok) return OutcomeOfNet(asked, "asking " + url);
@@ -52,7 +53,7 @@ JobOutcome FetchPackage(const Feature& feature, IJobWindow& window, IJobSystem& 
     const JobOutcome asked = AskService(feature, system, package.answer);
     if (asked.kind != Outcome::Done) return asked;
     const std::string& url = package.answer.downloadUrl;
-    system.Trace(Utf8ToWide(url));
+    sys::Log(Utf8ToWide(url));
     const std::string name = PackageFileName(url);
     // Nothing may be written outside the job's folder.
     if (name.empty()) return Failed(Outcome::ServiceFailed, "the package address names no usable file: " + url);
@@ -73,7 +74,7 @@ JobOutcome FetchPackage(const Feature& feature, IJobWindow& window, IJobSystem& 
     window.SetProgress(feature.job, 100);
     system.Sleep(kFullBarPauseMs);
     window.ShowProgress(feature.job, false);
-    system.Trace(path);
+    sys::Log(path);
     return JobOutcome{};
 }
 

@@ -6,6 +6,6 @@
 // archiver and starts its signed Setup.exe.
 JobOutcome InstallBluetoothDriver(const Feature& feature, IJobWindow& window, IJobSystem& system);
 
-// The receiver application and the hotspot driver: asks the service for the
-// feature's installer, downloads it and starts it when the vendor signed it.
+// A job whose package is an installer to start itself: asks the service for
+// the feature's installer, downloads it and starts it when the vendor signed it.
 JobOutcome InstallPackage(const Feature& feature, IJobWindow& window, IJobSystem& system);

@@ -92,5 +92,4 @@ public:
     // Starts a held installer (an .exe itself, an .msi through the system's
     // msiexec) in its own folder: the window does not wait for it, quiet mode does.
     virtual ProcessOutcome StartInstaller(const IHeldFile& installer) = 0;
-    virtual void Trace(const std::wstring& text) = 0;
 };

@@ -1,3 +1,4 @@
+#include "sys/log.h"
 #include "install/system_win.h"
 
 #include <windows.h>
@@ -17,8 +18,6 @@
 
 namespace {
 
-void Trace(const std::wstring& text) { sys::DebugOutput(text.c_str()); }
-
 // Opened for reading only and shared for reading only: until it is closed,
 // nobody can write, rename or delete the file.
 class CHeldFile : public IHeldFile {
@@ -28,7 +27,7 @@ public:
     bool HasSha256(const std::string& expectedHex, std::string& reason) override {
         const std::string actual = sys::FileSha256(m_file.Get());
         if (!actual.empty() && actual == Lower(expectedHex)) {
-            Trace(L"sha256 of " + m_path + L" matches");
+            sys::Log(L"sha256 of " + m_path + L" matches");
             return true;
         }
         reason = "sha256 of " + WideToUtf8(m_path) + " is " +
@@ -42,9 +41,9 @@ public:
             reason = WideToUtf8(m_path) + ": " + reason;
             return false;
         }
-        Trace(L"revocation of the signature of " + m_path + L": " + Utf8ToWide(revocation));
+        sys::Log(L"revocation of the signature of " + m_path + L": " + Utf8ToWide(revocation));
         if (name == signer) {
-            Trace(L"signature of " + m_path + L" is valid, signer " + name);
+            sys::Log(L"signature of " + m_path + L" is valid, signer " + name);
             return true;
         }
         reason = WideToUtf8(m_path) + " is signed by " + WideToUtf8(name) + ", not by " + WideToUtf8(signer);
@@ -101,7 +100,7 @@ public:
 
     std::unique_ptr<IHeldFile> CopyIn(const std::wstring& source, const std::wstring& name) override {
         if (!sys::CopyInto(m_folder->Folder(), name, source)) {
-            Trace(L"could not copy " + source + L" into " + Path() + L": error " + std::to_wstring(::GetLastError()));
+            sys::Log(L"could not copy " + source + L" into " + Path() + L": error " + std::to_wstring(::GetLastError()));
             return nullptr;
         }
         return Hold(name);
@@ -118,7 +117,7 @@ public:
         sys::CFileHandle file =
             folder->Valid() ? folder->OpenFile(parts.back(), GENERIC_READ, FILE_SHARE_READ) : sys::CFileHandle();
         if (!file.Valid()) {
-            Trace(L"cannot hold " + Path() + L"\\" + relative);
+            sys::Log(L"cannot hold " + Path() + L"\\" + relative);
             return nullptr;
         }
         return std::make_unique<CHeldFile>(Path() + L"\\" + relative, std::move(file));
@@ -168,11 +167,11 @@ ProcessOutcome Launch(const ProgramCommand& command, const std::wstring& folder,
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    Trace(L"running " + command.commandLine);
+    sys::Log(L"running " + command.commandLine);
     if (!::CreateProcessW(command.application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
                           folder.c_str(), &startup, &info)) {
         outcome.error = ::GetLastError();
-        Trace(L"could not start it: error " + std::to_wstring(outcome.error));
+        sys::Log(L"could not start it: error " + std::to_wstring(outcome.error));
         return outcome;
     }
     const sys::CProcessHandles started(info);
@@ -187,13 +186,13 @@ ProcessOutcome Launch(const ProgramCommand& command, const std::wstring& folder,
         ::TerminateProcess(process, ERROR_TIMEOUT);
         ::WaitForSingleObject(process, 5000);
         outcome.timedOut = true;
-        Trace(L"it ran longer than " + std::to_wstring(timeoutMs) + L" ms and was ended");
+        sys::Log(L"it ran longer than " + std::to_wstring(timeoutMs) + L" ms and was ended");
         return outcome;
     }
     DWORD code = 0;
     outcome.exitCodeRead = ::GetExitCodeProcess(process, &code) != FALSE && code != STILL_ACTIVE;
     outcome.exitCode = code;
-    Trace(L"it ended with exit code " + std::to_wstring(code));
+    sys::Log(L"it ended with exit code " + std::to_wstring(code));
     return outcome;
 }
 
@@ -232,5 +231,3 @@ ProcessOutcome CWindowsJobSystem::StartInstaller(const IHeldFile& installer) {
     return Launch(InstallerCommand(installer.Path(), SystemFolder()), FolderOf(installer.Path()), 0,
                   m_waitForInstallers, 0);
 }
-
-void CWindowsJobSystem::Trace(const std::wstring& text) { ::Trace(text); }

@@ -16,7 +16,6 @@ public:
     ProcessOutcome RunAndWait(const IHeldFile& program, const std::wstring& arguments,
                               unsigned long timeoutMs, bool console) override;
     ProcessOutcome StartInstaller(const IHeldFile& installer) override;
-    void Trace(const std::wstring& text) override;
 
 private:
     bool m_waitForInstallers;

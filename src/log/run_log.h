@@ -29,7 +29,12 @@ std::vector<std::wstring> LogsToRemove(std::vector<std::wstring> names, std::siz
 
 constexpr std::size_t kLogsKept = 10;
 
-namespace sys {
+#include "sys/log.h"
+
+// The run's log as a sink of the program's lines (sys/log.h): lines that
+// come before the file is open wait for it and are written first.
+sys::ILogSink& RunLog();
+
 // Opens the log: path, or a new default-named file in the temporary folder
 // (the older ones beyond the newest kLogsKept removed). Nothing is written
 // through a link, into a file with a second name, or into a file this
@@ -38,7 +43,3 @@ namespace sys {
 // opened; logging goes on to the debugger only.
 bool OpenRunLog(const std::wstring& path);
 std::wstring RunLogPath();
-// One event; also what the debugger traces carry.
-void Log(const std::wstring& text);
-void Log(const char* ansiText);
-}  // namespace sys

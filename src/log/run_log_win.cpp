@@ -6,7 +6,6 @@
 #include "log/run_log.h"
 #include "sys/handle_win.h"
 #include "sys/platform.h"
-#include "sys/text.h"
 #include "sys/utf8.h"
 
 namespace {
@@ -128,9 +127,17 @@ void RemoveOldLogs(const std::wstring& folder, const std::wstring& own) {
     }
 }
 
+class CRunLog : public sys::ILogSink {
+public:
+    void Write(const std::wstring& line) override { Append(WideToUtf8(line)); }
+};
+
 }  // namespace
 
-namespace sys {
+sys::ILogSink& RunLog() {
+    static CRunLog log;
+    return log;
+}
 
 bool OpenRunLog(const std::wstring& path) {
     std::wstring target;
@@ -154,15 +161,3 @@ std::wstring RunLogPath() {
     std::lock_guard<std::mutex> guard(g_lock);
     return g_path;
 }
-
-void Log(const std::wstring& text) {
-    ::OutputDebugStringW((text + L"\n").c_str());
-    Append(WideToUtf8(text));
-}
-
-void Log(const char* ansiText) {
-    ::OutputDebugStringA(ansiText);
-    Append(WideToUtf8(AnsiToWide(ansiText)));
-}
-
-}  // namespace sys

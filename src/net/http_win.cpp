@@ -1,3 +1,5 @@
+#include "sys/log.h"
+#include "sys/text_util.h"
 #include "net/http.h"
 
 #include <cstdio>
@@ -14,11 +16,9 @@ namespace {
 
 using net::CGet;
 
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
 Attempt StatusFailure(HINTERNET request, DWORD status) {
     Attempt failed{AttemptEnd::Status, status, ParseRetryAfter(net::QueryHeader(request, HTTP_QUERY_RETRY_AFTER))};
-    net::Trace(L"Download error : status " + std::to_wstring(status));
+    sys::Log(L"Download error : status " + std::to_wstring(status));
     return failed;
 }
 
@@ -26,7 +26,7 @@ Attempt StatusFailure(HINTERNET request, DWORD status) {
 std::wstring Outcome(const Attempt& attempt, unsigned long long bytes, DWORD startTick) {
     const std::wstring how = attempt.end == AttemptEnd::Status || (attempt.end == AttemptEnd::Done && attempt.status)
                                  ? L"HTTP " + std::to_wstring(attempt.status)
-                                 : Wide(EndName(attempt.end));
+                                 : Widen(EndName(attempt.end));
     return how + L", " + std::to_wstring(bytes) + L" bytes in " + std::to_wstring(::GetTickCount() - startTick) +
            L" ms";
 }
@@ -40,10 +40,10 @@ Attempt WithRetries(const std::wstring& url, AttemptFn attempt, const std::funct
     for (int made = 1;; ++made) {
         const DWORD start = ::GetTickCount();
         const Attempt last = attempt();
-        net::Trace(L"GET " + url + L": " + Outcome(last, received(), start));
+        sys::Log(L"GET " + url + L": " + Outcome(last, received(), start));
         if (last.end == AttemptEnd::Done || made == kMaxAttempts || !ShouldRetry(last)) return last;
         const unsigned long wait = RetryWaitMs(last, made, jitter());
-        net::Trace(L"trying " + url + L" again in " + std::to_wstring(wait) + L" ms");
+        sys::Log(L"trying " + url + L" again in " + std::to_wstring(wait) + L" ms");
         ::Sleep(wait);
     }
 }
@@ -90,17 +90,13 @@ public:
     }
 
 private:
-    static std::wstring FolderOf(const std::wstring& path) {
-        const auto slash = path.find_last_of(L'\\');
-        return slash == std::wstring::npos ? L"." : path.substr(0, slash);
-    }
     std::wstring m_folder, m_path;
     sys::CFileHandle m_file;
 };
 
 std::vector<std::wstring> ResumeHeaders(const CResume& resume) {
     if (resume.received == 0) return {};
-    return {L"Range: bytes=" + std::to_wstring(resume.received) + L"-", L"If-Range: " + Wide(resume.validator)};
+    return {L"Range: bytes=" + std::to_wstring(resume.received) + L"-", L"If-Range: " + Widen(resume.validator)};
 }
 
 // Checks the answer of one attempt and sets where its bytes go; the size of
@@ -114,9 +110,9 @@ Attempt AcceptAnswer(HINTERNET request, DWORD status, CTempFile& temp, CResume& 
         ParseContentRange(net::QueryHeader(request, HTTP_QUERY_CONTENT_RANGE), range) &&
         range.first == resume.received) {
         total = range.total;
-        net::Trace(L"resuming at byte " + std::to_wstring(resume.received));
+        sys::Log(L"resuming at byte " + std::to_wstring(resume.received));
     } else if (status == 200) {
-        if (resume.received > 0) net::Trace(L"the server sent the whole file again: starting over");
+        if (resume.received > 0) sys::Log(L"the server sent the whole file again: starting over");
         if (!temp.StartOver()) return net::FailedCall("SetEndOfFile", ::GetLastError());
         resume.received = 0;
         std::string validator = net::QueryHeader(request, HTTP_QUERY_ETAG);

@@ -1,3 +1,4 @@
+#include "sys/log.h"
 #include "net/request_win.h"
 
 #include <cstdio>
@@ -154,8 +155,6 @@ Attempt SendGet(HINTERNET session, const std::wstring& url, const CGetOptions& o
 
 }  // namespace
 
-void Trace(const std::wstring& text) { sys::DebugOutput((text + L"\n").c_str()); }
-
 Attempt FailedCall(const char* step, DWORD error) {
     wchar_t text[256] = {};
     DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -166,12 +165,12 @@ Attempt FailedCall(const char* step, DWORD error) {
     if (length == 0) std::swprintf(text, 255, L"error %lu", error);
     std::wstring message = text;
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) message.pop_back();
-    Trace(L"Download error : " + message + L" (" + std::wstring(step, step + std::strlen(step)) + L")");
+    sys::Log(L"Download error : " + message + L" (" + std::wstring(step, step + std::strlen(step)) + L")");
     return Attempt{error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? AttemptEnd::NotSaved : EndOfError(error)};
 }
 
 Attempt Refusal(AttemptEnd end, const std::wstring& what) {
-    Trace(L"Download refused : " + what);
+    sys::Log(L"Download refused : " + what);
     return Attempt{end};
 }
 
@@ -205,7 +204,7 @@ Attempt OpenCheckedGet(const std::wstring& url, const CGetOptions& options, CGet
         if (redirects == kMaxRedirects) return Refusal(AttemptEnd::Refused, L"too many redirects from " + url);
         current = RedirectTarget(get.request.Get(), current);
         if (current.empty()) return Refusal(AttemptEnd::Refused, L"a redirect without a usable Location from " + url);
-        Trace(L"redirected to " + current);
+        sys::Log(L"redirected to " + current);
     }
 }
 

@@ -47,6 +47,5 @@ std::string QueryHeader(HINTERNET request, DWORD query);
 Attempt FailedCall(const char* step, DWORD error);
 // What the client itself will not do; traced.
 Attempt Refusal(AttemptEnd end, const std::wstring& what);
-void Trace(const std::wstring& text);
 
 }  // namespace net

@@ -7,7 +7,7 @@
 #include <mutex>
 
 #include "sys/com_win.h"
-#include "sys/platform.h"
+#include "sys/log.h"
 
 namespace {
 
@@ -78,8 +78,8 @@ WindowsVersion QueryOsVersion() {
     for (int attempt = 1; attempt <= 3 && version.empty(); ++attempt) {
         if (attempt > 1) ::Sleep(100);
         if (!QueryWmiProperty("Win32_OperatingSystem", L"Version", version))
-            sys::DebugOutput(L"the Windows version could not be read from WMI");
+            sys::Log(L"the Windows version could not be read from WMI");
     }
-    sys::DebugOutput(version.c_str());
+    sys::Log(version);
     return ClassifyOsVersion(version);
 }

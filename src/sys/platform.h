@@ -34,8 +34,4 @@ std::wstring ProcessUserSid();
 // current user (Wine): there an owner proves nothing either way.
 bool RecordsOwners();
 
-// Diagnostics for a developer's debugger; never shown to the user.
-void DebugOutput(const char* text);
-void DebugOutput(const wchar_t* text);
-
 }  // namespace sys

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "log/run_log.h"
 #include "sys/handle_win.h"
 
 namespace sys {
@@ -89,9 +88,5 @@ bool RecordsOwners() {
     static const bool wine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
     return !wine;
 }
-
-// Every trace is also an event of the run's log.
-void DebugOutput(const char* text) { Log(text); }
-void DebugOutput(const wchar_t* text) { Log(std::wstring(text)); }
 
 }  // namespace sys

@@ -1,3 +1,4 @@
+#include "sys/log.h"
 #include "sys/job_folder_win.h"
 
 #include <windows.h>
@@ -141,7 +142,7 @@ CHeldFolder HoldWorkFolder() {
     held.Close();
     // Renaming moves a link itself and never follows it.
     const std::wstring aside = path + L".untrusted-" + std::to_wstring(::GetTickCount64());
-    DebugOutput((L"work folder others could change, moved to " + aside).c_str());
+    Log(L"work folder others could change, moved to " + aside);
     if (!::MoveFileExW(path.c_str(), aside.c_str(), 0) || !CreateAdminOnlyFolder(path)) return CHeldFolder();
     held = CHeldFolder::Open(path);
     return held.Valid() && OnlyAdministratorsMayChange(held) ? std::move(held) : CHeldFolder();
@@ -184,7 +185,7 @@ void CJobFolder::NoteStarted(const StartedProgram& program) {
     const std::string line = StartedNoteLine(program);
     DWORD written = 0;
     if (!note.Valid() || !::WriteFile(note.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr))
-        DebugOutput((L"could not note the started program beside " + Path()).c_str());
+        Log(L"could not note the started program beside " + Path());
 }
 
 void CJobFolder::Remove() {
@@ -201,7 +202,7 @@ void CJobFolder::Remove() {
         if (::GetLastError() != ERROR_SHARING_VIOLATION && ::GetLastError() != ERROR_ACCESS_DENIED) return;
         ::Sleep(50);
     }
-    DebugOutput((L"the job folder " + Path() + L" is still in use; a later run removes it").c_str());
+    Log(L"the job folder " + Path() + L" is still in use; a later run removes it");
 }
 
 }  // namespace sys

@@ -46,7 +46,7 @@ DWORD CImageButton::SetFaceImages(UINT imageId, COLORREF transparent, UINT secon
 }
 
 DWORD CImageButton::SetArrangement(BYTE arrangement, bool repaint) {
-    if (arrangement > 3) return kBadArrangement;
+    if (arrangement > kCaptionOverImage) return kBadArrangement;
     m_arrangement = arrangement;
     RepaintIf(repaint);
     return kOk;
@@ -164,26 +164,26 @@ void CImageButton::LayOut(const RECT& button, bool hasCaption, RECT& image, RECT
     int x = button.left + (bw - width) / 2, y = button.top + (bh - height) / 2;
     caption = button;
     switch (m_arrangement) {
-    case 0:  // image left of the caption
+    case kImageLeft:
         if (hasCaption) {
             x = button.left + m_imageOrigin.x;
             caption.left = x + width + m_imageOrigin.x;
         }
         break;
-    case 1:  // image above the caption
+    case kImageAbove:
         if (hasCaption) {
             y = button.top + m_imageOrigin.y;
             caption.top = y + height;
         }
         break;
-    case 2:  // image right of the caption
+    case kImageRight:
         if (hasCaption) {
             x = button.right - m_imageOrigin.x - width;
             caption.left = button.left + m_imageOrigin.x;
             caption.right = x;
         }
         break;
-    default: break;  // 3: caption over the centred image
+    default: break;  // kCaptionOverImage: the caption over the centred image
     }
     image = {x, y, x + width, y + height};
     if (m_pressed) ::OffsetRect(&image, m_pressedShift.x, m_pressedShift.y);
@@ -299,7 +299,7 @@ void CImageButton::DrawFaceCaption(HDC dc, const std::wstring& caption, RECT are
 void ApplyProductLook(CImageButton& button, UINT faceImageId, HFONT font) {
     button.SetFaceImages(faceImageId, RGB(0, 0, 0));
     button.SetFont(font, true);
-    button.SetArrangement(3, true);
+    button.SetArrangement(CImageButton::kCaptionOverImage, true);
     for (int index : {CImageButton::kFgFocus, CImageButton::kFgNormal, CImageButton::kFgHover})
         button.SetStateColor(index, RGB(255, 255, 255), false);
     button.EnableHoverBorder(false, true);

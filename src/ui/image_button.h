@@ -6,6 +6,8 @@
 
 class CImageButton : public fw::CSubclassWnd {
 public:
+    // Where the image sits against the caption (SetArrangement).
+    enum Arrangement : BYTE { kImageLeft = 0, kImageAbove = 1, kImageRight = 2, kCaptionOverImage = 3 };
     enum ColorIndex { kBkHover, kFgHover, kBkNormal, kFgNormal, kBkFocus, kFgFocus, kColorCount };
     enum Error { kOk = 0, kNoBitmapSize = 1, kNoMask = 2, kBadColorIndex = 3, kBadArrangement = 4,
                  kBadShiftStyle = 6 };

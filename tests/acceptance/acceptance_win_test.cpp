@@ -16,6 +16,7 @@
 #include "devservice_win.h"
 #include "i18n/catalogue.h"
 #include "log/run_log.h"
+#include "net/transfer.h"
 #include "installer_process_win.h"
 #include "screen_win.h"
 #include "sys/handle_win.h"
@@ -304,7 +305,7 @@ TEST_F(AcceptanceTest, UnattendedRunsEndWithTheirExitCodeAndLog) {
         {"Wi-Fi setup someone else signed", L"/quiet /wifi", "bt_top.zip", 0, L"0", "wifi_other.exe", 0, 577,
          {"a program beside the installer was refused: data\\WifiAutoInstallSetup.exe", "exit code 577"}, 0},
         {"service down", L"/quiet /bluetooth", nullptr, 0, L"0", "wifi.exe", 0, 12029,
-         {"connection failed or dropped", "trying https://localhost:", "message: ", "exit code 12029"}, 3},
+         {"connection failed or dropped", "trying https://localhost:", "message: ", "exit code 12029"}, kMaxAttempts},
         // Nobody could answer the proxy's password prompt: it never opens.
         {"proxy wants a password", L"/quiet /bluetooth", "bt_top.zip", 0, L"0", "wifi.exe", 5, 12029,
          {"the proxy wants credentials and nobody may be asked for them", "exit code 12029"}, 0},

@@ -5,7 +5,9 @@
 #include <mutex>
 #include <sstream>
 
+#include "sys/log.h"
 #include "sys/platform.h"
+#include "sys/utf8.h"
 
 namespace {
 std::mutex g_lock;
@@ -19,6 +21,16 @@ std::string NativePath(const std::wstring& path) {
     for (wchar_t c : path) out.push_back(c == L'\\' ? '/' : static_cast<char>(c));
     return out;
 }
+// Every line the program logs, kept for the tests to take.
+class CKeptLog : public sys::ILogSink {
+public:
+    CKeptLog() { sys::AddLogSink(*this); }
+    void Write(const std::wstring& line) override {
+        std::lock_guard<std::mutex> g(g_lock);
+        g_debug.push_back(WideToUtf8(line));
+    }
+};
+CKeptLog g_kept;
 }  // namespace
 
 namespace fake {
@@ -56,12 +68,6 @@ ReadResult ReadWholeFile(const std::wstring& path, std::size_t maxBytes, std::st
     content << in.rdbuf();
     bytes = content.str();
     return ReadResult::Ok;
-}
-
-void DebugOutput(const char* text) { std::lock_guard<std::mutex> g(g_lock); g_debug.emplace_back(text); }
-void DebugOutput(const wchar_t* text) {
-    std::lock_guard<std::mutex> g(g_lock);
-    g_debug.emplace_back(NativePath(text));
 }
 
 }  // namespace sys

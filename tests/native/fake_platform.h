@@ -7,7 +7,7 @@ namespace fake {
 
 void SetProgramFolder(const std::string& folder);  // a native folder
 void SetUiLanguage(unsigned short langId);
-std::vector<std::string> TakeDebugOutput();        // and clear it
+std::vector<std::string> TakeDebugOutput();        // the lines logged so far (UTF-8), and clear them
 int ReadCount();                                    // catalogue reads so far
 
 }  // namespace fake

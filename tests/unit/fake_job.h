@@ -109,7 +109,6 @@ public:
         installers.push_back(file.Path());
         return installerOutcome;
     }
-    void Trace(const std::wstring& text) override { traces.push_back(text); }
 
     ProcessOutcome outcome{true, true, 0};             // of every program run and waited for
     std::map<std::wstring, ProcessOutcome> runs;       // of this program, instead
@@ -127,7 +126,7 @@ public:
     std::map<std::wstring, FakeFileFacts> factsOf;  // of this file (relative name), instead
     ProcessOutcome installerOutcome{true, false, 0, false, true};
 
-    std::vector<std::wstring> started, downloadedTo, installers, traces, checks, copies, searches, noted;
+    std::vector<std::wstring> started, downloadedTo, installers, checks, copies, searches, noted;
     std::vector<unsigned long> timeouts;
     std::vector<std::string> requests, downloads;
     int removed = 0;

@@ -276,7 +276,7 @@ TEST(DownloadFile, SurvivesWhatCanBeSurvivedAndSaysWhatCannot) {
          "big.bin", 2, ""},
         {"503 with Retry-After", R"({"sequence": [{"status": 503, "headers": {"Retry-After": "1"}}, )" + big + "}]}",
          0, false, NetResult::Ok, "big.bin", 2, ""},
-        {"three failures in a row", R"({"status": 503})", 0, false, NetResult::ServiceFailed, nullptr, 3, ""},
+        {"three failures in a row", R"({"status": 503})", 0, false, NetResult::ServiceFailed, nullptr, kMaxAttempts, ""},
         {"408 then the package", R"({"sequence": [{"status": 408}, )" + big + "}]}", 0, false, NetResult::Ok,
          "big.bin", 2, ""},
         {"404 never again", R"({"status": 404})", 0, false, NetResult::NotFound, nullptr, 1, ""},

@@ -165,12 +165,12 @@ TEST_F(WorkflowWine, BadAnswersAndDownloadsSayWhatHappened) {
         {R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/files/nothere.zip\"}"})", "",
          noPackage, 2},
         {R"({"status": 500, "body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/x.zip\"}"})", "",
-         noPackage, 3 + 1},
+         noPackage, kMaxAttempts + 1},
         {R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18445/files/p.zip\"}"})",
          package + R"({"file": "bt_top.zip"})", secure, 1},
         {R"({"body": "{\"status\": true, \"downloadURL\": \"https://localhost:18443/files/p.zip\"}"})",
-         package + R"({"status": 503})", kServiceFailedText, 1 + 3},
-        {R"({"drop": true})", "", L"", 3},
+         package + R"({"status": 503})", kServiceFailedText, 1 + kMaxAttempts},
+        {R"({"drop": true})", "", L"", kMaxAttempts},
     };
     for (const auto& c : cases) {
         test::SetServiceScript(std::string(R"({"/api/rx/RealtekDrivers": )") + c.answer + c.files + "}");
