@@ -1,5 +1,22 @@
 # The release bundle: cmake --build <build> --target package
 install(TARGETS Installer RUNTIME DESTINATION .)
+# Signed in the bundle, so that SmartScreen, UAC and Smart App Control name the vendor.
+if(INSTALLER_SIGNING_CERT)
+  find_program(INSTALLER_OSSLSIGNCODE osslsigncode REQUIRED)
+  set(timestamp "")
+  if(INSTALLER_SIGNING_TIMESTAMP_URL)
+    set(timestamp "-ts \"${INSTALLER_SIGNING_TIMESTAMP_URL}\"")
+  endif()
+  install(CODE "
+    set(exe \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/Installer.exe\")
+    file(REMOVE \"\${exe}.signed\")
+    execute_process(COMMAND \"${INSTALLER_OSSLSIGNCODE}\" sign -certs \"${INSTALLER_SIGNING_CERT}\"
+                            -key \"${INSTALLER_SIGNING_KEY}\" -h sha256 -n \"USB Bluetooth Wireless Adapter\" ${timestamp}
+                            -in \"\${exe}\" -out \"\${exe}.signed\"
+                    OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+    file(RENAME \"\${exe}.signed\" \"\${exe}\")
+  ")
+endif()
 install(FILES ${CMAKE_SOURCE_DIR}/data/translation.json DESTINATION data)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/VENDOR.txt DESTINATION .)
 set(CPACK_GENERATOR ZIP)

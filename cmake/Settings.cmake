@@ -34,6 +34,12 @@ if(INSTALLER_ARCHIVER_SHA256_LOWER MATCHES "^0+$" AND NOT INSTALLER_ARCHIVER_PIN
                  "pins the 7za.exe it ships")
 endif()
 
+# Arguments go into C++ string literals.
+foreach(job WIFI BLUETOOTH HOTSPOT RECEIVER)
+  string(REPLACE "\\" "\\\\" escaped "${INSTALLER_SILENT_ARGS_${job}}")
+  string(REPLACE "\"" "\\\"" INSTALLER_SILENT_ARGS_${job}_LITERAL "${escaped}")
+endforeach()
+
 configure_file(${CMAKE_SOURCE_DIR}/cmake/build_settings.h.in
                ${CMAKE_BINARY_DIR}/generated/build_settings.h @ONLY)
 # The archiver's pin: the cache value, or (tests, demo) the shim this build

@@ -4,7 +4,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 PACKAGES=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth p7zip-full
           imagemagick libboost-dev libjsoncpp-dev libgtest-dev clang python3 openssl
-          debian-archive-keyring ca-certificates osslsigncode fonts-wqy-microhei)
+          debian-archive-keyring ca-certificates osslsigncode fonts-wqy-microhei locales-all)
 
 log() { printf '== %s\n' "$*"; }
 

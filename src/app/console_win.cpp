@@ -5,7 +5,6 @@
 
 #include "quiet/command_line.h"
 #include "sys/handle_win.h"
-#include "sys/text.h"
 #include "sys/utf8.h"
 
 std::vector<std::wstring> ProgramArguments() {

@@ -22,20 +22,6 @@
 namespace {
 CInstallerApp theApp;
 
-// From ntdll, which tells the truth whatever the manifest says, and fast:
-// the window waits for this line.
-std::wstring WindowsVersionText() {
-    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
-    const auto get = reinterpret_cast<RtlGetVersionFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
-    OSVERSIONINFOEXW info = {};
-    info.dwOSVersionInfoSize = sizeof info;
-    if (!get || get(&info) != 0) return L"(unknown)";
-    return std::to_wstring(info.dwMajorVersion) + L"." + std::to_wstring(info.dwMinorVersion) + L"." +
-           std::to_wstring(info.dwBuildNumber) + (info.szCSDVersion[0] ? L" " + std::wstring(info.szCSDVersion) : L"") +
-           (info.wProductType == VER_NT_WORKSTATION ? L", workstation" : L", server");
-}
-
 // The whole unattended run; its exit code. Installers it starts are waited for.
 ExitCode RunQuietInstall(const CommandLine& line) {
     CTranslation translation;
@@ -59,7 +45,8 @@ std::wstring BuildLine() {
 
 void CInstallerApp::LogRunHeader(const CommandLine& line) {
     sys::Log(L"Installer " + Widen(sys::GetProgramVersion()) + L" started: " + ::GetCommandLineW());
-    sys::Log(L"Windows " + WindowsVersionText());
+    const std::wstring windows = KernelVersion(true);  // fast: the window waits for this line
+    sys::Log(L"Windows " + (windows.empty() ? L"(unknown)" : windows));
     wchar_t langId[8] = {};
     std::swprintf(langId, 8, L"%04x", sys::UserUiLanguage());
     sys::Log(L"UI language " + std::wstring(langId) + L", texts from section " + CTranslation::GetLanguageCode() +
@@ -78,6 +65,7 @@ void CInstallerApp::InitInstance() {
 }
 
 void CInstallerApp::Run() {
+    StartWindowsQuery();  // WMI takes its time: the window needs the answer only when it lays itself out
     sys::AddLogSink(sys::DebuggerLog());
     sys::AddLogSink(RunLog());
     const CommandLine line = ParseCommandLine(ProgramArguments());

@@ -6,6 +6,7 @@
 #include "install/job_thread.h"
 #include "install/system_win.h"
 #include "install/telling.h"
+#include "net/request_win.h"
 #include "sys/log.h"
 #include "res/resource.h"
 #include "sys/os_version.h"
@@ -31,7 +32,7 @@ CInstallerDlg::CInstallerDlg(HWND parent) : CDialog(IDD_INSTALLER_DIALOG, parent
     m_hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
-CInstallerDlg::~CInstallerDlg() = default;
+CInstallerDlg::~CInstallerDlg() { net::SetPromptOwner(nullptr); }
 
 void CInstallerDlg::DoDataExchange() {
     for (const Feature& feature : kFeatures) DDX_Control(feature.command, m_buttons[static_cast<int>(feature.job)]);
@@ -43,6 +44,7 @@ void CInstallerDlg::DoDataExchange() {
 BOOL CInstallerDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     CenterWindow();
+    net::SetPromptOwner(m_hWnd);  // a proxy's password prompt opens in front of this window
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_translation.Load();
@@ -62,7 +64,7 @@ BOOL CInstallerDlg::OnInitDialog() {
     PlaceControls(layout, gap);
 
     // A button hidden because Windows is too old keeps its slot.
-    const WindowsVersion windows = QueryOsVersion();
+    const WindowsVersion windows = ThisWindows();
     for (const Feature& feature : kFeatures)
         if (OfferedOn(feature, windows)) m_buttons[static_cast<int>(feature.job)].ShowWindow(SW_SHOW);
     m_bluetoothShown = OfferedOn(FeatureOf(Job::Bluetooth), windows);
@@ -121,10 +123,10 @@ void CInstallerDlg::ShowStatusText(const std::wstring& text) {
     m_status.ShowWindow(SW_SHOW);
 }
 
-// Runs on the calling job thread with no owner, so the installer window stays usable.
+// Runs on the calling job thread; owned by this window, which stays usable.
 void CInstallerDlg::ShowNoInternetHint() {
     sys::Log(L"message: " + Word(kHintNoInternet));
-    CExtraMsg message(nullptr);
+    CExtraMsg message(m_hWnd);
     message.DoModal();
 }
 

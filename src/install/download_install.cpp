@@ -114,7 +114,7 @@ JobOutcome Unpack(IJobSystem& system, const Package& package) {
 }
 
 // Checks, unpacks and starts the Bluetooth package's Setup.exe.
-JobOutcome UnpackAndStartSetup(IJobSystem& system, Package& package) {
+JobOutcome UnpackAndStartSetup(const Feature& feature, IJobSystem& system, Package& package) {
     IJobFolder& folder = *package.folder;
     {
         const std::unique_ptr<IHeldFile> archive = folder.Hold(package.name);
@@ -129,24 +129,24 @@ JobOutcome UnpackAndStartSetup(IJobSystem& system, Package& package) {
     const std::wstring found = folder.FindShallowest(kUnpackFolder, L"Setup.exe");
     const std::unique_ptr<IHeldFile> setup = found.empty() ? nullptr : folder.Hold(found);
     if (!setup) return Failed(Outcome::InstallerMissing, "the package has no Setup.exe at its top or one folder down");
-    return StartSignedInstaller(folder, system, *setup, package.started);
+    return StartSignedInstaller(feature, folder, system, *setup, package.started);
 }
 
 // Checks and starts a downloaded installer, held from the checks to the start.
-JobOutcome StartDownloadedInstaller(IJobSystem& system, Package& package) {
+JobOutcome StartDownloadedInstaller(const Feature& feature, IJobSystem& system, Package& package) {
     const std::unique_ptr<IHeldFile> installer = package.folder->Hold(package.name);
     if (!installer) return Failed(Outcome::InstallerMissing, "the installer is gone");
     JobOutcome outcome;
     if (!HashMatches(*installer, package.answer, outcome)) return outcome;
-    return StartSignedInstaller(*package.folder, system, *installer, package.started);
+    return StartSignedInstaller(feature, *package.folder, system, *installer, package.started);
 }
 
-using InstallStep = JobOutcome (*)(IJobSystem&, Package&);
+using InstallStep = JobOutcome (*)(const Feature&, IJobSystem&, Package&);
 
 JobOutcome RunDownloadJob(const Feature& feature, IJobWindow& window, IJobSystem& system, InstallStep install) {
     Package package;
     JobOutcome outcome = FetchPackage(feature, window, system, package);
-    if (outcome.kind == Outcome::Done) outcome = install(system, package);
+    if (outcome.kind == Outcome::Done) outcome = install(feature, system, package);
     // A started installer runs from its folder; anything else is not kept.
     if (package.folder && !package.started) package.folder->Remove();
     return outcome;

@@ -5,17 +5,23 @@
 #include "res/resource.h"
 #include "sys/text_util.h"
 
+// One row per job, in the window's order.
 const std::array<Feature, kJobCount> kFeatures = {{
-    {Job::Wifi, &Settings::wifiOffered, IDC_BTN_WIFI, 0, kInstallWifi, kWifiInstallerMiss, InstallWifiDriver,
-     L"wifi", L"Wi-Fi driver", WindowsVersion::Unknown, nullptr, nullptr, PackageKind::Installer},
-    {Job::Bluetooth, &Settings::bluetoothOffered, IDC_BTN_BLUETOOTH, IDC_PROGRESS_BLUETOOTH, kInstallBt,
-     kBtInstallerMiss, InstallBluetoothDriver, L"bluetooth", L"Bluetooth driver", WindowsVersion::Win7,
+    {Job::Wifi, &Settings::wifiOffered, &Settings::wifiSilentArguments,
+     IDC_BTN_WIFI, 0, kInstallWifi, kWifiInstallerMiss, InstallWifiDriver,
+     L"wifi", L"Wi-Fi driver", WindowsVersion::Unknown,
+     nullptr, nullptr, PackageKind::Installer},
+    {Job::Bluetooth, &Settings::bluetoothOffered, &Settings::bluetoothSilentArguments,
+     IDC_BTN_BLUETOOTH, IDC_PROGRESS_BLUETOOTH, kInstallBt, kBtInstallerMiss, InstallBluetoothDriver,
+     L"bluetooth", L"Bluetooth driver", WindowsVersion::Win7,
      "/api/rx/RealtekDrivers", "wirelessType=bluetooth&wirelessProduct=8821CU", PackageKind::Archive},
-    {Job::Hotspot, &Settings::hotspotOffered, IDC_BTN_HOTSPOT, IDC_PROGRESS_HOTSPOT, kInstallHotspot,
-     kRxInstallerMiss, InstallPackage, L"hotspot", L"hotspot driver", WindowsVersion::Unknown,
+    {Job::Hotspot, &Settings::hotspotOffered, &Settings::hotspotSilentArguments,
+     IDC_BTN_HOTSPOT, IDC_PROGRESS_HOTSPOT, kInstallHotspot, kRxInstallerMiss, InstallPackage,
+     L"hotspot", L"hotspot driver", WindowsVersion::Unknown,
      "/api/rx/TWHotspot", nullptr, PackageKind::Installer},
-    {Job::Receiver, &Settings::receiverOffered, IDC_BTN_RECEIVER, IDC_PROGRESS_RECEIVER, kInstallRx,
-     kRxInstallerMiss, InstallPackage, L"receiver", L"receiver application", WindowsVersion::Win7,
+    {Job::Receiver, &Settings::receiverOffered, &Settings::receiverSilentArguments,
+     IDC_BTN_RECEIVER, IDC_PROGRESS_RECEIVER, kInstallRx, kRxInstallerMiss, InstallPackage,
+     L"receiver", L"receiver application", WindowsVersion::Win7,
      "/api/rx/QuilloRXApp", nullptr, PackageKind::Installer},
 }};
 
@@ -28,6 +34,10 @@ const Feature* FeatureBySwitch(const std::wstring& name) {
 }
 
 bool Offered(const Feature& feature) { return g_settings.*feature.offered; }
+
+std::wstring SilentArguments(const Feature& feature) {
+    return g_settings.mayAskUser ? std::wstring() : g_settings.*feature.silentArguments;
+}
 
 bool OfferedOn(const Feature& feature, WindowsVersion windows) {
     return Offered(feature) &&

@@ -24,6 +24,7 @@ using Workflow = JobOutcome (*)(const Feature& feature, IJobWindow& window, IJob
 struct Feature {
     Job job;
     bool Settings::*offered;          // the build switch, as the settings hold it
+    std::wstring Settings::*silentArguments;  // what makes its installer ask nothing (quiet mode)
     int command;                      // the button's control id
     int bar;                          // the progress bar's control id; 0: none
     TranslationKey caption;
@@ -44,6 +45,9 @@ const Feature& FeatureOf(Job job);
 const Feature* FeatureBySwitch(const std::wstring& name);
 // Whether this build offers it (the settings may say otherwise in tests).
 bool Offered(const Feature& feature);
+// What its installer is given: its silent switches when nobody may be asked
+// (quiet mode), else nothing, as the window starts it.
+std::wstring SilentArguments(const Feature& feature);
 // Whether it is offered on this Windows.
 bool OfferedOn(const Feature& feature, WindowsVersion windows);
 

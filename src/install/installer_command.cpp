@@ -10,7 +10,9 @@ ProgramCommand ProgramWithArguments(const std::wstring& path, const std::wstring
     return {path, Quoted(path) + (arguments.empty() ? L"" : L" " + arguments)};
 }
 
-ProgramCommand InstallerCommand(const std::wstring& path, const std::wstring& systemFolder) {
-    if (!EndsWith(Lower(path), L".msi")) return ProgramWithArguments(path, L"");
-    return ProgramWithArguments(systemFolder + L"\\msiexec.exe", L"/i " + Quoted(path));
+ProgramCommand InstallerCommand(const std::wstring& path, const std::wstring& systemFolder,
+                                const std::wstring& arguments) {
+    if (!EndsWith(Lower(path), L".msi")) return ProgramWithArguments(path, arguments);
+    return ProgramWithArguments(systemFolder + L"\\msiexec.exe",
+                                L"/i " + Quoted(path) + (arguments.empty() ? L"" : L" " + arguments));
 }

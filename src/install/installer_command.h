@@ -9,8 +9,10 @@ struct ProgramCommand {
     std::wstring commandLine;  // its command line, the program quoted first
 };
 
-// systemFolder: Windows' System32 folder, where msiexec.exe is.
-ProgramCommand InstallerCommand(const std::wstring& path, const std::wstring& systemFolder);
+// systemFolder: Windows' System32 folder, where msiexec.exe is; arguments
+// follow the package (its silent switches in quiet mode).
+ProgramCommand InstallerCommand(const std::wstring& path, const std::wstring& systemFolder,
+                                const std::wstring& arguments);
 
 // A program started with arguments: itself, quoted, then the arguments.
 ProgramCommand ProgramWithArguments(const std::wstring& path, const std::wstring& arguments);

@@ -14,6 +14,7 @@ const char* OutcomeName(Outcome kind) {
     case Outcome::InstallerMissing: return "installer missing";
     case Outcome::ArchiverFailed: return "the package could not be unpacked";
     case Outcome::InstallerFailed: return "the installer failed";
+    case Outcome::InstallerTimedOut: return "the installer ran too long and was ended";
     }
     return "?";
 }

@@ -16,7 +16,8 @@ enum class Outcome {
     BundledProgramRefused,  // a program delivered beside the installer is not the vendor's
     InstallerMissing,       // none delivered, none in the package, or it could not be started
     ArchiverFailed,         // the package could not be unpacked
-    InstallerFailed,        // an installer waited for failed (code), or ran too long
+    InstallerFailed,        // an installer waited for failed (code)
+    InstallerTimedOut,      // an installer waited for ran past the time limit and was ended
 };
 
 struct JobOutcome {

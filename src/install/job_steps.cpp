@@ -27,7 +27,7 @@ std::unique_ptr<IHeldFile> VerifiedCopy(IJobFolder& folder, IJobSystem& system, 
 JobOutcome OutcomeOfRun(const ProcessOutcome& run, const std::string& what) {
     if (!run.started) return Failed(Outcome::InstallerMissing, what + " could not be started", run.error);
     if (run.running) return JobOutcome{};
-    if (run.timedOut) return Failed(Outcome::InstallerFailed, what + " ran too long and was ended");
+    if (run.timedOut) return Failed(Outcome::InstallerTimedOut, what + " ran too long and was ended");
     // An exit code that could not be read is no proof of success.
     if (!run.exitCodeRead) return Failed(Outcome::InstallerFailed, "the exit code of " + what + " could not be read");
     if (run.exitCode == 0) return JobOutcome{};
@@ -35,10 +35,11 @@ JobOutcome OutcomeOfRun(const ProcessOutcome& run, const std::string& what) {
     return Failed(Outcome::InstallerFailed, what + " failed", run.exitCode);
 }
 
-JobOutcome StartSignedInstaller(IJobFolder& folder, IJobSystem& system, IHeldFile& installer, bool& started) {
+JobOutcome StartSignedInstaller(const Feature& feature, IJobFolder& folder, IJobSystem& system, IHeldFile& installer,
+                                bool& started) {
     std::string reason;
     if (!SignedByVendor(installer, reason)) return Failed(Outcome::PackageRefused, reason);
-    const ProcessOutcome run = system.StartInstaller(installer);
+    const ProcessOutcome run = system.StartInstaller(installer, SilentArguments(feature));
     started = run.started;
     if (started) folder.NoteStarted(run);
     return OutcomeOfRun(run, WideToUtf8(installer.Path()));

@@ -20,6 +20,8 @@ std::unique_ptr<IHeldFile> VerifiedCopy(IJobFolder& folder, IJobSystem& system, 
 // What a program run (an installer's, waited for or not) came to.
 JobOutcome OutcomeOfRun(const ProcessOutcome& run, const std::string& what);
 
-// Starts the held installer if the vendor signed it; a started one is noted
-// in its folder, which then stays while it runs. started: whether it started.
-JobOutcome StartSignedInstaller(IJobFolder& folder, IJobSystem& system, IHeldFile& installer, bool& started);
+// Starts the held installer of feature if the vendor signed it; a started
+// one is noted in its folder, which then stays while it runs. started:
+// whether it started.
+JobOutcome StartSignedInstaller(const Feature& feature, IJobFolder& folder, IJobSystem& system, IHeldFile& installer,
+                                bool& started);

@@ -90,6 +90,7 @@ public:
     virtual ProcessOutcome RunAndWait(const IHeldFile& program, const std::wstring& arguments,
                                       unsigned long timeoutMs, bool console) = 0;
     // Starts a held installer (an .exe itself, an .msi through the system's
-    // msiexec) in its own folder: the window does not wait for it, quiet mode does.
-    virtual ProcessOutcome StartInstaller(const IHeldFile& installer) = 0;
+    // msiexec) with arguments in its own folder: the window does not wait for
+    // it, quiet mode does, up to the settings' installer time limit.
+    virtual ProcessOutcome StartInstaller(const IHeldFile& installer, const std::wstring& arguments) = 0;
 };

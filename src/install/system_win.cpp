@@ -7,6 +7,7 @@
 
 #include "i18n/translation.h"
 #include "install/installer_command.h"
+#include "net/device_service.h"
 #include "net/http.h"
 #include "sys/file_checks_win.h"
 #include "sys/handle_win.h"
@@ -204,15 +205,15 @@ std::wstring CWindowsJobSystem::AppPath(const std::wstring& relative) {
     return CTranslation::MakeAppPath(relative);
 }
 
-WindowsVersion CWindowsJobSystem::QueryWindows() { return QueryOsVersion(); }
+WindowsVersion CWindowsJobSystem::QueryWindows() { return ThisWindows(); }
 
 NetResult CWindowsJobSystem::HttpGetJson(const std::string& url, std::string& body) {
-    return ::HttpGetJson(Utf8ToWide(url), body);
+    return ::HttpGetJson(Utf8ToWide(AddressForTheWire(url)), body);
 }
 
 NetResult CWindowsJobSystem::DownloadFile(const std::string& url, const std::wstring& path,
                                           const std::function<void(int)>& progress) {
-    return ::DownloadFile(Utf8ToWide(url), path, progress);
+    return ::DownloadFile(Utf8ToWide(AddressForTheWire(url)), path, progress);
 }
 
 std::unique_ptr<IJobFolder> CWindowsJobSystem::CreateJobFolder() {
@@ -227,7 +228,7 @@ ProcessOutcome CWindowsJobSystem::RunAndWait(const IHeldFile& program, const std
     return Launch(ProgramWithArguments(program.Path(), arguments), FolderOf(program.Path()), flags, true, timeoutMs);
 }
 
-ProcessOutcome CWindowsJobSystem::StartInstaller(const IHeldFile& installer) {
-    return Launch(InstallerCommand(installer.Path(), SystemFolder()), FolderOf(installer.Path()), 0,
-                  m_waitForInstallers, 0);
+ProcessOutcome CWindowsJobSystem::StartInstaller(const IHeldFile& installer, const std::wstring& arguments) {
+    return Launch(InstallerCommand(installer.Path(), SystemFolder(), arguments), FolderOf(installer.Path()), 0,
+                  m_waitForInstallers, g_settings.installerTimeoutMs);
 }

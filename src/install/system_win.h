@@ -15,7 +15,7 @@ public:
     std::unique_ptr<IJobFolder> CreateJobFolder() override;
     ProcessOutcome RunAndWait(const IHeldFile& program, const std::wstring& arguments,
                               unsigned long timeoutMs, bool console) override;
-    ProcessOutcome StartInstaller(const IHeldFile& installer) override;
+    ProcessOutcome StartInstaller(const IHeldFile& installer, const std::wstring& arguments) override;
 
 private:
     bool m_waitForInstallers;

@@ -24,6 +24,7 @@ Telling TellingOf(const Feature& feature, const JobOutcome& outcome, bool blueto
         break;
     case Outcome::RestartNeeded:  // only an installer waited for says so: it has shown itself
     case Outcome::InstallerFailed:
+    case Outcome::InstallerTimedOut:
         break;
     }
     return telling;

@@ -6,21 +6,23 @@ namespace {
 
 // A copy the user's own processes cannot change, signed by the vendor, with
 // its own folder as its DLL folder: not the file in a folder anyone may write.
-JobOutcome RunWifiSetup(IJobFolder& folder, IJobSystem& system) {
+JobOutcome RunWifiSetup(const Feature& feature, IJobFolder& folder, IJobSystem& system) {
     JobOutcome refused;
     const std::unique_ptr<IHeldFile> setup = VerifiedCopy(folder, system, L"data\\WifiAutoInstallSetup.exe",
                                                           L"WifiAutoInstallSetup.exe", SignedByVendor,
                                                           Outcome::InstallerMissing, refused);
     if (!setup) return refused;
-    return OutcomeOfRun(system.RunAndWait(*setup, L"", 0, true), "the Wi-Fi setup program");
+    // Unattended, nobody ends a setup program that waits for a click.
+    const unsigned long limit = g_settings.mayAskUser ? 0 : g_settings.installerTimeoutMs;
+    return OutcomeOfRun(system.RunAndWait(*setup, SilentArguments(feature), limit, true), "the Wi-Fi setup program");
 }
 
 }  // namespace
 
-JobOutcome InstallWifiDriver(const Feature&, IJobWindow&, IJobSystem& system) {
+JobOutcome InstallWifiDriver(const Feature& feature, IJobWindow&, IJobSystem& system) {
     const std::unique_ptr<IJobFolder> folder = system.CreateJobFolder();
     if (!folder) return Failed(Outcome::NotSaved, "no job folder could be made in the work folder");
-    const JobOutcome outcome = RunWifiSetup(*folder, system);
+    const JobOutcome outcome = RunWifiSetup(feature, *folder, system);
     folder->Remove();  // it was waited for
     return outcome;
 }

@@ -94,6 +94,21 @@ std::string ArchiveTypeSwitch(const std::string& fileName) {
     return std::string();
 }
 
+std::string AddressForTheWire(const std::string& utf8Url) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string wire;
+    for (unsigned char c : utf8Url) {
+        if (c > 0x20 && c < 0x7F) {
+            wire += static_cast<char>(c);
+        } else {
+            wire += '%';
+            wire += kHex[c >> 4];
+            wire += kHex[c & 0x0F];
+        }
+    }
+    return wire;
+}
+
 std::string PackageFileName(const std::string& downloadUrl) {
     std::string address = downloadUrl.substr(0, downloadUrl.find_first_of("?#"));
     const auto slash = address.find_last_of('/');

@@ -46,5 +46,10 @@ std::string ArchiveTypeSwitch(const std::string& fileName);
 // name (empty, "." or "..", a reserved device name, forbidden characters).
 std::string PackageFileName(const std::string& downloadUrl);
 
+// The address as it goes on the wire: bytes outside printable ASCII (a
+// UTF-8 file name, a space) %-escaped, so that no code page of this PC or of
+// the HTTP library can change them. Escapes already there stay.
+std::string AddressForTheWire(const std::string& utf8Url);
+
 // Largest service answer accepted; the real ones are a few hundred bytes.
 constexpr std::size_t kMaxAnswerBytes = 1024 * 1024;

@@ -1,3 +1,4 @@
+#include "sys/busy_retry_win.h"
 #include "sys/log.h"
 #include "sys/text_util.h"
 #include "net/http.h"
@@ -62,9 +63,13 @@ public:
     explicit CTempFile(const std::wstring& finalPath) : m_folder(FolderOf(finalPath)) {
         wchar_t name[MAX_PATH] = {};
         if (::GetTempFileNameW(m_folder.c_str(), L"dl", 0, name)) m_path = name;
+        // Shared for reading: a virus scanner may look at it while it grows.
         if (!m_path.empty())
-            m_file.Reset(::CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+            sys::RetryWhileBusy([&] {
+                m_file.Reset(::CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+                return m_file.Valid();
+            });
     }
     ~CTempFile() {
         m_file.Reset();
@@ -84,7 +89,8 @@ public:
     }
     bool MoveTo(const std::wstring& path) {
         m_file.Reset();
-        if (!::MoveFileExW(m_path.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
+        if (!sys::RetryWhileBusy([&] { return ::MoveFileExW(m_path.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING); }))
+            return false;
         m_path.clear();
         return true;
     }
@@ -93,6 +99,11 @@ private:
     std::wstring m_folder, m_path;
     sys::CFileHandle m_file;
 };
+
+NetResult NotSaved(const char* step) {
+    net::FailedCall(step, ::GetLastError());
+    return NetResult::NotSaved;
+}
 
 std::vector<std::wstring> ResumeHeaders(const CResume& resume) {
     if (resume.received == 0) return {};
@@ -220,7 +231,8 @@ NetResult HttpGetJson(const std::wstring& url, std::string& body) {
 
 NetResult DownloadFile(const std::wstring& url, const std::wstring& path, const std::function<void(int)>& progress) {
     CTempFile temp(path);
-    if (!temp.Valid()) return ResultOf(net::FailedCall("CreateFile", ::GetLastError()));
+    // A file that cannot be written is this PC's trouble, never the connection's.
+    if (!temp.Valid()) return NotSaved("CreateFile");
     CResume resume;
     CPercentReporter reporter(progress);
     const Attempt last = WithRetries(
@@ -228,6 +240,6 @@ NetResult DownloadFile(const std::wstring& url, const std::wstring& path, const 
     if (last.end != AttemptEnd::Done) return ResultOf(last);
     reporter.Report(1, 1);
     ::Sleep(500);
-    if (!temp.MoveTo(path)) return ResultOf(net::FailedCall("MoveFileEx", ::GetLastError()));
+    if (!temp.MoveTo(path)) return NotSaved("MoveFileEx");
     return NetResult::Ok;
 }

@@ -1,6 +1,7 @@
 #include "sys/log.h"
 #include "net/request_win.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -11,12 +12,15 @@ namespace net {
 
 namespace {
 
-constexpr DWORD kConnectFlags = INTERNET_FLAG_SECURE | INTERNET_FLAG_KEEP_CONNECTION;
+constexpr DWORD kConnectFlags = INTERNET_FLAG_SECURE;
 // What is fetched may end up running elevated: never from the cache, the
 // certificate must really name the host, and every redirect is checked by us.
 // And WinINet shows no dialog of its own: the one we may show is asked for.
+// The request keeps its connection, which a proxy's NTLM or Negotiate
+// handshake needs: then WinINet signs in as the logged-on user by itself.
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_SECURE |
-                                INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_UI;
+                                INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_UI | INTERNET_FLAG_KEEP_CONNECTION;
+std::atomic<HWND> g_promptOwner{nullptr};
 constexpr int kMaxRedirects = 5;
 
 struct CUrlParts {
@@ -113,7 +117,8 @@ void Drain(HINTERNET request) {
 // gave them and the request is to be sent again.
 bool AskProxyCredentials(HINTERNET request) {
     Drain(request);
-    const DWORD answer = ::InternetErrorDlg(::GetDesktopWindow(), request, ERROR_INTERNET_INCORRECT_PASSWORD,
+    const HWND owner = g_promptOwner.load();
+    const DWORD answer = ::InternetErrorDlg(owner ? owner : ::GetDesktopWindow(), request, ERROR_INTERNET_INCORRECT_PASSWORD,
                                             FLAGS_ERROR_UI_FILTER_FOR_ERRORS | FLAGS_ERROR_UI_FLAGS_GENERATE_DATA |
                                                 FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS,
                                             nullptr);
@@ -129,7 +134,7 @@ Attempt SendGet(HINTERNET session, const std::wstring& url, const CGetOptions& o
     get.connection.Reset(::InternetConnectW(session, parts.host.c_str(), parts.port, nullptr, nullptr,
                                             INTERNET_SERVICE_HTTP, kConnectFlags, 1));
     if (!get.connection.Valid()) return FailedCall("InternetConnect", ::GetLastError());
-    get.request.Reset(::HttpOpenRequestW(get.connection.Get(), L"GET", parts.object.c_str(), L"HTTP/1.0", nullptr,
+    get.request.Reset(::HttpOpenRequestW(get.connection.Get(), L"GET", parts.object.c_str(), L"HTTP/1.1", nullptr,
                                          nullptr, kRequestFlags, 1));
     if (!get.request.Valid()) return FailedCall("HttpOpenRequest", ::GetLastError());
     // On the request too: not every WinINet passes the session's on to its requests.
@@ -173,6 +178,8 @@ Attempt Refusal(AttemptEnd end, const std::wstring& what) {
     sys::Log(L"Download refused : " + what);
     return Attempt{end};
 }
+
+void SetPromptOwner(HWND window) { g_promptOwner = window; }
 
 bool ReadSome(HINTERNET request, char* buffer, DWORD size, DWORD& got) {
     got = 0;

@@ -31,6 +31,10 @@ struct CGet {
     DWORD status = 0;
 };
 
+// The window a proxy's credentials prompt belongs to (in front of it); none:
+// the desktop's.
+void SetPromptOwner(HWND window);
+
 // Sends the GET; Done once an answer's status line has come (any status).
 Attempt OpenCheckedGet(const std::wstring& url, const CGetOptions& options, CGet& get);
 

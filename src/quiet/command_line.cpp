@@ -94,5 +94,5 @@ std::wstring UsageText() {
            L"Exit codes: 0 done, 3010 done and a restart is needed, 1639 usage error,\n"
            L"12029 no connection, 12152 the device service failed, 577 package refused,\n"
            L"2 installer missing, 112 download not saved, 1620 package could not be unpacked,\n"
-           L"1603 an installer failed.\n";
+           L"1603 an installer failed, 1460 an installer ran too long and was ended.\n";
 }

@@ -13,6 +13,7 @@ ExitCode ExitCodeOf(const JobOutcome& outcome) {
     case Outcome::InstallerMissing: return kExitInstallerMissing;
     case Outcome::NotSaved: return kExitNotSaved;
     case Outcome::ArchiverFailed: return kExitNotUnpacked;
+    case Outcome::InstallerTimedOut: return kExitInstallerTimedOut;
     case Outcome::InstallerFailed: break;
     }
     return kExitInstallerFailed;

@@ -16,6 +16,7 @@ enum ExitCode : unsigned long {
     kExitNotSaved = 112,             // ERROR_DISK_FULL
     kExitNotUnpacked = 1620,         // ERROR_INSTALL_PACKAGE_INVALID
     kExitInstallerFailed = 1603,     // ERROR_INSTALL_FAILURE
+    kExitInstallerTimedOut = 1460,   // ERROR_TIMEOUT
 };
 
 // A job's code from what it came to.

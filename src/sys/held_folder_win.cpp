@@ -1,5 +1,7 @@
 #include "sys/held_folder_win.h"
 
+#include "sys/busy_retry_win.h"
+
 #include <winternl.h>
 #include <sddl.h>
 
@@ -124,7 +126,11 @@ CHeldFolder CHeldFolder::CreateFolder(const std::wstring& name, const wchar_t* s
 }
 
 CFileHandle CHeldFolder::OpenFile(const std::wstring& name, ACCESS_MASK access, ULONG share) const {
-    CFileHandle handle = OpenRelative(m_handle.Get(), name, access, share, FILE_OPEN, FILE_NON_DIRECTORY_FILE);
+    CFileHandle handle;
+    RetryWhileBusy([&] {
+        handle = OpenRelative(m_handle.Get(), name, access, share, FILE_OPEN, FILE_NON_DIRECTORY_FILE);
+        return handle.Valid();
+    });
     if (handle.Valid() && !IsPlainFile(AttributesOf(handle.Get()))) {
         ::SetLastError(ERROR_CANT_ACCESS_FILE);
         return CFileHandle();

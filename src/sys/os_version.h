@@ -26,6 +26,20 @@ WindowsVersion ClassifyOsVersion(const std::wstring& version);
 // when the query fails. Initialises and undoes COM on the calling thread.
 WindowsVersion QueryOsVersion();
 
+// The Windows the program goes by, decided once per process: WMI's answer if
+// it comes within the settings' wmiTimeoutMs, else the kernel's own. WMI
+// starts on demand (seconds on Windows 7) and its repository breaks: a
+// missing answer must neither hide the Bluetooth command nor ask for the
+// wrong package. StartWindowsQuery() sets the query going early on a thread
+// of its own, so that the window waits for it as little as possible.
+void StartWindowsQuery();
+WindowsVersion ThisWindows();
+
+// "10.0.19045" as the kernel reports it (RtlGetVersion), whatever the
+// program's manifest says; empty when it cannot be read. With details, for
+// the log: "6.1.7601 Service Pack 1, workstation".
+std::wstring KernelVersion(bool details = false);
+
 // Reads one string property of every instance of a WMI class on this machine;
 // value holds the last instance's text. False when COM, the connection, the
 // proxy security or the query failed.

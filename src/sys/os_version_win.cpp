@@ -3,11 +3,16 @@
 #include <windows.h>
 #include <wbemidl.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <memory>
 #include <mutex>
+#include <thread>
 
 #include "sys/com_win.h"
 #include "sys/log.h"
+#include "sys/settings.h"
 
 namespace {
 
@@ -71,15 +76,88 @@ bool QueryWmiProperty(const std::string& className, const std::wstring& property
     return true;
 }
 
-WindowsVersion QueryOsVersion() {
-    // WMI may fail while it is starting up, as when several threads of a new
-    // process ask at once: a failed query would hide the Bluetooth command.
+namespace {
+
+// WMI may fail while it is starting up, as when several threads of a new
+// process ask at once: a failed query is tried twice more.
+std::wstring ReadWmiVersion() {
     std::wstring version;
     for (int attempt = 1; attempt <= 3 && version.empty(); ++attempt) {
         if (attempt > 1) ::Sleep(100);
         if (!QueryWmiProperty("Win32_OperatingSystem", L"Version", version))
             sys::Log(L"the Windows version could not be read from WMI");
     }
+    return version;
+}
+
+// The query running on its own thread; the thread keeps its state alive
+// even when nobody waits for it any more.
+struct CWmiQuery {
+    std::mutex lock;
+    std::condition_variable done;
+    bool finished = false;
+    std::wstring version;
+};
+
+std::shared_ptr<CWmiQuery> RunningQuery() {
+    static const std::shared_ptr<CWmiQuery> query = [] {
+        auto started = std::make_shared<CWmiQuery>();
+        std::thread([started] {
+            std::wstring version = ReadWmiVersion();
+            {
+                const std::lock_guard<std::mutex> guard(started->lock);
+                started->version.swap(version);
+                started->finished = true;
+            }
+            started->done.notify_all();
+        }).detach();
+        return started;
+    }();
+    return query;
+}
+
+}  // namespace
+
+WindowsVersion QueryOsVersion() {
+    const std::wstring version = ReadWmiVersion();
     sys::Log(version);
     return ClassifyOsVersion(version);
+}
+
+void StartWindowsQuery() { RunningQuery(); }
+
+WindowsVersion ThisWindows() {
+    static WindowsVersion answer = [] {
+        const std::shared_ptr<CWmiQuery> query = RunningQuery();
+        std::wstring version;
+        {
+            std::unique_lock<std::mutex> guard(query->lock);
+            query->done.wait_for(guard, std::chrono::milliseconds(g_settings.wmiTimeoutMs),
+                                 [&] { return query->finished; });
+            version = query->version;
+        }
+        if (!version.empty()) {
+            sys::Log(L"Windows " + version + L" (WMI): " + WindowsName(ClassifyOsVersion(version)));
+            return ClassifyOsVersion(version);
+        }
+        const std::wstring kernel = KernelVersion();
+        sys::Log(L"WMI gave no Windows version within " + std::to_wstring(g_settings.wmiTimeoutMs) +
+                 L" ms: going by the kernel's, " + kernel + L": " + WindowsName(ClassifyOsVersion(kernel)));
+        return ClassifyOsVersion(kernel);
+    }();
+    return answer;
+}
+
+std::wstring KernelVersion(bool details) {
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
+    const auto get = reinterpret_cast<RtlGetVersionFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOEXW info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!get || get(&info) != 0) return std::wstring();
+    const std::wstring version = std::to_wstring(info.dwMajorVersion) + L"." + std::to_wstring(info.dwMinorVersion) +
+                                 L"." + std::to_wstring(info.dwBuildNumber);
+    if (!details) return version;
+    return version + (info.szCSDVersion[0] ? L" " + std::wstring(info.szCSDVersion) : L"") +
+           (info.wProductType == VER_NT_WORKSTATION ? L", workstation" : L", server");
 }

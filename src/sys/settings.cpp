@@ -10,6 +10,10 @@ Settings BuildSettings() {
     s.bluetoothOffered = build::kFeatureBluetooth;
     s.hotspotOffered = build::kFeatureHotspot;
     s.receiverOffered = build::kFeatureReceiver;
+    s.wifiSilentArguments = Utf8ToWide(build::kSilentArgumentsWifi);
+    s.bluetoothSilentArguments = Utf8ToWide(build::kSilentArgumentsBluetooth);
+    s.hotspotSilentArguments = Utf8ToWide(build::kSilentArgumentsHotspot);
+    s.receiverSilentArguments = Utf8ToWide(build::kSilentArgumentsReceiver);
     s.serviceHost = build::kServiceHost;
     s.packageSigner = Utf8ToWide(build::kPackageSigner);
     s.unsignedPackagesAllowed = build::kUnsignedPackagesAllowed;
@@ -20,6 +24,9 @@ Settings BuildSettings() {
     s.slowWindowMs = 60000;
     s.minBytesPerSecond = 1024;
     s.archiverTimeoutMs = 10 * 60 * 1000;
+    s.wmiTimeoutMs = 5000;
+    s.installerTimeoutMs = 30 * 60 * 1000;
+    s.busyFileRetryMs = 2000;
     s.mayAskUser = true;
     return s;
 }

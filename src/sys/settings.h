@@ -6,6 +6,8 @@
 
 struct Settings {
     bool wifiOffered, bluetoothOffered, hotspotOffered, receiverOffered;  // the build's feature switches
+    // What makes each installer ask nothing; given only when nobody may be asked.
+    std::wstring wifiSilentArguments, bluetoothSilentArguments, hotspotSilentArguments, receiverSilentArguments;
     std::string serviceHost;        // the device service, "host" or "host:port"
     std::wstring packageSigner;     // common name every started installer must be signed by
     bool unsignedPackagesAllowed;   // only a build made so may start installers without a signer
@@ -16,6 +18,9 @@ struct Settings {
     unsigned long slowWindowMs;     // a transfer that averages under minBytesPerSecond this long gives up
     unsigned long minBytesPerSecond;
     unsigned long archiverTimeoutMs;
+    unsigned long wmiTimeoutMs;       // the longest wait for WMI's Windows version
+    unsigned long installerTimeoutMs; // unattended, an installer running longer is ended
+    unsigned long busyFileRetryMs;    // how long a file a scanner holds is tried again
     bool mayAskUser;                // false when nobody may see a window (quiet mode)
 };
 

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "sys/busy_retry_win.h"
 #include "sys/folder_trust.h"
 #include "sys/handle_win.h"
 #include "sys/paths.h"
@@ -194,15 +195,10 @@ void CJobFolder::Remove() {
     // A program that just ended may still be let go of by the system (its
     // console, a scanner): a moment later the folder goes. Later runs remove
     // what stays anyway.
-    for (int attempt = 0; attempt < 40; ++attempt) {
-        if (m_work.RemoveEntry(m_name, &m_id)) {
-            m_work.RemoveEntry(m_name + kStartedNoteSuffix);
-            return;
-        }
-        if (::GetLastError() != ERROR_SHARING_VIOLATION && ::GetLastError() != ERROR_ACCESS_DENIED) return;
-        ::Sleep(50);
-    }
-    Log(L"the job folder " + Path() + L" is still in use; a later run removes it");
+    if (RetryWhileBusy([&] { return m_work.RemoveEntry(m_name, &m_id); }))
+        m_work.RemoveEntry(m_name + kStartedNoteSuffix);
+    else
+        Log(L"the job folder " + Path() + L" is still in use; a later run removes it");
 }
 
 }  // namespace sys

@@ -6,7 +6,7 @@
 #include "ui/colors.h"
 #include "ui/product_font.h"
 
-CExtraMsg::CExtraMsg(HWND parent) : CDialog(IDD_NO_CONNECTION_MSG, parent) {}
+CExtraMsg::CExtraMsg(HWND owner) : CDialog(IDD_NO_CONNECTION_MSG, owner) {}
 
 void CExtraMsg::DoDataExchange() {
     DDX_Control(IDC_NO_CONNECTION_TEXT, m_text);
@@ -18,7 +18,7 @@ BOOL CExtraMsg::OnInitDialog() {
     CreateProductFont(m_hWnd, m_font);
     const std::wstring text = m_translation.GetWord(kTranslationKeys[kHintNoInternet]);
     const int grow = FitTextArea(text);
-    CenterWindow();  // no owner: the primary monitor's work area
+    CenterWindow();  // on the work area of its owner's monitor
 
     const RECT client = GetClientRect();
     m_btnOk.SetWindowPos(nullptr, (client.right - 92) / 2, 70 + grow, 92, 36, SWP_NOZORDER | SWP_HIDEWINDOW);
@@ -27,6 +27,10 @@ BOOL CExtraMsg::OnInitDialog() {
 
     m_text.SetFont(m_font.Get());
     m_text.SetWindowText(text);
+    // A modal dialog disables its owner; this one must not, and it is shown
+    // well after the click, when another window may have come to the front.
+    if (HWND owner = ::GetWindow(m_hWnd, GW_OWNER)) ::EnableWindow(owner, TRUE);
+    ::SetForegroundWindow(m_hWnd);
     return TRUE;
 }
 

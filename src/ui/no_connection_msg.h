@@ -5,10 +5,12 @@
 #include "ui/image_button.h"
 
 // The no-connection message: a small modal dialog that says there is no
-// Internet connection, with an OK button.
+// Internet connection, with an OK button. Owned by the installer window, so
+// that it comes and stays in front of it, yet it leaves that window enabled:
+// the user may go on with the other commands meanwhile.
 class CExtraMsg : public fw::CDialog {
 public:
-    explicit CExtraMsg(HWND parent = nullptr);
+    explicit CExtraMsg(HWND owner = nullptr);
 
 protected:
     BOOL OnInitDialog() override;

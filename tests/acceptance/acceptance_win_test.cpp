@@ -21,7 +21,7 @@
 #include "screen_win.h"
 #include "sys/handle_win.h"
 #include "sys/paths.h"
-#include "sys/text.h"
+#include "sys/utf8.h"
 #include "wine_helpers_win.h"
 
 namespace {
@@ -111,7 +111,7 @@ TEST_F(AcceptanceTest, BluetoothDownloadsUnpacksAndStartsSetup) {
     ASSERT_TRUE(installer.Window());
     installer.Click(IDC_BTN_BLUETOOTH);
     const std::vector<std::wstring> starts = test::WaitStandInStarts(30000);
-    ASSERT_EQ(starts.size(), 1u) << "status line: " << WideToAnsi(installer.StatusText());
+    ASSERT_EQ(starts.size(), 1u) << "status line: " << WideToUtf8(installer.StatusText());
     const auto jobs = test::JobFolders();
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(test::StartedPath(starts[0]), jobs[0] + L"\\package\\Setup.exe");
@@ -127,7 +127,8 @@ TEST_F(AcceptanceTest, ServiceDownShowsTheMessageAndTheWindowStillAnswers) {
     installer.Click(IDC_BTN_BLUETOOTH);
     HWND message = installer.FindMessage(20000);
     ASSERT_TRUE(message);
-    EXPECT_EQ(::GetWindow(message, GW_OWNER), nullptr);
+    EXPECT_EQ(::GetWindow(message, GW_OWNER), installer.Window());
+    EXPECT_TRUE(screen::InFront(message, installer.Window()));
     EXPECT_EQ(installer.Text(::GetDlgItem(message, IDC_NO_CONNECTION_TEXT)), Text(kHintNoInternet));
     EXPECT_TRUE(installer.Answers());
     EXPECT_TRUE(::IsWindowEnabled(installer.Window()));

@@ -5,8 +5,11 @@ set -euo pipefail
 build=$1
 version=$2   # the project's version, as the build generates it
 keep=${3:-}  # where to leave the unpacked bundle, if anywhere
+cert=${4:-}  # the certificate chain the build signs Installer.exe with, if any
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# The test signer's certificates are made at test time.
+[ -z "$cert" ] || "$(dirname "$0")/../../tools/devservice/make-certs" "$(dirname "$cert")"
 rm -rf "$build/package"
 cmake --build "$build" --target package >/dev/null
 zip="$build/package/Installer-$version-win64.zip"
@@ -45,5 +48,13 @@ a, b, c, d = (int(part) for part in version.split("."))
 assert struct.pack("<IIII", 0xFEEF04BD, 0x00010000, a << 16 | b, c << 16 | d) in data
 PY
 grep -q 'data\\WifiAutoInstallSetup.exe' "$out/VENDOR.txt" || fail "vendor text"
+grep -aq '<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>' "$exe" || fail "manifest without Windows 10 among the supported"
+if [ -n "$cert" ]; then
+    # A valid signature by the build's certificate, whose subject it names.
+    ca=$(dirname "$cert")/ca.crt
+    verified=$(osslsigncode verify -in "$exe" -CAfile "$ca" 2>&1) || fail "Installer.exe has no valid signature: $verified"
+    subject=$(openssl x509 -in "$cert" -noout -subject -nameopt compat | sed 's/^subject=//')
+    grep -q "Subject: $subject\$" <<<"$verified" || fail "Installer.exe is not signed by $subject: $verified"
+fi
 if [ -n "$keep" ]; then rm -rf "$keep"; mkdir -p "$keep"; cp -r "$out"/. "$keep"/; fi
 echo "bundle ok: $zip ($(echo $dlls | wc -w) system DLLs)"

@@ -93,6 +93,20 @@ TEST(DeviceService, RefusesPackagesThatCannotBeTrusted) {
     EXPECT_EQ(ArchiveTypeSwitch("bt.zipx"), "");
 }
 
+// On the wire an address is ASCII: a UTF-8 name is escaped, never left to a code page.
+TEST(DeviceService, AddressesGoOnTheWireInAscii) {
+    const struct { const char* url; const char* wire; } cases[] = {
+        {"https://h/files/bt.zip?os=win10&x=1", "https://h/files/bt.zip?os=win10&x=1"},
+        {"https://h/files/bt_\xE9\xA9\xB1.zip", "https://h/files/bt_%E9%A9%B1.zip"},
+        {"https://h/files/a b.exe", "https://h/files/a%20b.exe"},
+        {"https://h/files/a%20b.exe", "https://h/files/a%20b.exe"},
+        {"https://h/\x7F\x01", "https://h/%7F%01"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(AddressForTheWire(c.url), c.wire) << c.url;
+    // The file keeps its own name.
+    EXPECT_EQ(PackageFileName("https://h/files/bt_\xE9\xA9\xB1.zip"), "bt_\xE9\xA9\xB1.zip");
+}
+
 TEST(DeviceService, PackageFileNamesAreSafe) {
     const struct { const char* url; const char* name; } cases[] = {
         {"https://h/files/bt_8821CU.zip", "bt_8821CU.zip"},

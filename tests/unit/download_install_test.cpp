@@ -263,6 +263,21 @@ TEST(PackageInstall, MissingRefusedOrUnstartableInstallers) {
     EXPECT_EQ(failed.Told(), Outcome::NoConnection);
 }
 
+// Only when nobody may be asked does an installer get its silent switches.
+TEST(PackageInstall, SilentSwitchesOnlyWhenNobodyMayBeAsked) {
+    CVendorSettings settings;
+    g_settings.receiverSilentArguments = L"/S /norestart";
+    for (bool unattended : {false, true}) {
+        g_settings.mayAskUser = !unattended;
+        CFakeJobWindow window;
+        CFakeJobSystem system;
+        system.answer = R"({"status":true,"downloadURL":"https://h/files/rx.exe"})";
+        RunJob(FeatureOf(Job::Receiver), window, system);
+        EXPECT_EQ(system.installers, Paths{unattended ? L"C:\\Work\\job-1\\rx.exe /S /norestart" : L"C:\\Work\\job-1\\rx.exe"})
+            << unattended;
+    }
+}
+
 // Quiet mode waits for what it starts: the installer's own code decides.
 TEST(PackageInstall, AnInstallerWaitedForEndsWithItsCode) {
     const CVendorSettings settings;
@@ -272,7 +287,7 @@ TEST(PackageInstall, AnInstallerWaitedForEndsWithItsCode) {
         {{true, true, 1641}, Outcome::RestartNeeded, 1641},
         {{true, true, 1603}, Outcome::InstallerFailed, 1603},
         {{true, false, 0}, Outcome::InstallerFailed, 0},  // an exit code not read is no success
-        {{true, false, 0, true}, Outcome::InstallerFailed, 0},
+        {{true, false, 0, true}, Outcome::InstallerTimedOut, 0},
     };
     for (const auto& c : cases) {
         CFakeJobWindow window;

@@ -105,8 +105,8 @@ public:
         const auto scripted = runs.find(program.Path());
         return scripted != runs.end() ? scripted->second : outcome;
     }
-    ProcessOutcome StartInstaller(const IHeldFile& file) override {
-        installers.push_back(file.Path());
+    ProcessOutcome StartInstaller(const IHeldFile& file, const std::wstring& arguments) override {
+        installers.push_back(arguments.empty() ? file.Path() : file.Path() + L" " + arguments);
         return installerOutcome;
     }
 

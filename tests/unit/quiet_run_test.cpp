@@ -26,8 +26,10 @@ TEST(QuietRun, ExitCodesSayWhatHappened) {
          WindowsVersion::Win10, kExitInstallerFailed, 1},
         {"Wi-Fi setup does not start", {L"/quiet", L"/wifi"}, notStarted, true, L"", ok, WindowsVersion::Win10,
          kExitInstallerMissing, 0},
-        {"Wi-Fi setup hangs", {L"/quiet", L"/wifi"}, hung, true, L"", ok, WindowsVersion::Win10, kExitInstallerFailed,
-         0},
+        {"Wi-Fi setup hangs", {L"/quiet", L"/wifi"}, hung, true, L"", ok, WindowsVersion::Win10,
+         kExitInstallerTimedOut, 0},
+        {"setup hangs", {L"/quiet", L"/bluetooth"}, ok, true, L"package\\S.exe", hung, WindowsVersion::Win10,
+         kExitInstallerTimedOut, 1},
         {"no connection", {L"/quiet", L"/bluetooth"}, ok, false, L"package\\S.exe", ok, WindowsVersion::Win10,
          kExitNoConnection, 0},
         {"no setup in the package", {L"/quiet", L"/bluetooth"}, ok, true, L"", ok, WindowsVersion::Win10,
@@ -69,6 +71,7 @@ TEST(QuietRun, OutcomesAndTheirExitCodes) {
         {Outcome::NotSaved, kExitNotSaved}, {Outcome::PackageRefused, kExitPackageRefused},
         {Outcome::BundledProgramRefused, kExitPackageRefused}, {Outcome::InstallerMissing, kExitInstallerMissing},
         {Outcome::ArchiverFailed, kExitNotUnpacked}, {Outcome::InstallerFailed, kExitInstallerFailed},
+        {Outcome::InstallerTimedOut, kExitInstallerTimedOut},
     };
     for (const auto& c : cases) EXPECT_EQ(ExitCodeOf({c.outcome, 0, ""}), c.code) << OutcomeName(c.outcome);
     EXPECT_EQ(CombineExitCodes({kExitDone, kExitRestartNeeded, kExitDone}), kExitRestartNeeded);

@@ -68,6 +68,23 @@ TEST(WifiInstall, OutcomesOfTheSetupProgram) {
     }
 }
 
+// Unattended the setup program gets its silent switches and a time limit;
+// the window starts it as it is and waits as long as it runs.
+TEST(WifiInstall, UnattendedItIsSilentAndLimited) {
+    CVendorSettings settings;
+    g_settings.wifiSilentArguments = L"/quiet";
+    g_settings.installerTimeoutMs = 1234;
+    for (bool unattended : {false, true}) {
+        g_settings.mayAskUser = !unattended;
+        CFakeJobWindow window;
+        CFakeJobSystem system;
+        RunJob(Wifi(), window, system);
+        EXPECT_EQ(system.started, Paths{unattended ? L"[console] C:\\Work\\job-1\\WifiAutoInstallSetup.exe /quiet"
+                                                   : L"[console] C:\\Work\\job-1\\WifiAutoInstallSetup.exe"});
+        EXPECT_EQ(system.timeouts, std::vector<unsigned long>{unattended ? 1234ul : 0ul});
+    }
+}
+
 TEST(WifiInstall, ABusyJobIsLeftAlone) {
     BusyFlag(Job::Wifi) = true;
     CFakeJobWindow window;

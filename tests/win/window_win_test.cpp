@@ -320,7 +320,7 @@ static void ExpectWholeTextAboveTheButton(HWND message) {
     EXPECT_LE(button.bottom, client.bottom);
 }
 
-TEST(MessageWine, NoConnectionMessageRunsOnTheJobThreadWithoutOwner) {
+TEST(MessageWine, NoConnectionMessageRunsOnTheJobThreadInFrontOfTheWindow) {
     test::CWindowDriver window;
     std::atomic<DWORD> jobThread{0};
     std::atomic<bool> returned{false};
@@ -332,7 +332,12 @@ TEST(MessageWine, NoConnectionMessageRunsOnTheJobThreadWithoutOwner) {
     while (!jobThread) ::Sleep(5);
     HWND message = FindThreadDialog(jobThread);
     ASSERT_TRUE(message);
-    EXPECT_EQ(::GetWindow(message, GW_OWNER), nullptr);
+    // Owned by the installer window: it comes and stays in front of it.
+    EXPECT_EQ(::GetWindow(message, GW_OWNER), window.Window());
+    EXPECT_TRUE(screen::InFront(message, window.Window()));
+    ::SetForegroundWindow(window.Window());
+    ::SetWindowPos(window.Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_TRUE(screen::InFront(message, window.Window()));
     EXPECT_EQ(window.Text(::GetDlgItem(message, IDC_NO_CONNECTION_TEXT)), L"No Internet connection. Connect and try again.");
     EXPECT_EQ(window.Text(::GetDlgItem(message, IDOK)), L"OK");
     ExpectWholeTextAboveTheButton(message);

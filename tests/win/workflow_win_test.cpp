@@ -11,6 +11,9 @@
 
 #include "devservice_win.h"
 #include "install/features.h"
+#include "sys/utf8.h"
+#include "install/system_win.h"
+#include "quiet/quiet_run.h"
 #include "net/device_service.h"
 #include "res/resource.h"
 #include "screen_win.h"
@@ -91,7 +94,7 @@ TEST_F(WorkflowWine, BluetoothInstallsTheArchiveItFetched) {
     EXPECT_FALSE(FindMessageDialog(0));
     const auto requests = test::TakeRequests();
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[1], "GET /files/bt_nested.zip HTTP/1.0");
+    EXPECT_EQ(requests[1], "GET /files/bt_nested.zip HTTP/1.1");
 }
 
 TEST_F(WorkflowWine, BluetoothArchiveProblemsEndInTheStatusText) {
@@ -130,7 +133,8 @@ TEST_F(WorkflowWine, ServiceDownShowsTheNoConnectionMessage) {
     window.Click(IDC_BTN_BLUETOOTH);
     HWND message = FindMessageDialog(15000);
     ASSERT_TRUE(message);
-    EXPECT_EQ(::GetWindow(message, GW_OWNER), nullptr);
+    EXPECT_EQ(::GetWindow(message, GW_OWNER), window.Window());
+    EXPECT_TRUE(::IsWindowEnabled(window.Window()));
     EXPECT_EQ(window.Text(::GetDlgItem(message, IDC_NO_CONNECTION_TEXT)), L"No Internet connection. Connect and try again.");
     window.SaveScreenshot(L"no-connection-main-window");
     // The command is ignored while the message is open; the window still answers.
@@ -192,6 +196,23 @@ TEST_F(WorkflowWine, BadAnswersAndDownloadsSayWhatHappened) {
         EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), c.status) << c.answer;
         EXPECT_TRUE(test::TakeStandInStarts().empty());
     }
+}
+
+// A package named outside ASCII keeps its name on a Chinese or Russian
+// system: addresses and names are UTF-8, not the system's ANSI code page.
+// (Run once per such code page, see CMakeLists.txt.)
+TEST_F(WorkflowWine, APackageNamedOutsideAscii) {
+    const std::string name = "bt_\xE9\xA9\xB1\xD0\xB4.zip";  // bt_驱д.zip
+    test::SetServiceScript(R"({"/api/rx/RealtekDrivers": {"body": )" + Quote(test::PackageAnswer(name)) +
+                           R"(}, "/files/)" + name + R"(": {"file": "bt_top.zip"}})");
+    test::CWindowDriver window;
+    window.Click(IDC_BTN_BLUETOOTH);
+    ASSERT_TRUE(test::WaitIdle(BluetoothBusy(), 30000));
+    const auto starts = test::WaitStandInStarts(5000);
+    const auto jobs = test::JobFolders();
+    ASSERT_EQ(jobs.size(), 1u) << "status: " << WideToUtf8(window.Text(window.Control(IDC_STATUS)));
+    EXPECT_TRUE(test::Exists(jobs[0] + L"\\bt_\u9A71\u0434.zip"));
+    EXPECT_EQ(starts.size(), 1u);
 }
 
 TEST_F(WorkflowWine, DoubleClickAsksTheServiceOnce) {
@@ -281,6 +302,7 @@ TEST_F(WorkflowWine, ReceiverAndHotspotRunSideBySide) {
 TEST_F(WorkflowWine, DISABLED_BluetoothAsksForThisWindows) {
     test::SetServiceScript(R"({"/api/rx/RealtekDrivers": {"body": "{}"}})");
     test::CWindowDriver window;
+    EXPECT_TRUE(window.Visible(IDC_BTN_BLUETOOTH));
     window.Click(IDC_BTN_BLUETOOTH);
     ASSERT_TRUE(test::WaitIdle(BluetoothBusy(), 15000));
     EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), kServiceFailedText);
@@ -289,18 +311,22 @@ TEST_F(WorkflowWine, DISABLED_BluetoothAsksForThisWindows) {
 TEST_F(WorkflowWine, BluetoothRequestNamesTheWindowsVersion) {
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const struct { const wchar_t* wine; const char* os; } cases[] = {
-        {L"win7", "win7"}, {L"win8", "win8"}, {L"win81", "win8"}, {L"win10", "win10"}};
+    // Without WMI (its provider switched off) the kernel's version stands in.
+    const struct { const wchar_t* wine; const char* os; bool wmi; } cases[] = {
+        {L"win7", "win7", true}, {L"win8", "win8", true}, {L"win81", "win8", true}, {L"win10", "win10", true},
+        {L"win10", "win10", false}, {L"win7", "win7", false}};
     for (const auto& c : cases) {
         test::CWindowsVersionScope version(c.wine);
+        ::SetEnvironmentVariableW(L"WINEDLLOVERRIDES", c.wmi ? L"mscoree,mshtml=" : L"mscoree,mshtml=;wbemprox=d");
         EXPECT_EQ(test::RunAndWait(L"\"" + std::wstring(self) +
                                    L"\" --gtest_also_run_disabled_tests"
                                    L" --gtest_filter=WorkflowWine.DISABLED_BluetoothAsksForThisWindows"), 0);
         const auto requests = test::TakeRequests();
         ASSERT_EQ(requests.size(), 1u) << c.os;
         EXPECT_EQ(requests[0], std::string("GET /api/rx/RealtekDrivers?os=") + c.os +
-                                   "&wirelessType=bluetooth&wirelessProduct=8821CU HTTP/1.0");
+                                   "&wirelessType=bluetooth&wirelessProduct=8821CU HTTP/1.1");
     }
+    ::SetEnvironmentVariableW(L"WINEDLLOVERRIDES", L"mscoree,mshtml=");
 }
 
 TEST_F(WorkflowWine, BluetoothWorksWhileTheWifiSetupRuns) {
@@ -393,6 +419,56 @@ TEST_F(WorkflowWine, PlantedAndEarlierSetupsAreNeverStarted) {
     // What earlier runs and others left is gone.
     for (const wchar_t* entry : {L"!", L"Setup.exe", L"job-3-1-1", L"dl1A2B.tmp"})
         EXPECT_FALSE(test::Exists(work + L"\\" + entry)) << entry;
+}
+
+// A proxy's password prompt belongs to the installer window: it opens in
+// front of it, not somewhere behind.
+TEST_F(WorkflowWine, TheProxyPromptOpensInFrontOfTheWindow) {
+    ServeBluetooth("bt_top.zip");
+    const test::CSystemProxy proxy(L"localhost:" + std::to_wstring(INSTALLER_TEST_SERVICE_PORT + 5));
+    test::CWindowDriver window;
+    window.Click(IDC_BTN_BLUETOOTH);
+    HWND prompt = screen::WaitForWindow(::GetCurrentProcessId(), [](HWND hwnd) {
+        int edits = 0;
+        ::EnumChildWindows(hwnd, [](HWND child, LPARAM count) {
+            wchar_t name[16] = {};
+            ::GetClassNameW(child, name, 16);
+            if (_wcsicmp(name, L"Edit") == 0) ++*reinterpret_cast<int*>(count);
+            return TRUE;
+        }, reinterpret_cast<LPARAM>(&edits));
+        return edits >= 2;
+    }, 15000);
+    ASSERT_TRUE(prompt);
+    EXPECT_EQ(::GetWindow(prompt, GW_OWNER), window.Window());
+    ::PostMessageW(prompt, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    if (HWND message = FindMessageDialog(15000)) ::SendMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(test::WaitIdle(BluetoothBusy(), 15000));
+}
+
+// Unattended, real driver setups wait for a click unless given their silent
+// switches: quiet mode gives them, and ends one that still hangs.
+TEST_F(WorkflowWine, QuietRunsAreSilentAndEndWhatHangs) {
+    ServeBluetooth("bt_top.zip");
+    ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_SILENT_SWITCH", L"/verysilent");
+    g_settings.mayAskUser = false;
+    g_settings.installerTimeoutMs = 3000;
+    const struct { const wchar_t* silent; ExitCode code; } cases[] = {
+        {L"/verysilent /norestart", kExitDone}, {L"", kExitInstallerTimedOut}};
+    for (const auto& c : cases) {
+        g_settings.bluetoothSilentArguments = c.silent;
+        CWindowsJobSystem system(true);
+        std::vector<std::wstring> log;
+        const DWORD start = ::GetTickCount();
+        const ExitCode code = RunQuiet(ParseCommandLine({L"/quiet", L"/bluetooth"}), system,
+                                       [](TranslationKey key) { return std::wstring(kTranslationKeys[key]); },
+                                       [&log](const std::wstring& line) { log.push_back(line); });
+        EXPECT_EQ(code, c.code) << c.silent;
+        EXPECT_LT(::GetTickCount() - start, 20000u) << c.silent;
+        const auto starts = test::TakeStandInStarts();
+        ASSERT_EQ(starts.size(), 1u) << c.silent;
+        EXPECT_EQ(starts[0].find(L"/verysilent") != std::wstring::npos, *c.silent != L'\0') << starts[0];
+    }
+    ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_SILENT_SWITCH", nullptr);
 }
 
 TEST_F(WorkflowWine, ASecondClickWhileTheFirstSetupRunsInstallsAgain) {

@@ -33,6 +33,7 @@ import socket
 import ssl
 import threading
 import time
+import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 
@@ -76,11 +77,17 @@ class Handler(BaseHTTPRequestHandler):
 
     def rule(self):
         try:
-            with open(self.server.config["script"]) as f:
+            with open(self.server.config["script"], encoding="utf-8") as f:
                 script = json.load(f)
         except (OSError, ValueError):
             script = {}
-        return script.get(self.path, script.get(self.path.split("?", 1)[0]))
+        # A path with characters outside ASCII may come as UTF-8 or %-escaped UTF-8.
+        path = urllib.parse.unquote(self.path.encode("latin-1").decode("utf-8", "replace"))
+        for key in (self.path, path):
+            for candidate in (key, key.split("?", 1)[0]):
+                if candidate in script:
+                    return script[candidate]
+        return None
 
     def answer(self, status, body, rule):
         headers = dict(rule.get("headers", {}))

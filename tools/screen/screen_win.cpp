@@ -8,6 +8,12 @@
 
 namespace screen {
 
+bool InFront(HWND front, HWND back) {
+    for (HWND below = ::GetWindow(front, GW_HWNDNEXT); below; below = ::GetWindow(below, GW_HWNDNEXT))
+        if (below == back) return true;
+    return false;
+}
+
 std::wstring InstallerTitle() {
     const std::string version = build::kVersion;
     return L"USB Bluetooth Wireless Adapter (" + std::wstring(version.begin(), version.end()) + L")";

@@ -18,6 +18,10 @@ std::wstring WindowText(HWND hwnd);
 // match accepts, polled up to waitMs; nullptr when none came.
 HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match, DWORD waitMs);
 
+// Whether top-level window front lies in front of window back (nearer the
+// top of the desktop's order).
+bool InFront(HWND front, HWND back);
+
 // Saves what area of the device context source shows as a 24-bit BMP file.
 bool SaveBmp(HDC source, const RECT& area, const std::wstring& path);
 

@@ -59,14 +59,20 @@ int wmain() {
 
     int count = 0;
     wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    std::string script = "/usr/bin/7z";
+    // Whatever locale the test runs under, 7-Zip reads and writes names as UTF-8.
+    std::string script = "LC_ALL=C.UTF-8 /usr/bin/7z";
     for (int i = 1; i < count; ++i) script += " " + ShellQuoted(Translate(arguments[i]));
     ::LocalFree(arguments);
     script += "; echo $? > " + ShellQuoted(status + ".tmp") + " && mv " + ShellQuoted(status + ".tmp") + " " +
               ShellQuoted(status);
 
+    // The script is UTF-8 (paths, names); Wine hands the command line to the
+    // Unix side as UTF-8 again.
+    std::wstring wide(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, script.c_str(), -1, nullptr, 0)), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, script.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    wide.resize(wide.size() - 1);
     std::wstring commandLine = L"/bin/sh -c \"";
-    for (wchar_t c : std::wstring(script.begin(), script.end())) {
+    for (wchar_t c : wide) {
         if (c == L'"' || c == L'\\') commandLine += L'\\';
         commandLine += c;
     }

@@ -3,7 +3,9 @@
 // command line to the file named by INSTALLER_STANDIN_LOG, and keeps running
 // for INSTALLER_STANDIN_RUN_MS milliseconds. With INSTALLER_STANDIN_SHOW set
 // it also says in a small window what a real driver setup would do now (the demo).
-// It exits with INSTALLER_STANDIN_EXIT, 0 when that is not set.
+// It exits with INSTALLER_STANDIN_EXIT, 0 when that is not set. With
+// INSTALLER_STANDIN_SILENT_SWITCH set, it acts like a real driver setup: unless
+// its command line holds that switch it waits for a click that never comes.
 #include <windows.h>
 
 #include <cstdio>
@@ -19,6 +21,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             std::fclose(log);
         }
     }
+    if (const wchar_t* silent = _wgetenv(L"INSTALLER_STANDIN_SILENT_SWITCH"))
+        if (!std::wcsstr(::GetCommandLineW(), silent)) ::Sleep(INFINITE);
     if (const wchar_t* runMs = _wgetenv(L"INSTALLER_STANDIN_RUN_MS")) ::Sleep(static_cast<DWORD>(_wtoi(runMs)));
     if (_wgetenv(L"INSTALLER_STANDIN_SHOW")) {
         wchar_t text[MAX_PATH + 200] = {};
