@@ -12,6 +12,7 @@
 #include "i18n/translation.h"
 #include "install/system_win.h"
 #include "log/run_log.h"
+#include "quiet/layout_run.h"
 #include "quiet/quiet_run.h"
 #include "sys/debugger_log_win.h"
 #include "sys/log.h"
@@ -52,7 +53,10 @@ void CInstallerApp::LogRunHeader(const CommandLine& line) {
     sys::Log(L"UI language " + std::wstring(langId) + L", texts from section " + CTranslation::GetLanguageCode() +
              (line.language.empty() ? L"" : L" (chosen by /lang)"));
     sys::Log(BuildLine());
-    sys::Log(std::wstring(L"mode: ") + (line.quiet ? L"quiet" : L"window") + L", log " + RunLogPath());
+    sys::Log(std::wstring(L"mode: ") + (!line.layoutFolder.empty() ? L"layout into " + line.layoutFolder
+                                       : line.quiet ? L"quiet" : L"window") +
+             (line.sourceFolder.empty() ? L"" : L", packages from " + line.sourceFolder) +
+             (line.offline ? L", offline" : L"") + L", log " + RunLogPath());
 }
 
 void CInstallerApp::InitInstance() {
@@ -70,7 +74,10 @@ void CInstallerApp::Run() {
     sys::AddLogSink(RunLog());
     const CommandLine line = ParseCommandLine(ProgramArguments());
     g_languageOverride = line.language;
-    if (line.quiet) {
+    g_settings.packageSource = line.sourceFolder;
+    g_settings.offline = line.offline;
+    const bool layout = !line.layoutFolder.empty();
+    if (line.quiet || layout) {
         // Unattended, nobody could answer a prompt or a system error box.
         g_settings.mayAskUser = false;
         ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
@@ -84,8 +91,10 @@ void CInstallerApp::Run() {
         ShowUsage(line.error, line.quiet);
         ::ExitProcess(line.error.empty() ? kExitDone : kExitUsage);
     }
-    if (line.quiet) {
-        const ExitCode code = RunQuietInstall(line);
+    if (line.quiet || layout) {
+        CWindowsJobSystem system(true);
+        const ExitCode code = layout ? RunLayout(line, system, [](const std::wstring& text) { sys::Log(text); })
+                                     : RunQuietInstall(line);
         sys::Log(L"exit code " + std::to_wstring(code));
         ::ExitProcess(code);
     }

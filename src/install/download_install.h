@@ -1,11 +1,10 @@
 #pragma once
 #include "install/job_window.h"
 
-// The Bluetooth driver: asks the service for the package of this Windows
-// version, downloads it into a job folder, unpacks it with the pinned
-// archiver and starts its signed Setup.exe.
-JobOutcome InstallBluetoothDriver(const Feature& feature, IJobWindow& window, IJobSystem& system);
-
-// A job whose package is an installer to start itself: asks the service for
-// the feature's installer, downloads it and starts it when the vendor signed it.
-JobOutcome InstallPackage(const Feature& feature, IJobWindow& window, IJobSystem& system);
+// A job whose package comes from the device service (the Bluetooth driver,
+// the hotspot driver, the receiver application): taken from an offline
+// layout when one has it for this Windows, else asked for and downloaded
+// into a job folder of its own; an archive is unpacked with the pinned
+// archiver; what is to be started (the package, or the archive's Setup.exe)
+// is started when the vendor signed it.
+JobOutcome InstallServicePackage(const Feature& feature, IJobWindow& window, IJobSystem& system);

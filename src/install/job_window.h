@@ -39,6 +39,9 @@ class IHeldFile {
 public:
     virtual ~IHeldFile() = default;
     virtual const std::wstring& Path() const = 0;
+    virtual unsigned long long Size() = 0;
+    // Lower-case hex; empty when it cannot be read.
+    virtual std::string Sha256() = 0;
     // False, with the reason, unless the file's SHA-256 is expectedHex.
     virtual bool HasSha256(const std::string& expectedHex, std::string& reason) = 0;
     // False, with the reason, unless the file carries a valid Authenticode
@@ -52,10 +55,12 @@ class IJobFolder {
 public:
     virtual ~IJobFolder() = default;
     virtual const std::wstring& Path() const = 0;
-    // A copy under name of a file delivered beside the program, read through
-    // a handle that lets nobody change it meanwhile; held. Null when it is
-    // not there or could not be copied.
-    virtual std::unique_ptr<IHeldFile> CopyIn(const std::wstring& source, const std::wstring& name) = 0;
+    // A copy under name of a file outside (delivered beside the program, or in
+    // an offline layout), read through a handle that lets nobody change it
+    // meanwhile; held. Null when it is not there or could not be copied.
+    // progress, when given, hears the percentage copied.
+    virtual std::unique_ptr<IHeldFile> CopyIn(const std::wstring& source, const std::wstring& name,
+                                              const std::function<void(int)>& progress = nullptr) = 0;
     // A plain file below the folder ("package\\Driver\\Setup.exe"), held; null when there is none.
     virtual std::unique_ptr<IHeldFile> Hold(const std::wstring& relative) = 0;
     // Where in sub (or one folder down) the file called name is: the
@@ -67,6 +72,21 @@ public:
     // Later runs keep the folder while the started program runs.
     virtual void NoteStarted(const ProcessOutcome& started) = 0;
     virtual void Remove() = 0;
+};
+
+// The offline layout a /layout run fills: its packages folder and list, and
+// the program beside them.
+class ILayoutStore {
+public:
+    virtual ~ILayoutStore() = default;
+    virtual std::string ReadList() = 0;                 // packages\manifest.json; empty when none
+    virtual bool WriteList(const std::string& json) = 0;
+    // Whether packages\name is there with this size and SHA-256.
+    virtual bool Holds(const std::wstring& name, unsigned long long size, const std::string& sha256) = 0;
+    // Stores a copy of the proven, held file as packages\name.
+    virtual bool Store(const IHeldFile& file, const std::wstring& name) = 0;
+    // Installer.exe and its data folder beside packages\: a complete offline installer.
+    virtual bool CopyProgram() = 0;
 };
 
 class IJobSystem {
@@ -83,6 +103,13 @@ public:
                                    const std::function<void(int)>& progress) = 0;
     // Null when no folder could be made.
     virtual std::unique_ptr<IJobFolder> CreateJobFolder() = 0;
+    // The offline layout's list beside the program (or in the settings'
+    // packageSource): packages\manifest.json; empty when there is none.
+    virtual std::string ReadPackageList() = 0;
+    // Where the layout keeps the package file called name.
+    virtual std::wstring LayoutFile(const std::wstring& name) = 0;
+    // The layout in folder, made when it is not there; null when it cannot be.
+    virtual std::unique_ptr<ILayoutStore> OpenLayoutStore(const std::wstring& folder) = 0;
     // Starts a held program with arguments in its own folder (its DLL folder
     // too) and waits for it; after timeoutMs (0: no limit) it is ended. A
     // console program gets a console window of its own only with console

@@ -9,6 +9,8 @@
 #include "install/installer_command.h"
 #include "net/device_service.h"
 #include "net/http.h"
+#include "install/layout_manifest.h"
+#include "sys/busy_retry_win.h"
 #include "sys/file_checks_win.h"
 #include "sys/handle_win.h"
 #include "sys/job_folder_win.h"
@@ -25,6 +27,11 @@ class CHeldFile : public IHeldFile {
 public:
     CHeldFile(std::wstring path, sys::CFileHandle file) : m_path(std::move(path)), m_file(std::move(file)) {}
     const std::wstring& Path() const override { return m_path; }
+    unsigned long long Size() override {
+        LARGE_INTEGER size = {};
+        return ::GetFileSizeEx(m_file.Get(), &size) ? static_cast<unsigned long long>(size.QuadPart) : 0;
+    }
+    std::string Sha256() override { return sys::FileSha256(m_file.Get()); }
     bool HasSha256(const std::string& expectedHex, std::string& reason) override {
         const std::string actual = sys::FileSha256(m_file.Get());
         if (!actual.empty() && actual == Lower(expectedHex)) {
@@ -99,8 +106,9 @@ public:
     explicit CJobFolderOfSystem(std::unique_ptr<sys::CJobFolder> folder) : m_folder(std::move(folder)) {}
     const std::wstring& Path() const override { return m_folder->Path(); }
 
-    std::unique_ptr<IHeldFile> CopyIn(const std::wstring& source, const std::wstring& name) override {
-        if (!sys::CopyInto(m_folder->Folder(), name, source)) {
+    std::unique_ptr<IHeldFile> CopyIn(const std::wstring& source, const std::wstring& name,
+                                      const std::function<void(int)>& progress) override {
+        if (!sys::CopyInto(m_folder->Folder(), name, source, progress)) {
             sys::Log(L"could not copy " + source + L" into " + Path() + L": error " + std::to_wstring(::GetLastError()));
             return nullptr;
         }
@@ -143,6 +151,63 @@ public:
 
 private:
     std::unique_ptr<sys::CJobFolder> m_folder;
+};
+
+// The layout a /layout run fills, by its paths: it is a staging folder the
+// administrator chose; what is stored there proves itself again when used.
+class CLayoutStore : public ILayoutStore {
+public:
+    explicit CLayoutStore(std::wstring folder) : m_folder(std::move(folder)), m_packages(m_folder + L"\\packages\\") {}
+    std::string ReadList() override {
+        std::string json;
+        sys::ReadWholeFile(m_packages + L"manifest.json", kMaxLayoutListBytes, json);
+        return json;
+    }
+    bool WriteList(const std::string& json) override {
+        const std::wstring path = m_packages + L"manifest.json", temp = path + L".new";
+        {
+            const sys::CFileHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+            DWORD written = 0;
+            if (!file.Valid() || !::WriteFile(file.Get(), json.data(), static_cast<DWORD>(json.size()), &written, nullptr) ||
+                written != json.size())
+                return false;
+        }
+        return sys::RetryWhileBusy([&] { return ::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING); });
+    }
+    bool Holds(const std::wstring& name, unsigned long long size, const std::string& sha256) override {
+        const sys::CFileHandle file(::CreateFileW((m_packages + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        LARGE_INTEGER actual = {};
+        return file.Valid() && ::GetFileSizeEx(file.Get(), &actual) &&
+               static_cast<unsigned long long>(actual.QuadPart) == size && sys::FileSha256(file.Get()) == sha256;
+    }
+    bool Store(const IHeldFile& file, const std::wstring& name) override {
+        const std::wstring path = m_packages + name, temp = path + L".new";
+        return ::CopyFileW(file.Path().c_str(), temp.c_str(), FALSE) &&
+               sys::RetryWhileBusy([&] { return ::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING); });
+    }
+    bool CopyProgram() override {
+        const std::wstring program = sys::ExecutablePath();
+        const std::wstring data = FolderOf(program) + L"\\data\\";
+        if (Lower(FolderOf(program)) == Lower(m_folder)) return true;  // run from the layout itself
+        ::CreateDirectoryW((m_folder + L"\\data").c_str(), nullptr);
+        bool all = ::CopyFileW(program.c_str(), (m_folder + L"\\Installer.exe").c_str(), FALSE) != FALSE;
+        WIN32_FIND_DATAW entry = {};
+        sys::CFindHandle find(::FindFirstFileW((data + L"*").c_str(), &entry));
+        if (find.Valid()) {
+            do {
+                if (entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+                all = ::CopyFileW((data + entry.cFileName).c_str(), (m_folder + L"\\data\\" + entry.cFileName).c_str(),
+                                  FALSE) && all;
+            } while (::FindNextFileW(find.Get(), &entry));
+        }
+        return all;
+    }
+
+private:
+    static constexpr std::size_t kMaxLayoutListBytes = 1024 * 1024;
+    std::wstring m_folder, m_packages;
 };
 
 std::wstring SystemFolder() {
@@ -220,6 +285,25 @@ std::unique_ptr<IJobFolder> CWindowsJobSystem::CreateJobFolder() {
     std::unique_ptr<sys::CJobFolder> folder = sys::CJobFolder::Create();
     if (!folder) return nullptr;
     return std::make_unique<CJobFolderOfSystem>(std::move(folder));
+}
+
+std::string CWindowsJobSystem::ReadPackageList() {
+    std::string json;
+    sys::ReadWholeFile(LayoutFile(L"manifest.json"), kMaxManifestBytes, json);
+    return json;
+}
+
+std::wstring CWindowsJobSystem::LayoutFile(const std::wstring& name) {
+    const std::wstring source = g_settings.packageSource.empty() ? AppPath(L"") : g_settings.packageSource + L"\\";
+    return source + L"packages\\" + name;
+}
+
+std::unique_ptr<ILayoutStore> CWindowsJobSystem::OpenLayoutStore(const std::wstring& folder) {
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    ::CreateDirectoryW((folder + L"\\packages").c_str(), nullptr);
+    const DWORD attributes = ::GetFileAttributesW((folder + L"\\packages").c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return nullptr;
+    return std::make_unique<CLayoutStore>(folder);
 }
 
 ProcessOutcome CWindowsJobSystem::RunAndWait(const IHeldFile& program, const std::wstring& arguments,

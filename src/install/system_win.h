@@ -13,6 +13,9 @@ public:
     NetResult DownloadFile(const std::string& url, const std::wstring& path,
                            const std::function<void(int)>& progress) override;
     std::unique_ptr<IJobFolder> CreateJobFolder() override;
+    std::string ReadPackageList() override;
+    std::wstring LayoutFile(const std::wstring& name) override;
+    std::unique_ptr<ILayoutStore> OpenLayoutStore(const std::wstring& folder) override;
     ProcessOutcome RunAndWait(const IHeldFile& program, const std::wstring& arguments,
                               unsigned long timeoutMs, bool console) override;
     ProcessOutcome StartInstaller(const IHeldFile& installer, const std::wstring& arguments) override;

@@ -16,8 +16,12 @@ std::string ServiceOsValue(WindowsVersion version) {
 }
 
 std::string RequestUrl(const char* resource, const char* query, WindowsVersion version) {
+    return RequestUrlForOs(resource, query, ServiceOsValue(version));
+}
+
+std::string RequestUrlForOs(const char* resource, const char* query, const std::string& osValue) {
     std::string url = "https://" + g_settings.serviceHost + resource;
-    if (query) url += "?os=" + ServiceOsValue(version) + "&" + query;
+    if (query) url += "?os=" + osValue + "&" + query;
     return url;
 }
 
@@ -59,6 +63,8 @@ bool IsReservedDeviceName(std::string name) {
            name[3] >= '0' && name[3] <= '9';
 }
 
+}  // namespace
+
 bool IsSafeFileName(const std::string& name) {
     if (name.empty() || name == "." || name == ".." || name.size() > 200) return false;
     for (unsigned char c : name)
@@ -73,8 +79,6 @@ bool IsSha256Hex(const std::string& text) {
     return text.size() == 64 &&
            std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isxdigit(c) != 0; });
 }
-
-}  // namespace
 
 std::string PackageRefusal(const ServiceAnswer& answer, const std::string& fileName, PackageKind kind) {
     if (Lower(answer.downloadUrl.substr(0, 8)) != "https://") return "address is not https: " + answer.downloadUrl;

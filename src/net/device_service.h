@@ -7,10 +7,13 @@
 // The service's name for a Windows version (its "os=" value): "win7" for
 // Windows 7 and everything older or unknown, "win8" for 8 and 8.1, else "win10".
 std::string ServiceOsValue(WindowsVersion version);
+// Every value the service tells apart, oldest first.
+constexpr const char* kServiceOsValues[] = {"win7", "win8", "win10"};
 
 // The address of a resource of the service ("/api/rx/..."); with a query,
-// the query names this Windows first: "?os=win10&" + query.
+// the query names the Windows first: "?os=win10&" + query.
 std::string RequestUrl(const char* resource, const char* query, WindowsVersion version);
+std::string RequestUrlForOs(const char* resource, const char* query, const std::string& osValue);
 
 struct ServiceAnswer {
     std::string downloadUrl;
@@ -40,6 +43,13 @@ std::string PackageRefusal(const ServiceAnswer& answer, const std::string& fileN
 // The archiver's switch for the one format an archive's name says it has:
 // "-tzip" or "-t7z"; empty for any other name, which is not unpacked.
 std::string ArchiveTypeSwitch(const std::string& fileName);
+
+// Whether name can be a file's name in a folder, and nothing else: not
+// empty, "." or "..", no reserved device name, no path or forbidden characters.
+bool IsSafeFileName(const std::string& name);
+
+// 64 hex digits, as a SHA-256 is written.
+bool IsSha256Hex(const std::string& text);
 
 // The file name a package is stored under: the last part of the address's
 // path, without query or fragment. Empty when that is no safe Windows file

@@ -48,19 +48,26 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
         const bool hasValue = i + 1 < arguments.size() && !IsSwitch(arguments[i + 1]);
         if (name == L"quiet") {
             line.quiet = true;
+        } else if (name == L"offline") {
+            line.offline = true;
         } else if (name == L"?") {
             line.help = true;
         } else if (const Feature* feature = FeatureBySwitch(name)) {
             line.chosen[static_cast<int>(feature->job)] = true;
             if (!Offered(*feature)) fail(L"this build does not offer " + argument);
-        } else if (name == L"lang" || name == L"log") {
+        } else if (name == L"lang" || name == L"log" || name == L"layout" || name == L"source") {
             if (!hasValue) {
-                fail(argument + (name == L"lang" ? L" needs a language code" : L" needs a file name"));
+                fail(argument + (name == L"lang" ? L" needs a language code"
+                                 : name == L"log" ? L" needs a file name" : L" needs a folder"));
                 continue;
             }
             const std::wstring& value = arguments[++i];
             if (name == L"log") {
                 line.logFile = value;
+            } else if (name == L"layout") {
+                line.layoutFolder = value;
+            } else if (name == L"source") {
+                line.sourceFolder = value;
             } else {
                 line.language = SectionNamed(value);
                 if (line.language.empty()) fail(L"unknown language " + value);
@@ -69,7 +76,11 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
             fail(L"unknown switch " + argument);
         }
     }
-    if (AnyChosen(line) && !line.quiet && !line.help) fail(JobSwitches(L", ", false) + L" need /quiet");
+    const bool layout = !line.layoutFolder.empty();
+    if (AnyChosen(line) && !line.quiet && !layout && !line.help)
+        fail(JobSwitches(L", ", false) + L" need /quiet or /layout");
+    if (layout && (line.quiet || line.offline || !line.sourceFolder.empty()))
+        fail(L"/layout fills a layout: it takes no /quiet, /offline or /source");
     return line;
 }
 
@@ -82,11 +93,18 @@ std::wstring UsageText() {
     for (const wchar_t* code : kLanguageCodes) languages += (languages.empty() ? L"" : L" ") + std::wstring(code);
     for (const Feature& feature : kFeatures)
         if (Offered(feature)) jobs += (jobs.empty() ? L"" : L", then the ") + std::wstring(feature.name);
-    return L"Installer.exe [/quiet " + JobSwitches(L" ", true) + L"] [/lang CODE] [/log FILE] [/?]\n"
+    return L"Installer.exe [/quiet " + JobSwitches(L" ", true) + L"] [/source DIR] [/offline] [/lang CODE] [/log FILE]\n"
+           L"Installer.exe /layout DIR [" + JobSwitches(L"] [", false) + L"] [/lang CODE] [/log FILE]\n"
+           L"Installer.exe /?\n"
            L"\n"
            L"/quiet      install without any window: the " + jobs + L"\n" +
            JobSwitches(L" ", false) + L"\n"
-           L"            with /quiet: only these (as far as Windows offers them)\n"
+           L"            with /quiet or /layout: only these (as far as Windows offers them)\n"
+           L"/layout DIR download every package for every Windows, check it as an install would\n"
+           L"            and store it in DIR\\packages with DIR\\packages\\manifest.json; the program too\n"
+           L"/source DIR install from the layout in DIR (default: beside the program) before asking\n"
+           L"            the device service\n"
+           L"/offline    never ask the device service: only the layout\n"
            L"/lang CODE  the language of the texts: " + languages + L"\n"
            L"/log FILE   the log file (default %TEMP%\\Installer_YYYYMMDD_HHMMSS.log)\n"
            L"/?          this text\n"

@@ -12,6 +12,9 @@ struct CommandLine {
     bool chosen[kJobCount] = {};  // none chosen: all the build offers
     std::wstring language;        // a catalogue section; empty: the UI language's
     std::wstring logFile;         // empty: a new file in the temporary folder
+    std::wstring layoutFolder;    // /layout: fill this offline layout instead of installing
+    std::wstring sourceFolder;    // /source: the offline layout to install from; empty: beside the program
+    bool offline = false;         // /offline: never ask the device service
     std::wstring error;           // a usage error: nothing may run
 };
 
@@ -19,7 +22,7 @@ struct CommandLine {
 // Choosing a job this build does not offer is a usage error too.
 CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments);
 
-// Whether the job runs in quiet mode: chosen, or none chosen and offered.
+// Whether the job runs in quiet or layout mode: chosen, or none chosen and offered.
 bool Chosen(const CommandLine& line, const Feature& feature);
 
 // What /? shows.

@@ -208,18 +208,29 @@ std::wstring FindShallowest(const CHeldFolder& folder, const std::wstring& name,
     return std::wstring();
 }
 
-bool CopyInto(const CHeldFolder& folder, const std::wstring& name, const std::wstring& source) {
-    const CFileHandle from(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!from.Valid() || !IsPlainFile(AttributesOf(from.Get()))) return false;
+bool CopyInto(const CHeldFolder& folder, const std::wstring& name, const std::wstring& source,
+              const std::function<void(int)>& progress) {
+    CFileHandle from;
+    RetryWhileBusy([&] {
+        from.Reset(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        return from.Valid();
+    });
+    LARGE_INTEGER size = {};
+    if (!from.Valid() || !IsPlainFile(AttributesOf(from.Get())) || !::GetFileSizeEx(from.Get(), &size)) return false;
     CFileHandle to = folder.CreateFile(name, GENERIC_WRITE | DELETE, 0);
     if (!to.Valid()) return false;
     std::vector<char> chunk(1 << 20);
+    unsigned long long copied = 0;
+    int reported = -1;
     for (;;) {
         DWORD got = 0, written = 0;
         if (!::ReadFile(from.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) break;
         if (got == 0) return true;
         if (!::WriteFile(to.Get(), chunk.data(), got, &written, nullptr) || written != got) break;
+        copied += got;
+        const int percent = size.QuadPart > 0 ? static_cast<int>(copied * 100 / size.QuadPart) : 100;
+        if (progress && percent != reported) progress(reported = percent);
     }
     const DWORD error = ::GetLastError();
     MarkForDeletion(to.Get(), 0);  // no half copy stays behind

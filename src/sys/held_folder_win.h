@@ -5,6 +5,7 @@
 // followed.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,8 @@ std::wstring FindShallowest(const CHeldFolder& folder, const std::wstring& name,
 // Creates a new file in a folder through handles only, with the content of
 // source, read through a handle that lets nobody write or delete it
 // meanwhile. False when source cannot be read or the copy not made.
-bool CopyInto(const CHeldFolder& folder, const std::wstring& name, const std::wstring& source);
+// progress, when given, hears each new percentage copied.
+bool CopyInto(const CHeldFolder& folder, const std::wstring& name, const std::wstring& source,
+              const std::function<void(int)>& progress = nullptr);
 
 }  // namespace sys

@@ -28,6 +28,7 @@ Settings BuildSettings() {
     s.installerTimeoutMs = 30 * 60 * 1000;
     s.busyFileRetryMs = 2000;
     s.mayAskUser = true;
+    s.offline = false;
     return s;
 }
 

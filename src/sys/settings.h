@@ -22,6 +22,8 @@ struct Settings {
     unsigned long installerTimeoutMs; // unattended, an installer running longer is ended
     unsigned long busyFileRetryMs;    // how long a file a scanner holds is tried again
     bool mayAskUser;                // false when nobody may see a window (quiet mode)
+    std::wstring packageSource;     // the folder whose packages\ is the offline layout; empty: the program's
+    bool offline;                   // never ask the device service
 };
 
 Settings BuildSettings();

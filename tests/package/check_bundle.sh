@@ -56,5 +56,20 @@ if [ -n "$cert" ]; then
     subject=$(openssl x509 -in "$cert" -noout -subject -nameopt compat | sed 's/^subject=//')
     grep -q "Subject: $subject\$" <<<"$verified" || fail "Installer.exe is not signed by $subject: $verified"
 fi
+# An offline layout goes into the bundle as its packages folder; a folder
+# that is no layout stops the build.
+layout="$out/layout"
+mkdir -p "$layout/packages" "$layout/nolayout"
+echo '{"packages": []}' > "$layout/packages/manifest.json"
+echo zip > "$layout/packages/bluetooth_win10_a.zip"
+cmake -DINSTALLER_OFFLINE_LAYOUT="$layout" -DCMAKE_INSTALL_PREFIX="$out/with-layout" -P "$build/cmake_install.cmake" >/dev/null
+cmp -s "$layout/packages/bluetooth_win10_a.zip" "$out/with-layout/packages/bluetooth_win10_a.zip" \
+    && [ -f "$out/with-layout/packages/manifest.json" ] && [ -f "$out/with-layout/Installer.exe" ] \
+    || fail "the offline layout's packages are not in the bundle"
+if cmake -DINSTALLER_OFFLINE_LAYOUT="$layout/nolayout" -DCMAKE_INSTALL_PREFIX="$out/no-layout" \
+        -P "$build/cmake_install.cmake" >/dev/null 2>&1; then
+    fail "a folder without packages/manifest.json was taken for an offline layout"
+fi
+rm -rf "$layout" "$out/with-layout" "$out/no-layout"
 if [ -n "$keep" ]; then rm -rf "$keep"; mkdir -p "$keep"; cp -r "$out"/. "$keep"/; fi
 echo "bundle ok: $zip ($(echo $dlls | wc -w) system DLLs)"

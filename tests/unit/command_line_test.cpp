@@ -35,6 +35,25 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
         EXPECT_EQ(line.logFile, c.log) << row;
         EXPECT_EQ(!line.error.empty(), c.error) << row;
     }
+    // The offline layout's switches: /layout fills one, /source and /offline use one.
+    const struct { Args args; const wchar_t* layout; const wchar_t* source; bool offline; bool error; } layouts[] = {
+        {{L"/layout", L"D:\\share"}, L"D:\\share", L"", false, false},
+        {{L"/layout", L"D:\\share", L"/bluetooth"}, L"D:\\share", L"", false, false},
+        {{L"/quiet", L"/source", L"\\\\srv\\mrl", L"/offline"}, L"", L"\\\\srv\\mrl", true, false},
+        {{L"/quiet", L"-OFFLINE"}, L"", L"", true, false},
+        {{L"/layout"}, L"", L"", false, true},
+        {{L"/quiet", L"/source"}, L"", L"", false, true},
+        {{L"/layout", L"D:\\x", L"/quiet"}, L"D:\\x", L"", false, true},
+        {{L"/layout", L"D:\\x", L"/offline"}, L"D:\\x", L"", true, true},
+    };
+    for (const auto& c : layouts) {
+        const CommandLine line = ParseCommandLine(c.args);
+        const std::string row = std::string(c.args[0].begin(), c.args[0].end()) + std::to_string(c.args.size());
+        EXPECT_EQ(line.layoutFolder, c.layout) << row;
+        EXPECT_EQ(line.sourceFolder, c.source) << row;
+        EXPECT_EQ(line.offline, c.offline) << row;
+        EXPECT_EQ(!line.error.empty(), c.error) << row;
+    }
     // None chosen: every job the build offers.
     const CommandLine all = ParseCommandLine({L"/quiet"});
     EXPECT_TRUE(Chosen(all, FeatureOf(Job::Receiver)));

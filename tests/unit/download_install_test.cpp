@@ -3,6 +3,7 @@
 #include "fake_job.h"
 #include "install/download_install.h"
 #include "install/job_runner.h"
+#include "install/layout_manifest.h"
 #include "net/device_service.h"
 
 #include <cstring>
@@ -299,5 +300,56 @@ TEST(PackageInstall, AnInstallerWaitedForEndsWithItsCode) {
         EXPECT_EQ(window.told[0].kind, c.told) << c.run.exitCode;
         EXPECT_EQ(window.told[0].code, c.code) << c.run.exitCode;
         EXPECT_EQ(system.noted.size(), 1u);  // it ran from there: the folder stays for a later clean-up
+    }
+}
+
+// The offline layout comes first; its list only finds the file: size and hash
+// must match it, and whatever fails falls back to the service, or, offline,
+// to "no package for this Windows".
+TEST(BluetoothInstall, TheOfflineLayoutComesFirstAndProvesItself) {
+    const CVendorSettings settings;
+    const auto list = [](const char* windows, const char* file, unsigned long long size, const std::string& hash) {
+        return WriteLayoutManifest({{"bluetooth", windows, file, size, hash, "https://h/files/pkg.zip", "t"}});
+    };
+    const std::string good = list("win10", "bluetooth_win10_pkg.zip", 1000, kHash);
+    const Events copyBar = {L"bar-shown", L"bar:100", L"bar-hidden"};
+    const struct { const char* name; std::string list; bool offline; bool taken; Outcome told; bool copied; } cases[] = {
+        {"taken", good, false, true, Outcome::Done, true},
+        {"taken offline", good, true, true, Outcome::Done, true},
+        {"size differs", list("win10", "bluetooth_win10_pkg.zip", 999, kHash), false, false, Outcome::Done, true},
+        {"hash differs", list("win10", "bluetooth_win10_pkg.zip", 1000, std::string(64, 'd')), false, false,
+         Outcome::Done, true},
+        {"hash differs offline", list("win10", "b.zip", 1000, std::string(64, 'd')), true, false,
+         Outcome::NoPackageForWindows, true},
+        {"outside packages", list("win10", "..\\pkg.zip", 1000, kHash), false, false, Outcome::Done, false},
+        {"a device", list("win10", "CON", 1000, kHash), false, false, Outcome::Done, false},
+        {"not a hash", list("win10", "b.zip", 1000, "ab12"), false, false, Outcome::Done, false},
+        {"other Windows", list("win7", "b.zip", 1000, kHash), false, false, Outcome::Done, false},
+        {"other Windows offline", list("win7", "b.zip", 1000, kHash), true, false, Outcome::NoPackageForWindows, false},
+        {"no list", "", false, false, Outcome::Done, false},
+        {"no list offline", "", true, false, Outcome::NoPackageForWindows, false},
+        {"no list of ours", R"({"packages": 5})", false, false, Outcome::Done, false},
+    };
+    for (const auto& c : cases) {
+        CVendorSettings offline;
+        g_settings.offline = c.offline;
+        CFakeJobWindow window;
+        CBluetoothSystem system;
+        system.packageList = c.list;
+        system.facts = {kHash, L"Vendor", 1000};
+        system.found = L"package\\Setup.exe";
+        RunJob(Bluetooth(), window, system);
+        const bool asked = !c.taken && !c.offline;
+        EXPECT_EQ(window.Told(), c.told) << c.name;
+        EXPECT_EQ(system.requests.size(), asked ? 1u : 0u) << c.name;
+        EXPECT_EQ(system.downloads.size(), asked ? 1u : 0u) << c.name;
+        EXPECT_EQ(system.installers.size(), c.told == Outcome::Done ? 1u : 0u) << c.name;
+        const bool layoutCopied = !system.copies.empty() && system.copies[0].rfind(L"L:\\layout\\packages\\", 0) == 0;
+        EXPECT_EQ(layoutCopied, c.copied) << c.name;
+        // A refused copy goes with its folder; the bar showed the copy, then the download.
+        EXPECT_EQ(system.removed, c.copied && !c.taken ? 1 : 0) << c.name;
+        Events bar = c.copied ? copyBar : Events{};
+        if (asked) bar.insert(bar.end(), kGoodBar.begin(), kGoodBar.end());
+        EXPECT_EQ(window.Events(), bar) << c.name;
     }
 }

@@ -32,6 +32,7 @@ private:
 struct FakeFileFacts {
     std::string sha256 = "ab12";
     std::wstring signer = L"Vendor";
+    unsigned long long size = 1000;
 };
 
 class CFakeHeldFile : public IHeldFile {
@@ -39,6 +40,8 @@ public:
     CFakeHeldFile(std::wstring path, const FakeFileFacts& facts, std::vector<std::wstring>& checks)
         : m_path(std::move(path)), m_facts(facts), m_checks(checks) {}
     const std::wstring& Path() const override { return m_path; }
+    unsigned long long Size() override { return m_facts.size; }
+    std::string Sha256() override { return m_facts.sha256; }
     bool HasSha256(const std::string& expectedHex, std::string& reason) override {
         m_checks.push_back(L"sha256:" + m_path);
         reason = "hash differs";
@@ -57,12 +60,36 @@ private:
 
 class CFakeJobSystem;
 
+// A layout folder that keeps what is stored in memory.
+class CFakeLayoutStore : public ILayoutStore {
+public:
+    std::string ReadList() override { return list; }
+    bool WriteList(const std::string& json) override { list = json; return true; }
+    bool Holds(const std::wstring& name, unsigned long long size, const std::string& sha256) override {
+        const auto found = stored.find(name);
+        return found != stored.end() && found->second.size == size && found->second.sha256 == sha256;
+    }
+    bool Store(const IHeldFile& file, const std::wstring& name) override {
+        auto& held = const_cast<IHeldFile&>(file);
+        stored[name] = {held.Sha256(), L"", held.Size()};
+        ++stores;
+        return true;
+    }
+    bool CopyProgram() override { return programCopied = true; }
+
+    std::string list;
+    std::map<std::wstring, FakeFileFacts> stored;
+    int stores = 0;
+    bool programCopied = false;
+};
+
 // A job folder as its system scripts it; every step is recorded there.
 class CFakeJobFolder : public IJobFolder {
 public:
     CFakeJobFolder(CFakeJobSystem& system, std::wstring path) : m_system(system), m_path(std::move(path)) {}
     const std::wstring& Path() const override { return m_path; }
-    std::unique_ptr<IHeldFile> CopyIn(const std::wstring& source, const std::wstring& name) override;
+    std::unique_ptr<IHeldFile> CopyIn(const std::wstring& source, const std::wstring& name,
+                                      const std::function<void(int)>& progress) override;
     std::unique_ptr<IHeldFile> Hold(const std::wstring& relative) override;
     std::wstring FindShallowest(const std::wstring& sub, const std::wstring& name) override;
     std::string UnpackedRefusal(const std::wstring& sub) override;
@@ -84,6 +111,8 @@ public:
         requests.push_back(url);
         if (!answered) return failure;
         body = answer;
+        for (const auto& scripted : answerOf)
+            if (url.find(scripted.first) != std::string::npos) body = scripted.second;
         return NetResult::Ok;
     }
     NetResult DownloadFile(const std::string& url, const std::wstring& path,
@@ -97,6 +126,23 @@ public:
         if (jobFolder.empty()) return nullptr;
         return std::make_unique<CFakeJobFolder>(*this, jobFolder);
     }
+    std::string ReadPackageList() override { return packageList; }
+    std::wstring LayoutFile(const std::wstring& name) override { return L"L:\\layout\\packages\\" + name; }
+    std::unique_ptr<ILayoutStore> OpenLayoutStore(const std::wstring&) override {
+        return std::make_unique<CLayoutView>(layout);
+    }
+    // The layout lives in the system, so that a test can look at it after a run.
+    class CLayoutView : public ILayoutStore {
+    public:
+        explicit CLayoutView(CFakeLayoutStore& store) : m_store(store) {}
+        std::string ReadList() override { return m_store.ReadList(); }
+        bool WriteList(const std::string& json) override { return m_store.WriteList(json); }
+        bool Holds(const std::wstring& n, unsigned long long s, const std::string& h) override { return m_store.Holds(n, s, h); }
+        bool Store(const IHeldFile& file, const std::wstring& name) override { return m_store.Store(file, name); }
+        bool CopyProgram() override { return m_store.CopyProgram(); }
+    private:
+        CFakeLayoutStore& m_store;
+    };
     ProcessOutcome RunAndWait(const IHeldFile& program, const std::wstring& arguments, unsigned long timeoutMs,
                               bool console) override {
         started.push_back((console ? L"[console] " : L"") +
@@ -115,6 +161,7 @@ public:
     WindowsVersion windows = WindowsVersion::Win10;
     bool answered = true;
     std::string answer = R"({"status":true,"downloadURL":"https://host/files/pkg.zip"})";
+    std::map<std::string, std::string> answerOf;   // for an address naming this resource, instead
     bool downloadOk = true;
     NetResult failure = NetResult::NoConnection;  // of the question or the download, whichever fails
     std::vector<int> progressSteps{40, 80};
@@ -125,6 +172,8 @@ public:
     FakeFileFacts facts;
     std::map<std::wstring, FakeFileFacts> factsOf;  // of this file (relative name), instead
     ProcessOutcome installerOutcome{true, false, 0, false, true};
+    std::string packageList;    // the offline layout's list beside the program
+    CFakeLayoutStore layout;    // what a /layout run fills
 
     std::vector<std::wstring> started, downloadedTo, installers, checks, copies, searches, noted;
     std::vector<unsigned long> timeouts;
@@ -133,8 +182,10 @@ public:
     unsigned slept = 0;
 };
 
-inline std::unique_ptr<IHeldFile> CFakeJobFolder::CopyIn(const std::wstring& source, const std::wstring& name) {
+inline std::unique_ptr<IHeldFile> CFakeJobFolder::CopyIn(const std::wstring& source, const std::wstring& name,
+                                                         const std::function<void(int)>& progress) {
     m_system.copies.push_back(source);
+    if (progress) progress(100);
     return Hold(name);
 }
 

@@ -11,6 +11,9 @@
 
 #include "devservice_win.h"
 #include "install/features.h"
+#include "sys/log.h"
+#include "install/layout_manifest.h"
+#include "quiet/layout_run.h"
 #include "sys/utf8.h"
 #include "install/system_win.h"
 #include "quiet/quiet_run.h"
@@ -487,4 +490,155 @@ TEST_F(WorkflowWine, ASecondClickWhileTheFirstSetupRunsInstallsAgain) {
     EXPECT_NE(started[0], started[1]);  // each from a folder of its own, the first still running
     EXPECT_EQ(test::JobFolders().size(), 2u);
     EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"");
+}
+
+namespace {
+
+// The service's answer for a file it serves, with its SHA-256.
+std::string HashedAnswer(const std::string& file) {
+    return Quote(R"({"status": true, "downloadURL": ")" + test::ServiceUrl("/files/" + file) + R"(", "sha256": ")" +
+                 test::ServiceSha256(file) + R"("})");
+}
+
+// A Bluetooth package for each Windows the service tells apart (Windows 8's
+// its own), and the receiver and hotspot installers (the hotspot's unsigned
+// when asked).
+void ServeEveryPackage(bool unsignedHotspot) {
+    const std::string bluetooth = "/api/rx/RealtekDrivers?os=";
+    const std::string query = "&wirelessType=bluetooth&wirelessProduct=8821CU";
+    test::SetServiceScript("{\"" + bluetooth + "win7" + query + "\": {\"body\": " + HashedAnswer("bt_top.zip") + "}, \"" +
+                           bluetooth + "win8" + query + "\": {\"body\": " + HashedAnswer("bt_nested.zip") + "}, \"" +
+                           bluetooth + "win10" + query + "\": {\"body\": " + HashedAnswer("bt_top.zip") + "}, " +
+                           R"("/api/rx/QuilloRXApp": {"body": )" + HashedAnswer("rx.exe") + "}, " +
+                           R"("/api/rx/TWHotspot": {"body": )" + HashedAnswer(unsignedHotspot ? "unsigned.exe" : "rx.exe") +
+                           R"(}, "/files/bt_top.zip": {"file": "bt_top.zip"}, "/files/bt_nested.zip": {"file": "bt_nested.zip"},)"
+                           R"( "/files/rx.exe": {"file": "rx.exe"}, "/files/unsigned.exe": {"file": "unsigned.exe"}})");
+}
+
+// The run's log goes to the test's output: what a failure took place in.
+struct CLogToOutput : sys::ILogSink {
+    CLogToOutput() { sys::AddLogSink(*this); }
+    ~CLogToOutput() override { sys::RemoveLogSink(*this); }
+    void Write(const std::wstring& line) override { std::printf("  log: %s\n", WideToUtf8(line).c_str()); }
+};
+
+ExitCode LayOut(const std::wstring& folder) {
+    const CLogToOutput output;
+    CWindowsJobSystem system(true);
+    return RunLayout(ParseCommandLine({L"/layout", folder}), system, [](const std::wstring& l) { sys::Log(l); });
+}
+
+ExitCode QuietBluetooth() {
+    CWindowsJobSystem system(true);
+    return RunQuiet(ParseCommandLine({L"/quiet", L"/bluetooth"}), system,
+                    [](TranslationKey key) { return std::wstring(kTranslationKeys[key]); }, [](const std::wstring&) {});
+}
+
+std::size_t Downloads(const std::vector<std::string>& requests) {
+    return std::count_if(requests.begin(), requests.end(),
+                         [](const std::string& line) { return line.find("/files/") != std::string::npos; });
+}
+
+}  // namespace
+
+// /layout fetches, proves and stores every package once; installs take it
+// first, without the service, and only when it still proves itself.
+TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedFirst) {
+    g_settings.hotspotOffered = g_settings.receiverOffered = true;
+    g_settings.mayAskUser = false;
+    test::CTempFolder layout(L"layout");
+    const std::wstring packages = layout.Path() + L"\\packages\\";
+    ServeEveryPackage(false);
+    ASSERT_EQ(LayOut(layout.Path()), kExitDone);
+    const std::vector<LayoutEntry> entries = ReadLayoutManifest(test::ReadBytes(packages + L"manifest.json"));
+    const struct { const char* job; const char* windows; const char* file; const char* served; } stored[] = {
+        {"bluetooth", "win7", "bluetooth_win7_bt_top.zip", "bt_top.zip"},
+        {"bluetooth", "win8", "bluetooth_win8_bt_nested.zip", "bt_nested.zip"},
+        {"bluetooth", "win10", "bluetooth_win10_bt_top.zip", "bt_top.zip"},
+        {"hotspot", "", "hotspot_rx.exe", "rx.exe"}, {"receiver", "", "receiver_rx.exe", "rx.exe"}};
+    EXPECT_EQ(entries.size(), std::size(stored));
+    for (const auto& s : stored) {
+        const LayoutEntry* entry = FindLayoutEntry(entries, s.job, s.windows);
+        ASSERT_TRUE(entry) << s.file;
+        EXPECT_EQ(entry->file, s.file);
+        EXPECT_EQ(entry->sha256, test::ServiceSha256(s.served)) << s.file;
+        EXPECT_EQ(entry->source, test::ServiceUrl(std::string("/files/") + s.served)) << s.file;
+        EXPECT_EQ(test::ReadBytes(packages + Utf8ToWide(s.file)), test::ReadBytes(test::ServiceFile(s.served))) << s.file;
+    }
+    EXPECT_TRUE(test::Exists(layout.Path() + L"\\Installer.exe"));
+    EXPECT_TRUE(test::Exists(layout.Path() + L"\\data\\7za.exe"));
+    EXPECT_EQ(Downloads(test::TakeRequests()), 5u);
+    EXPECT_TRUE(test::JobFolders().empty());
+    EXPECT_TRUE(test::TakeStandInStarts().empty());  // proven, never started
+    // Again: asked, nothing downloaded, the list as it was but for nothing.
+    ASSERT_EQ(LayOut(layout.Path()), kExitDone);
+    EXPECT_EQ(Downloads(test::TakeRequests()), 0u);
+    EXPECT_EQ(ReadLayoutManifest(test::ReadBytes(packages + L"manifest.json")).size(), entries.size());
+    // An unsigned package is not stored, and the code says why.
+    {
+        test::CTempFolder refused(L"layout-refused");
+        ServeEveryPackage(true);
+        EXPECT_EQ(LayOut(refused.Path()), kExitPackageRefused);
+        EXPECT_FALSE(test::Exists(refused.Path() + L"\\packages\\hotspot_unsigned.exe"));
+        EXPECT_EQ(ReadLayoutManifest(test::ReadBytes(refused.Path() + L"\\packages\\manifest.json")).size(), 4u);
+        test::TakeRequests();
+    }
+
+    // The service down: the window and quiet mode install from the layout.
+    g_settings.packageSource = layout.Path();
+    g_settings.serviceHost = test::ServiceHost(9);
+    {
+        g_settings.mayAskUser = true;
+        test::CWindowDriver window;
+        window.Click(IDC_BTN_BLUETOOTH);
+        const auto starts = test::WaitStandInStarts(20000);
+        ASSERT_EQ(starts.size(), 1u);
+        EXPECT_NE(test::StartedPath(starts[0]).find(L"\\package\\Setup.exe"), std::wstring::npos) << starts[0];
+        ASSERT_TRUE(test::WaitIdle(BluetoothBusy(), 10000));
+        EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"");
+        EXPECT_EQ(::SendMessageW(window.Control(IDC_PROGRESS_BLUETOOTH), PBM_GETPOS, 0, 0), 100);  // the copy's bar
+        g_settings.mayAskUser = false;
+    }
+    test::ClearWorkFolder();
+    EXPECT_EQ(QuietBluetooth(), kExitDone);
+    EXPECT_EQ(test::TakeStandInStarts().size(), 1u);
+    // Up, it is still not asked while the layout has the package.
+    g_settings.serviceHost = test::ServiceHost();
+    EXPECT_EQ(QuietBluetooth(), kExitDone);
+    EXPECT_TRUE(test::TakeRequests().empty());
+    test::TakeStandInStarts();
+
+    // A file changed by one byte, or a list naming a file outside packages\,
+    // is refused: the service, when up, delivers instead.
+    const std::string list = test::ReadBytes(packages + L"manifest.json");
+    std::string outside = list;
+    for (std::size_t at; (at = outside.find("\"bluetooth_win")) != std::string::npos;) outside.replace(at, 1, "\"..\\\\");
+    const struct { const char* name; bool changeByte; std::string list; bool serviceUp; bool offline; ExitCode code; } cases[] = {
+        {"changed, service up", true, list, true, false, kExitDone},
+        {"changed, service down", true, list, false, false, kExitNoConnection},
+        {"outside packages, service up", false, outside, true, false, kExitDone},
+        {"outside packages, service down", false, outside, false, false, kExitNoConnection},
+        {"offline without an entry", false, R"({"packages": []})", true, true, kExitInstallerMissing},
+    };
+    ServeBluetooth("bt_top.zip");
+    for (const auto& c : cases) {
+        test::CTempFolder changed(L"layout-changed");
+        ::CreateDirectoryW((changed.Path() + L"\\packages").c_str(), nullptr);
+        for (const char* os : kServiceOsValues) {
+            const std::wstring name = L"bluetooth_" + Utf8ToWide(os) + L"_" + (std::string(os) == "win8" ? L"bt_nested.zip" : L"bt_top.zip");
+            std::string bytes = test::ReadBytes(packages + name);
+            if (c.changeByte) bytes[bytes.size() / 2] ^= 1;
+            std::ofstream(std::filesystem::path(changed.Path() + L"\\packages\\" + name), std::ios::binary) << bytes;
+            std::ofstream(std::filesystem::path(changed.Path() + L"\\" + name), std::ios::binary) << bytes;
+        }
+        std::ofstream(std::filesystem::path(changed.Path() + L"\\packages\\manifest.json"), std::ios::binary) << c.list;
+        g_settings.packageSource = changed.Path();
+        g_settings.serviceHost = test::ServiceHost(c.serviceUp ? 0 : 9);
+        g_settings.offline = c.offline;
+        test::TakeRequests();
+        EXPECT_EQ(QuietBluetooth(), c.code) << c.name;
+        EXPECT_EQ(test::TakeStandInStarts().size(), c.code == kExitDone ? 1u : 0u) << c.name;
+        EXPECT_EQ(test::TakeRequests().size(), c.serviceUp && !c.offline ? 2u : 0u) << c.name;
+        test::ClearWorkFolder();
+    }
 }

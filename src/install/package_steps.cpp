@@ -1,0 +1,134 @@
+#include "install/package_steps.h"
+
+#include "install/job_steps.h"
+#include "sys/log.h"
+#include "sys/utf8.h"
+
+namespace {
+
+constexpr unsigned kFullBarPauseMs = 1000;
+// Where an archive is unpacked in its job folder: apart from the archive and
+// the archiver, so that nothing unpacked can take their place.
+constexpr wchar_t kUnpackFolder[] = L"package";
+
+JobOutcome OutcomeOfNet(NetResult result, const std::string& what) {
+    switch (result) {
+    case NetResult::Ok: return JobOutcome{};
+    case NetResult::NotFound: return Failed(Outcome::NoPackageForWindows, what + ": not found");
+    case NetResult::SecureChannelFailed: return Failed(Outcome::SecureChannelFailed, what);
+    case NetResult::ServiceFailed: return Failed(Outcome::ServiceFailed, what + ": the server failed");
+    case NetResult::NotSaved: return Failed(Outcome::NotSaved, what);
+    case NetResult::Refused: return Failed(Outcome::PackageRefused, what + ": refused by this program");
+    case NetResult::NoConnection: break;
+    }
+    return Failed(Outcome::NoConnection, what);
+}
+
+bool IsPinnedArchiver(IHeldFile& file, std::string& reason) {
+    return file.HasSha256(g_settings.archiverSha256, reason);
+}
+
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+// Unpacks the held archive into its folder's unpack folder with the pinned
+// archiver, in the one format the archive's name says. The dummy password
+// makes an encrypted archive fail instead of asking.
+JobOutcome Unpack(IJobSystem& system, const Package& package) {
+    JobOutcome outcome;
+    const std::unique_ptr<IHeldFile> archiver = VerifiedCopy(
+        *package.folder, system, L"data\\7za.exe", L"7za.exe", IsPinnedArchiver, Outcome::ArchiverFailed, outcome);
+    if (!archiver) return outcome;
+    const std::string type = ArchiveTypeSwitch(WideToUtf8(package.name));
+    const std::wstring arguments = L"x " + Utf8ToWide(type) + L" " +
+                                   Quoted(package.folder->Path() + L"\\" + package.name) + L" -o" +
+                                   Quoted(package.folder->Path() + L"\\" + kUnpackFolder) + L" -p- -y";
+    // A console that flashes up and goes tells the user nothing.
+    const ProcessOutcome run = system.RunAndWait(*archiver, arguments, g_settings.archiverTimeoutMs, false);
+    if (!run.started) return Failed(Outcome::ArchiverFailed, "the archiver could not be started", run.error);
+    if (run.timedOut) return Failed(Outcome::ArchiverFailed, "the archiver ran too long and was ended");
+    // 7-Zip: 1 is a warning, 2 and up an error.
+    if (run.exitCodeRead && run.exitCode >= 2) return Failed(Outcome::ArchiverFailed, "the archiver failed", run.exitCode);
+    return JobOutcome{};
+}
+
+}  // namespace
+
+std::string OsValueFor(const Feature& feature, IJobSystem& system) {
+    return feature.query ? ServiceOsValue(system.QueryWindows()) : std::string();
+}
+
+JobOutcome AskService(const Feature& feature, IJobSystem& system, const std::string& osValue, ServiceAnswer& answer) {
+    const std::string url = RequestUrlForOs(feature.resource, feature.query, osValue);
+    sys::Log(Utf8ToWide(url));
+    std::string body;
+    const NetResult asked = system.HttpGetJson(url, body);
+    if (asked != NetResult::Ok) return OutcomeOfNet(asked, "asking " + url);
+    switch (ReadServiceAnswer(body, answer)) {
+    case AnswerKind::Usable: return JobOutcome{};
+    case AnswerKind::NoPackage: return Failed(Outcome::NoPackageForWindows, "the service says it has none");
+    case AnswerKind::Unusable: break;
+    }
+    return Failed(Outcome::ServiceFailed, "the service's answer is no usable answer");
+}
+
+JobOutcome DownloadPackage(const Feature& feature, IJobWindow& window, IJobSystem& system, Package& package) {
+    const std::string& url = package.answer.downloadUrl;
+    sys::Log(Utf8ToWide(url));
+    const std::string name = PackageFileName(url);
+    // Nothing may be written outside the job's folder.
+    if (name.empty()) return Failed(Outcome::ServiceFailed, "the package address names no usable file: " + url);
+    const std::string refusal = PackageRefusal(package.answer, name, feature.package);
+    if (!refusal.empty()) return Failed(Outcome::PackageRefused, refusal);
+    package.folder = system.CreateJobFolder();
+    if (!package.folder) return Failed(Outcome::NotSaved, "no job folder could be made in the work folder");
+    package.name = Utf8ToWide(name);
+    const std::wstring path = package.folder->Path() + L"\\" + package.name;
+
+    window.ShowProgress(feature.job, true);
+    const NetResult downloaded =
+        system.DownloadFile(url, path, [&](int percent) { window.SetProgress(feature.job, percent); });
+    if (downloaded != NetResult::Ok) {
+        window.ShowProgress(feature.job, false);
+        return OutcomeOfNet(downloaded, "downloading " + url);
+    }
+    window.SetProgress(feature.job, 100);
+    system.Sleep(kFullBarPauseMs);
+    window.ShowProgress(feature.job, false);
+    sys::Log(path);
+    return JobOutcome{};
+}
+
+bool HashMatches(IHeldFile& file, const ServiceAnswer& answer, JobOutcome& outcome) {
+    std::string reason;
+    if (!answer.hasSha256 || file.HasSha256(answer.sha256, reason)) return true;
+    outcome = Failed(Outcome::PackageRefused, reason);
+    return false;
+}
+
+JobOutcome UnpackAndFindSetup(IJobSystem& system, Package& package, std::unique_ptr<IHeldFile>& setup) {
+    IJobFolder& folder = *package.folder;
+    {
+        const std::unique_ptr<IHeldFile> archive = folder.Hold(package.name);
+        if (!archive) return Failed(Outcome::InstallerMissing, "the package is gone");
+        JobOutcome outcome;
+        if (!HashMatches(*archive, package.answer, outcome)) return outcome;
+        outcome = Unpack(system, package);
+        if (outcome.kind != Outcome::Done) return outcome;
+    }
+    const std::string refusal = folder.UnpackedRefusal(kUnpackFolder);
+    if (!refusal.empty()) return Failed(Outcome::PackageRefused, refusal);
+    const std::wstring found = folder.FindShallowest(kUnpackFolder, L"Setup.exe");
+    setup = found.empty() ? nullptr : folder.Hold(found);
+    if (!setup) return Failed(Outcome::InstallerMissing, "the package has no Setup.exe at its top or one folder down");
+    return JobOutcome{};
+}
+
+JobOutcome InstallerOfPackage(const Feature& feature, IJobSystem& system, Package& package,
+                              std::unique_ptr<IHeldFile>& installer) {
+    if (feature.package == PackageKind::Archive) return UnpackAndFindSetup(system, package, installer);
+    installer = package.folder->Hold(package.name);
+    if (!installer) return Failed(Outcome::InstallerMissing, "the installer is gone");
+    JobOutcome outcome;
+    if (!HashMatches(*installer, package.answer, outcome)) installer.reset();
+    return outcome;
+}
