@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Downloads one large package in one run with three clients from a server
-# that streams in large writes: curl, a bare WinINet read loop with a 1 MiB
-# buffer (the floor of the platform under Wine) and DownloadFile; then
-# DownloadFile again moving the real window's bar (and, to tell the costs
-# apart, with the window open but the bar left alone). Prints one line each and
-#   ratio_vs_floor=X.XX ratio_in_window=Y.YY peak_growth_mib=Z.ZZ
+# Downloads one large package from a server that streams in large writes:
+# curl once, then three rounds of a bare WinINet read loop with a 1 MiB buffer
+# (the floor of the platform under Wine), the same loop with the real window
+# open (Wine slows a process with a window), DownloadFile, and DownloadFile
+# moving the real window's bar. Prints each run's line and the medians of the
+# three rounds:
+#   ratio_vs_floor=X.XX      DownloadFile against the bare loop
+#   ratio_in_window=Y.YY     DownloadFile in the window against the bare loop in a window
+#   peak_growth_mib=Z.ZZ     how much DownloadFile's process grew
 # Usage: bench/download.sh [MiB]   (after scripts/test has built build/windows-test)
 set -euo pipefail
 source "$(dirname "$0")/../scripts/lib.sh"
@@ -43,23 +46,34 @@ echo "curl: mib_per_s=$curl_stream (from the test service: $curl_service)"
 
 target='C:\ProgramData\bench-package.bin'
 host_target=$build/wineprefix/drive_c/ProgramData/bench-package.bin
-declare -A line
-for mode in floor download window quiet; do
-    rm -f "$host_target"
-    line[$mode]=$("$build/wine-run" "$build/bin/download_bench.exe" "$mode" "$url" "$target" 2>/dev/null | tr -d '\r')
-    echo "${line[$mode]}"
+rounds=()
+for round in 1 2 3; do
+    declare -A line=()
+    for mode in floor floor-window download window; do
+        rm -f "$host_target"
+        line[$mode]=$("$build/wine-run" "$build/bin/download_bench.exe" "$mode" "$url" "$target" 2>/dev/null | tr -d '\r')
+        echo "round $round ${line[$mode]}"
+    done
+    rounds+=("${line[floor]}|${line[floor-window]}|${line[download]}|${line[window]}")
 done
 rm -f "$host_target" "$package"
 
-python3 - "$curl_stream" "${line[floor]}" "${line[download]}" "${line[window]}" <<'PY'
-import sys
+python3 - "$curl_stream" "${rounds[@]}" <<'PY'
+import statistics, sys
 def fields(text):
     return dict(kv.split("=") for kv in text.split()[1:])
 curl = float(sys.argv[1])
-floor, ours, window = (fields(t) for t in sys.argv[2:5])
 rate = lambda f: float(f["mib_per_s"])
-if curl < 3 * rate(ours):
-    print(f"note: curl gets only {curl / rate(ours):.1f}x our client from this server: the server limits the figures")
-print(f"ratio_vs_floor={rate(ours) / rate(floor):.2f} ratio_in_window={rate(window) / rate(ours):.2f} "
-      f"peak_growth_mib={float(ours['peak_growth_mib']):.2f}")
+vs_floor, in_window, growth = [], [], []
+for round_ in sys.argv[2:]:
+    floor, floor_window, ours, window = (fields(t) for t in round_.split("|"))
+    vs_floor.append(rate(ours) / rate(floor))
+    in_window.append(rate(window) / rate(floor_window))
+    growth.append(float(ours["peak_growth_mib"]))
+    if curl < 3 * rate(ours):
+        print(f"note: curl gets only {curl / rate(ours):.1f}x our client from this server: the server limits the figures")
+print("rounds: ratio_vs_floor " + " ".join(f"{r:.2f}" for r in vs_floor) +
+      ", ratio_in_window " + " ".join(f"{r:.2f}" for r in in_window))
+print(f"ratio_vs_floor={statistics.median(vs_floor):.2f} ratio_in_window={statistics.median(in_window):.2f} "
+      f"peak_growth_mib={statistics.median(growth):.2f}")
 PY

@@ -1,21 +1,30 @@
 #!/usr/bin/env bash
-# Draws the program's artwork into res/art/ (committed; run again after a change).
+# Draws the program's artwork into res/art/ (committed; run again after a change),
+# for 100 % (96 dpi), 150 % and 200 %: the window uses the nearest and scales it.
 # Needs ImageMagick and the DejaVu fonts.
 set -euo pipefail
 cd "$(dirname "$0")/art"
 blue='rgb(9,147,221)'
-mark='rgb(14,110,184)'
+# The word mark and its subtitle in navy: 4.6:1 against the product blue.
+mark='rgb(0,35,75)'
 font=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
-small=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+small=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
 
-# Button faces: the blue field inside a white frame, exactly the button size.
-convert -size 318x46 xc:white -fill "$blue" -draw 'rectangle 3,3 314,42' -type TrueColor BMP3:button_face.bmp
-convert -size 92x36 xc:white -fill "$blue" -draw 'rectangle 2,2 89,33' -type TrueColor BMP3:ok_face.bmp
-
-# Logo: a word mark above a line of smaller letters, anti-aliased on transparent.
-convert -size 210x64 xc:none -fill "$mark" -font "$font" -pointsize 34 -gravity north \
-        -annotate +0+0 'TARNWELL' -font "$small" -pointsize 13 -gravity south \
-        -annotate +0+3 'USB Wi-Fi + Bluetooth' -define png:color-type=6 PNG32:logo.png
+for percent in 100 150 200; do
+    s() { echo $(( ($1 * percent + 50) / 100 )); }
+    suffix=$([ $percent = 100 ] && echo "" || echo "_$percent")
+    # Button faces: the blue field inside a white frame, exactly the button size.
+    w=$(s 318) h=$(s 46) f=$(s 3)
+    convert -size ${w}x${h} xc:white -fill "$blue" -draw "rectangle $f,$f $((w - f - 1)),$((h - f - 1))" \
+            -type TrueColor BMP3:button_face$suffix.bmp
+    w=$(s 92) h=$(s 36) f=$(s 2)
+    convert -size ${w}x${h} xc:white -fill "$blue" -draw "rectangle $f,$f $((w - f - 1)),$((h - f - 1))" \
+            -type TrueColor BMP3:ok_face$suffix.bmp
+    # Logo: a word mark above a line of smaller letters, anti-aliased on transparent.
+    convert -size $(s 210)x$(s 64) xc:none -fill "$mark" -font "$font" -pointsize $(s 34) -gravity north \
+            -annotate +0+0 'TARNWELL' -font "$small" -pointsize $(s 13) -gravity south \
+            -annotate +0+$(s 3) 'USB Wi-Fi + Bluetooth' -define png:color-type=6 PNG32:logo$suffix.png
+done
 
 # Icon: a white rounded square with the blue mark and a radio arc, 48 x 48, 32 bits.
 convert -size 48x48 xc:none -fill "$blue" -draw 'roundrectangle 1,1 46,46 9,9' \

@@ -12,8 +12,11 @@
 #include "sys/os_version.h"
 #include "sys/platform.h"
 #include "sys/text_util.h"
+#include "ui/announce.h"
+#include "ui/high_contrast.h"
 #include "ui/no_connection_msg.h"
 #include "ui/product_font.h"
+#include "ui/screen_density.h"
 
 int g_buttonHeight = kButtonHeight;
 int g_windowWidth = kWindowWidth;
@@ -43,41 +46,57 @@ void CInstallerDlg::DoDataExchange() {
 
 BOOL CInstallerDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    CenterWindow();
     net::SetPromptOwner(m_hWnd);  // a proxy's password prompt opens in front of this window
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_translation.Load();
-    CreateProductFont(m_hWnd, m_font);
-    fw::CClientDC dc(m_hWnd);
-    int gap = 0;
-    {
-        fw::CSelectObject font(dc.Get(), m_font.Get());
-        SIZE extent = {};
-        ::GetTextExtentPoint32W(dc.Get(), L"Install", 7, &extent);
-        gap = extent.cy;
-    }
-    const WindowLayout layout = ArrangeControls(gap);
-    SetWindowPos(nullptr, 0, 0, g_windowWidth, g_windowHeight, SWP_SHOWWINDOW | SWP_NOMOVE);
+    m_highContrast = HighContrastOn();
     // Placing each control would repaint the whole background again; paint once after.
     SendMessage(WM_SETREDRAW, FALSE);
-    PlaceControls(layout, gap);
+    LayOutAtDensity(WindowDpi(m_hWnd), true);
+    CenterWindow();
 
-    // A button hidden because Windows is too old keeps its slot.
+    // The layout needs the Windows version only here: a button hidden because
+    // Windows is too old keeps its slot.
     const WindowsVersion windows = ThisWindows();
-    for (const Feature& feature : kFeatures)
-        if (OfferedOn(feature, windows)) m_buttons[static_cast<int>(feature.job)].ShowWindow(SW_SHOW);
+    HWND first = nullptr;
+    for (const Feature& feature : kFeatures) {
+        if (!OfferedOn(feature, windows)) continue;
+        CImageButton& button = m_buttons[static_cast<int>(feature.job)];
+        button.ShowWindow(SW_SHOW);
+        if (!first) first = button.GetSafeHwnd();
+    }
     m_bluetoothShown = OfferedOn(FeatureOf(Job::Bluetooth), windows);
+    m_liveRegion = AtLeast(windows, WindowsVersion::Win8) && MarkPoliteLiveRegion(m_status.GetSafeHwnd());
     SetWindowText(L"USB Bluetooth Wireless Adapter (" + Widen(sys::GetProgramVersion()) + L")");
     SendMessage(WM_SETREDRAW, TRUE);
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
-    return TRUE;
+    if (!first) return TRUE;
+    ::SetFocus(first);  // the first command, ready for Space or Enter
+    return FALSE;
 }
 
-WindowLayout CInstallerDlg::ArrangeControls(int gap) {
+void CInstallerDlg::LayOutAtDensity(int dpi, bool first) {
+    CreateProductFont(dpi, m_font);
+    {
+        fw::CClientDC dc(m_hWnd);
+        fw::CSelectObject font(dc.Get(), m_font.Get());
+        SIZE extent = {};
+        ::GetTextExtentPoint32W(dc.Get(), L"Install", 7, &extent);
+        m_gap = extent.cy;
+    }
+    m_layout = ArrangeControls(m_gap, dpi);
+    if (first) SetWindowPos(nullptr, 0, 0, g_windowWidth, g_windowHeight, SWP_SHOWWINDOW | SWP_NOMOVE);
+    PlaceControls(m_layout, m_gap, first);
+    ApplyLook();
+}
+
+WindowLayout CInstallerDlg::ArrangeControls(int gap, int dpi) {
     bool on[kJobCount] = {};
     for (const Feature& feature : kFeatures) on[static_cast<int>(feature.job)] = Offered(feature);
-    const WindowLayout layout = ComputeLayout(on, gap);
+    const WindowLayout layout = ComputeLayout(on, gap, dpi);
+    g_buttonHeight = layout.buttonHeight;
+    g_windowWidth = layout.windowWidth;
     g_windowHeight = layout.windowHeight;
     std::copy(std::begin(layout.buttonTop), std::end(layout.buttonTop), g_buttonTop);
     std::copy(std::begin(layout.progressTop), std::end(layout.progressTop), g_progressTop);
@@ -92,31 +111,70 @@ WindowLayout CInstallerDlg::ArrangeControls(int gap) {
     return layout;
 }
 
-void CInstallerDlg::PlaceControls(const WindowLayout& layout, int gap) {
+void CInstallerDlg::PlaceControls(const WindowLayout& layout, int gap, bool first) {
     const RECT client = GetClientRect();
-    const int left = (client.right - kControlWidth) / 2;
+    const int width = layout.controlWidth, left = (client.right - width) / 2;
+    // Tab and Shift+Tab follow the table's order, which is the window's.
+    HWND after = HWND_TOP;
+    const UINT hide = first ? SWP_HIDEWINDOW : 0;
     for (std::size_t i = 0; i < g_shownButtons.size(); ++i) {
         auto* button = static_cast<CImageButton*>(g_shownButtons[i]);
-        button->SetWindowPos(nullptr, left, g_buttonTop[i], kControlWidth, g_buttonHeight,
-                             SWP_NOZORDER | SWP_HIDEWINDOW);
-        ApplyProductLook(*button, IDB_BUTTON_FACE, m_font.Get());
+        button->SetWindowPos(after, left, g_buttonTop[i], width, layout.buttonHeight, hide | SWP_NOACTIVATE);
+        after = button->GetSafeHwnd();
     }
     for (fw::CWnd* button : g_hiddenButtons) button->ShowWindow(SW_HIDE);
     for (std::size_t j = 0; j < g_shownBars.size(); ++j) {
         auto* bar = static_cast<fw::CProgressCtrl*>(g_shownBars[j]);
-        bar->SetWindowPos(nullptr, left, g_progressTop[j], kControlWidth, gap / 2, SWP_NOZORDER | SWP_HIDEWINDOW);
-        bar->SetRange(0, 100);
+        bar->SetWindowPos(nullptr, left, g_progressTop[j], width, gap / 2, SWP_NOZORDER | hide);
+        if (first) bar->SetRange(0, 100);
     }
     for (fw::CWnd* bar : g_hiddenBars) bar->ShowWindow(SW_HIDE);
     const int top = StatusLineTop(layout, static_cast<int>(g_shownButtons.size()),
                                   static_cast<int>(g_shownBars.size()), gap, client.bottom);
-    m_status.SetFont(m_font.Get(), false);  // the static draws with its own font
-    m_status.SetWindowPos(nullptr, left, top, kControlWidth, 3 * gap, SWP_NOZORDER | SWP_SHOWWINDOW);
+    m_status.SetWindowPos(nullptr, left, top, width, 3 * gap, SWP_NOZORDER | SWP_SHOWWINDOW);
+    FitStatusFont(m_status.GetWindowText());
+}
+
+void CInstallerDlg::ApplyLook() {
+    static const UINT faces[3] = {IDB_BUTTON_FACE, IDB_BUTTON_FACE_150, IDB_BUTTON_FACE_200};
+    for (fw::CWnd* button : g_shownButtons)
+        ApplyProductLook(*static_cast<CImageButton*>(button), faces, m_font.Get(), m_layout.dpi, m_highContrast);
+}
+
+// A status text that does not fit its three lines in this font gets the
+// largest smaller size that does.
+void CInstallerDlg::FitStatusFont(const std::wstring& text) {
+    const RECT area = m_status.GetClientRect();
+    const auto fits = [&](HFONT font) {
+        fw::CClientDC dc(m_status.GetSafeHwnd());
+        fw::CSelectObject select(dc.Get(), font);
+        RECT needed = {0, 0, area.right, 0};
+        ::DrawTextW(dc.Get(), text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        return needed.right <= area.right && needed.bottom <= area.bottom;
+    };
+    m_statusTenths = kProductFontTenths;
+    m_statusFontInUse = m_font.Get();
+    if (!text.empty() && !fits(m_font.Get())) {
+        m_statusTenths = FittingFontTenths(m_layout.dpi, fits, m_statusFont);
+        m_statusFontInUse = m_statusFont.Get();
+    }
+    m_status.SetFont(m_statusFontInUse, false);  // the static draws with its own font
+}
+
+void CInstallerDlg::OnDpiChanged(int dpi, const RECT& suggested) {
+    SendMessage(WM_SETREDRAW, FALSE);
+    SetWindowPos(nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOutAtDensity(dpi, false);
+    SendMessage(WM_SETREDRAW, TRUE);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 void CInstallerDlg::ShowStatusText(const std::wstring& text) {
     sys::Log(L"status text: " + text);
+    FitStatusFont(text);
     m_status.SetWindowText(text);
+    AnnounceTextChange(m_status.GetSafeHwnd(), m_liveRegion);
     // The static is transparent: hiding and showing it repaints the background
     // under it, so the new text never lies over the old.
     m_status.ShowWindow(SW_HIDE);
@@ -173,6 +231,21 @@ fw::CMsgResult CInstallerDlg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
         HBRUSH brush = OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
         return brush ? fw::Handled(reinterpret_cast<LRESULT>(brush)) : fw::NotHandled();
     }
+    case DM_GETDEFID:  // Enter starts the command with the focus, as Space does; elsewhere nothing
+        for (const Feature& feature : kFeatures)
+            if (::GetFocus() == m_buttons[static_cast<int>(feature.job)].GetSafeHwnd())
+                return fw::Handled(MAKELONG(feature.command, DC_HASDEFID));
+        return fw::Handled(0);
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return fw::Handled();
+    case WM_SETTINGCHANGE: case WM_SYSCOLORCHANGE:
+        if (HighContrastOn() != m_highContrast) {
+            m_highContrast = !m_highContrast;
+            ApplyLook();
+            ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        }
+        break;
     case WM_COMMAND:
         if (HIWORD(wp) != BN_CLICKED) break;
         for (const Feature& feature : kFeatures) {

@@ -11,6 +11,8 @@
 #include "install/job_window.h"
 #include "ui/image_button.h"
 
+namespace Gdiplus { class Graphics; }
+
 // Layout state, filled by ArrangeControls; the painting reads the window size.
 extern int g_buttonHeight, g_windowWidth, g_windowHeight;
 extern int g_buttonTop[kJobCount], g_progressTop[kJobCount - 1];
@@ -34,6 +36,11 @@ public:
 
     int FontPointTenths() const { return m_font.PointTenths(); }
     bool BluetoothShown() const { return m_bluetoothShown; }
+    int Dpi() const { return m_layout.dpi; }
+    // The sizes the caption of the job's command and the status text were last
+    // drawn at, in tenths of a point: smaller than the font's when they did not fit.
+    int CaptionTenths(Job job) const { return m_buttons[static_cast<int>(job)].CaptionTenths(); }
+    int StatusTenths() const { return m_statusTenths; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -43,19 +50,33 @@ protected:
     void OnCancel() override;
 
 private:
-    WindowLayout ArrangeControls(int gap);
-    void PlaceControls(const WindowLayout& layout, int gap);
+    // Font, layout and artwork for the window's density; first: before the
+    // Windows version is known, with every command hidden.
+    void LayOutAtDensity(int dpi, bool first);
+    WindowLayout ArrangeControls(int gap, int dpi);
+    void PlaceControls(const WindowLayout& layout, int gap, bool first);
+    void ApplyLook();
+    void FitStatusFont(const std::wstring& text);
+    void OnDpiChanged(int dpi, const RECT& suggested);
     void OnInstall(const Feature& feature);
     std::wstring Word(TranslationKey key) { return m_translation.GetWord(kTranslationKeys[key]); }
 
     // Painting (installer_dlg_paint.cpp).
     BOOL OnEraseBkgnd(HDC dc);
     void PaintBackground(HDC dc, const RECT& rect);
+    void PaintLogo(Gdiplus::Graphics& graphics, int width);
     HBRUSH OnCtlColor(HDC dc, HWND control);
     bool OnPaint();
 
     HICON m_hIcon = nullptr;
     fw::CFont m_font;
+    fw::CFont m_statusFont;  // the status text's when it needs a smaller one
+    HFONT m_statusFontInUse = nullptr;
+    int m_statusTenths = 0;
+    WindowLayout m_layout;
+    int m_gap = 0;
+    bool m_highContrast = false;
+    bool m_liveRegion = false;
     bool m_bluetoothShown = false;
     CTranslation m_translation;
     CImageButton m_buttons[kJobCount];

@@ -18,7 +18,10 @@ CGdiplusSession::~CGdiplusSession() {
 
 bool CFont::CreatePointFont(int tenthsOfPoint, const std::wstring& face, HDC dc) {
     CClientDC screen(nullptr);
-    const int density = ::GetDeviceCaps(dc ? dc : screen.Get(), LOGPIXELSY);
+    return CreatePointFontAt(tenthsOfPoint, face, ::GetDeviceCaps(dc ? dc : screen.Get(), LOGPIXELSY));
+}
+
+bool CFont::CreatePointFontAt(int tenthsOfPoint, const std::wstring& face, int density) {
     LOGFONTW font = {};
     font.lfHeight = -::MulDiv(tenthsOfPoint, density, 720);
     font.lfWeight = FW_NORMAL;

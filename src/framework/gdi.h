@@ -75,6 +75,8 @@ public:
     // Size in tenths of a point, turned into pixels at the screen's (or dc's)
     // vertical density, as the classic framework does.
     bool CreatePointFont(int tenthsOfPoint, const std::wstring& face, HDC dc = nullptr);
+    // The same at a density of dpi dots per inch.
+    bool CreatePointFontAt(int tenthsOfPoint, const std::wstring& face, int dpi);
     HFONT Get() const { return m_font.Get(); }
     int PointTenths() const { return m_tenths; }
 private:

@@ -2,7 +2,13 @@
 
 #include <windowsx.h>
 
+#include <memory>
+
 #include <utility>
+
+#include "ui/product_font.h"
+#include "ui/scale.h"
+#include "ui/screen_density.h"
 
 CImageButton::CImageButton() { ResetStateColors(false); }
 
@@ -15,6 +21,7 @@ DWORD CImageButton::LoadImageSlot(CImage& slot, UINT id, COLORREF transparent) {
     if (!slot.bitmap.Valid() || !::GetObjectW(slot.bitmap.Get(), sizeof info, &info)) return kNoBitmapSize;
     slot.width = info.bmWidth;
     slot.height = info.bmHeight;
+    if (m_faceSize.cx > 0 && (m_faceSize.cx != slot.width || m_faceSize.cy != slot.height)) ScaleSlot(slot);
 
     // Mask: set where the image has the transparent colour; those image pixels
     // then turn black so that AND-then-OR lets the background through.
@@ -29,6 +36,31 @@ DWORD CImageButton::LoadImageSlot(CImage& slot, UINT id, COLORREF transparent) {
     ::SetTextColor(imageDC.Get(), RGB(255, 255, 255));
     ::BitBlt(imageDC.Get(), 0, 0, slot.width, slot.height, maskDC.Get(), 0, 0, SRCAND);
     return kOk;
+}
+
+// Drawn for another density: smoothly to the face size.
+void CImageButton::ScaleSlot(CImage& slot) const {
+    fw::CClientDC screen(nullptr);
+    fw::CBitmap scaled(::CreateCompatibleBitmap(screen.Get(), m_faceSize.cx, m_faceSize.cy));
+    fw::CMemoryDC from(::CreateCompatibleDC(screen.Get())), to(::CreateCompatibleDC(screen.Get()));
+    if (!scaled.Valid() || !from.Valid() || !to.Valid()) return;
+    {
+        fw::CSelectObject selectFrom(from.Get(), slot.bitmap.Get());
+        fw::CSelectObject selectTo(to.Get(), scaled.Get());
+        ::SetStretchBltMode(to.Get(), HALFTONE);
+        ::SetBrushOrgEx(to.Get(), 0, 0, nullptr);
+        ::StretchBlt(to.Get(), 0, 0, m_faceSize.cx, m_faceSize.cy, from.Get(), 0, 0, slot.width, slot.height, SRCCOPY);
+    }
+    slot.bitmap = std::move(scaled);
+    slot.width = m_faceSize.cx;
+    slot.height = m_faceSize.cy;
+}
+
+void CImageButton::SetFrames(COLORREF frame, COLORREF focus, int width) {
+    m_frame = frame;
+    m_focusFrame = focus;
+    m_frameWidth = width;
+    RepaintIf(true);
 }
 
 void CImageButton::ReleaseImages() {
@@ -143,6 +175,11 @@ LRESULT CImageButton::WindowProc(UINT message, WPARAM wp, LPARAM lp) {
     case WM_KILLFOCUS: case WM_CANCELMODE: LeaveHover(); break;
     case WM_ACTIVATE: if (LOWORD(wp) == WA_INACTIVE) LeaveHover(); break;
     case WM_ENABLE: OnEnable(wp != FALSE); break;
+    case WM_UPDATEUISTATE: {  // the keyboard was used: the focus shows from now on
+        const LRESULT result = Default(message, wp, lp);
+        Invalidate();
+        return result;
+    }
     case WM_GETDLGCODE:
         return Default(message, wp, lp) | (m_isDefault ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
     case BM_SETSTYLE: return OnSetStyle(wp, lp);
@@ -205,10 +242,31 @@ void CImageButton::DrawItem(const DRAWITEMSTRUCT& item) {
     LayOut(item.rcItem, !caption.empty(), imageRect, captionRect);
     if (m_images[0].bitmap.Valid()) DrawFaceImage(dc, imageRect);
     if (!caption.empty()) DrawFaceCaption(dc, caption, captionRect);
-    if (m_focused && (!m_flat || m_flatFocus)) {
+    if (m_frame != CLR_INVALID) {
+        fw::CBrush frame(::CreateSolidBrush(m_frame));
+        ::FrameRect(dc, &item.rcItem, frame.Get());
+    }
+    if (m_focused && m_focusFrame != CLR_INVALID && FocusCuesShown()) DrawFocus(dc, item.rcItem);
+    else if (m_focused && (!m_flat || m_flatFocus)) {
         RECT focus = item.rcItem;
         ::InflateRect(&focus, -3, -3);
         ::DrawFocusRect(dc, &focus);
+    }
+}
+
+// Windows' rule: focus cues once the keyboard has been used in the window.
+bool CImageButton::FocusCuesShown() {
+    return (SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS) == 0;
+}
+
+void CImageButton::DrawFocus(HDC dc, const RECT& button) const {
+    fw::CBrush brush(::CreateSolidBrush(m_focusFrame));
+    RECT ring = button;
+    const int inset = 2 * m_frameWidth + 1;
+    ::InflateRect(&ring, -inset, -inset);
+    for (int i = 0; i < m_frameWidth; ++i) {
+        ::FrameRect(dc, &ring, brush.Get());
+        ::InflateRect(&ring, -1, -1);
     }
 }
 
@@ -275,6 +333,22 @@ void CImageButton::DrawFaceImage(HDC dc, const RECT& imageRect) {
 
 void CImageButton::DrawFaceCaption(HDC dc, const std::wstring& caption, RECT area) {
     if (m_pressed) ::OffsetRect(&area, m_pressedShift.x, m_pressedShift.y);
+    // Another font than the one the catalogue was checked with may be wider.
+    m_captionTenths = kProductFontTenths;
+    std::unique_ptr<fw::CSelectObject> smaller;
+    if (m_captionMargin >= 0) {
+        const int room = (area.right - area.left) - 2 * m_captionMargin;
+        const auto fits = [&](HFONT font) {
+            fw::CSelectObject select(dc, font);
+            SIZE size = {};
+            ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+            return size.cx <= room;
+        };
+        if (!fits(static_cast<HFONT>(::GetCurrentObject(dc, OBJ_FONT)))) {
+            m_captionTenths = FittingFontTenths(m_dpi, fits, m_fittedFont);
+            smaller = std::make_unique<fw::CSelectObject>(dc, m_fittedFont.Get());
+        }
+    }
     RECT measured = area;
     ::DrawTextW(dc, caption.c_str(), -1, &measured, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
     const int textWidth = measured.right - measured.left, textHeight = measured.bottom - measured.top;
@@ -296,11 +370,22 @@ void CImageButton::DrawFaceCaption(HDC dc, const std::wstring& caption, RECT are
     ::DrawTextW(dc, caption.c_str(), -1, &text, DT_WORDBREAK | DT_CENTER);
 }
 
-void ApplyProductLook(CImageButton& button, UINT faceImageId, HFONT font) {
-    button.SetFaceImages(faceImageId, RGB(0, 0, 0));
+void ApplyProductLook(CImageButton& button, const UINT (&faces)[3], HFONT font, int dpi, bool highContrast) {
+    const RECT size = button.GetClientRect();
+    const int percent = ArtworkPercent(dpi);
+    button.SetFaceSize(size.right, size.bottom);
+    button.SetCaptionFit(dpi, Scaled(8, dpi));
+    if (highContrast) {
+        button.RemoveFaceImages();
+        button.ResetStateColors(false);
+        button.SetFrames(::GetSysColor(COLOR_BTNTEXT), ::GetSysColor(COLOR_HIGHLIGHT), Scaled(2, dpi));
+    } else {
+        button.SetFaceImages(faces[percent == 100 ? 0 : percent == 150 ? 1 : 2], RGB(0, 0, 0));
+        for (int index : {CImageButton::kFgFocus, CImageButton::kFgNormal, CImageButton::kFgHover})
+            button.SetStateColor(index, RGB(255, 255, 255), false);
+        button.SetFrames(CLR_INVALID, RGB(255, 255, 255), Scaled(2, dpi));
+    }
     button.SetFont(font, true);
     button.SetArrangement(CImageButton::kCaptionOverImage, true);
-    for (int index : {CImageButton::kFgFocus, CImageButton::kFgNormal, CImageButton::kFgHover})
-        button.SetStateColor(index, RGB(255, 255, 255), false);
     button.EnableHoverBorder(false, true);
 }

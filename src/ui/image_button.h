@@ -20,6 +20,18 @@ public:
     DWORD EnableHoverBorder(bool enable, bool repaint = true);
     DWORD ResetStateColors(bool repaint = true);
     DWORD SetPressedShift(int style, bool repaint = true);
+    void RemoveFaceImages() { ReleaseImages(); RepaintIf(true); }
+    // Face images are scaled smoothly to this size when they are loaded (0: as drawn).
+    void SetFaceSize(int width, int height) { m_faceSize = {width, height}; }
+    // A caption wider than the button less margin on each side is drawn with
+    // the largest smaller product font (at dpi) that fits on one line.
+    void SetCaptionFit(int dpi, int margin) { m_dpi = dpi; m_captionMargin = margin; }
+    // The frame drawn around the button (CLR_INVALID: none) and, once the
+    // keyboard is used, the focus frame inside it, width pixels wide.
+    void SetFrames(COLORREF frame, COLORREF focus, int width);
+
+    // The size the caption was last drawn at, in tenths of a point.
+    int CaptionTenths() const { return m_captionTenths; }
 
     COLORREF StateColor(int index) const { return m_colors[index]; }
 
@@ -39,12 +51,15 @@ private:
     };
 
     void DrawItem(const DRAWITEMSTRUCT& item);
+    void DrawFocus(HDC dc, const RECT& button) const;
+    bool FocusCuesShown();
     void LayOut(const RECT& button, bool hasCaption, RECT& image, RECT& caption) const;
     void OnMouseMove();
     void LeaveHover();
     void OnEnable(bool enabled);
     LRESULT OnSetStyle(WPARAM wp, LPARAM lp);
     DWORD LoadImageSlot(CImage& slot, UINT id, COLORREF transparent);
+    void ScaleSlot(CImage& slot) const;
     void ReleaseImages();
     void RepaintIf(bool repaint) { if (repaint && m_hWnd) Invalidate(); }
     bool Highlighted() const { return m_mouseOver || m_pressed; }
@@ -62,8 +77,16 @@ private:
     bool m_alwaysTrack = true;
     COLORREF m_colors[kColorCount] = {};
     CImage m_images[2];
+    SIZE m_faceSize = {0, 0};
+    int m_dpi = 96, m_captionMargin = -1, m_captionTenths = 0;
+    fw::CFont m_fittedFont;
+    COLORREF m_frame = CLR_INVALID, m_focusFrame = CLR_INVALID;
+    int m_frameWidth = 1;
 };
 
-// The product's look for a button: the face image over the whole button,
-// the caption white in every state and centred over it, no hover frame.
-void ApplyProductLook(CImageButton& button, UINT faceImageId, HFONT font);
+// The product's look for a button: the face image drawn for the density
+// nearest above dpi (faces: for 100, 150 and 200 %), scaled to the button,
+// the caption white in every state and centred over it, no hover frame, a
+// white focus frame. In high contrast: the system's button colours, a frame
+// in its text colour, the focus in its highlight colour, and no image.
+void ApplyProductLook(CImageButton& button, const UINT (&faces)[3], HFONT font, int dpi, bool highContrast);

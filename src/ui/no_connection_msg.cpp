@@ -4,7 +4,10 @@
 
 #include "res/resource.h"
 #include "ui/colors.h"
+#include "ui/high_contrast.h"
 #include "ui/product_font.h"
+#include "ui/scale.h"
+#include "ui/screen_density.h"
 
 CExtraMsg::CExtraMsg(HWND owner) : CDialog(IDD_NO_CONNECTION_MSG, owner) {}
 
@@ -15,14 +18,21 @@ void CExtraMsg::DoDataExchange() {
 
 BOOL CExtraMsg::OnInitDialog() {
     CDialog::OnInitDialog();
-    CreateProductFont(m_hWnd, m_font);
+    const int dpi = WindowDpi(m_hWnd);
+    const bool highContrast = HighContrastOn();
+    m_highContrast = highContrast;
+    CreateProductFont(dpi, m_font);
+    PlaceAtDensity(dpi);
     const std::wstring text = m_translation.GetWord(kTranslationKeys[kHintNoInternet]);
     const int grow = FitTextArea(text);
     CenterWindow();  // on the work area of its owner's monitor
 
     const RECT client = GetClientRect();
-    m_btnOk.SetWindowPos(nullptr, (client.right - 92) / 2, 70 + grow, 92, 36, SWP_NOZORDER | SWP_HIDEWINDOW);
-    ApplyProductLook(m_btnOk, IDB_OK_FACE, m_font.Get());
+    const int width = Scaled(92, dpi);
+    m_btnOk.SetWindowPos(nullptr, (client.right - width) / 2, Scaled(70, dpi) + grow, width, Scaled(36, dpi),
+                         SWP_NOZORDER | SWP_HIDEWINDOW);
+    static const UINT faces[3] = {IDB_OK_FACE, IDB_OK_FACE_150, IDB_OK_FACE_200};
+    ApplyProductLook(m_btnOk, faces, m_font.Get(), dpi, highContrast);
     m_btnOk.ShowWindow(SW_SHOW);
 
     m_text.SetFont(m_font.Get());
@@ -32,6 +42,17 @@ BOOL CExtraMsg::OnInitDialog() {
     if (HWND owner = ::GetWindow(m_hWnd, GW_OWNER)) ::EnableWindow(owner, TRUE);
     ::SetForegroundWindow(m_hWnd);
     return TRUE;
+}
+
+// The dialog's figures, pixels at 96 dpi, scaled to the density: the
+// template's dialog units follow its own font, which scales unevenly.
+void CExtraMsg::PlaceAtDensity(int dpi) {
+    RECT outer = {};
+    ::GetWindowRect(m_hWnd, &outer);
+    const RECT client = GetClientRect();
+    const int frameWidth = (outer.right - outer.left) - client.right, frameHeight = (outer.bottom - outer.top) - client.bottom;
+    SetWindowPos(nullptr, 0, 0, Scaled(318, dpi) + frameWidth, Scaled(158, dpi) + frameHeight, SWP_NOZORDER | SWP_NOMOVE);
+    m_text.SetWindowPos(nullptr, Scaled(29, dpi), Scaled(24, dpi), Scaled(254, dpi), Scaled(36, dpi), SWP_NOZORDER);
 }
 
 // The template's text area holds about one line of the product font: it
@@ -59,11 +80,14 @@ int CExtraMsg::FitTextArea(const std::wstring& text) {
 fw::CMsgResult CExtraMsg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
     if (message == WM_ERASEBKGND) {
         const RECT client = GetClientRect();
-        fw::CBrush blue(::CreateSolidBrush(kBackgroundColor));
+        fw::CBrush blue(::CreateSolidBrush(m_highContrast ? ::GetSysColor(COLOR_WINDOW) : kBackgroundColor));
         ::FillRect(reinterpret_cast<HDC>(wp), &client, blue.Get());
         return fw::Handled(TRUE);
     }
-    if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lp) == m_text.GetSafeHwnd())
-        return fw::Handled(reinterpret_cast<LRESULT>(WhiteTextOnBackground(reinterpret_cast<HDC>(wp), m_font.Get())));
+    if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lp) == m_text.GetSafeHwnd()) {
+        const HBRUSH brush = WhiteTextOnBackground(reinterpret_cast<HDC>(wp), m_font.Get());
+        if (m_highContrast) ::SetTextColor(reinterpret_cast<HDC>(wp), ::GetSysColor(COLOR_WINDOWTEXT));
+        return fw::Handled(reinterpret_cast<LRESULT>(brush));
+    }
     return CDialog::OnMessage(message, wp, lp);
 }

@@ -18,9 +18,11 @@ protected:
     fw::CMsgResult OnMessage(UINT message, WPARAM wp, LPARAM lp) override;
 
 private:
+    void PlaceAtDensity(int dpi);
     int FitTextArea(const std::wstring& text);
     fw::CFont m_font;
     fw::CStatic m_text;
     CImageButton m_btnOk;
     CTranslation m_translation;
+    bool m_highContrast = false;
 };

@@ -1,7 +1,13 @@
 #include "ui/product_font.h"
 
-void CreateProductFont(HWND window, fw::CFont& font) {
-    fw::CClientDC dc(window);
-    const double scale = ::GetDeviceCaps(dc.Get(), LOGPIXELSX) / 96.0;
-    font.CreatePointFont(static_cast<int>(150.0 / scale), L"Microsoft JhengHei");
+void CreateProductFont(int dpi, fw::CFont& font, int tenths) {
+    font.CreatePointFontAt(tenths, L"Microsoft JhengHei", dpi);
+}
+
+int FittingFontTenths(int dpi, const std::function<bool(HFONT)>& fits, fw::CFont& font) {
+    int tenths = kProductFontTenths;
+    for (;; tenths -= 5) {
+        CreateProductFont(dpi, font, tenths);
+        if (tenths <= kSmallestFontTenths || fits(font.Get())) return tenths;
+    }
 }

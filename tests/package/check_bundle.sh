@@ -36,6 +36,8 @@ done
 grep -aq 'level="requireAdministrator" uiAccess="false"' "$exe" || fail "manifest without requireAdministrator"
 grep -aq '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>' "$exe" \
     || fail "manifest without dpiAware"
+grep -aq '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2, system</dpiAwareness>' "$exe" \
+    || fail "manifest without per-monitor (v2) awareness"
 grep -aq 'Microsoft.Windows.Common-Controls' "$exe" || fail "manifest without common controls 6"
 python3 - "$exe" "$version" <<'PY' || fail "version resource is not $version of the USB Bluetooth Wireless Adapter"
 import struct, sys

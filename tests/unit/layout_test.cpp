@@ -33,3 +33,25 @@ TEST(Layout, StatusLineSitsBelowTheLastControlAndInsideTheWindow) {
     EXPECT_GE(lower, four.progressTop[2] + 10);
     EXPECT_LE(lower + 60, 431);
 }
+
+// Every figure scales by dpi / 96 (the gap is the font's height at that density).
+TEST(Layout, EveryFigureScalesWithTheDensity) {
+    const bool builtIn[kJobCount] = {true, true, false, false};
+    const struct { int dpi, gap, width, height, control, button, firstTop, firstBar; } cases[] = {
+        {96, 20, 420, 340, 318, 46, 107, 224},
+        {120, 25, 525, 425, 398, 58, 135, 282},
+        {144, 30, 630, 510, 477, 69, 161, 337},
+        {192, 40, 840, 680, 636, 92, 214, 448},
+    };
+    for (const auto& c : cases) {
+        const WindowLayout layout = ComputeLayout(builtIn, c.gap, c.dpi);
+        EXPECT_EQ(layout.windowWidth, c.width) << c.dpi;
+        EXPECT_EQ(layout.windowHeight, c.height) << c.dpi;
+        EXPECT_EQ(layout.controlWidth, c.control) << c.dpi;
+        EXPECT_EQ(layout.buttonHeight, c.button) << c.dpi;
+        EXPECT_EQ(layout.buttonTop[0], c.firstTop) << c.dpi;
+        EXPECT_EQ(layout.progressTop[0], c.firstBar) << c.dpi;
+        const int top = StatusLineTop(layout, 2, 1, c.gap, c.height - Scaled(29, c.dpi));
+        EXPECT_GE(top, layout.progressTop[0] + c.gap / 2 + Scaled(8, c.dpi) - 1) << c.dpi;
+    }
+}
