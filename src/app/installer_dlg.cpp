@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <thread>
+
 #include "install/job_runner.h"
 #include "install/job_thread.h"
 #include "install/system_win.h"
@@ -33,6 +35,7 @@ CWindowsJobSystem g_system;
 // driver) holds an fw::CGdiplusSession for the window's lifetime.
 CInstallerDlg::CInstallerDlg(HWND parent) : CDialog(IDD_INSTALLER_DIALOG, parent) {
     m_hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    m_logo.Start(WindowDpi(nullptr));  // the window will most likely open at the screen's density
 }
 
 CInstallerDlg::~CInstallerDlg() { net::SetPromptOwner(nullptr); }
@@ -56,24 +59,40 @@ BOOL CInstallerDlg::OnInitDialog() {
     LayOutAtDensity(WindowDpi(m_hWnd), true);
     CenterWindow();
 
-    // The layout needs the Windows version only here: a button hidden because
-    // Windows is too old keeps its slot.
-    const WindowsVersion windows = ThisWindows();
-    HWND first = nullptr;
-    for (const Feature& feature : kFeatures) {
-        if (!OfferedOn(feature, windows)) continue;
-        CImageButton& button = m_buttons[static_cast<int>(feature.job)];
-        button.ShowWindow(SW_SHOW);
-        if (!first) first = button.GetSafeHwnd();
-    }
-    m_bluetoothShown = OfferedOn(FeatureOf(Job::Bluetooth), windows);
-    m_liveRegion = AtLeast(windows, WindowsVersion::Win8) && MarkPoliteLiveRegion(m_status.GetSafeHwnd());
+    // The commands shown depend on the Windows version: the kernel's for the
+    // first paint, WMI's (the same but where WMI is broken) once it answers.
+    const HWND first = ShowCommandsFor(WindowsSoFar());
     SetWindowText(L"USB Bluetooth Wireless Adapter (" + Widen(sys::GetProgramVersion()) + L")");
     SendMessage(WM_SETREDRAW, TRUE);
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    const HWND self = m_hWnd;
+    std::thread([self] {
+        ThisWindows();
+        ::PostMessageW(self, kWindowsKnownMessage, 0, 0);
+    }).detach();
     if (!first) return TRUE;
     ::SetFocus(first);  // the first command, ready for Space or Enter
     return FALSE;
+}
+
+// Shows the commands Windows offers; a button hidden because Windows is too
+// old keeps its slot. The first shown command, if any.
+HWND CInstallerDlg::ShowCommandsFor(WindowsVersion windows) {
+    HWND first = nullptr;
+    for (const Feature& feature : kFeatures) {
+        if (!Offered(feature)) continue;
+        CImageButton& button = m_buttons[static_cast<int>(feature.job)];
+        button.ShowWindow(OfferedOn(feature, windows) ? SW_SHOW : SW_HIDE);
+        if (!first && OfferedOn(feature, windows)) first = button.GetSafeHwnd();
+    }
+    m_bluetoothShown = OfferedOn(FeatureOf(Job::Bluetooth), windows);
+    return first;
+}
+
+void CInstallerDlg::OnWindowsKnown() {
+    const WindowsVersion windows = ThisWindows();
+    ShowCommandsFor(windows);
+    m_liveRegion = AtLeast(windows, WindowsVersion::Win8) && MarkPoliteLiveRegion(m_status.GetSafeHwnd());
 }
 
 void CInstallerDlg::LayOutAtDensity(int dpi, bool first) {
@@ -236,6 +255,9 @@ fw::CMsgResult CInstallerDlg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
             if (::GetFocus() == m_buttons[static_cast<int>(feature.job)].GetSafeHwnd())
                 return fw::Handled(MAKELONG(feature.command, DC_HASDEFID));
         return fw::Handled(0);
+    case kWindowsKnownMessage:
+        OnWindowsKnown();
+        return fw::Handled();
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
         return fw::Handled();

@@ -9,9 +9,10 @@
 #include "framework/gdi.h"
 #include "i18n/translation.h"
 #include "install/job_window.h"
+#include "sys/os_version.h"
 #include "ui/image_button.h"
+#include "ui/logo_image.h"
 
-namespace Gdiplus { class Graphics; }
 
 // Layout state, filled by ArrangeControls; the painting reads the window size.
 extern int g_buttonHeight, g_windowWidth, g_windowHeight;
@@ -58,6 +59,9 @@ private:
     void ApplyLook();
     void FitStatusFont(const std::wstring& text);
     void OnDpiChanged(int dpi, const RECT& suggested);
+    HWND ShowCommandsFor(WindowsVersion windows);
+    void OnWindowsKnown();
+    static constexpr UINT kWindowsKnownMessage = WM_APP + 1;
     void OnInstall(const Feature& feature);
     std::wstring Word(TranslationKey key) { return m_translation.GetWord(kTranslationKeys[key]); }
 
@@ -69,6 +73,7 @@ private:
     bool OnPaint();
 
     HICON m_hIcon = nullptr;
+    CLogoImage m_logo;
     fw::CFont m_font;
     fw::CFont m_statusFont;  // the status text's when it needs a smaller one
     HFONT m_statusFontInUse = nullptr;

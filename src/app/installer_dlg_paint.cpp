@@ -6,7 +6,6 @@
 
 #include "res/resource.h"
 #include "ui/colors.h"
-#include "ui/png_resource.h"
 #include "ui/scale.h"
 #include "ui/screen_density.h"
 
@@ -32,19 +31,12 @@ void CInstallerDlg::PaintBackground(HDC dc, const RECT& rect) {
     }
 }
 
-// The logo at 85 % of its size at 100 %, from the drawing nearest above the
-// window's density, centred 13 pixels (at 100 %) below the top.
+// The logo centred 13 pixels (at 100 %) below the top.
 void CInstallerDlg::PaintLogo(Gdiplus::Graphics& graphics, int width) {
-    const int dpi = m_layout.dpi, percent = ArtworkPercent(dpi);
-    CPngImage logo;
-    if (!LoadPngResource(percent == 100 ? IDR_LOGO_PNG : percent == 150 ? IDR_LOGO_PNG_150 : IDR_LOGO_PNG_200, L"PNG",
-                         logo))
-        return;
-    const double scale = 0.85 * 100.0 / percent * dpi / kBaseDpi;
-    const double w = logo.image->GetWidth() * scale, h = logo.image->GetHeight() * scale;
-    if (dpi != kBaseDpi) graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-    graphics.DrawImage(logo.image.get(), static_cast<int>((width - w) / 2.0), Scaled(13, dpi), static_cast<int>(w),
-                       static_cast<int>(h));
+    Gdiplus::Bitmap* logo = m_logo.Ready(m_layout.dpi);
+    if (!logo) return;
+    const int w = static_cast<int>(logo->GetWidth()), h = static_cast<int>(logo->GetHeight());
+    graphics.DrawImage(logo, (width - w) / 2, Scaled(13, m_layout.dpi), w, h);
 }
 
 HBRUSH CInstallerDlg::OnCtlColor(HDC dc, HWND control) {

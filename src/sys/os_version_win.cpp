@@ -148,6 +148,15 @@ WindowsVersion ThisWindows() {
     return answer;
 }
 
+WindowsVersion WindowsSoFar() {
+    const std::shared_ptr<CWmiQuery> query = RunningQuery();
+    {
+        const std::lock_guard<std::mutex> guard(query->lock);
+        if (!query->finished) return ClassifyOsVersion(KernelVersion());
+    }
+    return ThisWindows();
+}
+
 std::wstring KernelVersion(bool details) {
     using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
     const auto get = reinterpret_cast<RtlGetVersionFn>(

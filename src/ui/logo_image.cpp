@@ -1,0 +1,43 @@
+#include "ui/logo_image.h"
+
+#include "res/resource.h"
+#include "ui/png_resource.h"
+#include "ui/scale.h"
+#include "ui/screen_density.h"
+
+namespace {
+std::shared_ptr<Gdiplus::Bitmap> DrawLogo(int dpi) {
+    const int percent = ArtworkPercent(dpi);
+    CPngImage logo;
+    if (!LoadPngResource(percent == 100 ? IDR_LOGO_PNG : percent == 150 ? IDR_LOGO_PNG_150 : IDR_LOGO_PNG_200, L"PNG",
+                         logo))
+        return nullptr;
+    const double scale = 0.85 * 100.0 / percent * dpi / kBaseDpi;
+    const int width = static_cast<int>(logo.image->GetWidth() * scale);
+    const int height = static_cast<int>(logo.image->GetHeight() * scale);
+    auto bitmap = std::make_shared<Gdiplus::Bitmap>(width, height, PixelFormat32bppPARGB);
+    if (bitmap->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    Gdiplus::Graphics graphics(bitmap.get());
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    graphics.DrawImage(logo.image.get(), 0, 0, width, height);
+    return bitmap;
+}
+}  // namespace
+
+CLogoImage::~CLogoImage() {
+    if (m_drawing.valid()) m_drawing.wait();  // GDI+ must outlive the drawing
+}
+
+void CLogoImage::Start(int dpi) {
+    m_dpi = dpi;
+    m_drawing = std::async(std::launch::async, [dpi] { return DrawLogo(dpi); });
+}
+
+Gdiplus::Bitmap* CLogoImage::Ready(int dpi) {
+    if (m_drawing.valid()) m_bitmap = m_drawing.get();
+    if (dpi != m_dpi) {
+        m_dpi = dpi;
+        m_bitmap = DrawLogo(dpi);
+    }
+    return m_bitmap.get();
+}
