@@ -73,6 +73,7 @@ bool TakeFromLayout(const Feature& feature, IJobWindow& window, IJobSystem& syst
     }
     sys::Log("taken from the offline layout: " + entry->file + " (" + entry->source + ")");
     package.answer.downloadUrl = entry->source;
+    // Checked again on the handle that is unpacked or started, as a download's is.
     package.answer.hasSha256 = true;
     package.answer.sha256 = entry->sha256;
     return true;
