@@ -1,4 +1,4 @@
-// Downloads one large file in one of three ways and reports the throughput
+// Downloads one large file in one of four ways and reports the throughput
 // and how much the process's memory grew:
 //   floor    a bare WinINet read loop with a 1 MiB buffer, the platform's floor
 //   floor-window  the same loop while the process has the real window open,
@@ -6,8 +6,6 @@
 //            with a window open)
 //   download DownloadFile, as the workflows call it
 //   window   DownloadFile on a job thread moving the real window's bar
-//   quiet    the same with the window open but the bar left alone, which
-//            tells the window's own cost from that of moving the bar
 #include <windows.h>
 #include <psapi.h>
 #include <wininet.h>
@@ -63,16 +61,14 @@ bool BareLoopInWindow(const std::wstring& url, const std::wstring& path, double&
 }
 
 // The window is made before the clock starts: only the download is timed.
-bool InWindow(const std::wstring& url, const std::wstring& path, bool moveBar, double& start) {
+bool InWindow(const std::wstring& url, const std::wstring& path, double& start) {
     test::CWindowDriver window;
     IJobWindow& bars = window.Dialog();
     bool ok = false;
     start = Now();
     std::thread job([&] {  // as a job does it: the bar moved by messages to the window's thread
         bars.ShowProgress(Job::Bluetooth, true);
-        ok = DownloadFile(url, path, [&](int percent) {
-                 if (moveBar) bars.SetProgress(Job::Bluetooth, percent);
-             }) == NetResult::Ok;
+        ok = DownloadFile(url, path, [&](int percent) { bars.SetProgress(Job::Bluetooth, percent); }) == NetResult::Ok;
         bars.ShowProgress(Job::Bluetooth, false);
     });
     job.join();
@@ -83,7 +79,7 @@ bool InWindow(const std::wstring& url, const std::wstring& path, bool moveBar, d
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 4) {
-        std::fputs("usage: download_bench floor|floor-window|download|window|quiet <url> <local path>\n", stderr);
+        std::fputs("usage: download_bench floor|floor-window|download|window <url> <local path>\n", stderr);
         return 2;
     }
     const std::wstring mode = argv[1], url = argv[2], path = argv[3];
@@ -93,7 +89,7 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"floor") ok = BareLoop(url, path);
     else if (mode == L"floor-window") ok = BareLoopInWindow(url, path, start);
     else if (mode == L"download") ok = DownloadFile(url, path, [](int) {}) == NetResult::Ok;
-    else if (mode == L"window" || mode == L"quiet") ok = InWindow(url, path, mode == L"window", start);
+    else if (mode == L"window") ok = InWindow(url, path, start);
     // DownloadFile holds the full bar for half a second at the end; that is
     // for the user, not the transfer.
     const bool bare = mode == L"floor" || mode == L"floor-window";

@@ -372,7 +372,6 @@ void CImageButton::DrawFaceCaption(HDC dc, const std::wstring& caption, RECT are
 
 void ApplyProductLook(CImageButton& button, const UINT (&faces)[3], HFONT font, int dpi, bool highContrast) {
     const RECT size = button.GetClientRect();
-    const int percent = ArtworkPercent(dpi);
     button.SetFaceSize(size.right, size.bottom);
     button.SetCaptionFit(dpi, Scaled(8, dpi));
     if (highContrast) {
@@ -380,7 +379,7 @@ void ApplyProductLook(CImageButton& button, const UINT (&faces)[3], HFONT font, 
         button.ResetStateColors(false);
         button.SetFrames(::GetSysColor(COLOR_BTNTEXT), ::GetSysColor(COLOR_HIGHLIGHT), Scaled(2, dpi));
     } else {
-        button.SetFaceImages(faces[percent == 100 ? 0 : percent == 150 ? 1 : 2], RGB(0, 0, 0));
+        button.SetFaceImages(ArtworkFor(dpi, faces), RGB(0, 0, 0));
         for (int index : {CImageButton::kFgFocus, CImageButton::kFgNormal, CImageButton::kFgHover})
             button.SetStateColor(index, RGB(255, 255, 255), false);
         button.SetFrames(CLR_INVALID, RGB(255, 255, 255), Scaled(2, dpi));

@@ -9,8 +9,8 @@ namespace {
 std::shared_ptr<Gdiplus::Bitmap> DrawLogo(int dpi) {
     const int percent = ArtworkPercent(dpi);
     CPngImage logo;
-    if (!LoadPngResource(percent == 100 ? IDR_LOGO_PNG : percent == 150 ? IDR_LOGO_PNG_150 : IDR_LOGO_PNG_200, L"PNG",
-                         logo))
+    static const UINT drawings[3] = {IDR_LOGO_PNG, IDR_LOGO_PNG_150, IDR_LOGO_PNG_200};
+    if (!LoadPngResource(ArtworkFor(dpi, drawings), L"PNG", logo))
         return nullptr;
     const double scale = 0.85 * 100.0 / percent * dpi / kBaseDpi;
     const int width = static_cast<int>(logo.image->GetWidth() * scale);

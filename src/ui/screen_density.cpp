@@ -18,3 +18,5 @@ int ArtworkPercent(int dpi) {
     const int percent = dpi * 100 / 96;
     return percent <= 100 ? 100 : percent <= 150 ? 150 : 200;
 }
+
+UINT ArtworkFor(int dpi, const UINT (&drawings)[3]) { return drawings[(ArtworkPercent(dpi) - 100) / 50]; }

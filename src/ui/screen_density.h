@@ -9,3 +9,5 @@ int WindowDpi(HWND window);
 // The artwork drawn for 100, 150 and 200 % nearest above dpi (the largest
 // above 200 %): scaled down it stays sharp. Percent.
 int ArtworkPercent(int dpi);
+// Of the resources drawn for 100, 150 and 200 %, the one for ArtworkPercent(dpi).
+UINT ArtworkFor(int dpi, const UINT (&drawings)[3]);
