@@ -20,10 +20,11 @@ for percent in 100 150 200; do
     w=$(s 92) h=$(s 36) f=$(s 2)
     convert -size ${w}x${h} xc:white -fill "$blue" -draw "rectangle $f,$f $((w - f - 1)),$((h - f - 1))" \
             -type TrueColor BMP3:ok_face$suffix.bmp
-    # Logo: a word mark above a line of smaller letters, anti-aliased on transparent.
+    # Logo: a word mark above a line of smaller letters, anti-aliased on transparent;
+    # 32 bits with alpha, stored uncompressed so the window needs no image codec.
     convert -size $(s 210)x$(s 64) xc:none -fill "$mark" -font "$font" -pointsize $(s 34) -gravity north \
             -annotate +0+0 'TARNWELL' -font "$small" -pointsize $(s 13) -gravity south \
-            -annotate +0+$(s 3) 'USB Wi-Fi + Bluetooth' -define png:color-type=6 PNG32:logo$suffix.png
+            -annotate +0+$(s 3) 'USB Wi-Fi + Bluetooth' -type TrueColorAlpha BMP:logo$suffix.bmp
 done
 
 # Icon: a white rounded square with the blue mark and a radio arc, 48 x 48, 32 bits.

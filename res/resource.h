@@ -4,13 +4,13 @@
 #define IDD_NO_CONNECTION_MSG 132
 #define IDR_MAINFRAME 128
 #define IDB_BUTTON_FACE 130
-#define IDR_LOGO_PNG 131
+#define IDB_LOGO 131
 #define IDB_OK_FACE 142
 // The same artwork drawn for 150 and 200 % (res/draw_artwork.sh).
 #define IDB_BUTTON_FACE_150 150
 #define IDB_BUTTON_FACE_200 151
-#define IDR_LOGO_PNG_150 152
-#define IDR_LOGO_PNG_200 153
+#define IDB_LOGO_150 152
+#define IDB_LOGO_200 153
 #define IDB_OK_FACE_150 154
 #define IDB_OK_FACE_200 155
 

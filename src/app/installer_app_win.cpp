@@ -69,7 +69,6 @@ void CInstallerApp::InitInstance() {
 }
 
 void CInstallerApp::Run() {
-    StartWindowsQuery();  // WMI takes its time: the window needs the answer only when it lays itself out
     sys::AddLogSink(sys::DebuggerLog());
     sys::AddLogSink(RunLog());
     const CommandLine line = ParseCommandLine(ProgramArguments());
@@ -78,6 +77,7 @@ void CInstallerApp::Run() {
     g_settings.offline = line.offline;
     const bool layout = !line.layoutFolder.empty();
     if (line.quiet || layout) {
+        StartWindowsQuery();  // WMI takes its time: under way while the log starts
         // Unattended, nobody could answer a prompt or a system error box.
         g_settings.mayAskUser = false;
         ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);

@@ -54,8 +54,7 @@ BOOL CInstallerDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_translation.Load();
     m_highContrast = HighContrastOn();
-    // Placing each control would repaint the whole background again; paint once after.
-    SendMessage(WM_SETREDRAW, FALSE);
+    // Laid out while still hidden: the dialog shows itself, painted once, after this.
     LayOutAtDensity(WindowDpi(m_hWnd), true);
     CenterWindow();
 
@@ -63,13 +62,9 @@ BOOL CInstallerDlg::OnInitDialog() {
     // first paint, WMI's (the same but where WMI is broken) once it answers.
     const HWND first = ShowCommandsFor(WindowsSoFar());
     SetWindowText(L"USB Bluetooth Wireless Adapter (" + Widen(sys::GetProgramVersion()) + L")");
-    SendMessage(WM_SETREDRAW, TRUE);
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
-    const HWND self = m_hWnd;
-    std::thread([self] {
-        ThisWindows();
-        ::PostMessageW(self, kWindowsKnownMessage, 0, 0);
-    }).detach();
+    // A timer comes after every pending paint: WMI, which loads a dozen DLLs
+    // under the loader lock, starts once the window stands.
+    SetTimer(m_hWnd, kAfterFirstPaintTimer, USER_TIMER_MINIMUM, nullptr);
     if (!first) return TRUE;
     ::SetFocus(first);  // the first command, ready for Space or Enter
     return FALSE;
@@ -89,6 +84,15 @@ HWND CInstallerDlg::ShowCommandsFor(WindowsVersion windows) {
     return first;
 }
 
+void CInstallerDlg::AskWmiForWindows() {
+    ::KillTimer(m_hWnd, kAfterFirstPaintTimer);
+    const HWND self = m_hWnd;
+    std::thread([self] {
+        ThisWindows();
+        ::PostMessageW(self, kWindowsKnownMessage, 0, 0);
+    }).detach();
+}
+
 void CInstallerDlg::OnWindowsKnown() {
     const WindowsVersion windows = ThisWindows();
     ShowCommandsFor(windows);
@@ -105,7 +109,7 @@ void CInstallerDlg::LayOutAtDensity(int dpi, bool first) {
         m_gap = extent.cy;
     }
     m_layout = ArrangeControls(m_gap, dpi);
-    if (first) SetWindowPos(nullptr, 0, 0, g_windowWidth, g_windowHeight, SWP_SHOWWINDOW | SWP_NOMOVE);
+    if (first) SetWindowPos(nullptr, 0, 0, g_windowWidth, g_windowHeight, SWP_NOMOVE | SWP_NOZORDER);
     PlaceControls(m_layout, m_gap, first);
     ApplyLook();
 }
@@ -255,6 +259,10 @@ fw::CMsgResult CInstallerDlg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
             if (::GetFocus() == m_buttons[static_cast<int>(feature.job)].GetSafeHwnd())
                 return fw::Handled(MAKELONG(feature.command, DC_HASDEFID));
         return fw::Handled(0);
+    case WM_TIMER:
+        if (wp != kAfterFirstPaintTimer) break;
+        AskWmiForWindows();
+        return fw::Handled();
     case kWindowsKnownMessage:
         OnWindowsKnown();
         return fw::Handled();

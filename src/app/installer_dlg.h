@@ -60,8 +60,10 @@ private:
     void FitStatusFont(const std::wstring& text);
     void OnDpiChanged(int dpi, const RECT& suggested);
     HWND ShowCommandsFor(WindowsVersion windows);
+    void AskWmiForWindows();
     void OnWindowsKnown();
     static constexpr UINT kWindowsKnownMessage = WM_APP + 1;
+    static constexpr UINT_PTR kAfterFirstPaintTimer = 1;
     void OnInstall(const Feature& feature);
     std::wstring Word(TranslationKey key) { return m_translation.GetWord(kTranslationKeys[key]); }
 

@@ -34,8 +34,9 @@ WindowsVersion QueryOsVersion();
 // of its own, so that the window waits for it as little as possible.
 void StartWindowsQuery();
 WindowsVersion ThisWindows();
-// ThisWindows() once WMI has answered; until then, without waiting, the
-// kernel's version (the same but where WMI is broken or the prefix odd).
+// ThisWindows() once WMI has answered; until then, without waiting or
+// starting the query, the kernel's version (the same but where WMI is
+// broken or the prefix odd).
 WindowsVersion WindowsSoFar();
 
 // "10.0.19045" as the kernel reports it (RtlGetVersion), whatever the

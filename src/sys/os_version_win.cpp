@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <wbemidl.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -99,8 +100,11 @@ struct CWmiQuery {
     std::wstring version;
 };
 
+std::atomic<bool> g_queryStarted{false};
+
 std::shared_ptr<CWmiQuery> RunningQuery() {
     static const std::shared_ptr<CWmiQuery> query = [] {
+        g_queryStarted = true;
         auto started = std::make_shared<CWmiQuery>();
         std::thread([started] {
             std::wstring version = ReadWmiVersion();
@@ -149,6 +153,7 @@ WindowsVersion ThisWindows() {
 }
 
 WindowsVersion WindowsSoFar() {
+    if (!g_queryStarted) return ClassifyOsVersion(KernelVersion());
     const std::shared_ptr<CWmiQuery> query = RunningQuery();
     {
         const std::lock_guard<std::mutex> guard(query->lock);

@@ -1,25 +1,24 @@
 #include "ui/logo_image.h"
 
 #include "res/resource.h"
-#include "ui/png_resource.h"
+#include "ui/bitmap_resource.h"
 #include "ui/scale.h"
 #include "ui/screen_density.h"
 
 namespace {
 std::shared_ptr<Gdiplus::Bitmap> DrawLogo(int dpi) {
     const int percent = ArtworkPercent(dpi);
-    CPngImage logo;
-    static const UINT drawings[3] = {IDR_LOGO_PNG, IDR_LOGO_PNG_150, IDR_LOGO_PNG_200};
-    if (!LoadPngResource(ArtworkFor(dpi, drawings), L"PNG", logo))
-        return nullptr;
+    static const UINT drawings[3] = {IDB_LOGO, IDB_LOGO_150, IDB_LOGO_200};
+    const auto logo = LoadAlphaBitmapResource(ArtworkFor(dpi, drawings));
+    if (!logo) return nullptr;
     const double scale = 0.85 * 100.0 / percent * dpi / kBaseDpi;
-    const int width = static_cast<int>(logo.image->GetWidth() * scale);
-    const int height = static_cast<int>(logo.image->GetHeight() * scale);
+    const int width = static_cast<int>(logo->GetWidth() * scale);
+    const int height = static_cast<int>(logo->GetHeight() * scale);
     auto bitmap = std::make_shared<Gdiplus::Bitmap>(width, height, PixelFormat32bppPARGB);
     if (bitmap->GetLastStatus() != Gdiplus::Ok) return nullptr;
     Gdiplus::Graphics graphics(bitmap.get());
     graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-    graphics.DrawImage(logo.image.get(), 0, 0, width, height);
+    graphics.DrawImage(logo.get(), 0, 0, width, height);
     return bitmap;
 }
 }  // namespace

@@ -1,7 +1,6 @@
 #pragma once
 // The logo, drawn once at the size the window shows it, on a thread of its
-// own: decoding the PNG starts the imaging codecs, which takes longer than
-// making the window, and the first paint need not wait for both in turn.
+// own while the window is made.
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
