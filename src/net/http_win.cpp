@@ -148,27 +148,46 @@ CRateWatch NewRateWatch() { return CRateWatch(g_settings.slowWindowMs, g_setting
 
 Attempt TooSlow() { return net::Refusal(AttemptEnd::TooSlow, L"the server sent too little for too long"); }
 
+// Writes what the buffer gathered; resume.received counts only what is on disk.
+Attempt SaveGathered(CTempFile& temp, const std::vector<char>& buffer, DWORD& gathered, CResume& resume) {
+    DWORD written = 0;
+    const BOOL saved = gathered == 0 || ::WriteFile(temp.File(), buffer.data(), gathered, &written, nullptr);
+    resume.received += written;
+    if (!saved || written != gathered) {
+        const Attempt failed = net::FailedCall("WriteFile", ::GetLastError());
+        return Attempt{failed.end == AttemptEnd::Dropped ? AttemptEnd::NotSaved : failed.end};
+    }
+    if (resume.received > kMaxPackageBytes)
+        return net::Refusal(AttemptEnd::Refused, L"the package grew larger than any of ours");
+    gathered = 0;
+    return Attempt{};
+}
+
 Attempt CopyBody(HINTERNET request, CTempFile& temp, CResume& resume, unsigned long long total,
                  CPercentReporter& progress) {
-    // Large reads: each one costs a round through WinINet, which showed in the throughput.
+    // Reads come a few KiB at a time; they gather here and go to disk a buffer
+    // at a time, as a write per read showed in the throughput.
     std::vector<char> buffer(256 * 1024);
     CRateWatch rate = NewRateWatch();
     rate.TooSlow(::GetTickCount64(), resume.received);
-    DWORD got = 0;
+    DWORD gathered = 0;
     for (;;) {
-        if (!net::ReadSome(request, buffer.data(), static_cast<DWORD>(buffer.size()), got))
-            return net::FailedCall("InternetReadFile", ::GetLastError());
-        if (rate.TooSlow(::GetTickCount64(), resume.received + got)) return TooSlow();
-        if (got == 0) break;
-        DWORD written = 0;
-        if (!::WriteFile(temp.File(), buffer.data(), got, &written, nullptr) || written != got) {
-            const Attempt failed = net::FailedCall("WriteFile", ::GetLastError());
-            return Attempt{failed.end == AttemptEnd::Dropped ? AttemptEnd::NotSaved : failed.end};
+        DWORD got = 0;
+        if (!net::ReadSome(request, buffer.data() + gathered, static_cast<DWORD>(buffer.size()) - gathered, got)) {
+            const DWORD error = ::GetLastError();
+            SaveGathered(temp, buffer, gathered, resume);  // what came may be resumed from
+            return net::FailedCall("InternetReadFile", error);
         }
-        resume.received += written;
-        if (resume.received > kMaxPackageBytes)
-            return net::Refusal(AttemptEnd::Refused, L"the package grew larger than any of ours");
-        progress.Report(resume.received, total);
+        gathered += got;
+        if (rate.TooSlow(::GetTickCount64(), resume.received + gathered)) {
+            SaveGathered(temp, buffer, gathered, resume);
+            return TooSlow();
+        }
+        if (got != 0) progress.Report(resume.received + gathered, total);  // a slow line's bar moves too
+        if (got != 0 && gathered < buffer.size()) continue;
+        const Attempt saved = SaveGathered(temp, buffer, gathered, resume);
+        if (saved.end != AttemptEnd::Done) return saved;
+        if (got == 0) break;
     }
     if (total != 0 && resume.received < total)
         return net::Refusal(AttemptEnd::Dropped, L"fewer bytes arrived than announced");

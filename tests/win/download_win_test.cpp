@@ -276,6 +276,8 @@ TEST(DownloadFile, SurvivesWhatCanBeSurvivedAndSaysWhatCannot) {
          0, false, NetResult::Ok, "big.bin", 2, "GET /files/p.bin"},
         {"dropped, ranges: resumed", R"({"sequence": [)" + ranged + R"(, "cut_after": 100000}, )" + ranged + "}]}",
          0, false, NetResult::Ok, "big.bin", 2, "Range"},
+        {"dropped past a written buffer, ranges: resumed", R"({"sequence": [)" + ranged +
+         R"(, "cut_after": 600000}, )" + ranged + "}]}", 0, false, NetResult::Ok, "big.bin", 2, "bytes=600000-"},
         {"changed between attempts: starts over", R"({"sequence": [)" + ranged +
          R"(, "cut_after": 100000}, {"file": "big2.bin", "ranges": true}]})", 0, false, NetResult::Ok, "big2.bin", 2,
          "If-Range"},
