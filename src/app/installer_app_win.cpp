@@ -63,7 +63,6 @@ void CInstallerApp::InitInstance() {
     INITCOMMONCONTROLSEX controls = {sizeof controls, 0xFF};
     ::InitCommonControlsEx(&controls);
     ::RegisterApplicationRestart(nullptr, 0);  // restart only: no recovery, no autosave
-    const fw::CGdiplusSession gdiplus;
     CInstallerDlg dialog(nullptr);
     dialog.DoModal();
 }

@@ -31,8 +31,6 @@ namespace {
 CWindowsJobSystem g_system;
 }  // namespace
 
-// GDI+ must be running while the window paints: the application (or a test's
-// driver) holds an fw::CGdiplusSession for the window's lifetime.
 CInstallerDlg::CInstallerDlg(HWND parent) : CDialog(IDD_INSTALLER_DIALOG, parent) {
     m_hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     m_logo.Start(WindowDpi(nullptr));  // the window will most likely open at the screen's density

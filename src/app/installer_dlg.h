@@ -70,7 +70,7 @@ private:
     // Painting (installer_dlg_paint.cpp).
     BOOL OnEraseBkgnd(HDC dc);
     void PaintBackground(HDC dc, const RECT& rect);
-    void PaintLogo(Gdiplus::Graphics& graphics, int width);
+    void PaintLogo(HDC dc, int width);
     HBRUSH OnCtlColor(HDC dc, HWND control);
     bool OnPaint();
 

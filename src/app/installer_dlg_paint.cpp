@@ -20,23 +20,28 @@ void CInstallerDlg::PaintBackground(HDC dc, const RECT& rect) {
     fw::CBitmap bitmap(::CreateCompatibleBitmap(dc, width, height));
     {
         fw::CSelectObject select(memory.Get(), bitmap.Get());
-        {
-            Gdiplus::Graphics graphics(memory.Get());
-            const COLORREF fill = m_highContrast ? ::GetSysColor(COLOR_WINDOW) : kBackgroundColor;
-            Gdiplus::SolidBrush brush(Gdiplus::Color(255, GetRValue(fill), GetGValue(fill), GetBValue(fill)));
-            graphics.FillRectangle(&brush, 0, 0, std::max(g_windowWidth, width), std::max(g_windowHeight, height));
-            if (!m_highContrast) PaintLogo(graphics, width);
-        }
+        fw::CBrush fill(::CreateSolidBrush(m_highContrast ? ::GetSysColor(COLOR_WINDOW) : kBackgroundColor));
+        const RECT all = {0, 0, width, height};
+        ::FillRect(memory.Get(), &all, fill.Get());
+        if (!m_highContrast) PaintLogo(memory.Get(), width);
         ::BitBlt(dc, 0, 0, width, height, memory.Get(), 0, 0, SRCCOPY);
     }
 }
 
-// The logo centred 13 pixels (at 100 %) below the top.
-void CInstallerDlg::PaintLogo(Gdiplus::Graphics& graphics, int width) {
-    Gdiplus::Bitmap* logo = m_logo.Ready(m_layout.dpi);
+// The logo centred 13 pixels (at 100 %) below the top; it comes already laid
+// over the window's colour.
+void CInstallerDlg::PaintLogo(HDC dc, int width) {
+    const LogoPixels* logo = m_logo.Ready(m_layout.dpi);
     if (!logo) return;
-    const int w = static_cast<int>(logo->GetWidth()), h = static_cast<int>(logo->GetHeight());
-    graphics.DrawImage(logo, (width - w) / 2, Scaled(13, m_layout.dpi), w, h);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = logo->width;
+    info.bmiHeader.biHeight = -logo->height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    ::SetDIBitsToDevice(dc, (width - logo->width) / 2, Scaled(13, m_layout.dpi), logo->width, logo->height, 0, 0, 0,
+                        logo->height, logo->pixels.data(), &info, DIB_RGB_COLORS);
 }
 
 HBRUSH CInstallerDlg::OnCtlColor(HDC dc, HWND control) {

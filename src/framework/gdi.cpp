@@ -1,20 +1,8 @@
 #include "framework/gdi.h"
 
-#include <objidl.h>
-#include <gdiplus.h>
-
 #include <cwchar>
 
 namespace fw {
-
-CGdiplusSession::CGdiplusSession() {
-    const Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&m_token, &input, nullptr);
-}
-
-CGdiplusSession::~CGdiplusSession() {
-    if (m_token) Gdiplus::GdiplusShutdown(m_token);
-}
 
 bool CFont::CreatePointFont(int tenthsOfPoint, const std::wstring& face, HDC dc) {
     CClientDC screen(nullptr);

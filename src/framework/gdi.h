@@ -59,17 +59,6 @@ private:
     HGDIOBJ m_old;
 };
 
-// GDI+ while the object lives; whoever shows the installer window holds one.
-class CGdiplusSession {
-public:
-    CGdiplusSession();
-    ~CGdiplusSession();
-    CGdiplusSession(const CGdiplusSession&) = delete;
-    CGdiplusSession& operator=(const CGdiplusSession&) = delete;
-private:
-    ULONG_PTR m_token = 0;
-};
-
 class CFont {
 public:
     // Size in tenths of a point, turned into pixels at the screen's (or dc's)

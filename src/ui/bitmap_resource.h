@@ -1,10 +1,11 @@
 #pragma once
 #include <windows.h>
-#include <objidl.h>
-#include <gdiplus.h>
 
-#include <memory>
+#include <optional>
 
-// A 32-bit bitmap resource with its alpha, copied as it is: no codec to load
-// or decode with, which would hold up the window's first paint.
-std::unique_ptr<Gdiplus::Bitmap> LoadAlphaBitmapResource(UINT id);
+#include "ui/dib_pixels.h"
+
+// The pixels of a 32-bit bitmap resource with its alpha, read in place (the
+// program's resources stay mapped while it runs): no codec to load or decode
+// with, which would hold up the window's first paint.
+std::optional<DibPixels> FindAlphaBitmap(UINT id);

@@ -30,7 +30,6 @@ public:
     void SaveScreenshot(const std::wstring& name);
 
 private:
-    fw::CGdiplusSession m_gdiplus;  // as the application holds it, for the window's lifetime
     std::unique_ptr<CInstallerDlg> m_dialog;
     std::thread m_thread;
     HWND m_hwnd = nullptr;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "ui/dib_pixels.h"
+#include "ui/logo_pixels.h"
 
 namespace {
 // A plain information header (40 bytes) with bit-field masks and 2 x h pixels.
@@ -19,7 +21,46 @@ std::vector<std::uint8_t> Dib(int height, std::uint16_t bits = 32, std::uint32_t
     for (std::size_t i = 52; i < dib.size(); ++i) dib[i] = static_cast<std::uint8_t>(i - 52);
     return dib;
 }
+
+// A top-down picture of 0xAARRGGBB values, as ReadDib32 would see it.
+struct Art {
+    int width, height;
+    std::vector<std::uint32_t> argb;
+    DibPixels View() const {
+        return {width, height, reinterpret_cast<const std::uint8_t*>(argb.data()), width * 4};
+    }
+};
+
+std::uint32_t Mix(std::uint32_t over, std::uint32_t under, int alpha) {  // 0x00RRGGBB, alpha of 255
+    std::uint32_t mixed = 0;
+    for (int shift : {0, 8, 16})
+        mixed |= static_cast<std::uint32_t>(((over >> shift & 255) * alpha + (under >> shift & 255) * (255 - alpha) + 127) / 255) << shift;
+    return mixed;
+}
 }  // namespace
+
+TEST(LogoPixels, LaysTheArtOverTheBackground) {
+    const std::uint32_t blue = 0x0993DD;
+    const Art art{3, 1, {0xFFFF0000, 0x00000000, 0x80FFFFFF}};
+    const LogoPixels same = ComposeLogo(art.View(), 3, 1, 0x09, 0x93, 0xDD);
+    EXPECT_EQ(same.pixels, (std::vector<std::uint32_t>{0xFF0000, blue, Mix(0xFFFFFF, blue, 0x80)}));
+}
+
+TEST(LogoPixels, ScalesEitherWayWithoutDarkFringes) {
+    const Art plain{4, 4, std::vector<std::uint32_t>(16, 0xFF336699)};
+    Art dot{5, 5, std::vector<std::uint32_t>(25, 0x00000000)};  // transparent black around one white pixel
+    dot.argb[12] = 0xFFFFFFFF;
+    for (const auto& [width, height] : {std::pair{3, 2}, std::pair{7, 9}, std::pair{1, 1}}) {
+        const LogoPixels scaled = ComposeLogo(plain.View(), width, height, 0, 0, 0);
+        ASSERT_EQ(scaled.pixels.size(), static_cast<std::size_t>(width * height));
+        for (std::uint32_t pixel : scaled.pixels) EXPECT_EQ(pixel, 0x336699u) << width << "x" << height;
+        // Over grey, the white dot may only lighten: transparent black lends no colour.
+        const LogoPixels spread = ComposeLogo(dot.View(), width, height, 0x80, 0x80, 0x80);
+        for (std::uint32_t pixel : spread.pixels)
+            for (int shift : {0, 8, 16}) EXPECT_GE(pixel >> shift & 255, 0x80u) << width << "x" << height;
+    }
+    EXPECT_TRUE(ComposeLogo(plain.View(), 0, 5, 0, 0, 0).pixels.empty());
+}
 
 TEST(DibPixels, ReadsRowsTopFirstInEitherOrder) {
     const auto bottomUp = Dib(3);
@@ -65,5 +106,10 @@ TEST(DibPixels, ReadsTheShippedLogo) {
             inked += logo->topRow[row * logo->stride + column * 4 + 3] == 255;
     EXPECT_EQ(logo->topRow[3], 0);  // transparent around the mark
     EXPECT_GT(inked, 500);
+    // As the window shows it at 100 %: the mark stands out from the blue.
+    const LogoPixels shown = ComposeLogo(*logo, 178, 54, 0x09, 0x93, 0xDD);
+    EXPECT_EQ(shown.pixels.front(), 0x0993DDu);
+    EXPECT_GT(std::count_if(shown.pixels.begin(), shown.pixels.end(), [](std::uint32_t p) { return (p & 0xFF) < 0x60; }),
+              300);
 }
 #endif
