@@ -1,6 +1,5 @@
 // The installer window's painting: blue background with the logo, white
 // status text, the icon while minimised.
-#include <algorithm>
 
 #include "app/installer_dlg.h"
 
