@@ -19,20 +19,18 @@ if(INSTALLER_SIGNING_CERT)
 endif()
 install(FILES ${CMAKE_SOURCE_DIR}/data/translation.json DESTINATION data)
 # An offline layout made by Installer.exe /layout: its packages folder goes
-# beside Installer.exe, where every install looks first. Read when installing,
-# so that a layout can also be given then: cmake -DINSTALLER_OFFLINE_LAYOUT=DIR -P cmake_install.cmake
-install(CODE "
-  if(NOT DEFINED INSTALLER_OFFLINE_LAYOUT)
-    set(INSTALLER_OFFLINE_LAYOUT \"${INSTALLER_OFFLINE_LAYOUT}\")
-  endif()
-  if(INSTALLER_OFFLINE_LAYOUT)
-    if(NOT EXISTS \"\${INSTALLER_OFFLINE_LAYOUT}/packages/manifest.json\")
-      message(FATAL_ERROR \"\${INSTALLER_OFFLINE_LAYOUT} is no offline layout: it has no packages/manifest.json\")
+# beside Installer.exe. The program pins its manifest (cmake/Settings.cmake):
+# one changed since the build is refused here rather than by every install.
+if(INSTALLER_OFFLINE_LAYOUT)
+  install(CODE "
+    file(SHA256 \"${INSTALLER_OFFLINE_LAYOUT}/packages/manifest.json\" shipped)
+    if(NOT shipped STREQUAL \"${INSTALLER_LAYOUT_MANIFEST_SHA256}\")
+      message(FATAL_ERROR \"${INSTALLER_OFFLINE_LAYOUT}: its manifest changed since the program pinned it: build again\")
     endif()
-    file(INSTALL \"\${INSTALLER_OFFLINE_LAYOUT}/packages\" DESTINATION \"\${CMAKE_INSTALL_PREFIX}\"
+    file(INSTALL \"${INSTALLER_OFFLINE_LAYOUT}/packages\" DESTINATION \"\${CMAKE_INSTALL_PREFIX}\"
          PATTERN \"*.new\" EXCLUDE)
-  endif()
-")
+  " COMPONENT layout)
+endif()
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/VENDOR.txt DESTINATION .)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Installer)

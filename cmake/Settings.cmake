@@ -34,11 +34,26 @@ if(INSTALLER_ARCHIVER_SHA256_LOWER MATCHES "^0+$" AND NOT INSTALLER_ARCHIVER_PIN
                  "pins the 7za.exe it ships")
 endif()
 
-# Arguments go into C++ string literals.
+# Arguments and the signer's subject go into C++ string literals.
 foreach(job WIFI BLUETOOTH HOTSPOT RECEIVER)
   string(REPLACE "\\" "\\\\" escaped "${INSTALLER_SILENT_ARGS_${job}}")
   string(REPLACE "\"" "\\\"" INSTALLER_SILENT_ARGS_${job}_LITERAL "${escaped}")
 endforeach()
+string(REPLACE "\\" "\\\\" escaped "${INSTALLER_PACKAGE_SIGNER}")
+string(REPLACE "\"" "\\\"" INSTALLER_PACKAGE_SIGNER_LITERAL "${escaped}")
+
+# A bundled offline layout is proven by the program's own signature: the
+# manifest it ships with is pinned here, and no other one is taken on its word.
+set(INSTALLER_LAYOUT_MANIFEST_SHA256 "")
+if(INSTALLER_OFFLINE_LAYOUT)
+  set(manifest "${INSTALLER_OFFLINE_LAYOUT}/packages/manifest.json")
+  if(NOT EXISTS "${manifest}")
+    message(FATAL_ERROR "INSTALLER_OFFLINE_LAYOUT: ${INSTALLER_OFFLINE_LAYOUT} is no offline layout: "
+                        "it has no packages/manifest.json")
+  endif()
+  file(SHA256 "${manifest}" INSTALLER_LAYOUT_MANIFEST_SHA256)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${manifest}")
+endif()
 
 configure_file(${CMAKE_SOURCE_DIR}/cmake/build_settings.h.in
                ${CMAKE_BINARY_DIR}/generated/build_settings.h @ONLY)

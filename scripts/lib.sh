@@ -30,7 +30,7 @@ COMMANDS=(cmake:cmake ninja:ninja-build g++:g++ clang++:clang
           x86_64-w64-mingw32-objdump:binutils-mingw-w64-x86-64 x86_64-w64-mingw32-nm:binutils-mingw-w64-x86-64
           x86_64-w64-mingw32-dlltool:binutils-mingw-w64-x86-64
           wine:wine wineboot:wine wineserver:wine Xvfb:xvfb 7z:p7zip-full convert:imagemagick montage:imagemagick
-          osslsigncode:osslsigncode openssl:openssl python3:python3 sha256sum:coreutils)
+          osslsigncode:osslsigncode openssl:openssl python3:python3 sha256sum:coreutils ln:coreutils rm:coreutils)
 # Files the prefixes need that are no command: the font with Chinese,
 # Japanese and Korean glyphs that stands in for the window font.
 CJK_FONT=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc

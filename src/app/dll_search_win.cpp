@@ -43,7 +43,7 @@ FARPROC WINAPI DelayLoadHook(unsigned notify, PDelayLoadInfo info) {
 
 }  // namespace
 
-void LimitDllSearchToSystem32() {
+bool LimitDllSearchToSystem32() {
     __pfnDliNotifyHook2 = DelayLoadHook;
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     // Looked up, not imported: Windows 7 has it only with an update.
@@ -53,11 +53,11 @@ void LimitDllSearchToSystem32() {
     setDefault = nullptr;
 #endif
     ::SetDllDirectoryW(L"");
-    if (setDefault) {
-        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-        return;
-    }
-    // Without it system DLLs load others by name (comctl32 its uxtheme):
-    // loaded from System32 first, those names are taken by the time they ask.
+    if (setDefault) return setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
+    // Without it Windows loads DLLs by bare name (comctl32 its uxtheme, the
+    // security calls ntmarta) from the program's folder first. What the
+    // refusal's message box needs is loaded from System32 now, so that those
+    // names are taken by the time they are asked for; nothing else runs.
     for (const wchar_t* name : build::kDelayedDlls) LoadFromSystem32(name);
+    return false;
 }

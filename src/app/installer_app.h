@@ -9,8 +9,13 @@ public:
     // window started are not waited for (there is no message loop beyond the
     // window's own).
     [[noreturn]] void Run();
+    // Where Windows lacks KB2533623: says so (a message, or unattended the
+    // log) and ends with kExitWindowsTooOld, having started nothing.
+    [[noreturn]] void RefuseWithoutKb2533623();
 
 private:
     void InitInstance();
     static void LogRunHeader(const CommandLine& line);
+    // The switches, the language and the log of this run, from the command line.
+    static CommandLine StartRun();
 };

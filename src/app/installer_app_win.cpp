@@ -67,16 +67,12 @@ void CInstallerApp::InitInstance() {
     dialog.DoModal();
 }
 
-void CInstallerApp::Run() {
+CommandLine CInstallerApp::StartRun() {
     sys::AddLogSink(sys::DebuggerLog());
     sys::AddLogSink(RunLog());
     const CommandLine line = ParseCommandLine(ProgramArguments());
     g_languageOverride = line.language;
-    g_settings.packageSource = line.sourceFolder;
-    g_settings.offline = line.offline;
-    const bool layout = !line.layoutFolder.empty();
-    if (line.quiet || layout) {
-        StartWindowsQuery();  // WMI takes its time: under way while the log starts
+    if (line.quiet || !line.layoutFolder.empty()) {
         // Unattended, nobody could answer a prompt or a system error box.
         g_settings.mayAskUser = false;
         ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
@@ -84,6 +80,30 @@ void CInstallerApp::Run() {
     // A file named on the command line is used only when the whole line is valid.
     const std::wstring logFile = line.error.empty() ? line.logFile : L"";
     if (!OpenRunLog(logFile)) sys::Log(L"the log file could not be opened: " + logFile);
+    return line;
+}
+
+void CInstallerApp::RefuseWithoutKb2533623() {
+    const CommandLine line = StartRun();
+    LogRunHeader(line);
+    sys::Log(L"this Windows lacks KB2533623 (SetDefaultDllDirectories): without it Windows would load system DLLs "
+             L"from the program's folder, so nothing is run; exit code " + std::to_wstring(kExitWindowsTooOld));
+    if (g_settings.mayAskUser) {
+        CTranslation translation;
+        translation.Load();
+        const std::wstring title = L"USB Bluetooth Wireless Adapter (" + Widen(sys::GetProgramVersion()) + L")";
+        ::MessageBoxW(nullptr, translation.GetWord(kTranslationKeys[kNeedsKb2533623]).c_str(), title.c_str(),
+                      MB_OK | MB_ICONERROR);
+    }
+    ::ExitProcess(kExitWindowsTooOld);
+}
+
+void CInstallerApp::Run() {
+    const CommandLine line = StartRun();
+    g_settings.packageSource = line.sourceFolder;
+    g_settings.offline = line.offline;
+    const bool layout = !line.layoutFolder.empty();
+    if (line.quiet || layout) StartWindowsQuery();  // WMI takes its time: under way while the log starts
     LogRunHeader(line);
     if (!line.error.empty() || line.help) {
         if (!line.error.empty()) sys::Log(L"usage error: " + line.error);
@@ -105,6 +125,6 @@ void CInstallerApp::Run() {
 }
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    LimitDllSearchToSystem32();
+    if (!LimitDllSearchToSystem32()) theApp.RefuseWithoutKb2533623();
     theApp.Run();
 }

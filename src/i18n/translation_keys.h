@@ -28,7 +28,8 @@ enum class TextKind {
     X(kDlNotSaved, DL_NOT_SAVED, Status)                \
     X(kTlsFailed, TLS_FAILED, Status)                   \
     X(kServiceFailed, SERVICE_FAILED, Status)           \
-    X(kHintNoInternet, HINT_NO_INTERNET, Message)
+    X(kHintNoInternet, HINT_NO_INTERNET, Message)       \
+    X(kNeedsKb2533623, NEEDS_KB2533623, Message)
 
 #define INSTALLER_KEY_ENUM(name, key, kind) name,
 enum TranslationKey { INSTALLER_TRANSLATION_KEYS(INSTALLER_KEY_ENUM) kTranslationKeyCount };

@@ -1,19 +1,36 @@
 #include "install/download_install.h"
 
+#include "install/from_layout.h"
 #include "install/job_steps.h"
-#include "install/offline_layout.h"
 #include "install/package_steps.h"
+
+namespace {
+
+// The package into a job folder of its own: while the service answers, it
+// decides (an offline layout holding the package it names saves the
+// download); when it is not asked or cannot be reached, a layout that
+// something else vouches for stands in.
+JobOutcome FetchPackage(const Feature& feature, IJobWindow& window, IJobSystem& system, const std::string& os,
+                        Package& package) {
+    if (g_settings.offline) {
+        if (TakeFromLayout(feature, window, system, os, nullptr, package)) return JobOutcome{};
+        return Failed(Outcome::NoPackageForWindows, "the layout has none usable for this Windows (offline: no service)");
+    }
+    const JobOutcome asked = AskService(feature, system, os, package.answer);
+    if (asked.kind == Outcome::Done) {
+        if (TakeFromLayout(feature, window, system, os, &package.answer, package)) return JobOutcome{};
+        return DownloadPackage(feature, window, system, package);
+    }
+    if (asked.kind != Outcome::NoPackageForWindows && TakeFromLayout(feature, window, system, os, nullptr, package))
+        return JobOutcome{};
+    return asked;
+}
+
+}  // namespace
 
 JobOutcome InstallServicePackage(const Feature& feature, IJobWindow& window, IJobSystem& system) {
     Package package;
-    const std::string os = OsValueFor(feature, system);
-    JobOutcome outcome;
-    if (!TakeFromLayout(feature, window, system, os, package)) {
-        if (g_settings.offline)
-            outcome = Failed(Outcome::NoPackageForWindows, "the layout has none for this Windows (offline: no service)");
-        else if ((outcome = AskService(feature, system, os, package.answer)).kind == Outcome::Done)
-            outcome = DownloadPackage(feature, window, system, package);
-    }
+    JobOutcome outcome = FetchPackage(feature, window, system, OsValueFor(feature, system), package);
     if (outcome.kind == Outcome::Done) {
         std::unique_ptr<IHeldFile> installer;
         outcome = InstallerOfPackage(feature, system, package, installer);

@@ -1,10 +1,15 @@
 #include "install/installer_command.h"
 
+#include "net/device_service.h"
 #include "sys/text_util.h"
+#include "sys/utf8.h"
 
-namespace {
-std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
-}  // namespace
+InstallerKind InstallerKindOf(const std::wstring& path) {
+    const std::wstring name = Lower(path);
+    if (EndsWith(name, L".exe")) return InstallerKind::Program;
+    if (EndsWith(name, L".msi")) return InstallerKind::WindowsInstaller;
+    return InstallerKind::None;
+}
 
 ProgramCommand ProgramWithArguments(const std::wstring& path, const std::wstring& arguments) {
     return {path, Quoted(path) + (arguments.empty() ? L"" : L" " + arguments)};
@@ -12,7 +17,18 @@ ProgramCommand ProgramWithArguments(const std::wstring& path, const std::wstring
 
 ProgramCommand InstallerCommand(const std::wstring& path, const std::wstring& systemFolder,
                                 const std::wstring& arguments) {
-    if (!EndsWith(Lower(path), L".msi")) return ProgramWithArguments(path, arguments);
-    return ProgramWithArguments(systemFolder + L"\\msiexec.exe",
-                                L"/i " + Quoted(path) + (arguments.empty() ? L"" : L" " + arguments));
+    switch (InstallerKindOf(path)) {
+    case InstallerKind::Program: return ProgramWithArguments(path, arguments);
+    case InstallerKind::WindowsInstaller:
+        return ProgramWithArguments(JoinPath(systemFolder, L"msiexec.exe"),
+                                    L"/i " + Quoted(path) + (arguments.empty() ? L"" : L" " + arguments));
+    case InstallerKind::None: break;
+    }
+    return ProgramCommand{};
+}
+
+std::wstring ArchiverArguments(const std::wstring& archiveName, const std::wstring& archivePath,
+                               const std::wstring& intoFolder) {
+    return L"x " + Widen(ArchiveTypeSwitch(WideToUtf8(archiveName))) + L" " + Quoted(archivePath) + L" -o" +
+           Quoted(intoFolder) + L" -p- -y";
 }

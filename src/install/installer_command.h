@@ -4,15 +4,27 @@
 // verbs, which read the user's own part of the registry.
 #include <string>
 
+// What an installer is started as: an .exe itself, an .msi through msiexec;
+// anything else is not started at all.
+enum class InstallerKind { Program, WindowsInstaller, None };
+InstallerKind InstallerKindOf(const std::wstring& path);
+
 struct ProgramCommand {
     std::wstring application;  // the file to start, by its full path
     std::wstring commandLine;  // its command line, the program quoted first
 };
 
 // systemFolder: Windows' System32 folder, where msiexec.exe is; arguments
-// follow the package (its silent switches in quiet mode).
+// follow the package (its silent switches in quiet mode). No application
+// (empty) for a file of any other kind.
 ProgramCommand InstallerCommand(const std::wstring& path, const std::wstring& systemFolder,
                                 const std::wstring& arguments);
 
 // A program started with arguments: itself, quoted, then the arguments.
 ProgramCommand ProgramWithArguments(const std::wstring& path, const std::wstring& arguments);
+
+// The pinned archiver's arguments: extract the archive (its one format, as
+// its name says) into the folder, answering every question with yes; the
+// dummy password makes an encrypted archive fail instead of asking.
+std::wstring ArchiverArguments(const std::wstring& archiveName, const std::wstring& archivePath,
+                               const std::wstring& intoFolder);

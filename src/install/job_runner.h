@@ -2,6 +2,7 @@
 // How every job runs, from the window's commands and in quiet mode alike.
 #include <atomic>
 
+#include "install/job_system.h"
 #include "install/job_window.h"
 
 // Pause before a job claims its flag, so that a double click is one run.

@@ -1,6 +1,24 @@
 #include "install/job_steps.h"
 
+#include "sys/file_rules.h"
+#include "sys/log.h"
 #include "sys/utf8.h"
+
+namespace {
+
+// What a delivered program that could not be had comes to: missing, refused
+// (a link, a second name), or a disk that has no room for its copy.
+Outcome OutcomeOfCopyError(unsigned long error, Outcome missing) {
+    switch (error) {
+    case sys::error::kCantAccessFile:
+    case sys::error::kTooManyLinks: return Outcome::BundledProgramRefused;
+    case sys::error::kDiskFull:
+    case sys::error::kHandleDiskFull: return Outcome::NotSaved;
+    default: return missing;
+    }
+}
+
+}  // namespace
 
 bool SignedByVendor(IHeldFile& file, std::string& reason) {
     if (!g_settings.packageSigner.empty()) return file.SignedBy(g_settings.packageSigner, reason);
@@ -11,9 +29,13 @@ bool SignedByVendor(IHeldFile& file, std::string& reason) {
 std::unique_ptr<IHeldFile> VerifiedCopy(IJobFolder& folder, IJobSystem& system, const std::wstring& relative,
                                         const std::wstring& name, ProgramCheck check, Outcome missing,
                                         JobOutcome& outcome) {
-    std::unique_ptr<IHeldFile> copy = folder.CopyIn(system.AppPath(relative), name);
+    unsigned long error = 0;
+    std::unique_ptr<IHeldFile> copy;
+    if (const std::unique_ptr<IReadableFile> source = system.OpenDelivered(relative, error))
+        copy = folder.CopyIn(*source, name, kAnySize, nullptr, error);
     if (!copy) {
-        outcome = Failed(missing, WideToUtf8(relative) + " could not be read beside the installer");
+        outcome = Failed(OutcomeOfCopyError(error, missing),
+                         WideToUtf8(relative) + " could not be read beside the installer as a plain file", error);
         return nullptr;
     }
     std::string reason;
@@ -39,8 +61,8 @@ JobOutcome StartSignedInstaller(const Feature& feature, IJobFolder& folder, IJob
                                 bool& started) {
     std::string reason;
     if (!SignedByVendor(installer, reason)) return Failed(Outcome::PackageRefused, reason);
-    const ProcessOutcome run = system.StartInstaller(installer, SilentArguments(feature));
+    const ProcessOutcome run = system.StartInstaller(installer, SilentArguments(feature), folder.TempPath());
     started = run.started;
-    if (started) folder.NoteStarted(run);
+    if (started) folder.NoteStarted(run.program);
     return OutcomeOfRun(run, WideToUtf8(installer.Path()));
 }

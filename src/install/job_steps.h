@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "install/job_system.h"
 #include "install/job_window.h"
 
 // The vendor's signature on the file, by the signer of the settings. A build

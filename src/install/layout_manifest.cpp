@@ -1,10 +1,35 @@
 #include "install/layout_manifest.h"
 
+#include <cctype>
 #include <sstream>
 
 #include <json/json.h>
 
+#include "install/features.h"
 #include "net/device_service.h"
+#include "net/transfer.h"
+#include "sys/text_util.h"
+#include "sys/utf8.h"
+
+namespace {
+
+// "2026-12-09T13:00:00Z"
+bool IsUtcTime(const std::string& text) {
+    const std::string pattern = "####-##-##T##:##:##Z";
+    if (text.size() != pattern.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (pattern[i] == '#' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != pattern[i]) return false;
+    return true;
+}
+
+std::string WindowsRefusal(const Feature& feature, const std::string& windows) {
+    if (!feature.query) return windows.empty() ? std::string() : "the job names no Windows: " + windows;
+    for (const char* value : kServiceOsValues)
+        if (windows == value) return std::string();
+    return "a Windows value the service does not take: " + windows;
+}
+
+}  // namespace
 
 std::vector<LayoutEntry> ReadLayoutManifest(const std::string& json) {
     std::vector<LayoutEntry> entries;
@@ -73,11 +98,25 @@ void SetLayoutEntry(std::vector<LayoutEntry>& entries, const LayoutEntry& entry)
 }
 
 std::string LayoutEntryRefusal(const LayoutEntry& entry) {
-    if (!IsSafeFileName(entry.file)) return "it names no file in packages\\: " + entry.file;
-    if (!IsSha256Hex(entry.sha256)) return "its sha256 is no hash: " + entry.sha256;
-    return std::string();
+    const Feature* feature = FeatureBySwitch(Utf8ToWide(entry.job));
+    if (!feature || !feature->resource) return "no job of this program has packages: " + entry.job;
+    const std::string windows = WindowsRefusal(*feature, entry.windows);
+    if (!windows.empty()) return windows;
+    // Not UTF-8: it would name another file, and be written back as yet another.
+    if (!IsSafeFileName(entry.file) || WideToUtf8(Utf8ToWide(entry.file)) != entry.file)
+        return "it names no file in packages\\: " + entry.file;
+    if (entry.size == 0 || entry.size > kMaxPackageBytes) return "a size no package has: " + std::to_string(entry.size);
+    if (!IsSha256Hex(entry.sha256) || Lower(entry.sha256) != entry.sha256)
+        return "its sha256 is no lower-case hash: " + entry.sha256;
+    if (AddressForTheWire(entry.source) != entry.source) return "its source is no plain address";
+    if (!IsUtcTime(entry.time)) return "its time is no time: " + entry.time;
+    // The checks a download passes: https, and the kind of file the job starts.
+    return PackageRefusal({entry.source, true, entry.sha256}, entry.file, feature->package);
 }
 
-std::string LayoutFileName(const std::string& job, const std::string& windows, const std::string& packageName) {
-    return job + "_" + (windows.empty() ? "" : windows + "_") + packageName;
+std::string LayoutFileName(const std::string& job, const std::string& sha256, const std::string& packageName) {
+    const std::string stem = job + "_" + sha256.substr(0, 12) + "_";
+    if (IsSafeFileName(stem + packageName)) return stem + packageName;
+    const std::size_t dot = packageName.find_last_of('.');  // too long: its kind is what counts
+    return stem + "package" + (dot == std::string::npos ? std::string() : packageName.substr(dot));
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The offline layout's list of packages (packages\manifest.json): what
-// /layout stored, and what a job looks for before it asks the service. The
-// list only finds a file; the file's hash and signature are its proof.
+// The offline layout's manifest (packages\manifest.json): what /layout
+// stored, and what a job looks for. It only finds a file, and proves nothing
+// by itself: the service's hash, a hash pinned in the program or a folder
+// only administrators can change must vouch for it.
 #include <string>
 #include <vector>
 
@@ -27,9 +28,14 @@ const LayoutEntry* FindLayoutEntry(const std::vector<LayoutEntry>& entries, cons
 // Puts entry in place of the one for its job and Windows value, or adds it.
 void SetLayoutEntry(std::vector<LayoutEntry>& entries, const LayoutEntry& entry);
 
-// Why an entry may not be used, or empty: a file name that is no plain name
-// (a path out of packages\, a device), a hash that is no hash.
+// Why an entry may not be used, or empty: a job this program has no package
+// for, a Windows value the job's resource does not take, a file name that is
+// no plain name or not of the kind the job starts (the checks a download
+// passes), a size no package has, a hash that is no hash, an address that
+// is no https address, a time that is none.
 std::string LayoutEntryRefusal(const LayoutEntry& entry);
 
-// The name a package is stored under: "bluetooth_win10_bt_top.zip".
-std::string LayoutFileName(const std::string& job, const std::string& windows, const std::string& packageName);
+// The name a package is stored under: the job, the start of its SHA-256 and
+// its own name ("bluetooth_3f2a9c0d1b7e_bt_top.zip"), so that one package
+// several Windows share is stored once.
+std::string LayoutFileName(const std::string& job, const std::string& sha256, const std::string& packageName);

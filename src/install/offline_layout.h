@@ -1,24 +1,25 @@
 #pragma once
-// The offline layout: packages a /layout run stored with their list, so that
-// PCs without the service (a company share, a service that is down or gone)
-// install all the same. The list only finds a file: its size and SHA-256 must
-// match, and then it goes through every check a download does.
+// The offline layout a job may install from: packages\manifest.json and the
+// packages beside it, in the folder of /source (default: the program's),
+// held while the job reads it. What its manifest says proves nothing by
+// itself: the caller decides whether anything vouches for it.
+#include <memory>
 #include <string>
-#include <vector>
 
-#include "install/layout_manifest.h"
-#include "install/package_steps.h"
+#include "sys/readable_file.h"
 
-// The layout's package for the feature and the Windows named osValue, copied
-// into a new job folder (the bar shows the copy) and proven by the list's
-// size and SHA-256. False, logged, and nothing kept when the layout has none
-// usable: then the job asks the service.
-bool TakeFromLayout(const Feature& feature, IJobWindow& window, IJobSystem& system, const std::string& osValue,
-                    Package& package);
-
-// Fetches the feature's package for the Windows named osValue and proves it
-// as an install would (for an archive: unpacked, its Setup.exe signed), then
-// stores it in the layout and its entry in entries. A package whose SHA-256
-// the layout already holds is kept as it is.
-JobOutcome LayOutPackage(const Feature& feature, const std::string& osValue, IJobSystem& system, ILayoutStore& store,
-                         std::vector<LayoutEntry>& entries);
+class IOfflineLayout {
+public:
+    virtual ~IOfflineLayout() = default;
+    // The manifest as read, and its SHA-256 (lower-case hex).
+    virtual const std::string& Manifest() const = 0;
+    virtual const std::string& ManifestSha256() const = 0;
+    // Who besides Administrators and SYSTEM may change the layout's folder,
+    // its packages\ or the manifest ("packages\\: S-1-1-0"); empty when nobody.
+    virtual const std::string& OthersMayChange() const = 0;
+    // packages\name: a plain file with one name, reached without following
+    // a link, held while the object lives; null with the system's error.
+    // othersMayChange: who else may change the file itself, as above.
+    virtual std::unique_ptr<IReadableFile> OpenPackage(const std::wstring& name, std::string& othersMayChange,
+                                                       unsigned long& error) = 0;
+};

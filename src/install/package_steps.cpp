@@ -1,7 +1,9 @@
 #include "install/package_steps.h"
 
 #include "install/job_steps.h"
+#include "install/installer_command.h"
 #include "sys/log.h"
+#include "sys/text_util.h"
 #include "sys/utf8.h"
 
 namespace {
@@ -28,8 +30,6 @@ bool IsPinnedArchiver(IHeldFile& file, std::string& reason) {
     return file.HasSha256(g_settings.archiverSha256, reason);
 }
 
-std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
-
 // Unpacks the held archive into its folder's unpack folder with the pinned
 // archiver, in the one format the archive's name says. The dummy password
 // makes an encrypted archive fail instead of asking.
@@ -38,16 +38,18 @@ JobOutcome Unpack(IJobSystem& system, const Package& package) {
     const std::unique_ptr<IHeldFile> archiver = VerifiedCopy(
         *package.folder, system, L"data\\7za.exe", L"7za.exe", IsPinnedArchiver, Outcome::ArchiverFailed, outcome);
     if (!archiver) return outcome;
-    const std::string type = ArchiveTypeSwitch(WideToUtf8(package.name));
-    const std::wstring arguments = L"x " + Utf8ToWide(type) + L" " +
-                                   Quoted(package.folder->Path() + L"\\" + package.name) + L" -o" +
-                                   Quoted(package.folder->Path() + L"\\" + kUnpackFolder) + L" -p- -y";
+    const std::wstring arguments =
+        ArchiverArguments(package.name, JoinPath(package.folder->Path(), package.name),
+                          JoinPath(package.folder->Path(), kUnpackFolder));
     // A console that flashes up and goes tells the user nothing.
-    const ProcessOutcome run = system.RunAndWait(*archiver, arguments, g_settings.archiverTimeoutMs, false);
+    const ProcessOutcome run =
+        system.RunAndWait(*archiver, arguments, g_settings.archiverTimeoutMs, false, package.folder->TempPath());
     if (!run.started) return Failed(Outcome::ArchiverFailed, "the archiver could not be started", run.error);
     if (run.timedOut) return Failed(Outcome::ArchiverFailed, "the archiver ran too long and was ended");
+    // An exit code not read is no proof that anything was unpacked.
+    if (!run.exitCodeRead) return Failed(Outcome::ArchiverFailed, "the archiver's exit code could not be read");
     // 7-Zip: 1 is a warning, 2 and up an error.
-    if (run.exitCodeRead && run.exitCode >= 2) return Failed(Outcome::ArchiverFailed, "the archiver failed", run.exitCode);
+    if (run.exitCode >= 2) return Failed(Outcome::ArchiverFailed, "the archiver failed", run.exitCode);
     return JobOutcome{};
 }
 
@@ -82,7 +84,7 @@ JobOutcome DownloadPackage(const Feature& feature, IJobWindow& window, IJobSyste
     package.folder = system.CreateJobFolder();
     if (!package.folder) return Failed(Outcome::NotSaved, "no job folder could be made in the work folder");
     package.name = Utf8ToWide(name);
-    const std::wstring path = package.folder->Path() + L"\\" + package.name;
+    const std::wstring path = JoinPath(package.folder->Path(), package.name);
 
     window.ShowProgress(feature.job, true);
     const NetResult downloaded =

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "install/job_system.h"
 #include "install/job_window.h"
 #include "net/device_service.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "install/job_window.h"
+#include "install/job_system.h"
 
 // The real system services for the workflows. With waitForInstallers (quiet
 // mode) a started installer is waited for and its exit code read.
@@ -7,18 +7,18 @@ class CWindowsJobSystem : public IJobSystem {
 public:
     explicit CWindowsJobSystem(bool waitForInstallers = false) : m_waitForInstallers(waitForInstallers) {}
     void Sleep(unsigned milliseconds) override;
-    std::wstring AppPath(const std::wstring& relative) override;
     WindowsVersion QueryWindows() override;
     NetResult HttpGetJson(const std::string& url, std::string& body) override;
     NetResult DownloadFile(const std::string& url, const std::wstring& path,
                            const std::function<void(int)>& progress) override;
+    std::unique_ptr<IReadableFile> OpenDelivered(const std::wstring& relative, unsigned long& error) override;
     std::unique_ptr<IJobFolder> CreateJobFolder() override;
-    std::string ReadPackageList() override;
-    std::wstring LayoutFile(const std::wstring& name) override;
-    std::unique_ptr<ILayoutStore> OpenLayoutStore(const std::wstring& folder) override;
-    ProcessOutcome RunAndWait(const IHeldFile& program, const std::wstring& arguments,
-                              unsigned long timeoutMs, bool console) override;
-    ProcessOutcome StartInstaller(const IHeldFile& installer, const std::wstring& arguments) override;
+    std::unique_ptr<IOfflineLayout> OpenOfflineLayout() override;
+    std::unique_ptr<ILayoutStore> OpenLayoutStore(const std::wstring& folder, unsigned long& error) override;
+    ProcessOutcome RunAndWait(const IHeldFile& program, const std::wstring& arguments, unsigned long timeoutMs,
+                              bool console, const std::wstring& temp) override;
+    ProcessOutcome StartInstaller(const IHeldFile& installer, const std::wstring& arguments,
+                                  const std::wstring& temp) override;
 
 private:
     bool m_waitForInstallers;

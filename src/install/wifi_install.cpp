@@ -14,7 +14,8 @@ JobOutcome RunWifiSetup(const Feature& feature, IJobFolder& folder, IJobSystem& 
     if (!setup) return refused;
     // Unattended, nobody ends a setup program that waits for a click.
     const unsigned long limit = g_settings.mayAskUser ? 0 : g_settings.installerTimeoutMs;
-    return OutcomeOfRun(system.RunAndWait(*setup, SilentArguments(feature), limit, true), "the Wi-Fi setup program");
+    return OutcomeOfRun(system.RunAndWait(*setup, SilentArguments(feature), limit, true, folder.TempPath()),
+                        "the Wi-Fi setup program");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #pragma once
+#include "install/job_system.h"
 #include "install/job_window.h"
 
 // Runs the Wi-Fi setup program delivered beside the installer, from a

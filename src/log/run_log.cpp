@@ -69,3 +69,7 @@ std::vector<std::wstring> LogsToRemove(std::vector<std::wstring> names, std::siz
     names.resize(names.size() - keep);
     return names;
 }
+
+std::wstring DefaultLogSecurity(const std::wstring& userSid) {
+    return L"D:P(A;;FR;;;" + userSid + L")(A;;FA;;;BA)(A;;FA;;;SY)";
+}

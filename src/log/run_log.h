@@ -29,6 +29,12 @@ std::vector<std::wstring> LogsToRemove(std::vector<std::wstring> names, std::siz
 
 constexpr std::size_t kLogsKept = 10;
 
+// The default log's own access list (SDDL), for a temporary folder others
+// may share (C:\Windows\Temp when a deployment tool runs us as SYSTEM): the
+// program's user may read it; only Administrators and SYSTEM may write it,
+// so that the user's unelevated processes cannot change what it says.
+std::wstring DefaultLogSecurity(const std::wstring& userSid);
+
 #include "sys/log.h"
 
 // The run's log as a sink of the program's lines (sys/log.h): lines that

@@ -1,11 +1,12 @@
 #include <windows.h>
-#include <sddl.h>
 
 #include <mutex>
 
 #include "log/run_log.h"
 #include "sys/handle_win.h"
+#include "sys/held_folder_win.h"
 #include "sys/platform.h"
+#include "sys/security_win.h"
 #include "sys/utf8.h"
 
 namespace {
@@ -35,10 +36,14 @@ void Append(const std::string& utf8) {
     else if (g_early.size() < 64 * 1024) g_early += line;
 }
 
+// Without its last backslash (but a drive's root), as a folder to hold.
 std::wstring TempFolder() {
     wchar_t buffer[MAX_PATH + 1] = {};
     const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
-    return length && length <= MAX_PATH ? std::wstring(buffer, length) : L"";
+    if (length == 0 || length > MAX_PATH) return L"";
+    std::wstring folder(buffer, length);
+    if (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+    return folder;
 }
 
 // A plain file with no second name: writing to it writes nowhere else.
@@ -48,22 +53,23 @@ bool IsOnlyName(HANDLE file) {
            !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
-// Created new, never through a link, shared with readers only. security:
-// the access list it gets, or null to take the folder's.
-sys::CFileHandle CreateNewLog(const std::wstring& path, PSECURITY_DESCRIPTOR security) {
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, security, FALSE};
-    sys::CFileHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
-                                        security ? &attributes : nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (file.Valid() && !IsOnlyName(file.Get())) file.Reset();
+bool NameTaken(DWORD error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+
+// Created new in the held folder, never through a link, shared with readers
+// only. security: the access list it gets, or null to take the folder's.
+sys::CFileHandle CreateNewLog(const sys::CHeldFolder& folder, const std::wstring& name, PSECURITY_DESCRIPTOR security) {
+    sys::CFileHandle file = folder.CreateFile(name, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, security);
+    if (file.Valid() && !IsOnlyName(file.Get())) {
+        file.Reset();
+        ::SetLastError(ERROR_ALREADY_EXISTS);  // another file's name: take the next one
+    }
     return file;
 }
 
 // An existing log this program wrote (its first line says so), for appending.
-sys::CFileHandle OpenOwnLog(const std::wstring& path) {
-    sys::CFileHandle file(::CreateFileW(path.c_str(), FILE_READ_DATA | FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+sys::CFileHandle OpenOwnLog(const sys::CHeldFolder& folder, const std::wstring& name) {
+    sys::CFileHandle file = folder.OpenFile(name, FILE_READ_DATA | FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ, false);
     if (!file.Valid() || !IsOnlyName(file.Get())) return sys::CFileHandle();
     std::string first(512, '\0');
     DWORD got = 0;
@@ -73,57 +79,44 @@ sys::CFileHandle OpenOwnLog(const std::wstring& path) {
     return file;
 }
 
-// The default log: new in the temporary folder, which may be shared (as
-// C:\Windows\Temp is when a deployment tool runs us as SYSTEM), so with an
-// access list of its own: this user, Administrators and SYSTEM.
-sys::CFileHandle CreateDefaultLog(const std::wstring& folder, std::wstring& path) {
-    const std::wstring sddl = L"D:P(A;;FA;;;" + sys::ProcessUserSid() + L")(A;;FA;;;BA)(A;;FA;;;SY)";
-    sys::CLocalMemory security;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            sddl.c_str(), SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(security.Put()), nullptr))
-        return sys::CFileHandle();
+// The default log: new in the temporary folder, with an access list of its own.
+sys::CFileHandle CreateDefaultLog(const sys::CHeldFolder& folder, std::wstring& name) {
+    const sys::CLocalMemory security = sys::SecurityFromSddl(DefaultLogSecurity(sys::ProcessUserSid()));
+    if (!security.Valid()) return sys::CFileHandle();
     const LogTime now = Now();
     for (int n = 1; n <= 100; ++n) {
-        path = folder + DefaultLogName(now, n);
-        sys::CFileHandle file = CreateNewLog(path, security.Get());
-        if (file.Valid() || ::GetLastError() != ERROR_FILE_EXISTS) return file;
+        name = DefaultLogName(now, n);
+        sys::CFileHandle file = CreateNewLog(folder, name, security.Get());
+        if (file.Valid() || !NameTaken(::GetLastError())) return file;
     }
     return sys::CFileHandle();
 }
 
 // The log named on the command line: appended to when this program wrote
 // it, else a new file beside it.
-sys::CFileHandle OpenNamedLog(const std::wstring& given, std::wstring& path) {
+sys::CFileHandle OpenNamedLog(const sys::CHeldFolder& folder, const std::wstring& given, std::wstring& name) {
     for (int n = 1; n <= 100; ++n) {
-        path = n == 1 ? given : NumberedLogPath(given, n);
-        sys::CFileHandle file = CreateNewLog(path, nullptr);
+        name = n == 1 ? given : NumberedLogPath(given, n);
+        sys::CFileHandle file = CreateNewLog(folder, name, nullptr);
         if (file.Valid()) return file;
-        if (::GetLastError() != ERROR_FILE_EXISTS) return file;
-        file = OpenOwnLog(path);
+        if (!NameTaken(::GetLastError())) return file;
+        file = OpenOwnLog(folder, name);
         if (file.Valid()) return file;
     }
     return sys::CFileHandle();
 }
 
-// Opens each old log without following a link and deletes it through that
-// handle, only when it is a plain file with one name.
-void RemoveOldLogs(const std::wstring& folder, const std::wstring& own) {
+// Opens each old log in the held folder without following a link and
+// deletes it through that handle, only when it is a plain file with one name.
+void RemoveOldLogs(const sys::CHeldFolder& folder, const std::wstring& own) {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found = {};
-    sys::CFindHandle search(::FindFirstFileW((folder + L"Installer_*.log").c_str(), &found));
-    if (!search.Valid()) return;
-    do {
-        if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
-            names.push_back(found.cFileName);
-    } while (::FindNextFileW(search.Get(), &found));
+    for (const sys::DirEntry& entry : folder.List())
+        if (!(entry.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) names.push_back(entry.name);
     for (const std::wstring& name : LogsToRemove(names, kLogsKept)) {
-        if (folder + name == own) continue;
-        const sys::CFileHandle old(::CreateFileW((folder + name).c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        FILE_DISPOSITION_INFO disposition = {TRUE};
-        if (old.Valid() && IsOnlyName(old.Get()))
-            ::SetFileInformationByHandle(old.Get(), FileDispositionInfo, &disposition, sizeof disposition);
+        if (name == own) continue;
+        const sys::CFileHandle old = folder.OpenFile(name, DELETE | FILE_READ_ATTRIBUTES,
+                                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false);
+        if (old.Valid() && IsOnlyName(old.Get())) sys::MarkForDeletion(old.Get());
     }
 }
 
@@ -139,21 +132,32 @@ sys::ILogSink& RunLog() {
     return log;
 }
 
+// The folder of a log named on the command line ("C:\\", "." when it names
+// none), and its name.
+std::wstring FolderOfNamed(const std::wstring& path, std::wstring& name) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    if (slash == std::wstring::npos) return L".";
+    const std::wstring folder = path.substr(0, slash);
+    return folder.empty() || folder.back() == L':' ? folder + L"\\" : folder;
+}
+
 bool OpenRunLog(const std::wstring& path) {
-    std::wstring target;
-    const std::wstring temp = TempFolder();
-    sys::CFileHandle file;
-    if (!path.empty()) file = OpenNamedLog(path, target);
-    else if (!temp.empty()) file = CreateDefaultLog(temp, target);
+    // Held for the whole run: the log and the old ones are reached through it alone.
+    static sys::CHeldFolder folder;
+    std::wstring given, name;
+    folder = sys::CHeldFolder::OpenResolved(path.empty() ? TempFolder() : FolderOfNamed(path, given));
+    if (!folder.Valid()) return false;
+    sys::CFileHandle file = path.empty() ? CreateDefaultLog(folder, name) : OpenNamedLog(folder, given, name);
     if (!file.Valid()) return false;
     {
         std::lock_guard<std::mutex> guard(g_lock);
         g_file = std::move(file);
-        g_path = target;
+        g_path = folder.PathOf(name);
         WriteLocked(g_early);
         g_early.clear();
     }
-    if (path.empty()) RemoveOldLogs(temp, target);
+    if (path.empty()) RemoveOldLogs(folder, name);
     return true;
 }
 

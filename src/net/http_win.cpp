@@ -53,9 +53,15 @@ Attempt WithRetries(const std::wstring& url, AttemptFn attempt, const std::funct
 // lets the next attempt ask for only the rest.
 struct CResume {
     unsigned long long received = 0;
-    std::string validator;  // ETag, else Last-Modified, of the answer the bytes came from
+    std::string validator;        // strong ETag, else Last-Modified, of the answer the bytes came from
+    unsigned long long total = 0;  // the whole file's length as that answer announced it
     bool ranges = false;
 };
+
+// The validator of an answer, as ResumeValidator takes it.
+std::string ValidatorOf(HINTERNET request) {
+    return ResumeValidator(net::QueryHeader(request, HTTP_QUERY_ETAG), net::QueryHeader(request, HTTP_QUERY_LAST_MODIFIED));
+}
 
 // Deletes its file unless kept: a partial download never stays behind.
 class CTempFile {
@@ -119,22 +125,22 @@ Attempt AcceptAnswer(HINTERNET request, DWORD status, CTempFile& temp, CResume& 
     ContentRange range;
     if (status == 206 && resume.received > 0 &&
         ParseContentRange(net::QueryHeader(request, HTTP_QUERY_CONTENT_RANGE), range) &&
-        range.first == resume.received) {
+        ContinuesTheSameFile(resume.validator, resume.total, range, ValidatorOf(request), resume.received)) {
         total = range.total;
         sys::Log(L"resuming at byte " + std::to_wstring(resume.received));
     } else if (status == 200) {
         if (resume.received > 0) sys::Log(L"the server sent the whole file again: starting over");
         if (!temp.StartOver()) return net::FailedCall("SetEndOfFile", ::GetLastError());
         resume.received = 0;
-        std::string validator = net::QueryHeader(request, HTTP_QUERY_ETAG);
-        if (validator.empty()) validator = net::QueryHeader(request, HTTP_QUERY_LAST_MODIFIED);
-        resume.validator = validator;
-        resume.ranges = !validator.empty() && net::QueryHeader(request, HTTP_QUERY_ACCEPT_RANGES) == "bytes";
+        resume.validator = ValidatorOf(request);
+        resume.total = length;
+        resume.ranges = !resume.validator.empty() && length > 0 &&
+                        net::QueryHeader(request, HTTP_QUERY_ACCEPT_RANGES) == "bytes";
         total = length;
-    } else if (status == 206) {  // not the part asked for: ask for all of it next time
+    } else if (status == 206) {  // not the part asked for, or of another version: all of it next time
         resume = CResume{};
         if (!temp.StartOver()) return net::FailedCall("SetEndOfFile", ::GetLastError());
-        return net::Refusal(AttemptEnd::Dropped, L"a part that was not asked for");
+        return net::Refusal(AttemptEnd::Dropped, L"a part that was not asked for, or of another version of the file");
     } else {
         return StatusFailure(request, status);
     }

@@ -73,6 +73,17 @@ bool ParseContentRange(const std::string& value, ContentRange& range) {
     return true;
 }
 
+std::string ResumeValidator(const std::string& etag, const std::string& lastModified) {
+    const std::string strong = Trimmed(etag);
+    if (!strong.empty() && strong.compare(0, 2, "W/") != 0) return strong;
+    return Trimmed(lastModified);
+}
+
+bool ContinuesTheSameFile(const std::string& validator, unsigned long long total, const ContentRange& range,
+                          const std::string& answerValidator, unsigned long long received) {
+    return !validator.empty() && answerValidator == validator && range.total == total && range.first == received;
+}
+
 void CPercentReporter::Report(unsigned long long done, unsigned long long total) {
     const int percent = total == 0 ? -1 : static_cast<int>(std::min<unsigned long long>(done * 100 / total, 100));
     if (percent == m_last) return;

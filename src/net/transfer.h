@@ -50,6 +50,17 @@ struct ContentRange {
 };
 bool ParseContentRange(const std::string& value, ContentRange& range);
 
+// What a resumed request names in If-Range: the answer's strong ETag, else
+// its Last-Modified; empty when it gave neither (a weak ETag never names the
+// same bytes), and then a broken transfer starts over.
+std::string ResumeValidator(const std::string& etag, const std::string& lastModified);
+
+// Whether a 206 answer continues the file a first answer began: the part
+// asked for (from received on), of the same total length, under the same
+// validator. Anything else would splice two versions into one file.
+bool ContinuesTheSameFile(const std::string& validator, unsigned long long total, const ContentRange& range,
+                          const std::string& answerValidator, unsigned long long received);
+
 // Sends a bar position only when the percentage changes, and -1 once when
 // the size is not known (the bar shows that it is busy instead).
 class CPercentReporter {

@@ -62,6 +62,7 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
                 continue;
             }
             const std::wstring& value = arguments[++i];
+            if (value.empty() && name != L"lang") fail(argument + L" needs a value that is not empty");
             if (name == L"log") {
                 line.logFile = value;
             } else if (name == L"layout") {
@@ -81,6 +82,8 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
         fail(JobSwitches(L", ", false) + L" need /quiet or /layout");
     if (layout && (line.quiet || line.offline || !line.sourceFolder.empty()))
         fail(L"/layout fills a layout: it takes no /quiet, /offline or /source");
+    if ((layout || !line.sourceFolder.empty()) && g_settings.packageSigner.empty())
+        fail(L"this build names no package signer: it neither makes nor uses an offline layout");
     return line;
 }
 
@@ -102,8 +105,9 @@ std::wstring UsageText() {
            L"            with /quiet or /layout: only these (as far as Windows offers them)\n"
            L"/layout DIR download every package for every Windows, check it as an install would\n"
            L"            and store it in DIR\\packages with DIR\\packages\\manifest.json; the program too\n"
-           L"/source DIR install from the layout in DIR (default: beside the program) before asking\n"
-           L"            the device service\n"
+           L"/source DIR the offline layout in DIR (default: beside the program), used when the\n"
+           L"            service names the same package, or it is not reached and the layout is pinned\n"
+           L"            in this program or only administrators can change it\n"
            L"/offline    never ask the device service: only the layout\n"
            L"/lang CODE  the language of the texts: " + languages + L"\n"
            L"/log FILE   the log file (default %TEMP%\\Installer_YYYYMMDD_HHMMSS.log)\n"
@@ -112,5 +116,6 @@ std::wstring UsageText() {
            L"Exit codes: 0 done, 3010 done and a restart is needed, 1639 usage error,\n"
            L"12029 no connection, 12152 the device service failed, 577 package refused,\n"
            L"2 installer missing, 112 download not saved, 1620 package could not be unpacked,\n"
-           L"1603 an installer failed, 1460 an installer ran too long and was ended.\n";
+           L"1603 an installer failed, 1460 an installer ran too long and was ended,\n"
+           L"1920 a link where /layout writes, 1150 Windows 7 without KB2533623.\n";
 }

@@ -17,6 +17,8 @@ enum ExitCode : unsigned long {
     kExitNotUnpacked = 1620,         // ERROR_INSTALL_PACKAGE_INVALID
     kExitInstallerFailed = 1603,     // ERROR_INSTALL_FAILURE
     kExitInstallerTimedOut = 1460,   // ERROR_TIMEOUT
+    kExitLinkRefused = 1920,         // ERROR_CANT_ACCESS_FILE: /layout's folder, packages\ or data\ is a link
+    kExitWindowsTooOld = 1150,       // ERROR_OLD_WIN_VERSION: Windows 7 without KB2533623
 };
 
 // A job's code from what it came to.

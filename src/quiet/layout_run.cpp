@@ -1,15 +1,22 @@
 #include "quiet/layout_run.h"
 
-#include "install/offline_layout.h"
+#include "install/into_layout.h"
+#include "sys/file_rules.h"
 #include "sys/utf8.h"
 
 ExitCode RunLayout(const CommandLine& line, IJobSystem& system, const LogFn& log) {
-    const std::unique_ptr<ILayoutStore> store = system.OpenLayoutStore(line.layoutFolder);
+    unsigned long error = 0;
+    const std::unique_ptr<ILayoutStore> store = system.OpenLayoutStore(line.layoutFolder, error);
     if (!store) {
-        log(L"the layout " + line.layoutFolder + L" could not be made");
+        if (error == sys::error::kCantAccessFile) {
+            log(L"the layout " + line.layoutFolder + L" or its packages\\ is a link: nothing is written through it");
+            return kExitLinkRefused;
+        }
+        log(L"the layout " + line.layoutFolder + L" could not be made (error " + std::to_wstring(error) + L")");
         return kExitNotSaved;
     }
-    std::vector<LayoutEntry> entries = ReadLayoutManifest(store->ReadList());
+    LayoutRun run;
+    run.entries = KeptLayoutEntries(ReadLayoutManifest(store->ReadManifest()), *store);
     std::vector<ExitCode> codes;
     for (const Feature& feature : kFeatures) {
         if (!Chosen(line, feature) || !feature.resource) continue;
@@ -18,18 +25,18 @@ ExitCode RunLayout(const CommandLine& line, IJobSystem& system, const LogFn& log
         for (const std::string& os : values) {
             const std::wstring job = std::wstring(L"the ") + feature.name + (os.empty() ? L"" : L" for " + Utf8ToWide(os));
             log(L"laying out " + job);
-            const JobOutcome outcome = LayOutPackage(feature, os, system, *store, entries);
+            const JobOutcome outcome = LayOutPackage(feature, os, system, *store, run);
             codes.push_back(ExitCodeOf(outcome));
             log(job + L": " + Utf8ToWide(Describe(outcome)) + L"; code " + std::to_wstring(codes.back()));
         }
     }
-    if (!store->WriteList(WriteLayoutManifest(entries))) {
-        log(L"the layout's list could not be written");
+    if (!store->WriteManifest(WriteLayoutManifest(run.entries), error)) {
+        log(L"the layout's manifest could not be written (error " + std::to_wstring(error) + L")");
         codes.push_back(kExitNotSaved);
     }
-    if (!store->CopyProgram()) {
-        log(L"the program could not be copied into the layout");
-        codes.push_back(kExitNotSaved);
+    if (!store->CopyProgram(error)) {
+        log(L"the program could not be copied into the layout (error " + std::to_wstring(error) + L")");
+        codes.push_back(error == sys::error::kCantAccessFile ? kExitLinkRefused : kExitNotSaved);
     }
     return CombineExitCodes(codes);
 }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "install/job_system.h"
 #include "install/job_window.h"
 #include "quiet/command_line.h"
 #include "quiet/exit_code.h"

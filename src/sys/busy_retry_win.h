@@ -4,13 +4,10 @@
 // for a while, as long as the settings say, before it counts as failed.
 #include <windows.h>
 
+#include "sys/file_rules.h"
 #include "sys/settings.h"
 
 namespace sys {
-
-inline bool IsBusyError(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
-}
 
 // step: returns true when it worked and leaves the error in GetLastError()
 // when it did not. The last error stays for the caller.

@@ -76,6 +76,27 @@ private:
     LONG m_status;
 };
 
+// The subject's own attributes, in the order the certificate gives them.
+bool ReadSubject(PCCERT_CONTEXT certificate, std::vector<SubjectPart>& subject) {
+    CLocalMemory decoded;  // the decoder allocates with LocalAlloc
+    DWORD size = 0;
+    if (!::CryptDecodeObjectEx(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, X509_UNICODE_NAME,
+                               certificate->pCertInfo->Subject.pbData, certificate->pCertInfo->Subject.cbData,
+                               CRYPT_DECODE_ALLOC_FLAG, nullptr, decoded.Put(), &size))
+        return false;
+    const auto* name = static_cast<const CERT_NAME_INFO*>(decoded.Get());
+    for (DWORD i = 0; i < name->cRDN; ++i) {
+        for (DWORD j = 0; j < name->rgRDN[i].cRDNAttr; ++j) {
+            const CERT_RDN_ATTR& attribute = name->rgRDN[i].rgRDNAttr[j];
+            std::wstring value(reinterpret_cast<const wchar_t*>(attribute.Value.pbData),
+                               attribute.Value.cbData / sizeof(wchar_t));
+            while (!value.empty() && value.back() == L'\0') value.pop_back();  // some decoders count the NUL
+            subject.push_back({SubjectPartType(attribute.pszObjId), value});
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string FileSha256(HANDLE file) {
@@ -99,8 +120,8 @@ std::string FileSha256(HANDLE file) {
     return Hex(digest, size);
 }
 
-bool ReadSignerName(HANDLE file, const std::wstring& path, std::wstring& signer, std::string& reason,
-                    std::string& revocation) {
+bool ReadSignerSubject(HANDLE file, const std::wstring& path, std::vector<SubjectPart>& subject, std::string& reason,
+                       std::string& revocation) {
     std::unique_ptr<CTrustState> trust = std::make_unique<CTrustState>(file, path, true);
     switch (JudgeSignatureStatus(trust->Status())) {
     case SignatureVerdict::Valid:
@@ -121,13 +142,10 @@ bool ReadSignerName(HANDLE file, const std::wstring& path, std::wstring& signer,
         return false;
     }
     PCCERT_CONTEXT certificate = trust->Signer();
-    wchar_t name[256] = {};
-    if (!certificate || ::CertGetNameStringW(certificate, CERT_NAME_ATTR_TYPE, 0,
-                                             const_cast<char*>(szOID_COMMON_NAME), name, 256) <= 1) {
-        reason = "the signer certificate has no common name";
+    if (!certificate || !ReadSubject(certificate, subject) || subject.empty()) {
+        reason = "the signer certificate's subject cannot be read";
         return false;
     }
-    signer = name;
     return true;
 }
 

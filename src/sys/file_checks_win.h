@@ -3,16 +3,20 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "sys/signer_subject.h"
 
 namespace sys {
 
 // Lower-case hex SHA-256 of the whole file read through handle; empty on failure.
 std::string FileSha256(HANDLE file);
 
-// True with the signer certificate's common name when the file read through
-// handle carries a valid Authenticode signature whose chain is not revoked;
-// else false with the reason. revocation says whether that was checked.
-bool ReadSignerName(HANDLE file, const std::wstring& path, std::wstring& signer, std::string& reason,
-                    std::string& revocation);
+// True with the signer certificate's subject (its own attributes, never an
+// alternative name) when the file read through handle carries a valid
+// Authenticode signature whose chain is not revoked; else false with the
+// reason. revocation says whether that was checked.
+bool ReadSignerSubject(HANDLE file, const std::wstring& path, std::vector<SubjectPart>& subject, std::string& reason,
+                       std::string& revocation);
 
 }  // namespace sys

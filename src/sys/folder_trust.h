@@ -1,6 +1,6 @@
 #pragma once
-// Whether a folder can be changed by anyone but the administrators, decided
-// from its security as read back.
+// Whether a file or folder can be changed by anyone but the administrators,
+// decided from its security as read back.
 #include <string>
 #include <vector>
 
@@ -16,10 +16,14 @@ struct FolderSecurity {
     std::vector<AccessEntry> dacl;
 };
 
-// True when the owner is Administrators or SYSTEM and no entry lets anyone
-// else write, create, delete or change rights in the folder. platformOwner
-// counts as an administrator too: empty on Windows, where the program's own
-// user is no proof (its unelevated processes carry the same SID); the
-// current user on a platform that records no owners (Wine reads every owner
-// back as the current user).
-bool OnlyAdministratorsMayChange(const FolderSecurity& security, const std::wstring& platformOwner);
+// Who else may change it: empty when the owner is Administrators or SYSTEM
+// and no entry lets anyone else write, create, delete or change rights in
+// it; else the first one found ("owner S-1-5-21-…", "S-1-1-0", "everyone:
+// no access list"), for the log. platformOwner counts as an administrator
+// too: empty on Windows, where the program's own user is no proof (its
+// unelevated processes carry the same SID); the current user on a platform
+// that records no owners (Wine reads every owner back as the current user).
+std::wstring WhoElseMayChange(const FolderSecurity& security, const std::wstring& platformOwner);
+inline bool OnlyAdministratorsMayChange(const FolderSecurity& security, const std::wstring& platformOwner) {
+    return WhoElseMayChange(security, platformOwner).empty();
+}

@@ -1,11 +1,18 @@
 #include "sys/held_folder_win.h"
 
-#include "sys/busy_retry_win.h"
-
 #include <winternl.h>
-#include <sddl.h>
 
 #include <algorithm>
+
+#include "sys/busy_retry_win.h"
+#include "sys/file_rules.h"
+#include "sys/security_win.h"
+
+extern "C" {
+NTSTATUS NTAPI NtSetInformationFile(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
+NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG,
+                                    FILE_INFORMATION_CLASS, BOOLEAN, PUNICODE_STRING, BOOLEAN);
+}
 
 namespace sys {
 
@@ -16,21 +23,31 @@ namespace {
 constexpr ACCESS_MASK kHoldFolder = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL |
                                     SYNCHRONIZE;
 constexpr ULONG kHoldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+// NtQueryDirectoryFile's and NtSetInformationFile's classes, as numbered by Windows.
+constexpr int kFileDirectoryInformation = 1, kFileRenameInformation = 10;
+constexpr FILE_INFO_BY_HANDLE_CLASS kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+constexpr ULONG kDispositionDelete = 0x1, kDispositionPosix = 0x2, kDispositionIgnoreReadOnly = 0x10;
 
 bool IsSingleName(const std::wstring& name) {
     return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"\\/:") == std::wstring::npos;
 }
 
-// Opens or creates name inside the folder of root, never following a link.
+UNICODE_STRING Counted(const std::wstring& text) {
+    UNICODE_STRING counted;
+    counted.Buffer = const_cast<wchar_t*>(text.c_str());
+    counted.Length = counted.MaximumLength = static_cast<USHORT>(text.size() * sizeof(wchar_t));
+    return counted;
+}
+
+// Opens or creates name inside the folder of root, never following a link;
+// an empty name opens root itself again.
 CFileHandle OpenRelative(HANDLE root, const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
                          ULONG options, PSECURITY_DESCRIPTOR security = nullptr) {
-    if (!IsSingleName(name) || name.size() > 32767) {
+    if ((!name.empty() && !IsSingleName(name)) || name.size() > 32767) {
         ::SetLastError(ERROR_INVALID_NAME);
         return CFileHandle();
     }
-    UNICODE_STRING text;
-    text.Buffer = const_cast<wchar_t*>(name.c_str());
-    text.Length = text.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    UNICODE_STRING text = Counted(name);
     OBJECT_ATTRIBUTES attributes;
     InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, root, security);
     IO_STATUS_BLOCK io = {};
@@ -60,15 +77,13 @@ bool IsPlainFile(DWORD attributes) {
            !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
-bool MarkForDeletion(HANDLE handle, DWORD attributes) {
-    if (attributes & FILE_ATTRIBUTE_READONLY) {  // a read-only file refuses to go
-        FILE_BASIC_INFO basic = {};
-        basic.FileAttributes = (attributes & ~FILE_ATTRIBUTE_READONLY) ? (attributes & ~FILE_ATTRIBUTE_READONLY)
-                                                                         : FILE_ATTRIBUTE_NORMAL;
-        ::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic);
-    }
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    return ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+void ClearReadOnly(HANDLE handle) {
+    const DWORD attributes = AttributesOf(handle);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return;
+    FILE_BASIC_INFO basic = {};
+    basic.FileAttributes = (attributes & ~FILE_ATTRIBUTE_READONLY) ? (attributes & ~FILE_ATTRIBUTE_READONLY)
+                                                                     : FILE_ATTRIBUTE_NORMAL;
+    ::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic);
 }
 
 }  // namespace
@@ -79,11 +94,37 @@ FileId IdOf(HANDLE handle) {
     return FileId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
+DWORD NamesOf(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info = {};
+    return ::GetFileInformationByHandle(handle, &info) ? info.nNumberOfLinks : 0;
+}
+
+bool MarkForDeletion(HANDLE handle) {
+    struct { DWORD flags; } posix = {kDispositionDelete | kDispositionPosix | kDispositionIgnoreReadOnly};
+    if (::SetFileInformationByHandle(handle, kFileDispositionInfoEx, &posix, sizeof posix)) return true;
+    if (!IsNotSupportedError(::GetLastError())) return false;  // the classic way, where POSIX deletion is not
+    ClearReadOnly(handle);  // a read-only file refuses to go the classic way
+    FILE_DISPOSITION_INFO classic = {TRUE};
+    return ::SetFileInformationByHandle(handle, FileDispositionInfo, &classic, sizeof classic) != FALSE;
+}
+
 CHeldFolder CHeldFolder::Open(const std::wstring& path) {
     CFileHandle handle(::CreateFileW(path.c_str(), kHoldFolder, kHoldShare, nullptr, OPEN_EXISTING,
                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!handle.Valid() || !IsPlainFolder(AttributesOf(handle.Get()))) return CHeldFolder();
+    if (!handle.Valid()) return CHeldFolder();
+    // Wine shows a link to a folder only where the folder above lists it.
+    const DWORD listed = ::GetFileAttributesW(path.c_str());
+    if (!IsPlainFolder(AttributesOf(handle.Get())) || !IsPlainFolder(listed)) {
+        ::SetLastError(ERROR_CANT_ACCESS_FILE);
+        return CHeldFolder();
+    }
     return CHeldFolder(std::move(handle), path);
+}
+
+CHeldFolder CHeldFolder::OpenResolved(const std::wstring& path) {
+    CFileHandle handle(::CreateFileW(path.c_str(), kHoldFolder, kHoldShare, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return Adopt(std::move(handle), path);
 }
 
 CHeldFolder CHeldFolder::Adopt(CFileHandle handle, std::wstring path) {
@@ -91,8 +132,8 @@ CHeldFolder CHeldFolder::Adopt(CFileHandle handle, std::wstring path) {
     return CHeldFolder(std::move(handle), std::move(path));
 }
 
-std::vector<DirEntry> CHeldFolder::List() const {
-    std::vector<DirEntry> entries;
+bool CHeldFolder::List(std::vector<DirEntry>& entries) const {
+    entries.clear();
     std::vector<unsigned char> buffer(64 * 1024);
     auto kind = FileIdBothDirectoryRestartInfo;
     while (::GetFileInformationByHandleEx(m_handle.Get(), kind, buffer.data(), static_cast<DWORD>(buffer.size()))) {
@@ -105,32 +146,63 @@ std::vector<DirEntry> CHeldFolder::List() const {
             at += entry->NextEntryOffset;
         }
     }
+    return ::GetLastError() == ERROR_NO_MORE_FILES;
+}
+
+std::vector<DirEntry> CHeldFolder::List() const {
+    std::vector<DirEntry> entries;
+    List(entries);
     return entries;
+}
+
+DWORD CHeldFolder::ListedAttributes(const std::wstring& name) const {
+    // A handle of its own: a listing keeps the first name it was asked for.
+    const CFileHandle listing =
+        OpenRelative(m_handle.Get(), L"", FILE_LIST_DIRECTORY, kHoldShare | FILE_SHARE_DELETE, FILE_OPEN,
+                     FILE_DIRECTORY_FILE);
+    if (!listing.Valid()) return INVALID_FILE_ATTRIBUTES;
+    alignas(8) unsigned char buffer[sizeof(FILE_DIRECTORY_INFORMATION) + 520 * sizeof(wchar_t)];
+    UNICODE_STRING mask = Counted(name);
+    IO_STATUS_BLOCK io = {};
+    if (::NtQueryDirectoryFile(listing.Get(), nullptr, nullptr, nullptr, &io, buffer, sizeof buffer,
+                               static_cast<FILE_INFORMATION_CLASS>(kFileDirectoryInformation), TRUE, &mask, TRUE) < 0)
+        return INVALID_FILE_ATTRIBUTES;
+    return reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(buffer)->FileAttributes;
 }
 
 CHeldFolder CHeldFolder::OpenFolder(const std::wstring& name) const {
     CFileHandle handle = OpenRelative(m_handle.Get(), name, kHoldFolder, kHoldShare, FILE_OPEN, FILE_DIRECTORY_FILE);
-    if (!handle.Valid() || !IsPlainFolder(AttributesOf(handle.Get()))) return CHeldFolder();
+    if (!handle.Valid()) return CHeldFolder();
+    if (!IsPlainFolder(AttributesOf(handle.Get())) || !IsPlainFolder(ListedAttributes(name))) {
+        ::SetLastError(ERROR_CANT_ACCESS_FILE);
+        return CHeldFolder();
+    }
     return CHeldFolder(std::move(handle), PathOf(name));
 }
 
 CHeldFolder CHeldFolder::CreateFolder(const std::wstring& name, const wchar_t* sddl) const {
     CLocalMemory security;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            sddl, SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(security.Put()), nullptr))
-        return CHeldFolder();
+    if (sddl && !(security = SecurityFromSddl(sddl)).Valid()) return CHeldFolder();
     CFileHandle handle =
         OpenRelative(m_handle.Get(), name, kHoldFolder, kHoldShare, FILE_CREATE, FILE_DIRECTORY_FILE, security.Get());
     if (!handle.Valid()) return CHeldFolder();
     return CHeldFolder(std::move(handle), PathOf(name));
 }
 
-CFileHandle CHeldFolder::OpenFile(const std::wstring& name, ACCESS_MASK access, ULONG share) const {
+CHeldFolder CHeldFolder::OpenOrCreateFolder(const std::wstring& name) const {
+    CHeldFolder folder = CreateFolder(name, nullptr);
+    if (folder.Valid() || ::GetLastError() != ERROR_ALREADY_EXISTS) return folder;
+    return OpenFolder(name);
+}
+
+CFileHandle CHeldFolder::OpenFile(const std::wstring& name, ACCESS_MASK access, ULONG share, bool waitWhileBusy) const {
     CFileHandle handle;
-    RetryWhileBusy([&] {
+    const auto open = [&] {
         handle = OpenRelative(m_handle.Get(), name, access, share, FILE_OPEN, FILE_NON_DIRECTORY_FILE);
         return handle.Valid();
-    });
+    };
+    if (waitWhileBusy) RetryWhileBusy(open);
+    else open();
     if (handle.Valid() && !IsPlainFile(AttributesOf(handle.Get()))) {
         ::SetLastError(ERROR_CANT_ACCESS_FILE);
         return CFileHandle();
@@ -138,8 +210,37 @@ CFileHandle CHeldFolder::OpenFile(const std::wstring& name, ACCESS_MASK access, 
     return handle;
 }
 
-CFileHandle CHeldFolder::CreateFile(const std::wstring& name, ACCESS_MASK access, ULONG share) const {
-    return OpenRelative(m_handle.Get(), name, access, share, FILE_CREATE, FILE_NON_DIRECTORY_FILE);
+CFileHandle CHeldFolder::CreateFile(const std::wstring& name, ACCESS_MASK access, ULONG share,
+                                    PSECURITY_DESCRIPTOR security) const {
+    return OpenRelative(m_handle.Get(), name, access, share, FILE_CREATE, FILE_NON_DIRECTORY_FILE, security);
+}
+
+bool CHeldFolder::MoveInto(HANDLE file, const std::wstring& name) const {
+    if (!IsSingleName(name)) {
+        ::SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    // The kernel's own call: kernel32's refuses a folder to rename into on Wine.
+    struct Rename {
+        BOOLEAN replaceIfExists;
+        HANDLE rootDirectory;
+        ULONG fileNameLength;
+        WCHAR fileName[1];
+    };
+    std::vector<unsigned char> buffer(sizeof(Rename) + name.size() * sizeof(wchar_t));
+    auto* rename = reinterpret_cast<Rename*>(buffer.data());
+    rename->replaceIfExists = TRUE;
+    rename->rootDirectory = m_handle.Get();
+    rename->fileNameLength = static_cast<ULONG>(name.size() * sizeof(wchar_t));
+    std::copy(name.begin(), name.end(), rename->fileName);
+    return RetryWhileBusy([&] {
+        IO_STATUS_BLOCK io = {};
+        const NTSTATUS status = ::NtSetInformationFile(file, &io, buffer.data(), static_cast<ULONG>(buffer.size()),
+                                                       static_cast<FILE_INFORMATION_CLASS>(kFileRenameInformation));
+        if (status >= 0) return true;
+        ::SetLastError(::RtlNtStatusToDosError(status));
+        return false;
+    });
 }
 
 bool CHeldFolder::RemoveEntry(const std::wstring& name, const FileId* expected) const {
@@ -150,12 +251,13 @@ bool CHeldFolder::RemoveEntry(const std::wstring& name, const FileId* expected) 
     if (expected && !(IdOf(entry.Get()) == *expected)) return false;
     const DWORD attributes = AttributesOf(entry.Get());
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-    if (IsPlainFolder(attributes)) {
+    // A link is removed as itself: what Wine lists as one is not gone into.
+    if (IsPlainFolder(attributes) && IsPlainFolder(ListedAttributes(name))) {
         const CHeldFolder folder(std::move(entry), PathOf(name));
         if (!folder.RemoveContents()) return false;
-        return MarkForDeletion(folder.Get(), attributes);
+        return MarkForDeletion(folder.Get());
     }
-    return MarkForDeletion(entry.Get(), attributes);  // a file, or a link as itself
+    return MarkForDeletion(entry.Get());  // a file, or a link as itself
 }
 
 bool CHeldFolder::RemoveContents() const {
@@ -170,11 +272,15 @@ bool RemovePath(const std::wstring& path) {
                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!entry.Valid()) return false;
     const DWORD attributes = AttributesOf(entry.Get());
-    if (IsPlainFolder(attributes)) {
+    // Wine shows a link to a folder only where the folder above lists it.
+    const DWORD listed = ::GetFileAttributesW(path.c_str());
+    const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+                      (listed != INVALID_FILE_ATTRIBUTES && (listed & FILE_ATTRIBUTE_REPARSE_POINT));
+    if (IsPlainFolder(attributes) && !link) {
         const CHeldFolder folder = CHeldFolder::Adopt(std::move(entry), path);
-        return folder.RemoveContents() && MarkForDeletion(folder.Get(), attributes);
+        return folder.RemoveContents() && MarkForDeletion(folder.Get());
     }
-    return attributes != INVALID_FILE_ATTRIBUTES && MarkForDeletion(entry.Get(), attributes);
+    return attributes != INVALID_FILE_ATTRIBUTES && MarkForDeletion(entry.Get());
 }
 
 namespace {
@@ -182,9 +288,7 @@ bool NameOrder(const DirEntry& a, const DirEntry& b) { return ::_wcsicmp(a.name.
 bool Named(const DirEntry& entry, const std::wstring& name) { return ::_wcsicmp(entry.name.c_str(), name.c_str()) == 0; }
 bool IsFolderEntry(const DirEntry& entry) { return (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 bool IsLinkEntry(const DirEntry& entry) { return (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
-}  // namespace
 
-namespace {
 // The entry named name in folder itself; folders count only with foldersToo.
 std::wstring FindHere(const std::vector<DirEntry>& entries, const std::wstring& name, bool foldersToo) {
     for (const DirEntry& entry : entries)
@@ -206,36 +310,6 @@ std::wstring FindShallowest(const CHeldFolder& folder, const std::wstring& name,
         if (!found.empty()) return entry.name + L"\\" + found;
     }
     return std::wstring();
-}
-
-bool CopyInto(const CHeldFolder& folder, const std::wstring& name, const std::wstring& source,
-              const std::function<void(int)>& progress) {
-    CFileHandle from;
-    RetryWhileBusy([&] {
-        from.Reset(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        return from.Valid();
-    });
-    LARGE_INTEGER size = {};
-    if (!from.Valid() || !IsPlainFile(AttributesOf(from.Get())) || !::GetFileSizeEx(from.Get(), &size)) return false;
-    CFileHandle to = folder.CreateFile(name, GENERIC_WRITE | DELETE, 0);
-    if (!to.Valid()) return false;
-    std::vector<char> chunk(1 << 20);
-    unsigned long long copied = 0;
-    int reported = -1;
-    for (;;) {
-        DWORD got = 0, written = 0;
-        if (!::ReadFile(from.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) break;
-        if (got == 0) return true;
-        if (!::WriteFile(to.Get(), chunk.data(), got, &written, nullptr) || written != got) break;
-        copied += got;
-        const int percent = size.QuadPart > 0 ? static_cast<int>(copied * 100 / size.QuadPart) : 100;
-        if (progress && percent != reported) progress(reported = percent);
-    }
-    const DWORD error = ::GetLastError();
-    MarkForDeletion(to.Get(), 0);  // no half copy stays behind
-    ::SetLastError(error);
-    return false;
 }
 
 }  // namespace sys

@@ -5,7 +5,6 @@
 // followed.
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +24,9 @@ struct FileId {
 };
 FileId IdOf(HANDLE handle);
 
+// How many names (hard links) the file has; 0 when it cannot be read.
+DWORD NamesOf(HANDLE handle);
+
 // A folder held open: while the object lives nobody can rename, replace or
 // delete it, since its handle does not share deletion. Several holders may
 // hold one folder at the same time.
@@ -34,6 +36,10 @@ public:
     // An existing folder that is no link; invalid otherwise. The handle may
     // also read the folder's security.
     static CHeldFolder Open(const std::wstring& path);
+    // An existing folder reached by path as the system resolves it (a link
+    // on the way, or the folder itself, is followed), held from then on: for
+    // folders the user names, such as the temporary folder or a layout's.
+    static CHeldFolder OpenResolved(const std::wstring& path);
     // Takes over a handle already opened on a plain folder; invalid otherwise.
     static CHeldFolder Adopt(CFileHandle handle, std::wstring path);
 
@@ -43,16 +49,30 @@ public:
     const std::wstring& Path() const { return m_path; }
     std::wstring PathOf(const std::wstring& name) const { return m_path + L"\\" + name; }
 
-    // Its entries, "." and ".." left out.
+    // Its entries, "." and ".." left out; nothing when they cannot be read.
     std::vector<DirEntry> List() const;
-    // A folder in it that is no link; invalid otherwise.
+    // The same, false with the system's error when the listing broke off.
+    bool List(std::vector<DirEntry>& entries) const;
+    // A folder in it that is no link (as its handle and its entry in this
+    // folder say); invalid otherwise, with ERROR_CANT_ACCESS_FILE for a link.
     CHeldFolder OpenFolder(const std::wstring& name) const;
-    // A new folder in it with the given security (SDDL); invalid when the name exists.
+    // A new folder in it with the given security (SDDL; null: inherited);
+    // invalid when the name exists.
     CHeldFolder CreateFolder(const std::wstring& name, const wchar_t* sddl) const;
-    // A plain file in it (no folder, no link), opened as asked; invalid otherwise.
-    CFileHandle OpenFile(const std::wstring& name, ACCESS_MASK access, ULONG share) const;
-    // A new file in it; invalid when the name exists.
-    CFileHandle CreateFile(const std::wstring& name, ACCESS_MASK access, ULONG share) const;
+    // The folder in it, made when it is not there; invalid when it is a link
+    // or no folder.
+    CHeldFolder OpenOrCreateFolder(const std::wstring& name) const;
+    // A plain file in it (no folder, no link), opened as asked; invalid
+    // otherwise. A file that is busy for a moment is tried again, unless not
+    // worth waiting for.
+    CFileHandle OpenFile(const std::wstring& name, ACCESS_MASK access, ULONG share, bool waitWhileBusy = true) const;
+    // A new file in it, with the given security (null: inherited); invalid when the name exists.
+    CFileHandle CreateFile(const std::wstring& name, ACCESS_MASK access, ULONG share,
+                           PSECURITY_DESCRIPTOR security = nullptr) const;
+    // Gives the file open as file (with DELETE access) the name in this
+    // folder, replacing what had that name: a name with other links, or a
+    // link, is replaced as a name, never written through.
+    bool MoveInto(HANDLE file, const std::wstring& name) const;
     // Deletes the entry: a file, a link as itself, a folder with everything
     // in it. With expected, only when it still is that file or folder. False
     // when anything stayed (in use, held by someone).
@@ -64,6 +84,9 @@ public:
 
 private:
     CHeldFolder(CFileHandle handle, std::wstring path) : m_handle(std::move(handle)), m_path(std::move(path)) {}
+    // The attributes its own listing gives the entry: Wine reports a link
+    // there, not on the handle opened on it.
+    DWORD ListedAttributes(const std::wstring& name) const;
     CFileHandle m_handle;
     std::wstring m_path;
 };
@@ -79,11 +102,9 @@ bool RemovePath(const std::wstring& path);
 // folder, parts joined with '\\'; empty when there is none.
 std::wstring FindShallowest(const CHeldFolder& folder, const std::wstring& name, bool descend);
 
-// Creates a new file in a folder through handles only, with the content of
-// source, read through a handle that lets nobody write or delete it
-// meanwhile. False when source cannot be read or the copy not made.
-// progress, when given, hears each new percentage copied.
-bool CopyInto(const CHeldFolder& folder, const std::wstring& name, const std::wstring& source,
-              const std::function<void(int)>& progress = nullptr);
+// Marks the open file or folder for deletion: POSIX semantics where Windows
+// has them (the name goes at once, even while a scanner still holds it),
+// else the classic way. The handle needs DELETE access.
+bool MarkForDeletion(HANDLE handle);
 
 }  // namespace sys

@@ -30,8 +30,10 @@ std::string UnpackedTreeRefusal(const std::wstring& folder, const std::vector<Tr
     for (const TreeEntry& entry : entries) {
         const std::string name = WideToUtf8(entry.path);
         if (entry.link) return "the package holds a link: " + name;
+        if (!entry.unreadable.empty()) return "the package holds what cannot be checked: " + name + ": " + entry.unreadable;
         for (const std::wstring& stream : entry.streams)
-            if (stream != L"::$DATA") return "the package holds a hidden stream: " + name + WideToUtf8(stream);
+            if (entry.folder || stream != L"::$DATA")
+                return "the package holds a hidden stream: " + name + WideToUtf8(stream);
         if (folder.size() + 1 + entry.path.size() + 1 > kMaxPath) return "the package holds a path too long: " + name;
     }
     return std::string();

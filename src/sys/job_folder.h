@@ -21,14 +21,29 @@ std::vector<StartedProgram> ReadStartedNote(const std::string& text);
 constexpr wchar_t kStartedNoteSuffix[] = L".started";
 
 // An unpacked package as found on disk: each entry's path below the unpack
-// folder, whether it is a link (reparse point), and its stream names as the
-// file system lists them ("::$DATA" is a file's own content).
+// folder, whether it is a link (reparse point) or a folder, its stream names
+// as the file system lists them ("::$DATA" is a file's own content), and why
+// it could not be read, if it could not.
 struct TreeEntry {
     std::wstring path;
     bool link = false;
     std::vector<std::wstring> streams;
+    bool folder = false;
+    std::string unreadable;
 };
 // Why the unpacked tree in folder may not be used, or empty: a link, a
-// stream besides a file's own content, or a path longer than Windows' classic
-// limit (MAX_PATH), which older setup programs cannot open.
+// stream besides a file's own content (a folder has none), an entry that
+// could not be read, or a path longer than Windows' classic limit
+// (MAX_PATH), which older setup programs cannot open. What cannot be looked
+// at is refused: the check never passes what it did not see.
 std::string UnpackedTreeRefusal(const std::wstring& folder, const std::vector<TreeEntry>& entries);
+
+// Each job folder's own temporary folder: what is started from it gets it as
+// TEMP and TMP, so that a setup unpacks where only administrators can write.
+constexpr wchar_t kTempFolderName[] = L"temp";
+
+// Beside the work folder: "MRL7300.untrusted-<tick>", one others could change,
+// moved aside; "MRL7300.run-<pid>-<start>", a run's own when the work folder
+// could be neither used nor moved aside.
+constexpr wchar_t kMovedAsideMark[] = L".untrusted-";
+constexpr wchar_t kRunFolderMark[] = L".run-";

@@ -18,6 +18,7 @@ Settings BuildSettings() {
     s.packageSigner = Utf8ToWide(build::kPackageSigner);
     s.unsignedPackagesAllowed = build::kUnsignedPackagesAllowed;
     s.archiverSha256 = build::kArchiverSha256;
+    s.pinnedLayoutManifestSha256 = build::kPinnedLayoutManifestSha256;
     s.retryBaseMs = 1000;
     s.answerStallMs = 10000;
     s.transferStallMs = 30000;

@@ -9,7 +9,7 @@ struct Settings {
     // What makes each installer ask nothing; given only when nobody may be asked.
     std::wstring wifiSilentArguments, bluetoothSilentArguments, hotspotSilentArguments, receiverSilentArguments;
     std::string serviceHost;        // the device service, "host" or "host:port"
-    std::wstring packageSigner;     // common name every started installer must be signed by
+    std::wstring packageSigner;     // the subject (or its common name) every started installer must be signed by
     bool unsignedPackagesAllowed;   // only a build made so may start installers without a signer
     std::string archiverSha256;     // lower-case hex SHA-256 of the one archiver it runs
     unsigned long retryBaseMs;      // the waits between attempts are about 1 and 3 times this
@@ -22,6 +22,7 @@ struct Settings {
     unsigned long installerTimeoutMs; // unattended, an installer running longer is ended
     unsigned long busyFileRetryMs;    // how long a file a scanner holds is tried again
     bool mayAskUser;                // false when nobody may see a window (quiet mode)
+    std::string pinnedLayoutManifestSha256;  // the bundled offline layout's manifest; empty: none is pinned
     std::wstring packageSource;     // the folder whose packages\ is the offline layout; empty: the program's
     bool offline;                   // never ask the device service
 };

@@ -26,3 +26,10 @@ bool EndsWith(const std::string& text, const std::string& end) {
 bool EndsWith(const std::wstring& text, const std::wstring& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+    if (folder.empty()) return name;
+    return folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
+}
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }

@@ -11,3 +11,7 @@ std::wstring Widen(const std::string& ascii);
 std::wstring FolderOf(const std::wstring& path);
 bool EndsWith(const std::string& text, const std::string& end);
 bool EndsWith(const std::wstring& text, const std::wstring& end);
+// A path and a name below it, joined with one backslash.
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+// "\"text\"": for a path on a command line.
+std::wstring Quoted(const std::wstring& text);

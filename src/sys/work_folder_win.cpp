@@ -2,8 +2,6 @@
 #include "sys/job_folder_win.h"
 
 #include <windows.h>
-#include <aclapi.h>
-#include <sddl.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -11,10 +9,12 @@
 #include <mutex>
 
 #include "sys/busy_retry_win.h"
-#include "sys/folder_trust.h"
 #include "sys/handle_win.h"
 #include "sys/paths.h"
 #include "sys/platform.h"
+#include "sys/process_time_win.h"
+#include "sys/security_win.h"
+#include "sys/text_util.h"
 
 namespace sys {
 
@@ -28,12 +28,9 @@ constexpr wchar_t kAdminOnly[] = L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
 constexpr wchar_t kAdminOnlyList[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
 
 bool CreateFolderWith(const std::wstring& path, const wchar_t* sddl) {
-    CLocalMemory descriptor;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            sddl, SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Put()), nullptr))
-        return false;
+    const CLocalMemory descriptor = SecurityFromSddl(sddl);
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.Get(), FALSE};
-    return ::CreateDirectoryW(path.c_str(), &attributes) != FALSE;
+    return descriptor.Valid() && ::CreateDirectoryW(path.c_str(), &attributes) != FALSE;
 }
 
 bool CreateAdminOnlyFolder(const std::wstring& path) {
@@ -47,49 +44,7 @@ CHeldFolder CreateAdminOnlyFolderIn(const CHeldFolder& parent, const std::wstrin
     return folder;
 }
 
-std::wstring SidText(PSID sid) {
-    CLocalMemory text;
-    if (!sid || !::ConvertSidToStringSidW(sid, reinterpret_cast<LPWSTR*>(text.Put()))) return std::wstring();
-    return static_cast<const wchar_t*>(text.Get());
-}
-
-AccessEntry ReadEntry(const ACE_HEADER* header) {
-    AccessEntry entry;
-    if (header->AceType == ACCESS_ALLOWED_ACE_TYPE || header->AceType == ACCESS_DENIED_ACE_TYPE) {
-        // Both kinds share this layout.
-        const auto* ace = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header);
-        entry.allow = header->AceType == ACCESS_ALLOWED_ACE_TYPE;
-        entry.sid = SidText(const_cast<DWORD*>(&ace->SidStart));
-        entry.mask = ace->Mask;
-    } else {
-        entry.mask = ~0ul;  // a kind we do not read: assume the worst
-    }
-    return entry;
-}
-
-bool ReadFolderSecurity(HANDLE folder, FolderSecurity& security) {
-    PSID owner = nullptr;
-    PACL dacl = nullptr;
-    CLocalMemory descriptor;
-    if (::GetSecurityInfo(folder, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
-                          nullptr, &dacl, nullptr, reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Put())) !=
-        ERROR_SUCCESS)
-        return false;
-    security.owner = SidText(owner);
-    security.hasDacl = dacl != nullptr;
-    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
-        void* ace = nullptr;
-        if (::GetAce(dacl, i, &ace)) security.dacl.push_back(ReadEntry(static_cast<ACE_HEADER*>(ace)));
-    }
-    return true;
-}
-
-bool OnlyAdministratorsMayChange(const CHeldFolder& folder) {
-    FolderSecurity security;
-    // Where owners are not recorded, the one that reads back is no evidence either way.
-    return ReadFolderSecurity(folder.Get(), security) &&
-           ::OnlyAdministratorsMayChange(security, RecordsOwners() ? std::wstring() : ProcessUserSid());
-}
+bool OnlyAdministratorsMayChange(const CHeldFolder& folder) { return WhoElseMayChange(folder.Get()).empty(); }
 
 std::wstring WorkFolderPath() {
     wchar_t path[MAX_PATH] = {};
@@ -109,10 +64,6 @@ std::string ReadNote(const CHeldFolder& work, const std::wstring& name) {
     return text;
 }
 
-bool EndsWith(const std::wstring& text, const std::wstring& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // A job folder stays while a program started from it runs. One whose job
 // still works in it is held: it cannot be removed anyway.
 bool StillNeeded(const CHeldFolder& work, const std::wstring& name) {
@@ -121,15 +72,21 @@ bool StillNeeded(const CHeldFolder& work, const std::wstring& name) {
     return false;
 }
 
+// This process's own folder beside the work folder, for when that cannot be
+// had: named after the process and its start, which no one else has.
+std::wstring RunFolderPath(const std::wstring& work) {
+    return work + kRunFolderMark + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+           std::to_wstring(CreationTime(::GetCurrentProcess()));
+}
+
 }  // namespace
 
 bool IsRunning(const StartedProgram& program) {
     CKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, program.pid));
     if (!process.Valid() || ::WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT) return false;
-    FILETIME created = {}, exited = {}, kernel = {}, user = {};
-    if (!::GetProcessTimes(process.Get(), &created, &exited, &kernel, &user)) return true;  // alive, that much is sure
-    const unsigned long long stamp = (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-    return program.created == 0 || stamp == program.created;  // else the id went to another program
+    const unsigned long long created = CreationTime(process.Get());
+    if (created == 0) return true;  // alive, that much is sure
+    return program.created == 0 || created == program.created;  // else the id went to another program
 }
 
 CHeldFolder HoldWorkFolder() {
@@ -142,10 +99,18 @@ CHeldFolder HoldWorkFolder() {
     if (held.Valid() && OnlyAdministratorsMayChange(held)) return held;
     held.Close();
     // Renaming moves a link itself and never follows it.
-    const std::wstring aside = path + L".untrusted-" + std::to_wstring(::GetTickCount64());
-    Log(L"work folder others could change, moved to " + aside);
-    if (!::MoveFileExW(path.c_str(), aside.c_str(), 0) || !CreateAdminOnlyFolder(path)) return CHeldFolder();
-    held = CHeldFolder::Open(path);
+    const std::wstring aside = path + kMovedAsideMark + std::to_wstring(::GetTickCount64());
+    if (::MoveFileExW(path.c_str(), aside.c_str(), 0)) {
+        Log(L"work folder others could change, moved to " + aside);
+        if (CreateAdminOnlyFolder(path) && (held = CHeldFolder::Open(path)).Valid() && OnlyAdministratorsMayChange(held))
+            return held;
+    }
+    // Someone holds it open: this run works in a new folder of its own beside it.
+    const std::wstring fresh = RunFolderPath(path);
+    Log(L"the work folder others could change could not be replaced (error " + std::to_wstring(::GetLastError()) +
+        L"); this run works in " + fresh);
+    CreateAdminOnlyFolder(fresh);
+    held = CHeldFolder::Open(fresh);
     return held.Valid() && OnlyAdministratorsMayChange(held) ? std::move(held) : CHeldFolder();
 }
 
@@ -163,6 +128,25 @@ void CleanWorkFolder(const CHeldFolder& work) {
     }
 }
 
+void RemoveOldWorkFolders(const CHeldFolder& own) {
+    const std::wstring work = WorkFolderPath();
+    const CHeldFolder appData = CHeldFolder::OpenResolved(FolderOf(work));
+    const std::wstring name = work.substr(work.find_last_of(L'\\') + 1);
+    for (const DirEntry& entry : appData.List()) {
+        if (appData.PathOf(entry.name) == own.Path()) continue;
+        if (entry.name.rfind(name + kMovedAsideMark, 0) == 0) {
+            appData.RemoveEntry(entry.name);
+        } else if (entry.name.rfind(name + kRunFolderMark, 0) == 0) {
+            CHeldFolder earlier = appData.OpenFolder(entry.name);
+            if (!earlier.Valid() || !OnlyAdministratorsMayChange(earlier)) continue;
+            CleanWorkFolder(earlier);
+            const bool empty = earlier.List().empty();
+            earlier.Close();  // held, it could not go
+            if (empty) appData.RemoveEntry(entry.name);
+        }
+    }
+}
+
 CJobFolder::CJobFolder(CHeldFolder work, CHeldFolder job, std::wstring name)
     : m_work(std::move(work)), m_job(std::move(job)), m_name(std::move(name)), m_id(IdOf(m_job.Get())) {}
 
@@ -170,12 +154,21 @@ std::unique_ptr<CJobFolder> CJobFolder::Create() {
     CHeldFolder work = HoldWorkFolder();
     if (!work.Valid()) return nullptr;
     static std::once_flag cleaned;
-    std::call_once(cleaned, [&] { CleanWorkFolder(work); });
+    std::call_once(cleaned, [&] {
+        CleanWorkFolder(work);
+        RemoveOldWorkFolders(work);
+    });
     static std::atomic<unsigned long> serial{0};
     std::wstring name = JobFolderName(::GetCurrentProcessId(), ::GetTickCount64(), ++serial);
     // Never an existing one: what is in it would not be ours.
     CHeldFolder job = CreateAdminOnlyFolderIn(work, name);
     if (!job.Valid()) return nullptr;
+    // What is started from it unpacks here, not where the user's own processes may write.
+    if (!job.CreateFolder(kTempFolderName, nullptr).Valid()) {
+        job.RemoveContents();
+        work.RemoveEntry(name);
+        return nullptr;
+    }
     return std::unique_ptr<CJobFolder>(new CJobFolder(std::move(work), std::move(job), std::move(name)));
 }
 

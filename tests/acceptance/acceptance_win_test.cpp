@@ -177,40 +177,93 @@ TEST_F(AcceptanceTest, ClosingDuringADownloadEndsCleanly) {
     EXPECT_FALSE(test::Exists(jobs[0] + L"\\bt_top.zip"));  // never a partial package under its name
 }
 
+namespace {
+// A Downloads folder holding the program, its data and DLLs named like the
+// system ones it loads on demand, each of which leaves a mark when loaded.
+// Wine prefers its own builtin DLLs wherever a file lies, so for those names
+// it is told to prefer files: then only the folders searched decide, as on
+// Windows.
+class CPlantedFolder {
+public:
+    explicit CPlantedFolder(const std::wstring& program)
+        : m_downloads(L"Downloads"), m_preferFiles(L"Installer.exe", kPlanted) {
+        m_downloads.Make(L"data", true);
+        ::CopyFileW(program.c_str(), Path(L"Installer.exe").c_str(), FALSE);
+        for (const wchar_t* file : {L"data\\translation.json", L"data\\7za.exe"})
+            ::CopyFileW(Bundle(file).c_str(), Path(file).c_str(), FALSE);
+        for (const wchar_t* name : kPlanted)
+            ::CopyFileW((test::ProgramFolder() + L"planted_dll.dll").c_str(), Path(std::wstring(name) + L".dll").c_str(),
+                        FALSE);
+    }
+    std::wstring Path(const std::wstring& name) const { return m_downloads.Path() + L"\\" + name; }
+    std::vector<std::wstring> Loaded() const {
+        std::vector<std::wstring> loaded;
+        for (const wchar_t* name : kPlanted)
+            if (test::Exists(Path(std::wstring(name) + L".dll.loaded"))) loaded.push_back(name);
+        return loaded;
+    }
+
+private:
+    // Not version.dll nor crypt32.dll: Wine's own user32 (at start) and wintrust
+    // import them without regard to the program's search limit; on Windows
+    // they come from System32 once the limit is set.
+    static inline const std::vector<const wchar_t*> kPlanted = {L"wininet", L"wintrust", L"gdiplus", L"uxtheme",
+                                                                L"comctl32"};
+    test::CTempFolder m_downloads;
+    test::CPreferFilesFor m_preferFiles;
+};
+}  // namespace
+
 // Started from a Downloads folder where someone put DLLs named like the
 // system ones the program loads on demand: through a whole Bluetooth
-// installation none is loaded, also where Windows 7 lacks the update that
-// limits the search (a build that pretends so: its loader hook alone must
-// keep them out). Wine prefers its own builtin DLLs wherever a file lies, so
-// for those names it is told to prefer files: then only the folders searched
-// decide, as on Windows.
+// installation none is loaded.
 TEST_F(AcceptanceTest, PlantedDllsBesideTheProgramAreNeverLoaded) {
-    for (const std::wstring& program :
-         {Bundle(L"Installer.exe"), test::ProgramFolder() + L"installer_without_default_dll_directories.exe"}) {
-        SCOPED_TRACE(std::string(program.begin(), program.end()));
-        test::CTempFolder downloads(L"Downloads");
-        const std::wstring folder = downloads.Path() + L"\\";
-        downloads.Make(L"data", true);
-        ASSERT_TRUE(::CopyFileW(program.c_str(), (folder + L"Installer.exe").c_str(), FALSE));
-        for (const wchar_t* file : {L"data\\translation.json", L"data\\7za.exe"})
-            ASSERT_TRUE(::CopyFileW(Bundle(file).c_str(), (folder + file).c_str(), FALSE)) << file;
-        // Not version.dll nor crypt32.dll: Wine's own user32 (at start) and wintrust
-        // import them without regard to the program's search limit; on Windows
-        // they come from System32 once the limit is set.
-        const std::vector<const wchar_t*> planted = {L"wininet", L"wintrust", L"gdiplus", L"uxtheme", L"comctl32"};
-        for (const wchar_t* name : planted)
-            ASSERT_TRUE(::CopyFileW((test::ProgramFolder() + L"planted_dll.dll").c_str(),
-                                    (folder + name + L".dll").c_str(), FALSE));
-        const test::CPreferFilesFor preferFiles(L"Installer.exe", planted);
-        ServeBluetooth(R"({"file": "bt_top.zip"})");
-        {
-            test::CInstallerProcess installer(folder + L"Installer.exe");
-            ASSERT_TRUE(installer.Window());
-            installer.Click(IDC_BTN_BLUETOOTH);
-            EXPECT_EQ(test::WaitStandInStarts(30000).size(), 1u);  // every DLL it needs was used
-        }
-        for (const wchar_t* name : planted) EXPECT_FALSE(test::Exists(folder + name + L".dll.loaded")) << name;
+    const CPlantedFolder downloads(Bundle(L"Installer.exe"));
+    ServeBluetooth(R"({"file": "bt_top.zip"})");
+    {
+        test::CInstallerProcess installer(downloads.Path(L"Installer.exe"));
+        ASSERT_TRUE(installer.Window());
+        installer.Click(IDC_BTN_BLUETOOTH);
+        EXPECT_EQ(test::WaitStandInStarts(30000).size(), 1u);  // every DLL it needs was used
     }
+    EXPECT_EQ(downloads.Loaded(), std::vector<std::wstring>{});
+}
+
+// Where Windows 7 lacks KB2533623 (a build that pretends so), Windows itself
+// would load DLLs by name from the program's folder: the program runs nothing
+// and says why, in a message in the user's language or, unattended, in its
+// log with its exit code; what the message needs comes from System32.
+TEST_F(AcceptanceTest, WithoutKb2533623NothingRunsAndTheUserIsTold) {
+    const CPlantedFolder downloads(test::ProgramFolder() + L"installer_without_default_dll_directories.exe");
+    ServeBluetooth(R"({"file": "bt_top.zip"})");
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::wstring commandLine = L"\"" + downloads.Path(L"Installer.exe") + L"\"";
+    ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    const sys::CProcessHandles started(info);
+    const HWND message = screen::WaitForWindow(info.dwProcessId, [](HWND hwnd) {
+        return ::GetDlgItem(hwnd, 0xFFFF) != nullptr;  // a message box's text
+    }, 20000);
+    ASSERT_TRUE(message);
+    wchar_t text[512] = {};
+    ::GetDlgItemTextW(message, 0xFFFF, text, 512);
+    EXPECT_EQ(std::wstring(text), Text(kNeedsKb2533623));
+    ::PostMessageW(message, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(::WaitForSingleObject(info.hProcess, 20000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    ::GetExitCodeProcess(info.hProcess, &code);
+    EXPECT_EQ(code, 1150u);  // ERROR_OLD_WIN_VERSION
+
+    const std::wstring log = downloads.Path(L"quiet.log");
+    std::wstring quiet = L"\"" + downloads.Path(L"Installer.exe") + L"\" /quiet /bluetooth /log \"" + log + L"\"";
+    EXPECT_EQ(test::RunAndWait(quiet), 1150);
+    const std::string written = test::ReadBytes(log);
+    EXPECT_NE(written.find("lacks KB2533623"), std::string::npos) << written;
+    EXPECT_NE(written.find("exit code 1150"), std::string::npos) << written;
+    EXPECT_TRUE(test::TakeRequests().empty());
+    EXPECT_TRUE(test::JobFolders().empty());
+    EXPECT_EQ(downloads.Loaded(), std::vector<std::wstring>{});
 }
 
 namespace {
@@ -433,5 +486,6 @@ TEST_F(AcceptanceTest, UnattendedOrNotEveryRunLogsAndOldLogsGo) {
                              "mode: window", "clicked: install the Wi-Fi driver", "WifiAutoInstallSetup.exe",
                              "status text: ", "the window was closed"})
         EXPECT_NE(newest.find(line), std::string::npos) << line << "\n" << newest;
+
     for (const std::wstring& name : kept) test::RemoveTree(folder + name);
 }

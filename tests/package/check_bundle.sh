@@ -58,20 +58,25 @@ if [ -n "$cert" ]; then
     subject=$(openssl x509 -in "$cert" -noout -subject -nameopt compat | sed 's/^subject=//')
     grep -q "Subject: $subject\$" <<<"$verified" || fail "Installer.exe is not signed by $subject: $verified"
 fi
-# An offline layout goes into the bundle as its packages folder; a folder
-# that is no layout stops the build.
-layout="$out/layout"
+# An offline layout goes into the bundle as its packages folder, its
+# manifest pinned in the program when the build is configured; a manifest
+# changed since, or a folder that is no layout, stops the build.
+root=$(cd "$(dirname "$0")/../.." && pwd)
+layout="$out/layout" pinned="$out/pinned"
 mkdir -p "$layout/packages" "$layout/nolayout"
 echo '{"packages": []}' > "$layout/packages/manifest.json"
-echo zip > "$layout/packages/bluetooth_win10_a.zip"
-cmake -DINSTALLER_OFFLINE_LAYOUT="$layout" -DCMAKE_INSTALL_PREFIX="$out/with-layout" -P "$build/cmake_install.cmake" >/dev/null
-cmp -s "$layout/packages/bluetooth_win10_a.zip" "$out/with-layout/packages/bluetooth_win10_a.zip" \
-    && [ -f "$out/with-layout/packages/manifest.json" ] && [ -f "$out/with-layout/Installer.exe" ] \
-    || fail "the offline layout's packages are not in the bundle"
-if cmake -DINSTALLER_OFFLINE_LAYOUT="$layout/nolayout" -DCMAKE_INSTALL_PREFIX="$out/no-layout" \
-        -P "$build/cmake_install.cmake" >/dev/null 2>&1; then
-    fail "a folder without packages/manifest.json was taken for an offline layout"
-fi
+echo zip > "$layout/packages/bluetooth_a.zip"
+configure() { (cd "$root" && cmake --preset windows-test -B "$pinned" -DBUILD_TESTING=OFF -DINSTALLER_OFFLINE_LAYOUT="$1") >/dev/null 2>&1; }
+configure "$layout" || fail "a build with an offline layout cannot be configured"
+grep -q "kPinnedLayoutManifestSha256 = \"$(sha256sum "$layout/packages/manifest.json" | cut -d' ' -f1)\"" \
+    "$pinned/generated/build_settings.h" || fail "the layout's manifest is not pinned in the build settings"
+install_layout() { cmake -DCMAKE_INSTALL_COMPONENT=layout -DCMAKE_INSTALL_PREFIX="$out/with-layout" -P "$pinned/cmake_install.cmake" >/dev/null 2>&1; }
+install_layout && cmp -s "$layout/packages/bluetooth_a.zip" "$out/with-layout/packages/bluetooth_a.zip" \
+    && [ -f "$out/with-layout/packages/manifest.json" ] || fail "the offline layout's packages are not in the bundle"
+echo ' ' >> "$layout/packages/manifest.json"
+if install_layout; then fail "a manifest changed since the build was configured went into the bundle"; fi
+if configure "$layout/nolayout"; then fail "a folder without packages/manifest.json was taken for an offline layout"; fi
+rm -rf "$pinned"
 rm -rf "$layout" "$out/with-layout" "$out/no-layout"
 if [ -n "$keep" ]; then rm -rf "$keep"; mkdir -p "$keep"; cp -r "$out"/. "$keep"/; fi
 echo "bundle ok: $zip ($(echo $dlls | wc -w) system DLLs)"

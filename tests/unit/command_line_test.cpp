@@ -24,6 +24,7 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
         {{L"quiet"}, false, false, 0, L"", L"", true},
         {{L"/"}, false, false, 0, L"", L"", true},
         {{L"/quiet", L"/hotspot"}, true, false, 0b0100, L"", L"", true},  // not in this build
+        {{L"/quiet", L"/log", L""}, true, false, 0, L"", L"", true},  // an empty name names no file
     };
     for (const auto& c : cases) {
         const CommandLine line = ParseCommandLine(c.args);
@@ -45,6 +46,8 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
         {{L"/quiet", L"/source"}, L"", L"", false, true},
         {{L"/layout", L"D:\\x", L"/quiet"}, L"D:\\x", L"", false, true},
         {{L"/layout", L"D:\\x", L"/offline"}, L"D:\\x", L"", true, true},
+        {{L"/layout", L""}, L"", L"", false, true},
+        {{L"/quiet", L"/source", L""}, L"", L"", false, true},
     };
     for (const auto& c : layouts) {
         const CommandLine line = ParseCommandLine(c.args);
@@ -54,6 +57,12 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
         EXPECT_EQ(line.offline, c.offline) << row;
         EXPECT_EQ(!line.error.empty(), c.error) << row;
     }
+    // A build that names no signer neither makes nor uses a layout.
+    g_settings.packageSigner.clear();
+    EXPECT_FALSE(ParseCommandLine({L"/layout", L"D:\\share"}).error.empty());
+    EXPECT_FALSE(ParseCommandLine({L"/quiet", L"/source", L"D:\\share"}).error.empty());
+    EXPECT_TRUE(ParseCommandLine({L"/quiet", L"/offline"}).error.empty());
+    g_settings.packageSigner = L"Vendor";
     // None chosen: every job the build offers.
     const CommandLine all = ParseCommandLine({L"/quiet"});
     EXPECT_TRUE(Chosen(all, FeatureOf(Job::Receiver)));

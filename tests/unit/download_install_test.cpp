@@ -152,7 +152,7 @@ TEST(BluetoothInstall, FailuresBeforeThePackageSayWhatHappened) {
 TEST(BluetoothInstall, ArchiverTroubleOrNoSetupSaysWhich) {
     const CVendorSettings settings;
     const ProcessOutcome neverRan{false, false, 0, false, false, 2}, fatal{true, true, 2}, hung{true, false, 0, true},
-        fine{true, true, 0};
+        fine{true, true, 0}, unread{true, false, 259};
     const struct { const char* name; ProcessOutcome archiver; const char* archiverHash; bool archiverMissing;
                    const wchar_t* found; bool setupGone; ProcessOutcome start; Outcome told; bool searched; } cases[] = {
         {"archiver missing", fine, "", true, L"package\\Setup.exe", false, {}, Outcome::ArchiverFailed, false},
@@ -163,6 +163,8 @@ TEST(BluetoothInstall, ArchiverTroubleOrNoSetupSaysWhich) {
          false},
         {"fatal error", fatal, "", false, L"package\\Setup.exe", false, {}, Outcome::ArchiverFailed, false},
         {"ran too long", hung, "", false, L"package\\Setup.exe", false, {}, Outcome::ArchiverFailed, false},
+        // An exit code never read (or STILL_ACTIVE) is no proof that anything was unpacked.
+        {"exit code not read", unread, "", false, L"package\\Setup.exe", false, {}, Outcome::ArchiverFailed, false},
         {"no setup inside", fine, "", false, L"", false, {}, Outcome::InstallerMissing, true},
         {"setup gone", fine, "", false, L"package\\gone\\Setup.exe", true, {}, Outcome::InstallerMissing, true},
         {"setup does not start", fine, "", false, L"package\\Setup.exe", false, neverRan, Outcome::InstallerMissing,
@@ -303,53 +305,113 @@ TEST(PackageInstall, AnInstallerWaitedForEndsWithItsCode) {
     }
 }
 
-// The offline layout comes first; its list only finds the file: size and hash
-// must match it, and whatever fails falls back to the service, or, offline,
-// to "no package for this Windows".
-TEST(BluetoothInstall, TheOfflineLayoutComesFirstAndProvesItself) {
+// An offline layout's package is used only when something besides its own
+// manifest vouches for it: the service's hash for the same request (the
+// layout then saves the download), the manifest pinned in the program, or a
+// layout only administrators can change, when the service is not asked or
+// cannot be reached. The entry passes the checks a download does, the copy
+// must have the vouched size and hash; anything else is downloaded, or,
+// offline, ends as "no package for this Windows".
+TEST(BluetoothInstall, AnOfflineLayoutIsUsedOnlyWhenSomethingElseVouchesForIt) {
     const CVendorSettings settings;
-    const auto list = [](const char* windows, const char* file, unsigned long long size, const std::string& hash) {
-        return WriteLayoutManifest({{"bluetooth", windows, file, size, hash, "https://h/files/pkg.zip", "t"}});
+    const std::string other(64, 'd');
+    const auto manifest = [](const char* windows, const char* file, unsigned long long size, const std::string& hash) {
+        return WriteLayoutManifest(
+            {{"bluetooth", windows, file, size, hash, "https://h/files/pkg.zip", "2026-12-09T13:00:00Z"}});
     };
-    const std::string good = list("win10", "bluetooth_win10_pkg.zip", 1000, kHash);
-    const Events copyBar = {L"bar-shown", L"bar:100", L"bar-hidden"};
-    const struct { const char* name; std::string list; bool offline; bool taken; Outcome told; bool copied; } cases[] = {
-        {"taken", good, false, true, Outcome::Done, true},
-        {"taken offline", good, true, true, Outcome::Done, true},
-        {"size differs", list("win10", "bluetooth_win10_pkg.zip", 999, kHash), false, false, Outcome::Done, true},
-        {"hash differs", list("win10", "bluetooth_win10_pkg.zip", 1000, std::string(64, 'd')), false, false,
-         Outcome::Done, true},
-        {"hash differs offline", list("win10", "b.zip", 1000, std::string(64, 'd')), true, false,
-         Outcome::NoPackageForWindows, true},
-        {"outside packages", list("win10", "..\\pkg.zip", 1000, kHash), false, false, Outcome::Done, false},
-        {"a device", list("win10", "CON", 1000, kHash), false, false, Outcome::Done, false},
-        {"not a hash", list("win10", "b.zip", 1000, "ab12"), false, false, Outcome::Done, false},
-        {"other Windows", list("win7", "b.zip", 1000, kHash), false, false, Outcome::Done, false},
-        {"other Windows offline", list("win7", "b.zip", 1000, kHash), true, false, Outcome::NoPackageForWindows, false},
-        {"no list", "", false, false, Outcome::Done, false},
-        {"no list offline", "", true, false, Outcome::NoPackageForWindows, false},
-        {"no list of ours", R"({"packages": 5})", false, false, Outcome::Done, false},
+    const std::string good = manifest("win10", "bluetooth_pkg.zip", 1000, kHash);
+    enum Service { Unhashed, SameHash, OtherHash, Down, NoPackage };
+    const Events copyBar = {L"bar-shown", L"bar:100", L"bar-hidden"}, noCopyBar = {L"bar-shown", L"bar-hidden"};
+    const struct { const char* name; std::string manifest; bool offline; Service service; bool pinned;
+                   const char* layoutChangers; const char* fileChangers; int copied; bool taken; Outcome told; } cases[] = {
+        {"the service's own hash", good, false, SameHash, false, "S-1-1-0", "S-1-1-0", 2, true, Outcome::Done},
+        {"the service names another", good, false, OtherHash, false, "", "", 0, false, Outcome::Done},
+        {"the service names no hash", good, false, Unhashed, false, "", "", 0, false, Outcome::Done},
+        {"the service has none", good, false, NoPackage, false, "", "", 0, false, Outcome::NoPackageForWindows},
+        {"offline, administrators' only", good, true, Down, false, "", "", 2, true, Outcome::Done},
+        {"offline, others may change it", good, true, Down, false, "packages\\: S-1-1-0", "", 0, false,
+         Outcome::NoPackageForWindows},
+        {"offline, others may change the file", good, true, Down, false, "", "S-1-1-0", 0, false,
+         Outcome::NoPackageForWindows},
+        {"offline, pinned", good, true, Down, true, "S-1-1-0", "S-1-1-0", 2, true, Outcome::Done},
+        {"service down, administrators' only", good, false, Down, false, "", "", 2, true, Outcome::Done},
+        {"service down, others may change it", good, false, Down, false, "S-1-1-0", "", 0, false,
+         Outcome::NoConnection},
+        // Refused before a byte is copied: a huge file never fills the disk.
+        {"size differs", manifest("win10", "bluetooth_pkg.zip", 999, kHash), true, Down, false, "", "", 1, false,
+         Outcome::NoPackageForWindows},
+        {"hash differs", manifest("win10", "bluetooth_pkg.zip", 1000, other), true, Down, false, "", "", 2, false,
+         Outcome::NoPackageForWindows},
+        {"a tar the archiver would guess at", manifest("win10", "bluetooth_pkg.tar", 1000, kHash), true, Down, false,
+         "", "", 0, false, Outcome::NoPackageForWindows},
+        {"outside packages", manifest("win10", "..\\pkg.zip", 1000, kHash), true, Down, false, "", "", 0, false,
+         Outcome::NoPackageForWindows},
+        {"a device", manifest("win10", "CON", 1000, kHash), true, Down, false, "", "", 0, false,
+         Outcome::NoPackageForWindows},
+        {"not a hash", manifest("win10", "b.zip", 1000, "ab12"), true, Down, false, "", "", 0, false,
+         Outcome::NoPackageForWindows},
+        {"other Windows", manifest("win7", "b.zip", 1000, kHash), true, Down, false, "", "", 0, false,
+         Outcome::NoPackageForWindows},
+        {"no manifest of ours", R"({"packages": 5})", false, Down, false, "", "", 0, false, Outcome::NoConnection},
     };
     for (const auto& c : cases) {
-        CVendorSettings offline;
+        CVendorSettings scope;
         g_settings.offline = c.offline;
+        g_settings.pinnedLayoutManifestSha256 = c.pinned ? "m1" : "m2";
         CFakeJobWindow window;
         CBluetoothSystem system;
-        system.packageList = c.list;
+        system.manifest = c.manifest;
+        system.layoutChangers = c.layoutChangers;
+        system.packageChangers[L"bluetooth_pkg.zip"] = c.fileChangers;
         system.facts = {kHash, L"Vendor", 1000};
+        const std::string served = c.service == OtherHash ? other : kHash;
+        system.factsOf[L"dl.zip"] = {served, L"Vendor", 1000};
+        system.answer = c.service == NoPackage ? R"({"status":false})"
+                        : R"({"status":true,"downloadURL":"https://h/files/dl.zip")" +
+                              (c.service == Unhashed ? std::string() : R"(,"sha256":")" + served + "\"") + "}";
+        system.answered = c.service != Down;
         system.found = L"package\\Setup.exe";
         RunJob(Bluetooth(), window, system);
-        const bool asked = !c.taken && !c.offline;
+        const bool downloaded = !c.taken && !c.offline && c.service != Down && c.service != NoPackage;
         EXPECT_EQ(window.Told(), c.told) << c.name;
-        EXPECT_EQ(system.requests.size(), asked ? 1u : 0u) << c.name;
-        EXPECT_EQ(system.downloads.size(), asked ? 1u : 0u) << c.name;
+        EXPECT_EQ(system.requests.size(), c.offline ? 0u : 1u) << c.name;  // asked whenever not offline
+        EXPECT_EQ(system.downloads.size(), downloaded ? 1u : 0u) << c.name;
         EXPECT_EQ(system.installers.size(), c.told == Outcome::Done ? 1u : 0u) << c.name;
         const bool layoutCopied = !system.copies.empty() && system.copies[0].rfind(L"L:\\layout\\packages\\", 0) == 0;
-        EXPECT_EQ(layoutCopied, c.copied) << c.name;
-        // A refused copy goes with its folder; the bar showed the copy, then the download.
-        EXPECT_EQ(system.removed, c.copied && !c.taken ? 1 : 0) << c.name;
-        Events bar = c.copied ? copyBar : Events{};
-        if (asked) bar.insert(bar.end(), kGoodBar.begin(), kGoodBar.end());
+        EXPECT_EQ(layoutCopied, c.copied != 0) << c.name;
+        Events bar = c.copied == 2 ? copyBar : c.copied == 1 ? noCopyBar : Events{};
+        if (downloaded) bar.insert(bar.end(), kGoodBar.begin(), kGoodBar.end());
         EXPECT_EQ(window.Events(), bar) << c.name;
+    }
+    // A build that names no signer takes nothing from a layout, whatever vouches.
+    CVendorSettings unsigned_;
+    g_settings.packageSigner.clear();
+    g_settings.unsignedPackagesAllowed = true;
+    g_settings.offline = true;
+    CFakeJobWindow window;
+    CBluetoothSystem system;
+    system.manifest = good;
+    system.facts = {kHash, L"Vendor", 1000};
+    RunJob(Bluetooth(), window, system);
+    EXPECT_EQ(window.Told(), Outcome::NoPackageForWindows);
+    EXPECT_TRUE(system.copies.empty());
+}
+
+// An installer job takes from a layout only what it would download: an .exe
+// or an .msi; a layout entry naming a script is never copied, let alone run.
+TEST(PackageInstall, ALayoutEntryOfAnotherKindIsNeverTaken) {
+    const CVendorSettings settings;
+    g_settings.offline = true;
+    for (const char* file : {"receiver_x.cmd", "receiver_x.bat", "receiver_x.exe.lnk", "receiver_x.exe"}) {
+        CFakeJobWindow window;
+        CFakeJobSystem system;
+        system.manifest = WriteLayoutManifest(
+            {{"receiver", "", file, 1000, kHash, "https://h/files/x.exe", "2026-12-09T13:00:00Z"}});
+        system.facts = {kHash, L"Vendor", 1000};
+        RunJob(FeatureOf(Job::Receiver), window, system);
+        const bool program = std::string(file) == "receiver_x.exe";
+        EXPECT_EQ(window.Told(), program ? Outcome::Done : Outcome::NoPackageForWindows) << file;
+        EXPECT_EQ(system.copies.size(), program ? 1u : 0u) << file;
+        EXPECT_EQ(system.temps, program ? Paths{L"C:\\Work\\job-1\\temp"} : Paths{}) << file;
     }
 }

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "install/job_system.h"
 #include "install/job_window.h"
+#include "install/layout_manifest.h"
 
 class CFakeJobWindow : public IJobWindow {
 public:
@@ -35,12 +37,31 @@ struct FakeFileFacts {
     unsigned long long size = 1000;
 };
 
+// A file outside the job folder: what a copy is made from.
+class CFakeSourceFile : public IReadableFile {
+public:
+    CFakeSourceFile(std::wstring path, unsigned long long size) : m_path(std::move(path)), m_size(size) {}
+    const std::wstring& Path() const override { return m_path; }
+    unsigned long long Size() override { return m_size; }
+    bool ReadAt(unsigned long long, void*, unsigned long, unsigned long& got, unsigned long&) override {
+        got = 0;
+        return true;
+    }
+private:
+    std::wstring m_path;
+    unsigned long long m_size;
+};
+
 class CFakeHeldFile : public IHeldFile {
 public:
     CFakeHeldFile(std::wstring path, const FakeFileFacts& facts, std::vector<std::wstring>& checks)
         : m_path(std::move(path)), m_facts(facts), m_checks(checks) {}
     const std::wstring& Path() const override { return m_path; }
     unsigned long long Size() override { return m_facts.size; }
+    bool ReadAt(unsigned long long, void*, unsigned long, unsigned long& got, unsigned long&) override {
+        got = 0;
+        return true;
+    }
     std::string Sha256() override { return m_facts.sha256; }
     bool HasSha256(const std::string& expectedHex, std::string& reason) override {
         m_checks.push_back(L"sha256:" + m_path);
@@ -63,21 +84,20 @@ class CFakeJobSystem;
 // A layout folder that keeps what is stored in memory.
 class CFakeLayoutStore : public ILayoutStore {
 public:
-    std::string ReadList() override { return list; }
-    bool WriteList(const std::string& json) override { list = json; return true; }
+    std::string ReadManifest() override { return manifest; }
+    bool WriteManifest(const std::string& json, unsigned long&) override { manifest = json; return true; }
     bool Holds(const std::wstring& name, unsigned long long size, const std::string& sha256) override {
         const auto found = stored.find(name);
         return found != stored.end() && found->second.size == size && found->second.sha256 == sha256;
     }
-    bool Store(const IHeldFile& file, const std::wstring& name) override {
-        auto& held = const_cast<IHeldFile&>(file);
-        stored[name] = {held.Sha256(), L"", held.Size()};
+    bool Store(IReadableFile& file, const std::wstring& name, unsigned long&) override {
+        stored[name] = {static_cast<IHeldFile&>(file).Sha256(), L"", file.Size()};
         ++stores;
         return true;
     }
-    bool CopyProgram() override { return programCopied = true; }
+    bool CopyProgram(unsigned long&) override { return programCopied = true; }
 
-    std::string list;
+    std::string manifest;
     std::map<std::wstring, FakeFileFacts> stored;
     int stores = 0;
     bool programCopied = false;
@@ -88,12 +108,13 @@ class CFakeJobFolder : public IJobFolder {
 public:
     CFakeJobFolder(CFakeJobSystem& system, std::wstring path) : m_system(system), m_path(std::move(path)) {}
     const std::wstring& Path() const override { return m_path; }
-    std::unique_ptr<IHeldFile> CopyIn(const std::wstring& source, const std::wstring& name,
-                                      const std::function<void(int)>& progress) override;
+    std::wstring TempPath() const override { return m_path + L"\\temp"; }
+    std::unique_ptr<IHeldFile> CopyIn(IReadableFile& source, const std::wstring& name, unsigned long long expectedSize,
+                                      const std::function<void(int)>& progress, unsigned long& error) override;
     std::unique_ptr<IHeldFile> Hold(const std::wstring& relative) override;
     std::wstring FindShallowest(const std::wstring& sub, const std::wstring& name) override;
     std::string UnpackedRefusal(const std::wstring& sub) override;
-    void NoteStarted(const ProcessOutcome& started) override;
+    void NoteStarted(const StartedProgram& started) override;
     void Remove() override;
 
 private:
@@ -105,7 +126,6 @@ private:
 class CFakeJobSystem : public IJobSystem {
 public:
     void Sleep(unsigned milliseconds) override { slept += milliseconds; }
-    std::wstring AppPath(const std::wstring& relative) override { return L"C:\\App\\" + relative; }
     WindowsVersion QueryWindows() override { return windows; }
     NetResult HttpGetJson(const std::string& url, std::string& body) override {
         requests.push_back(url);
@@ -122,37 +142,50 @@ public:
         for (int percent : progressSteps) progress(percent);
         return downloadOk ? NetResult::Ok : failure;
     }
+    std::unique_ptr<IReadableFile> OpenDelivered(const std::wstring& relative, unsigned long& error) override {
+        const auto gone = undeliverable.find(relative);
+        if (gone != undeliverable.end()) {
+            error = gone->second;
+            return nullptr;
+        }
+        return std::make_unique<CFakeSourceFile>(L"C:\\App\\" + relative, 1000);
+    }
     std::unique_ptr<IJobFolder> CreateJobFolder() override {
         if (jobFolder.empty()) return nullptr;
         return std::make_unique<CFakeJobFolder>(*this, jobFolder);
     }
-    std::string ReadPackageList() override { return packageList; }
-    std::wstring LayoutFile(const std::wstring& name) override { return L"L:\\layout\\packages\\" + name; }
-    std::unique_ptr<ILayoutStore> OpenLayoutStore(const std::wstring&) override {
-        return std::make_unique<CLayoutView>(layout);
+    std::unique_ptr<IOfflineLayout> OpenOfflineLayout() override;
+    std::unique_ptr<ILayoutStore> OpenLayoutStore(const std::wstring&, unsigned long& error) override {
+        error = layoutStoreError;
+        return layoutStoreError ? nullptr : std::make_unique<CLayoutView>(layout);
     }
     // The layout lives in the system, so that a test can look at it after a run.
     class CLayoutView : public ILayoutStore {
     public:
         explicit CLayoutView(CFakeLayoutStore& store) : m_store(store) {}
-        std::string ReadList() override { return m_store.ReadList(); }
-        bool WriteList(const std::string& json) override { return m_store.WriteList(json); }
+        std::string ReadManifest() override { return m_store.ReadManifest(); }
+        bool WriteManifest(const std::string& json, unsigned long& e) override { return m_store.WriteManifest(json, e); }
         bool Holds(const std::wstring& n, unsigned long long s, const std::string& h) override { return m_store.Holds(n, s, h); }
-        bool Store(const IHeldFile& file, const std::wstring& name) override { return m_store.Store(file, name); }
-        bool CopyProgram() override { return m_store.CopyProgram(); }
+        bool Store(IReadableFile& file, const std::wstring& name, unsigned long& e) override {
+            return m_store.Store(file, name, e);
+        }
+        bool CopyProgram(unsigned long& e) override { return m_store.CopyProgram(e); }
     private:
         CFakeLayoutStore& m_store;
     };
     ProcessOutcome RunAndWait(const IHeldFile& program, const std::wstring& arguments, unsigned long timeoutMs,
-                              bool console) override {
+                              bool console, const std::wstring& temp) override {
         started.push_back((console ? L"[console] " : L"") +
                           (arguments.empty() ? program.Path() : program.Path() + L" " + arguments));
         timeouts.push_back(timeoutMs);
+        temps.push_back(temp);
         const auto scripted = runs.find(program.Path());
         return scripted != runs.end() ? scripted->second : outcome;
     }
-    ProcessOutcome StartInstaller(const IHeldFile& file, const std::wstring& arguments) override {
+    ProcessOutcome StartInstaller(const IHeldFile& file, const std::wstring& arguments,
+                                  const std::wstring& temp) override {
         installers.push_back(arguments.empty() ? file.Path() : file.Path() + L" " + arguments);
+        temps.push_back(temp);
         return installerOutcome;
     }
 
@@ -172,19 +205,62 @@ public:
     FakeFileFacts facts;
     std::map<std::wstring, FakeFileFacts> factsOf;  // of this file (relative name), instead
     ProcessOutcome installerOutcome{true, false, 0, false, true};
-    std::string packageList;    // the offline layout's list beside the program
+    std::map<std::wstring, unsigned long> undeliverable;  // delivered files that cannot be opened, with the error
+    unsigned long copyError = 0;                        // of every copy into a job folder; 0: it works
+    // The offline layout beside the program: its manifest (none: no layout),
+    // who else may change the layout and its packages, which cannot be read.
+    std::string manifest;
+    bool layoutPresent = true;
+    std::string manifestSha256 = "m1";
+    std::string layoutChangers;
+    std::map<std::wstring, std::string> packageChangers;
+    std::map<std::wstring, unsigned long> unreadablePackages;
     CFakeLayoutStore layout;    // what a /layout run fills
+    unsigned long layoutStoreError = 0;
 
-    std::vector<std::wstring> started, downloadedTo, installers, checks, copies, searches, noted;
+    std::vector<std::wstring> started, downloadedTo, installers, checks, copies, searches, noted, temps;
     std::vector<unsigned long> timeouts;
     std::vector<std::string> requests, downloads;
     int removed = 0;
     unsigned slept = 0;
 };
 
-inline std::unique_ptr<IHeldFile> CFakeJobFolder::CopyIn(const std::wstring& source, const std::wstring& name,
-                                                         const std::function<void(int)>& progress) {
-    m_system.copies.push_back(source);
+// The layout beside the program, as its system scripts it.
+class CFakeOfflineLayout : public IOfflineLayout {
+public:
+    explicit CFakeOfflineLayout(CFakeJobSystem& system) : m_system(system) {}
+    const std::string& Manifest() const override { return m_system.manifest; }
+    const std::string& ManifestSha256() const override { return m_system.manifestSha256; }
+    const std::string& OthersMayChange() const override { return m_system.layoutChangers; }
+    std::unique_ptr<IReadableFile> OpenPackage(const std::wstring& name, std::string& othersMayChange,
+                                               unsigned long& error) override {
+        const auto unreadable = m_system.unreadablePackages.find(name);
+        if (unreadable != m_system.unreadablePackages.end()) {
+            error = unreadable->second;
+            return nullptr;
+        }
+        const auto changers = m_system.packageChangers.find(name);
+        if (changers != m_system.packageChangers.end()) othersMayChange = changers->second;
+        return std::make_unique<CFakeSourceFile>(L"L:\\layout\\packages\\" + name, m_system.facts.size);
+    }
+private:
+    CFakeJobSystem& m_system;
+};
+
+inline std::unique_ptr<IOfflineLayout> CFakeJobSystem::OpenOfflineLayout() {
+    if (!layoutPresent || manifest.empty()) return nullptr;
+    return std::make_unique<CFakeOfflineLayout>(*this);
+}
+
+inline std::unique_ptr<IHeldFile> CFakeJobFolder::CopyIn(IReadableFile& source, const std::wstring& name,
+                                                         unsigned long long expectedSize,
+                                                         const std::function<void(int)>& progress,
+                                                         unsigned long& error) {
+    m_system.copies.push_back(source.Path());
+    if (m_system.copyError || (expectedSize != kAnySize && source.Size() != expectedSize)) {
+        error = m_system.copyError ? m_system.copyError : 13;
+        return nullptr;
+    }
     if (progress) progress(100);
     return Hold(name);
 }
@@ -204,5 +280,5 @@ inline std::wstring CFakeJobFolder::FindShallowest(const std::wstring& sub, cons
 }
 
 inline std::string CFakeJobFolder::UnpackedRefusal(const std::wstring&) { return m_system.unpackedRefusal; }
-inline void CFakeJobFolder::NoteStarted(const ProcessOutcome&) { m_system.noted.push_back(m_path); }
+inline void CFakeJobFolder::NoteStarted(const StartedProgram&) { m_system.noted.push_back(m_path); }
 inline void CFakeJobFolder::Remove() { ++m_system.removed; }

@@ -17,19 +17,31 @@ TEST(JobFolder, StartedNotesNameTheirPrograms) {
 }
 
 // What an archiver unpacked is used only when it holds no link, no hidden
-// stream and no path longer than older setup programs can open.
+// stream and no path longer than older setup programs can open, and when all
+// of it could be looked at: what the check did not see is refused.
 TEST(JobFolder, UnpackedTreesWithLinksStreamsOrLongPathsAreRefused) {
     const std::wstring folder = L"C:\\ProgramData\\MRL7300\\job-1-2-3\\package";
     const std::vector<std::wstring> data = {L"::$DATA"};
+    const auto file = [](const std::wstring& path, std::vector<std::wstring> streams) {
+        return TreeEntry{path, false, std::move(streams), false, ""};
+    };
+    const auto folderEntry = [](const std::wstring& path, std::vector<std::wstring> streams, std::string unreadable) {
+        return TreeEntry{path, false, std::move(streams), true, std::move(unreadable)};
+    };
+    const TreeEntry link{L"Driver", true, {}, true, ""};
     const struct { const char* name; std::vector<TreeEntry> entries; bool refused; } cases[] = {
-        {"plain", {{L"Setup.exe", false, data}, {L"Driver", false, {}}, {L"Driver\\x.sys", false, data}}, false},
+        {"plain", {file(L"Setup.exe", data), folderEntry(L"Driver", {}, ""), file(L"Driver\\x.sys", data)}, false},
         {"empty", {}, false},
-        {"a file system without streams", {{L"Setup.exe", false, {}}}, false},
-        {"a link", {{L"Driver", true, {}}}, true},
-        {"a link deep down", {{L"a", false, {}}, {L"a\\b", true, {}}}, true},
-        {"a hidden stream", {{L"Setup.exe", false, {L"::$DATA", L":Zone.Identifier:$DATA"}}}, true},
-        {"at the limit", {{std::wstring(259 - folder.size() - 1, L'a'), false, data}}, false},
-        {"past the limit", {{std::wstring(260 - folder.size() - 1, L'a'), false, data}}, true},
+        {"a file system without streams", {file(L"Setup.exe", {})}, false},
+        {"a link", {link}, true},
+        {"a link deep down", {folderEntry(L"a", {}, ""), TreeEntry{L"a\\b", true, {}, false, ""}}, true},
+        {"a hidden stream", {file(L"Setup.exe", {L"::$DATA", L":Zone.Identifier:$DATA"})}, true},
+        {"a stream on a folder", {folderEntry(L"Driver", {L":evil:$DATA"}, "")}, true},
+        {"a folder that cannot be opened", {folderEntry(L"Driver", {}, "it cannot be opened (error 5)")}, true},
+        {"streams too many to list", {TreeEntry{L"Setup.exe", false, {}, false, "its streams cannot be listed"}}, true},
+        {"a listing that broke off", {folderEntry(L".", {}, "it cannot be listed")}, true},
+        {"at the limit", {file(std::wstring(259 - folder.size() - 1, L'a'), data)}, false},
+        {"past the limit", {file(std::wstring(260 - folder.size() - 1, L'a'), data)}, true},
     };
     for (const auto& c : cases) EXPECT_EQ(!UnpackedTreeRefusal(folder, c.entries).empty(), c.refused) << c.name;
 }

@@ -82,8 +82,10 @@ TEST(QuietRun, OutcomesAndTheirExitCodes) {
 }
 
 // /layout: every package for every Windows the service tells apart, proven
-// and stored once; what the layout holds already is not fetched again, and
-// what fails its proof is not stored.
+// and stored once (the one Bluetooth package the three Windows share: once);
+// what the layout holds already is not fetched again, what fails its proof
+// is not stored, and what an earlier manifest names is kept only while its
+// file is there as it says.
 TEST(QuietRun, LayoutStoresEveryProvenPackageOnce) {
     CSettingsOverride settings;
     g_settings.packageSigner = L"Vendor";
@@ -100,13 +102,17 @@ TEST(QuietRun, LayoutStoresEveryProvenPackageOnce) {
         system.answerOf["TWHotspot"] = answer("hs.msi", hashed);
     };
     const struct { const char* name; Args args; bool hashed; const wchar_t* signer; bool laidOutBefore;
-                   ExitCode code; std::size_t downloads, stores, entries; } cases[] = {
-        {"all four jobs", {L"/layout", L"D:\\l"}, true, L"Vendor", false, kExitDone, 5, 5, 5},
-        {"again: nothing new", {L"/layout", L"D:\\l"}, true, L"Vendor", true, kExitDone, 0, 0, 5},
+                   bool filesGone; ExitCode code; std::size_t downloads, stores, entries; } cases[] = {
+        {"all four jobs", {L"/layout", L"D:\\l"}, true, L"Vendor", false, false, kExitDone, 3, 3, 5},
+        {"again: nothing new", {L"/layout", L"D:\\l"}, true, L"Vendor", true, false, kExitDone, 0, 0, 5},
         // Without a hash to compare, fetched and proven again, and kept as it is.
-        {"again without hashes", {L"/layout", L"D:\\l"}, false, L"Vendor", true, kExitDone, 5, 0, 5},
-        {"only Bluetooth", {L"/layout", L"D:\\l", L"/bluetooth"}, true, L"Vendor", false, kExitDone, 3, 3, 3},
-        {"someone else signed", {L"/layout", L"D:\\l"}, true, L"Someone", false, kExitPackageRefused, 5, 0, 0},
+        {"again without hashes", {L"/layout", L"D:\\l"}, false, L"Vendor", true, false, kExitDone, 3, 0, 5},
+        {"again, its files gone", {L"/layout", L"D:\\l"}, true, L"Vendor", true, true, kExitDone, 3, 3, 5},
+        {"only Bluetooth", {L"/layout", L"D:\\l", L"/bluetooth"}, true, L"Vendor", false, false, kExitDone, 1, 1, 3},
+        // What an earlier run stored of the others stays while its file is there.
+        {"only Bluetooth again", {L"/layout", L"D:\\l", L"/bluetooth"}, true, L"Vendor", true, false, kExitDone, 0, 0,
+         5},
+        {"someone else signed", {L"/layout", L"D:\\l"}, true, L"Someone", false, false, kExitPackageRefused, 5, 0, 0},
     };
     for (const auto& c : cases) {
         CFakeJobSystem system;
@@ -118,16 +124,17 @@ TEST(QuietRun, LayoutStoresEveryProvenPackageOnce) {
             serve(earlier, true);
             earlier.facts = system.facts;
             earlier.found = system.found;
-            ASSERT_EQ(RunLayout(ParseCommandLine(c.args), earlier, [](const std::wstring&) {}), kExitDone);
+            ASSERT_EQ(RunLayout(ParseCommandLine({L"/layout", L"D:\\l"}), earlier, [](const std::wstring&) {}), kExitDone);
             system.layout = earlier.layout;
             system.layout.stores = 0;
+            if (c.filesGone) system.layout.stored.clear();
         }
         std::vector<std::wstring> log;
         EXPECT_EQ(RunLayout(ParseCommandLine(c.args), system, [&log](const std::wstring& l) { log.push_back(l); }),
                   c.code) << c.name;
         EXPECT_EQ(system.downloads.size(), c.downloads) << c.name;
         EXPECT_EQ(system.layout.stores, static_cast<int>(c.stores)) << c.name;
-        const std::vector<LayoutEntry> entries = ReadLayoutManifest(system.layout.list);
+        const std::vector<LayoutEntry> entries = ReadLayoutManifest(system.layout.manifest);
         EXPECT_EQ(entries.size(), c.entries) << c.name;
         for (const LayoutEntry& entry : entries) {
             EXPECT_EQ(entry.sha256, hash) << c.name;
@@ -135,9 +142,11 @@ TEST(QuietRun, LayoutStoresEveryProvenPackageOnce) {
             EXPECT_TRUE(system.layout.stored.count(std::wstring(entry.file.begin(), entry.file.end()))) << entry.file;
         }
         if (c.entries == 5) {
-            EXPECT_TRUE(FindLayoutEntry(entries, "bluetooth", "win7") && FindLayoutEntry(entries, "bluetooth", "win8") &&
+            ASSERT_TRUE(FindLayoutEntry(entries, "bluetooth", "win7") && FindLayoutEntry(entries, "bluetooth", "win8") &&
                         FindLayoutEntry(entries, "bluetooth", "win10") && FindLayoutEntry(entries, "receiver", "") &&
                         FindLayoutEntry(entries, "hotspot", ""));
+            EXPECT_EQ(FindLayoutEntry(entries, "bluetooth", "win7")->file, "bluetooth_cccccccccccc_p.zip");
+            EXPECT_EQ(FindLayoutEntry(entries, "bluetooth", "win10")->file, "bluetooth_cccccccccccc_p.zip");
             EXPECT_NE(system.requests[0].find("?os=win7&"), std::string::npos);
         }
         EXPECT_TRUE(system.layout.programCopied) << c.name;
@@ -146,8 +155,9 @@ TEST(QuietRun, LayoutStoresEveryProvenPackageOnce) {
     }
 }
 
-// The list round-trips, and an entry only ever names a plain file with a hash.
-TEST(QuietRun, LayoutListsFindOnlyPlainFiles) {
+// The manifest round-trips, and an entry is used or kept only when it passes
+// what a download passes: a plain file of the job's kind, with a hash.
+TEST(QuietRun, LayoutManifestsFindOnlyPlainFilesOfTheJobsKind) {
     const std::string hash(64, 'e');
     std::vector<LayoutEntry> entries;
     SetLayoutEntry(entries, {"bluetooth", "win7", "bluetooth_win7_a.zip", 5, hash, "https://h/a.zip", "t1"});
@@ -158,13 +168,42 @@ TEST(QuietRun, LayoutListsFindOnlyPlainFiles) {
     EXPECT_EQ(FindLayoutEntry(read, "bluetooth", "win7")->file, "bluetooth_win7_b.zip");
     EXPECT_EQ(FindLayoutEntry(read, "bluetooth", "win10")->size, 6u);
     EXPECT_EQ(FindLayoutEntry(read, "receiver", ""), nullptr);
-    EXPECT_EQ(LayoutFileName("receiver", "", "rx.exe"), "receiver_rx.exe");
-    const struct { const char* file; std::string sha256; bool refused; } cases[] = {
-        {"a.zip", hash, false}, {"..\\a.zip", hash, true}, {"sub/a.zip", hash, true}, {"C:a.zip", hash, true},
-        {"nul.zip", hash, true}, {"", hash, true}, {"a.zip", "", true}, {"a.zip", hash + "0", true},
+    EXPECT_EQ(LayoutFileName("receiver", hash, "rx.exe"), "receiver_eeeeeeeeeeee_rx.exe");
+    EXPECT_EQ(LayoutFileName("receiver", hash, std::string(200, 'r') + ".exe"), "receiver_eeeeeeeeeeee_package.exe");
+    const std::string time = "2026-12-09T13:00:00Z", url = "https://h/a.zip";
+    const struct { const char* job; const char* windows; const char* file; unsigned long long size; std::string sha256;
+                   std::string source; std::string time; bool refused; } cases[] = {
+        {"bluetooth", "win7", "a.zip", 1, hash, url, time, false},
+        {"bluetooth", "win7", "a.7z", 1, hash, url, time, false},
+        {"bluetooth", "win7", "..\\a.zip", 1, hash, url, time, true},
+        {"bluetooth", "win7", "sub/a.zip", 1, hash, url, time, true},
+        {"bluetooth", "win7", "C:a.zip", 1, hash, url, time, true},
+        {"bluetooth", "win7", "nul.zip", 1, hash, url, time, true},
+        {"bluetooth", "win7", "", 1, hash, url, time, true},
+        {"bluetooth", "win7", "a.zip", 1, "", url, time, true},
+        {"bluetooth", "win7", "a.zip", 1, hash + "0", url, time, true},
+        {"bluetooth", "win7", "a.zip", 1, std::string(64, 'E'), url, time, true},  // not as this program writes it
+        {"bluetooth", "win7", "a.tar", 1, hash, url, time, true},  // the archiver would guess its format
+        {"bluetooth", "win7", "a.exe", 1, hash, url, time, true},
+        {"bluetooth", "win11", "a.zip", 1, hash, url, time, true},
+        {"bluetooth", "", "a.zip", 1, hash, url, time, true},
+        {"receiver", "", "a.exe", 1, hash, url, time, false},
+        {"receiver", "", "a.msi", 1, hash, url, time, false},
+        {"receiver", "", "a.cmd", 1, hash, url, time, true},  // never started through cmd.exe
+        {"receiver", "win10", "a.exe", 1, hash, url, time, true},
+        {"wifi", "", "a.exe", 1, hash, url, time, true},  // delivered beside the program, never from a layout
+        {"printer", "", "a.exe", 1, hash, url, time, true},
+        {"bluetooth", "win7", "a.zip", 0, hash, url, time, true},
+        {"bluetooth", "win7", "a.zip", (3ull << 30), hash, url, time, true},
+        {"bluetooth", "win7", "a.zip", 1, hash, "http://h/a.zip", time, true},
+        {"bluetooth", "win7", "a.zip", 1, hash, "https://h/a b.zip", time, true},
+        {"bluetooth", "win7", "a.zip", 1, hash, url, "yesterday", true},
+        {"bluetooth", "win7", "\xc3\xa9t\xc3\xa9.zip", 1, hash, url, time, false},  // UTF-8 names are names
+        {"bluetooth", "win7", "b\xac.zip", 1, hash, url, time, true},  // but not bytes that are none
     };
     for (const auto& c : cases)
-        EXPECT_EQ(!LayoutEntryRefusal({"bluetooth", "win7", c.file, 1, c.sha256, "", ""}).empty(), c.refused) << c.file;
+        EXPECT_EQ(!LayoutEntryRefusal({c.job, c.windows, c.file, c.size, c.sha256, c.source, c.time}).empty(), c.refused)
+            << c.job << " " << c.windows << " " << c.file << " " << c.size << " " << c.source << " " << c.time;
     for (const char* broken : {"", "[]", "{\"packages\": [{\"size\": \"big\"}]}", "{\"packages\": {}}", "not json"})
         EXPECT_TRUE(ReadLayoutManifest(broken).empty()) << broken;
 }

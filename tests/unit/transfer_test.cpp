@@ -65,6 +65,22 @@ TEST(Transfer, ReadsContentRangesAndReportsEachPercentOnce) {
         EXPECT_EQ(range.total, c.total) << c.header;
     }
 
+    // Only the first answer's strong validator and length let a part be spliced on.
+    const struct { const char* etag; const char* modified; const char* validator; } validators[] = {
+        {"\"a1\"", "Wed, 09 Dec 2026 13:00:00 GMT", "\"a1\""}, {"W/\"a1\"", "", ""},
+        {"W/\"a1\"", "Wed, 09 Dec 2026 13:00:00 GMT", "Wed, 09 Dec 2026 13:00:00 GMT"}, {"", "", ""},
+    };
+    for (const auto& v : validators) EXPECT_EQ(ResumeValidator(v.etag, v.modified), v.validator) << v.etag;
+    const ContentRange part{100, 199, 200};
+    const struct { const char* validator; unsigned long long total; const char* answered; unsigned long long received;
+                   bool continues; } parts[] = {
+        {"\"a1\"", 200, "\"a1\"", 100, true}, {"\"a1\"", 200, "\"b2\"", 100, false},
+        {"\"a1\"", 300, "\"a1\"", 100, false}, {"\"a1\"", 200, "\"a1\"", 50, false}, {"", 200, "", 100, false},
+    };
+    for (const auto& p : parts)
+        EXPECT_EQ(ContinuesTheSameFile(p.validator, p.total, part, p.answered, p.received), p.continues)
+            << p.validator << " " << p.answered << " " << p.total << " " << p.received;
+
     std::vector<int> sent;
     CPercentReporter known([&](int p) { sent.push_back(p); });
     for (unsigned long long done : {0ull, 10ull, 19ull, 20ull, 250ull, 1000ull, 1000ull, 1200ull}) known.Report(done, 1000);

@@ -110,6 +110,11 @@ std::vector<std::wstring> JobFolders() {
 }
 
 std::wstring StartedPath(const std::wstring& start) { return start.substr(0, start.find(L'|')); }
+std::wstring StartedTemp(const std::wstring& start) {
+    std::wstring temp = start.substr(start.find_last_of(L'|') + 1);
+    if (!temp.empty() && temp.back() == L'\r') temp.pop_back();  // the stand-in writes text lines
+    return temp;
+}
 
 std::wstring ServiceFile(const std::string& name) { return StatePath("files/" + name); }
 

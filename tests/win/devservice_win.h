@@ -30,8 +30,10 @@ std::vector<std::wstring> WaitStandInStarts(unsigned long ms);
 void ClearWorkFolder();
 // The job folders in the work folder, in listing order.
 std::vector<std::wstring> JobFolders();
-// The path of a started stand-in, from a line of TakeStandInStarts.
+// The path of a started stand-in, and the TEMP it was given, from a line of
+// TakeStandInStarts.
 std::wstring StartedPath(const std::wstring& start);
+std::wstring StartedTemp(const std::wstring& start);
 
 std::wstring ServiceFile(const std::string& name);  // a file the service serves
 std::string ServiceSha256(const std::string& name);  // of a file the service serves

@@ -69,13 +69,6 @@ std::vector<std::wstring> OtherWriters(const std::wstring& path) {
     }
     return writers;
 }
-// Replaces a folder's list: everyone may do everything in it.
-void LetEveryoneWrite(const std::wstring& path) {
-    sys::CLocalMemory descriptor;
-    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
-        L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Put()), nullptr));
-    ASSERT_TRUE(::SetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.Get()));
-}
 }  // namespace
 
 TEST(WorkFolder, OnlyAdministratorsMayChangeItOrItsJobFolders) {
@@ -98,7 +91,7 @@ TEST(WorkFolder, OnlyAdministratorsMayChangeItOrItsJobFolders) {
     // One that everyone may write to is moved aside, never used, and made anew.
     test::RemoveTree(root);
     ASSERT_TRUE(::CreateDirectoryW(root.c_str(), nullptr));
-    LetEveryoneWrite(root);
+    ASSERT_TRUE(test::LetEveryoneWrite(root));
     ASSERT_NE(OtherWriters(root), std::vector<std::wstring>{});  // what the attacker's folder reads back as
     ::CreateDirectoryW((root + L"\\!").c_str(), nullptr);
     ::CopyFileW((test::ProgramFolder() + L"os_version_probe.exe").c_str(), (root + L"\\!\\Setup.exe").c_str(), FALSE);
@@ -133,6 +126,36 @@ TEST(WorkFolder, HeldFoldersCannotBeMovedAside) {
     job.reset();
     EXPECT_TRUE(::MoveFileW(work.c_str(), (work + L".aside").c_str()));  // nothing holds it now
     test::RemoveTree(work + L".aside");
+}
+
+// A standard user may make the work folder first and keep it open, so that
+// it can be neither used nor moved aside: the run then works in a new folder
+// of its own beside it, and a later run removes what no longer runs from such
+// folders, and the folders moved aside.
+TEST(WorkFolder, OneOthersHoldOpenIsLeftAndTheRunWorksBesideIt) {
+    const std::wstring root = CommonAppData() + L"\\MRL7300";
+    test::RemoveTree(root);
+    ASSERT_TRUE(::CreateDirectoryW(root.c_str(), nullptr));
+    ASSERT_TRUE(test::LetEveryoneWrite(root));
+    sys::CHeldFolder held = sys::CHeldFolder::Open(root);  // shares no deletion: no rename
+    ASSERT_TRUE(held.Valid());
+    auto job = sys::CJobFolder::Create();
+    ASSERT_TRUE(job);
+    const std::wstring own = job->Path().substr(0, job->Path().find_last_of(L'\\'));
+    EXPECT_EQ(own.rfind(root + L".run-", 0), 0u) << own;
+    EXPECT_EQ(OtherWriters(own), std::vector<std::wstring>{});
+    EXPECT_TRUE(IsFolder(job->TempPath()));
+    job->Remove();
+    job.reset();
+    held.Close();
+    // Later: this run's folder is empty and one was moved aside.
+    const std::wstring aside = root + L".untrusted-1";
+    ASSERT_TRUE(::CreateDirectoryW(aside.c_str(), nullptr));
+    test::RemoveTree(root);
+    sys::RemoveOldWorkFolders(sys::HoldWorkFolder());
+    EXPECT_FALSE(Exists(own));
+    EXPECT_FALSE(Exists(aside));
+    EXPECT_TRUE(IsFolder(root));
 }
 
 // The first job of a run removes what earlier runs left, except the folders

@@ -1,15 +1,27 @@
 #include "wine_helpers_win.h"
 
 #include <windows.h>
+#include <sddl.h>
 
+#include <cstdio>
+#include <functional>
 #include <vector>
 
 #include "sys/handle_win.h"
+#include "sys/log.h"
 #include "sys/paths.h"
+#include "sys/utf8.h"
 
 namespace test {
 
 namespace {
+// The program's log goes to the test's error output: what a failure took place in.
+struct CLogToErrorOutput : sys::ILogSink {
+    CLogToErrorOutput() { sys::AddLogSink(*this); }
+    ~CLogToErrorOutput() override { sys::RemoveLogSink(*this); }
+    void Write(const std::wstring& line) override { std::fprintf(stderr, "  log: %s\n", WideToUtf8(line).c_str()); }
+} g_logToErrorOutput;
+
 struct CRegKeyTraits {
     static HKEY Invalid() { return nullptr; }
     static void Close(HKEY key) { ::RegCloseKey(key); }
@@ -119,6 +131,63 @@ void CSystemProxy::Set(unsigned long enable, const std::wstring& server) {
     else
         ::RegSetValueExW(key.Get(), L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
                          static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+}
+
+namespace {
+// The path on the machine that runs Wine, as Wine's own kernel32 tells it.
+std::string UnixPath(const std::wstring& path) {
+    using Fn = char*(__cdecl*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = unixName ? unixName(path.c_str()) : nullptr;
+    if (!name) return std::string();
+    std::string result = name;
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return result;
+}
+
+// Starts a program of the machine that runs Wine; Wine gives no handle to
+// wait on, so done() says when it has done its work.
+bool RunHostProgram(const wchar_t* program, std::wstring commandLine, const std::function<bool()>& done) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!::CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, L"Z:\\", &startup, &info))
+        return false;
+    if (info.hThread) ::CloseHandle(info.hThread);
+    if (info.hProcess) ::CloseHandle(info.hProcess);
+    for (int waited = 0; waited < 10000; waited += 10) {
+        if (done()) return true;
+        ::Sleep(10);
+    }
+    return false;
+}
+
+std::wstring Quoted(const std::string& text) { return L"\"" + std::wstring(text.begin(), text.end()) + L"\""; }
+
+}  // namespace
+
+CHostLink::CHostLink(const std::wstring& target, const std::wstring& link) : m_link(link) {
+    const std::string from = UnixPath(target), to = UnixPath(link);
+    m_made = !from.empty() && !to.empty() &&
+             RunHostProgram(L"Z:\\bin\\ln", L"ln -s " + Quoted(from) + L" " + Quoted(to),
+                            [&] { return ::GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
+CHostLink::~CHostLink() {
+    const std::string path = UnixPath(m_link);
+    if (m_made && !path.empty())
+        RunHostProgram(L"Z:\\bin\\rm", L"rm -f " + Quoted(path), [&] {
+            return ::GetFileAttributesW(m_link.c_str()) == INVALID_FILE_ATTRIBUTES;
+        });
+}
+
+bool LetEveryoneWrite(const std::wstring& path) {
+    sys::CLocalMemory descriptor;
+    return ::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+               L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Put()),
+               nullptr) &&
+           ::SetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.Get());
 }
 
 }  // namespace test

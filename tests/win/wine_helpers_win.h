@@ -50,6 +50,26 @@ private:
 
 using ::RemoveTree;  // links are removed, never followed
 
+// A symbolic link at link to target, made on the machine that runs Wine
+// (Wine itself makes none), removed when the object goes (Wine cannot remove
+// one through a handle either): Wine follows it as Windows follows a
+// junction or a mount point.
+class CHostLink {
+public:
+    CHostLink(const std::wstring& target, const std::wstring& link);
+    ~CHostLink();
+    CHostLink(const CHostLink&) = delete;
+    CHostLink& operator=(const CHostLink&) = delete;
+    bool Made() const { return m_made; }
+private:
+    std::wstring m_link;
+    bool m_made;
+};
+
+// Replaces the access list of a file or folder: everyone may do everything
+// (under Wine: the mode bits say so).
+bool LetEveryoneWrite(const std::wstring& path);
+
 // The system proxy that WinINet reads from the registry ("host:port"), for
 // processes and sessions started while the object lives.
 class CSystemProxy {

@@ -11,6 +11,8 @@
 
 #include "devservice_win.h"
 #include "install/features.h"
+#include "sys/file_checks_win.h"
+#include "sys/handle_win.h"
 #include "sys/log.h"
 #include "install/layout_manifest.h"
 #include "quiet/layout_run.h"
@@ -93,6 +95,8 @@ TEST_F(WorkflowWine, BluetoothInstallsTheArchiveItFetched) {
     const auto starts = test::TakeStandInStarts();
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(test::StartedPath(starts[0]), jobs[0] + L"\\package\\Driver\\Setup.exe");
+    // It unpacks where only administrators write, not into the user's TEMP.
+    EXPECT_EQ(test::StartedTemp(starts[0]), jobs[0] + L"\\temp");
     EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"");
     EXPECT_FALSE(FindMessageDialog(0));
     const auto requests = test::TakeRequests();
@@ -515,15 +519,7 @@ void ServeEveryPackage(bool unsignedHotspot) {
                            R"( "/files/rx.exe": {"file": "rx.exe"}, "/files/unsigned.exe": {"file": "unsigned.exe"}})");
 }
 
-// The run's log goes to the test's output: what a failure took place in.
-struct CLogToOutput : sys::ILogSink {
-    CLogToOutput() { sys::AddLogSink(*this); }
-    ~CLogToOutput() override { sys::RemoveLogSink(*this); }
-    void Write(const std::wstring& line) override { std::printf("  log: %s\n", WideToUtf8(line).c_str()); }
-};
-
 ExitCode LayOut(const std::wstring& folder) {
-    const CLogToOutput output;
     CWindowsJobSystem system(true);
     return RunLayout(ParseCommandLine({L"/layout", folder}), system, [](const std::wstring& l) { sys::Log(l); });
 }
@@ -541,9 +537,35 @@ std::size_t Downloads(const std::vector<std::string>& requests) {
 
 }  // namespace
 
-// /layout fetches, proves and stores every package once; installs take it
-// first, without the service, and only when it still proves itself.
-TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedFirst) {
+// Writes bytes to a new file, or replaces one.
+void WriteFile(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string Sha256Of(const std::wstring& path) {
+    const sys::CFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    return file.Valid() ? sys::FileSha256(file.Get()) : std::string();
+}
+
+// The names in a folder, "." and ".." left out.
+std::vector<std::wstring> Names(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW entry = {};
+    sys::CFindHandle find(::FindFirstFileW((folder + L"\\*").c_str(), &entry));
+    if (!find.Valid()) return names;
+    do {
+        if (std::wstring(entry.cFileName) != L"." && std::wstring(entry.cFileName) != L"..") names.push_back(entry.cFileName);
+    } while (::FindNextFileW(find.Get(), &entry));
+    return names;
+}
+
+// /layout fetches, proves and stores every package once (the Bluetooth
+// package two Windows share: once); installs take it only when something
+// besides its manifest vouches for it: the service's hash (then without a
+// download), the manifest the program pins, or a layout only administrators
+// can change (under Wine: the mode bits, since every owner reads back as
+// this user).
+TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedOnlyWhenVouchedFor) {
     g_settings.hotspotOffered = g_settings.receiverOffered = true;
     g_settings.mayAskUser = false;
     test::CTempFolder layout(L"layout");
@@ -551,26 +573,24 @@ TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedFirst) {
     ServeEveryPackage(false);
     ASSERT_EQ(LayOut(layout.Path()), kExitDone);
     const std::vector<LayoutEntry> entries = ReadLayoutManifest(test::ReadBytes(packages + L"manifest.json"));
-    const struct { const char* job; const char* windows; const char* file; const char* served; } stored[] = {
-        {"bluetooth", "win7", "bluetooth_win7_bt_top.zip", "bt_top.zip"},
-        {"bluetooth", "win8", "bluetooth_win8_bt_nested.zip", "bt_nested.zip"},
-        {"bluetooth", "win10", "bluetooth_win10_bt_top.zip", "bt_top.zip"},
-        {"hotspot", "", "hotspot_rx.exe", "rx.exe"}, {"receiver", "", "receiver_rx.exe", "rx.exe"}};
+    const struct { const char* job; const char* windows; const char* served; } stored[] = {
+        {"bluetooth", "win7", "bt_top.zip"}, {"bluetooth", "win8", "bt_nested.zip"},
+        {"bluetooth", "win10", "bt_top.zip"}, {"hotspot", "", "rx.exe"}, {"receiver", "", "rx.exe"}};
     EXPECT_EQ(entries.size(), std::size(stored));
     for (const auto& s : stored) {
         const LayoutEntry* entry = FindLayoutEntry(entries, s.job, s.windows);
-        ASSERT_TRUE(entry) << s.file;
-        EXPECT_EQ(entry->file, s.file);
-        EXPECT_EQ(entry->sha256, test::ServiceSha256(s.served)) << s.file;
-        EXPECT_EQ(entry->source, test::ServiceUrl(std::string("/files/") + s.served)) << s.file;
-        EXPECT_EQ(test::ReadBytes(packages + Utf8ToWide(s.file)), test::ReadBytes(test::ServiceFile(s.served))) << s.file;
+        ASSERT_TRUE(entry) << s.job << s.windows;
+        EXPECT_EQ(entry->file, LayoutFileName(s.job, test::ServiceSha256(s.served), s.served));
+        EXPECT_EQ(entry->sha256, test::ServiceSha256(s.served)) << entry->file;
+        EXPECT_EQ(entry->source, test::ServiceUrl(std::string("/files/") + s.served)) << entry->file;
+        EXPECT_EQ(test::ReadBytes(packages + Utf8ToWide(entry->file)), test::ReadBytes(test::ServiceFile(s.served)));
     }
     EXPECT_TRUE(test::Exists(layout.Path() + L"\\Installer.exe"));
     EXPECT_TRUE(test::Exists(layout.Path() + L"\\data\\7za.exe"));
-    EXPECT_EQ(Downloads(test::TakeRequests()), 5u);
+    EXPECT_EQ(Downloads(test::TakeRequests()), 4u);  // bt_top.zip once for Windows 7 and 10
     EXPECT_TRUE(test::JobFolders().empty());
     EXPECT_TRUE(test::TakeStandInStarts().empty());  // proven, never started
-    // Again: asked, nothing downloaded, the list as it was but for nothing.
+    // Again: asked, nothing downloaded, the manifest as it was.
     ASSERT_EQ(LayOut(layout.Path()), kExitDone);
     EXPECT_EQ(Downloads(test::TakeRequests()), 0u);
     EXPECT_EQ(ReadLayoutManifest(test::ReadBytes(packages + L"manifest.json")).size(), entries.size());
@@ -579,12 +599,13 @@ TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedFirst) {
         test::CTempFolder refused(L"layout-refused");
         ServeEveryPackage(true);
         EXPECT_EQ(LayOut(refused.Path()), kExitPackageRefused);
-        EXPECT_FALSE(test::Exists(refused.Path() + L"\\packages\\hotspot_unsigned.exe"));
         EXPECT_EQ(ReadLayoutManifest(test::ReadBytes(refused.Path() + L"\\packages\\manifest.json")).size(), 4u);
         test::TakeRequests();
+        ServeEveryPackage(false);
     }
 
-    // The service down: the window and quiet mode install from the layout.
+    // The service down: the window and quiet mode install from a layout only
+    // administrators can change.
     g_settings.packageSource = layout.Path();
     g_settings.serviceHost = test::ServiceHost(9);
     {
@@ -602,43 +623,121 @@ TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedFirst) {
     test::ClearWorkFolder();
     EXPECT_EQ(QuietBluetooth(), kExitDone);
     EXPECT_EQ(test::TakeStandInStarts().size(), 1u);
-    // Up, it is still not asked while the layout has the package.
+    // Up, it is asked; naming the layout's package, it saves the download.
     g_settings.serviceHost = test::ServiceHost();
+    test::TakeRequests();
     EXPECT_EQ(QuietBluetooth(), kExitDone);
-    EXPECT_TRUE(test::TakeRequests().empty());
+    const auto requests = test::TakeRequests();
+    EXPECT_EQ(requests.size(), 1u);
+    EXPECT_EQ(Downloads(requests), 0u);
     test::TakeStandInStarts();
 
-    // A file changed by one byte, or a list naming a file outside packages\,
-    // is refused: the service, when up, delivers instead.
-    const std::string list = test::ReadBytes(packages + L"manifest.json");
-    std::string outside = list;
-    for (std::size_t at; (at = outside.find("\"bluetooth_win")) != std::string::npos;) outside.replace(at, 1, "\"..\\\\");
-    const struct { const char* name; bool changeByte; std::string list; bool serviceUp; bool offline; ExitCode code; } cases[] = {
-        {"changed, service up", true, list, true, false, kExitDone},
-        {"changed, service down", true, list, false, false, kExitNoConnection},
-        {"outside packages, service up", false, outside, true, false, kExitDone},
-        {"outside packages, service down", false, outside, false, false, kExitNoConnection},
-        {"offline without an entry", false, R"({"packages": []})", true, true, kExitInstallerMissing},
+    // Copies of the layout, changed as someone who may write where it lies would.
+    const std::string manifest = test::ReadBytes(packages + L"manifest.json");
+    // This process asks for the package of the Windows it decided on at its start.
+    const std::wstring used = Utf8ToWide(FindLayoutEntry(entries, "bluetooth", ServiceOsValue(ThisWindows()))->file);
+    std::string outside = manifest;
+    for (std::size_t at; (at = outside.find("\"bluetooth_")) != std::string::npos;) outside.replace(at, 1, "\"..\\\\");
+    enum Change { None, EveryoneWrites, ByteChanged, SecondName, LinkedPackages, ManifestChanged };
+    const struct { const char* name; Change change; std::string manifest; bool pinned; const char* serves;
+                   bool offline; ExitCode code; std::size_t downloads; } cases[] = {
+        {"administrators' only, offline", None, manifest, false, nullptr, true, kExitDone, 0},
+        // Its own manifest vouches for nothing where others may change it.
+        {"others may change it, offline", EveryoneWrites, manifest, false, nullptr, true, kExitInstallerMissing, 0},
+        {"others may change it, service down", EveryoneWrites, manifest, false, nullptr, false, kExitNoConnection, 0},
+        // The manifest the program pins vouches wherever it lies; no other one does.
+        {"pinned, others may change it", EveryoneWrites, manifest, true, nullptr, true, kExitDone, 0},
+        {"pinned, its manifest changed", ManifestChanged, manifest, true, nullptr, true, kExitInstallerMissing, 0},
+        // While the service answers it decides: another package than it names is downloaded.
+        {"the service names another", None, manifest, false, "bt_nested.zip", false, kExitDone, 1},
+        {"a byte changed, service up", ByteChanged, manifest, false, "bt_top.zip", false, kExitDone, 1},
+        {"a byte changed, service down", ByteChanged, manifest, false, nullptr, false, kExitNoConnection, 0},
+        {"outside packages, service down", None, outside, false, nullptr, false, kExitNoConnection, 0},
+        // A file with a second name is never read: the log would tell another file's hash.
+        {"a package with a second name", SecondName, manifest, false, nullptr, true, kExitInstallerMissing, 0},
+        {"packages\\ a link", LinkedPackages, manifest, false, nullptr, true, kExitInstallerMissing, 0},
+        {"offline without an entry", None, R"({"packages": []})", false, nullptr, true, kExitInstallerMissing, 0},
     };
-    ServeBluetooth("bt_top.zip");
     for (const auto& c : cases) {
-        test::CTempFolder changed(L"layout-changed");
-        ::CreateDirectoryW((changed.Path() + L"\\packages").c_str(), nullptr);
-        for (const char* os : kServiceOsValues) {
-            const std::wstring name = L"bluetooth_" + Utf8ToWide(os) + L"_" + (std::string(os) == "win8" ? L"bt_nested.zip" : L"bt_top.zip");
-            std::string bytes = test::ReadBytes(packages + name);
-            if (c.changeByte) bytes[bytes.size() / 2] ^= 1;
-            std::ofstream(std::filesystem::path(changed.Path() + L"\\packages\\" + name), std::ios::binary) << bytes;
-            std::ofstream(std::filesystem::path(changed.Path() + L"\\" + name), std::ios::binary) << bytes;
+        test::CTempFolder changed(L"layout-changed"), elsewhere(L"layout-elsewhere");
+        const std::wstring copies = c.change == LinkedPackages ? elsewhere.Path() : changed.Path() + L"\\packages";
+        ::CreateDirectoryW(copies.c_str(), nullptr);
+        const std::unique_ptr<test::CHostLink> link =
+            c.change == LinkedPackages ? std::make_unique<test::CHostLink>(copies, changed.Path() + L"\\packages") : nullptr;
+        ASSERT_TRUE(!link || link->Made()) << c.name;
+        for (const LayoutEntry& entry : entries)
+            if (entry.job == "bluetooth") WriteFile(copies + L"\\" + Utf8ToWide(entry.file), test::ReadBytes(packages + Utf8ToWide(entry.file)));
+        if (c.change == ByteChanged) {
+            std::string bytes = test::ReadBytes(copies + L"\\" + used);
+            bytes[bytes.size() / 2] ^= 1;
+            WriteFile(copies + L"\\" + used, bytes);
         }
-        std::ofstream(std::filesystem::path(changed.Path() + L"\\packages\\manifest.json"), std::ios::binary) << c.list;
+        if (c.change == SecondName) {
+            const std::wstring other = elsewhere.Path() + L"\\secret.zip";
+            ::MoveFileW((copies + L"\\" + used).c_str(), other.c_str());
+            ASSERT_TRUE(::CreateHardLinkW((copies + L"\\" + used).c_str(), other.c_str(), nullptr));
+        }
+        WriteFile(copies + L"\\manifest.json", c.change == ManifestChanged ? c.manifest + " " : c.manifest);
+        if (c.change == EveryoneWrites || c.change == ManifestChanged) {
+            ASSERT_TRUE(test::LetEveryoneWrite(changed.Path()));
+        }
+        g_settings.pinnedLayoutManifestSha256 = c.pinned ? Sha256Of(packages + L"manifest.json") : "";
         g_settings.packageSource = changed.Path();
-        g_settings.serviceHost = test::ServiceHost(c.serviceUp ? 0 : 9);
+        g_settings.serviceHost = test::ServiceHost(c.serves ? 0 : 9);
+        if (c.serves)
+            test::SetServiceScript(R"({"/api/rx/RealtekDrivers": {"body": )" + HashedAnswer(c.serves) + R"(}, "/files/)" +
+                                   c.serves + R"(": {"file": ")" + c.serves + R"("}})");
         g_settings.offline = c.offline;
         test::TakeRequests();
         EXPECT_EQ(QuietBluetooth(), c.code) << c.name;
         EXPECT_EQ(test::TakeStandInStarts().size(), c.code == kExitDone ? 1u : 0u) << c.name;
-        EXPECT_EQ(test::TakeRequests().size(), c.serviceUp && !c.offline ? 2u : 0u) << c.name;
+        EXPECT_EQ(Downloads(test::TakeRequests()), c.downloads) << c.name;
         test::ClearWorkFolder();
     }
+}
+
+// /layout writes only inside its folder: names planted there (a second name
+// of a file outside, a link in place of packages\ or data\) are replaced or
+// refused, never written through; its own folder is known by what it is,
+// however it is spelt.
+TEST_F(WorkflowWine, ALayoutRunWritesOnlyInsideItsFolder) {
+    g_settings.mayAskUser = false;
+    ServeEveryPackage(false);
+    test::CTempFolder layout(L"layout-planted"), outside(L"layout-outside");
+    const std::wstring victim = outside.Path() + L"\\victim";
+    WriteFile(victim, "someone else's file");
+    layout.Make(L"data", true);
+    layout.Make(L"packages", true);
+    const std::string top = test::ServiceSha256("bt_top.zip");
+    for (const std::wstring& name : std::vector<std::wstring>{L"Installer.exe", L"data\\translation.json", L"data\\7za.exe",
+                                     L"data\\WifiAutoInstallSetup.exe", L"packages\\manifest.json",
+                                     L"packages\\manifest.json.new",
+                                     L"packages\\" + Utf8ToWide(LayoutFileName("bluetooth", top, "bt_top.zip"))})
+        ASSERT_TRUE(::CreateHardLinkW((layout.Path() + L"\\" + name).c_str(), victim.c_str(), nullptr)) << WideToUtf8(name);
+    ASSERT_EQ(LayOut(layout.Path()), kExitDone);
+    EXPECT_EQ(test::ReadBytes(victim), "someone else's file");
+    EXPECT_EQ(ReadLayoutManifest(test::ReadBytes(layout.Path() + L"\\packages\\manifest.json")).size(), 3u);
+    EXPECT_EQ(test::ReadBytes(layout.Path() + L"\\data\\7za.exe"), test::ReadBytes(test::ProgramFolder() + L"data\\7za.exe"));
+
+    // Its own folder, however spelt (here with a trailing backslash): the
+    // program is not copied over what lies there.
+    const std::wstring own = test::ProgramFolder(), installer = own + L"Installer.exe";
+    const std::string before = test::ReadBytes(installer);
+    EXPECT_EQ(LayOut(own), kExitDone);
+    const std::string after = test::ReadBytes(installer);
+    if (after != before) WriteFile(installer, before);  // the build's own program, put back
+    EXPECT_TRUE(after == before);
+    test::RemoveTree(own + L"packages");
+
+    // A link where it writes: refused, with its code, and nothing written there.
+    for (const wchar_t* linked : {L"", L"\\packages", L"\\data"}) {
+        test::CTempFolder folder(L"layout-linked"), target(L"layout-target");
+        const std::wstring dir = folder.Path() + L"\\dir";
+        if (*linked) ::CreateDirectoryW(dir.c_str(), nullptr);
+        const test::CHostLink link(target.Path(), dir + linked);
+        ASSERT_TRUE(link.Made()) << WideToUtf8(linked);
+        EXPECT_EQ(LayOut(dir), kExitLinkRefused) << WideToUtf8(linked);
+        EXPECT_EQ(Names(target.Path()), std::vector<std::wstring>{}) << WideToUtf8(linked);
+    }
+    test::TakeRequests();
 }

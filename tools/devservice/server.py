@@ -15,7 +15,8 @@ length ("omit", a number to announce instead of the real one), cut_after
 chunk_delay_ms (between 64 KiB chunks), headers (more answer headers, such
 as a redirect's Location or Retry-After), ranges (announce Accept-Ranges and
 an ETag, answer "Range: bytes=N-" with 206 unless If-Range names another
-ETag), stall_after and stall_ms (send that many body bytes, then nothing
+ETag; with weak_etag the ETag is a weak one; with ignore_if_range a
+Range is answered whatever If-Range names, as a broken cache would), stall_after and stall_ms (send that many body bytes, then nothing
 for that long), trickle_ms (send the body one byte at a time, that long
 apart). A path's rule may instead be {"sequence": [rule, ...]}: the
 first request gets the first rule, and so on, the last one for the rest. A path with a query matches its key
@@ -92,11 +93,12 @@ class Handler(BaseHTTPRequestHandler):
     def answer(self, status, body, rule):
         headers = dict(rule.get("headers", {}))
         if rule.get("ranges"):
-            etag = '"%s"' % hashlib.sha256(body).hexdigest()[:16]
+            etag = ('W/' if rule.get("weak_etag") else '') + '"%s"' % hashlib.sha256(body).hexdigest()[:16]
             headers.update({"Accept-Ranges": "bytes", "ETag": etag})
             wanted = self.headers.get("Range", "")
             if_range = self.headers.get("If-Range")
-            if status == 200 and wanted.startswith("bytes=") and wanted.endswith("-") and if_range in (None, etag):
+            honoured = rule.get("ignore_if_range") or if_range in (None, etag)
+            if status == 200 and wanted.startswith("bytes=") and wanted.endswith("-") and honoured:
                 first = int(wanted[6:-1])
                 if first < len(body):
                     headers["Content-Range"] = "bytes %d-%d/%d" % (first, len(body) - 1, len(body))

@@ -1,6 +1,6 @@
 // Stands in for a package's installer (the Bluetooth Setup.exe, the receiver
-// and hotspot installers): appends where it was started from and with what
-// command line to the file named by INSTALLER_STANDIN_LOG, and keeps running
+// and hotspot installers): appends where it was started from, with what
+// command line and which TEMP to the file named by INSTALLER_STANDIN_LOG, and keeps running
 // for INSTALLER_STANDIN_RUN_MS milliseconds. With INSTALLER_STANDIN_SHOW set
 // it also says in a small window what a real driver setup would do now (the demo).
 // It exits with INSTALLER_STANDIN_EXIT, 0 when that is not set. With
@@ -17,7 +17,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     if (const wchar_t* logPath = _wgetenv(L"INSTALLER_STANDIN_LOG")) {
         if (FILE* log = _wfopen(logPath, L"a")) {
-            std::fwprintf(log, L"%ls|%ls\n", self, ::GetCommandLineW());
+            const wchar_t* temp = _wgetenv(L"TEMP");
+            std::fwprintf(log, L"%ls|%ls|%ls\n", self, ::GetCommandLineW(), temp ? temp : L"");
             std::fclose(log);
         }
     }

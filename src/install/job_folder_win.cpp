@@ -1,0 +1,69 @@
+#include "install/job_folder_win.h"
+
+#include <vector>
+
+#include "install/held_file_win.h"
+#include "install/unpacked_tree_win.h"
+#include "net/transfer.h"
+#include "sys/file_copy_win.h"
+#include "sys/log.h"
+#include "sys/text_util.h"
+
+namespace {
+
+std::vector<std::wstring> PathParts(const std::wstring& relative) {
+    std::vector<std::wstring> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t slash = relative.find(L'\\', start);
+        parts.push_back(relative.substr(start, slash - start));
+        if (slash == std::wstring::npos) return parts;
+        start = slash + 1;
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<IHeldFile> CWindowsJobFolder::CopyIn(IReadableFile& source, const std::wstring& name,
+                                                      unsigned long long expectedSize,
+                                                      const std::function<void(int)>& progress, unsigned long& error) {
+    DWORD copyError = 0;
+    if (!sys::CopyInto(m_folder->Folder(), name, source, expectedSize, kMaxPackageBytes, progress, copyError)) {
+        error = copyError;
+        sys::Log(L"could not copy " + source.Path() + L" into " + Path() + L": error " + std::to_wstring(error));
+        return nullptr;
+    }
+    std::unique_ptr<IHeldFile> copy = Hold(name);
+    if (!copy) error = ::GetLastError();
+    return copy;
+}
+
+std::unique_ptr<IHeldFile> CWindowsJobFolder::Hold(const std::wstring& relative) {
+    const std::vector<std::wstring> parts = PathParts(relative);
+    sys::CHeldFolder inner;
+    const sys::CHeldFolder* folder = &m_folder->Folder();
+    for (std::size_t i = 0; i + 1 < parts.size() && folder->Valid(); ++i) {
+        inner = folder->OpenFolder(parts[i]);
+        folder = &inner;
+    }
+    sys::CFileHandle file =
+        folder->Valid() ? folder->OpenFile(parts.back(), GENERIC_READ, FILE_SHARE_READ) : sys::CFileHandle();
+    if (!file.Valid()) {
+        sys::Log(L"cannot hold " + JoinPath(Path(), relative));
+        return nullptr;
+    }
+    return std::make_unique<CWindowsHeldFile>(JoinPath(Path(), relative), std::move(file));
+}
+
+std::wstring CWindowsJobFolder::FindShallowest(const std::wstring& sub, const std::wstring& name) {
+    const sys::CHeldFolder folder = m_folder->Folder().OpenFolder(sub);
+    const std::wstring found = folder.Valid() ? sys::FindShallowest(folder, name, true) : std::wstring();
+    return found.empty() ? found : JoinPath(sub, found);
+}
+
+std::string CWindowsJobFolder::UnpackedRefusal(const std::wstring& sub) {
+    const sys::CHeldFolder folder = m_folder->Folder().OpenFolder(sub);
+    if (!folder.Valid()) return "nothing was unpacked";
+    std::vector<TreeEntry> entries;
+    CollectTree(folder, L"", entries);
+    return ::UnpackedTreeRefusal(folder.Path(), entries);
+}

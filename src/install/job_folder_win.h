@@ -1,0 +1,24 @@
+#pragma once
+// A job's folder as the workflows see it (install/job_folder.h), over the
+// held folder of the work folder (sys/job_folder_win.h).
+#include <memory>
+
+#include "install/job_folder.h"
+#include "sys/job_folder_win.h"
+
+class CWindowsJobFolder : public IJobFolder {
+public:
+    explicit CWindowsJobFolder(std::unique_ptr<sys::CJobFolder> folder) : m_folder(std::move(folder)) {}
+    const std::wstring& Path() const override { return m_folder->Path(); }
+    std::wstring TempPath() const override { return m_folder->TempPath(); }
+    std::unique_ptr<IHeldFile> CopyIn(IReadableFile& source, const std::wstring& name, unsigned long long expectedSize,
+                                      const std::function<void(int)>& progress, unsigned long& error) override;
+    std::unique_ptr<IHeldFile> Hold(const std::wstring& relative) override;
+    std::wstring FindShallowest(const std::wstring& sub, const std::wstring& name) override;
+    std::string UnpackedRefusal(const std::wstring& sub) override;
+    void NoteStarted(const StartedProgram& program) override { m_folder->NoteStarted(program); }
+    void Remove() override { m_folder->Remove(); }
+
+private:
+    std::unique_ptr<sys::CJobFolder> m_folder;
+};

@@ -1,0 +1,67 @@
+#pragma once
+// What a job needs of the system. A Windows system object implements it;
+// native tests use a fake.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "install/held_file.h"
+#include "install/job_folder.h"
+#include "install/layout_store.h"
+#include "install/offline_layout.h"
+#include "net/transfer.h"
+#include "sys/job_folder.h"
+#include "sys/os_version.h"
+
+struct ProcessOutcome {
+    bool started = false;
+    bool exitCodeRead = false;  // it ended and its code was read
+    unsigned long exitCode = 0;
+    bool timedOut = false;      // it ran too long and was ended
+    bool running = false;       // not waited for
+    unsigned long error = 0;    // why it did not start
+    StartedProgram program{};   // which process it is
+};
+
+class IJobSystem {
+public:
+    virtual ~IJobSystem() = default;
+
+    // The clock and this Windows.
+    virtual void Sleep(unsigned milliseconds) = 0;
+    virtual WindowsVersion QueryWindows() = 0;
+
+    // The network. HttpGetJson: the whole answer body, whatever the HTTP
+    // status; anything but Ok when no answer came. DownloadFile stores the
+    // file at path only when it arrived whole; reports percentages.
+    virtual NetResult HttpGetJson(const std::string& url, std::string& body) = 0;
+    virtual NetResult DownloadFile(const std::string& url, const std::wstring& path,
+                                   const std::function<void(int)>& progress) = 0;
+
+    // Files and folders. A file delivered in the program's folder
+    // ("data\\7za.exe"), opened to be copied: a plain file with one name;
+    // null with the system's error.
+    virtual std::unique_ptr<IReadableFile> OpenDelivered(const std::wstring& relative, unsigned long& error) = 0;
+    // Null when no folder could be made.
+    virtual std::unique_ptr<IJobFolder> CreateJobFolder() = 0;
+    // The offline layout beside the program (or in the settings'
+    // packageSource); null when there is none.
+    virtual std::unique_ptr<IOfflineLayout> OpenOfflineLayout() = 0;
+    // The layout /layout fills in folder, made when it is not there; null
+    // with the system's error (ERROR_CANT_ACCESS_FILE: a link where it writes).
+    virtual std::unique_ptr<ILayoutStore> OpenLayoutStore(const std::wstring& folder, unsigned long& error) = 0;
+
+    // Processes, each with TEMP and TMP set to temp (a job folder's own).
+    // RunAndWait starts a held program with arguments in its own folder (its
+    // DLL folder too) and waits for it; after timeoutMs (0: no limit) it is
+    // ended. A console program gets a console window of its own only with
+    // console (and never when nobody may see a window).
+    virtual ProcessOutcome RunAndWait(const IHeldFile& program, const std::wstring& arguments,
+                                      unsigned long timeoutMs, bool console, const std::wstring& temp) = 0;
+    // Starts a held installer (an .exe itself, an .msi through the system's
+    // msiexec, nothing else) with arguments in its own folder: the window
+    // does not wait for it, quiet mode does, up to the settings' installer
+    // time limit.
+    virtual ProcessOutcome StartInstaller(const IHeldFile& installer, const std::wstring& arguments,
+                                          const std::wstring& temp) = 0;
+};

@@ -1,0 +1,68 @@
+#include "install/process_start_win.h"
+
+#include <vector>
+
+#include "sys/environment.h"
+#include "sys/handle_win.h"
+#include "sys/log.h"
+#include "sys/process_time_win.h"
+
+namespace {
+
+struct CEnvironmentTraits {
+    static wchar_t* Invalid() { return nullptr; }
+    static void Close(wchar_t* block) { ::FreeEnvironmentStringsW(block); }
+};
+
+// This process's environment, with TEMP and TMP set to temp.
+std::wstring EnvironmentFor(const std::wstring& temp) {
+    const sys::CUniqueHandle<CEnvironmentTraits, wchar_t*> own(::GetEnvironmentStringsW());
+    std::wstring block;
+    for (const wchar_t* at = own.Get(); at && *at; at += std::wcslen(at) + 1) block += std::wstring(at) + L'\0';
+    return EnvironmentWith(block, {{L"TEMP", temp}, {L"TMP", temp}});
+}
+
+}  // namespace
+
+ProcessOutcome Launch(const ProgramCommand& command, const std::wstring& folder, DWORD flags, bool wait,
+                      unsigned long timeoutMs, const std::wstring& temp) {
+    ProcessOutcome outcome;
+    if (command.application.empty()) {
+        outcome.error = ERROR_BAD_EXE_FORMAT;
+        sys::Log(L"not started: it is neither a program nor a Windows Installer package");
+        return outcome;
+    }
+    std::vector<wchar_t> commandLine(command.commandLine.begin(), command.commandLine.end());
+    commandLine.push_back(L'\0');
+    std::wstring environment = EnvironmentFor(temp);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    sys::Log(L"running " + command.commandLine + L" (TEMP " + temp + L")");
+    if (!::CreateProcessW(command.application.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                          flags | CREATE_UNICODE_ENVIRONMENT, environment.data(), folder.c_str(), &startup, &info)) {
+        outcome.error = ::GetLastError();
+        sys::Log(L"could not start it: error " + std::to_wstring(outcome.error));
+        return outcome;
+    }
+    const sys::CProcessHandles started(info);
+    const HANDLE process = started.process.Get();
+    outcome.started = true;
+    outcome.program = {info.dwProcessId, sys::CreationTime(process)};
+    if (!wait) {
+        outcome.running = true;
+        return outcome;
+    }
+    if (::WaitForSingleObject(process, timeoutMs ? timeoutMs : INFINITE) == WAIT_TIMEOUT) {
+        ::TerminateProcess(process, ERROR_TIMEOUT);
+        ::WaitForSingleObject(process, 5000);
+        outcome.timedOut = true;
+        sys::Log(L"it ran longer than " + std::to_wstring(timeoutMs) + L" ms and was ended");
+        return outcome;
+    }
+    DWORD code = 0;
+    outcome.exitCodeRead = ::GetExitCodeProcess(process, &code) != FALSE && code != STILL_ACTIVE;
+    outcome.exitCode = code;
+    sys::Log(L"it ended with exit code " + std::to_wstring(code));
+    return outcome;
+}
