@@ -1,11 +1,29 @@
 # The one header that carries the build-time settings.
-foreach(feature WIFI BLUETOOTH HOTSPOT RECEIVER)
-  if(INSTALLER_FEATURE_${feature})
-    set(INSTALLER_FEATURE_${feature}_VALUE true)
-  else()
-    set(INSTALLER_FEATURE_${feature}_VALUE false)
+# A C++ string literal's content.
+function(installer_literal out text)
+  string(REPLACE "\\" "\\\\" escaped "${text}")
+  string(REPLACE "\"" "\\\"" escaped "${escaped}")
+  set(${out} "${escaped}" PARENT_SCOPE)
+endfunction()
+
+# Per job, in the job table's order: its name, build switch and silent
+# arguments, as C++ initialisers (strings, not lists: an argument may hold ";").
+set(INSTALLER_JOB_NAMES "")
+set(INSTALLER_JOBS_OFFERED_VALUES "")
+set(INSTALLER_SILENT_ARGS_VALUES "")
+set(separator "")
+foreach(job ${INSTALLER_JOBS})
+  set(value false)
+  if(INSTALLER_FEATURE_${job})
+    set(value true)
   endif()
+  installer_literal(literal "${INSTALLER_SILENT_ARGS_${job}}")
+  string(APPEND INSTALLER_JOB_NAMES "${separator}\"${job}\"")
+  string(APPEND INSTALLER_JOBS_OFFERED_VALUES "${separator}${value}")
+  string(APPEND INSTALLER_SILENT_ARGS_VALUES "${separator}\"${literal}\"")
+  set(separator ", ")
 endforeach()
+list(LENGTH INSTALLER_JOBS INSTALLER_JOB_COUNT)
 
 # A program that starts installers elevated without knowing whose they are
 # is only built on purpose.
@@ -34,13 +52,7 @@ if(INSTALLER_ARCHIVER_SHA256_LOWER MATCHES "^0+$" AND NOT INSTALLER_ARCHIVER_PIN
                  "pins the 7za.exe it ships")
 endif()
 
-# Arguments and the signer's subject go into C++ string literals.
-foreach(job WIFI BLUETOOTH HOTSPOT RECEIVER)
-  string(REPLACE "\\" "\\\\" escaped "${INSTALLER_SILENT_ARGS_${job}}")
-  string(REPLACE "\"" "\\\"" INSTALLER_SILENT_ARGS_${job}_LITERAL "${escaped}")
-endforeach()
-string(REPLACE "\\" "\\\\" escaped "${INSTALLER_PACKAGE_SIGNER}")
-string(REPLACE "\"" "\\\"" INSTALLER_PACKAGE_SIGNER_LITERAL "${escaped}")
+installer_literal(INSTALLER_PACKAGE_SIGNER_LITERAL "${INSTALLER_PACKAGE_SIGNER}")
 
 # A bundled offline layout is proven by the program's own signature: the
 # manifest it ships with is pinned here, and no other one is taken on its word.

@@ -20,11 +20,12 @@
 #include "ui/product_font.h"
 #include "ui/screen_density.h"
 
-int g_buttonHeight = kButtonHeight;
-int g_windowWidth = kWindowWidth;
-int g_windowHeight = kFullWindowHeight;
-int g_buttonTop[kJobCount] = {};
-int g_progressTop[kJobCount - 1] = {};
+WindowArrangement g_arrangement;
+int& g_buttonHeight = g_arrangement.buttonHeight;
+int& g_windowWidth = g_arrangement.windowWidth;
+int& g_windowHeight = g_arrangement.windowHeight;
+int (&g_buttonTop)[kJobCount] = g_arrangement.buttonTop;
+int (&g_progressTop)[kJobCount - 1] = g_arrangement.progressTop;
 std::vector<fw::CWnd*> g_shownButtons, g_hiddenButtons, g_shownBars, g_hiddenBars;
 
 namespace {
@@ -53,7 +54,8 @@ BOOL CInstallerDlg::OnInitDialog() {
     m_translation.Load();
     m_highContrast = HighContrastOn();
     // Laid out while still hidden: the dialog shows itself, painted once, after this.
-    LayOutAtDensity(WindowDpi(m_hWnd), true);
+    SortControls();
+    ArrangeAtDensity(WindowDpi(m_hWnd), true);
     CenterWindow();
 
     // The commands shown depend on the Windows version: the kernel's for the
@@ -97,7 +99,7 @@ void CInstallerDlg::OnWindowsKnown() {
     m_liveRegion = AtLeast(windows, WindowsVersion::Win8) && MarkPoliteLiveRegion(m_status.GetSafeHwnd());
 }
 
-void CInstallerDlg::LayOutAtDensity(int dpi, bool first) {
+void CInstallerDlg::ArrangeAtDensity(int dpi, bool first) {
     CreateProductFont(dpi, m_font);
     {
         fw::CClientDC dc(m_hWnd);
@@ -106,41 +108,43 @@ void CInstallerDlg::LayOutAtDensity(int dpi, bool first) {
         ::GetTextExtentPoint32W(dc.Get(), L"Install", 7, &extent);
         m_gap = extent.cy;
     }
-    m_layout = ArrangeControls(m_gap, dpi);
+    ArrangeControls(m_gap, dpi);
     if (first) SetWindowPos(nullptr, 0, 0, g_windowWidth, g_windowHeight, SWP_NOMOVE | SWP_NOZORDER);
-    PlaceControls(m_layout, m_gap, first);
+    PlaceControls(m_gap, first);
     ApplyLook();
 }
 
-WindowLayout CInstallerDlg::ArrangeControls(int gap, int dpi) {
-    bool on[kJobCount] = {};
-    for (const Feature& feature : kFeatures) on[static_cast<int>(feature.job)] = Offered(feature);
-    const WindowLayout layout = ComputeLayout(on, gap, dpi);
-    g_buttonHeight = layout.buttonHeight;
-    g_windowWidth = layout.windowWidth;
-    g_windowHeight = layout.windowHeight;
-    std::copy(std::begin(layout.buttonTop), std::end(layout.buttonTop), g_buttonTop);
-    std::copy(std::begin(layout.progressTop), std::end(layout.progressTop), g_progressTop);
-
-    g_shownButtons.clear(); g_hiddenButtons.clear(); g_shownBars.clear(); g_hiddenBars.clear();
+// The controls of the offered jobs and of the others, in the table's order,
+// with their captions.
+void CInstallerDlg::SortControls() {
+    g_shownButtons.clear();
+    g_hiddenButtons.clear();
+    g_shownBars.clear();
+    g_hiddenBars.clear();
     for (const Feature& feature : kFeatures) {
-        const int i = static_cast<int>(feature.job);
-        (on[i] ? g_shownButtons : g_hiddenButtons).push_back(&m_buttons[i]);
-        if (feature.bar) (on[i] ? g_shownBars : g_hiddenBars).push_back(&m_bars[i]);
-        if (on[i]) m_buttons[i].SetWindowText(Word(feature.caption));
+        const std::size_t i = JobIndex(feature.job);
+        const bool on = Offered(feature);
+        (on ? g_shownButtons : g_hiddenButtons).push_back(&m_buttons[i]);
+        if (feature.bar) (on ? g_shownBars : g_hiddenBars).push_back(&m_bars[i]);
+        if (on) m_buttons[i].SetWindowText(Word(feature.caption));
     }
-    return layout;
 }
 
-void CInstallerDlg::PlaceControls(const WindowLayout& layout, int gap, bool first) {
+void CInstallerDlg::ArrangeControls(int gap, int dpi) {
+    bool on[kJobCount] = {};
+    for (const Feature& feature : kFeatures) on[JobIndex(feature.job)] = Offered(feature);
+    g_arrangement = ArrangeWindow(on, gap, dpi);
+}
+
+void CInstallerDlg::PlaceControls(int gap, bool first) {
     const RECT client = GetClientRect();
-    const int width = layout.controlWidth, left = (client.right - width) / 2;
+    const int width = g_arrangement.controlWidth, left = (client.right - width) / 2;
     // Tab and Shift+Tab follow the table's order, which is the window's.
     HWND after = HWND_TOP;
     const UINT hide = first ? SWP_HIDEWINDOW : 0;
     for (std::size_t i = 0; i < g_shownButtons.size(); ++i) {
         auto* button = static_cast<CImageButton*>(g_shownButtons[i]);
-        button->SetWindowPos(after, left, g_buttonTop[i], width, layout.buttonHeight, hide | SWP_NOACTIVATE);
+        button->SetWindowPos(after, left, g_buttonTop[i], width, g_buttonHeight, hide | SWP_NOACTIVATE);
         after = button->GetSafeHwnd();
     }
     for (fw::CWnd* button : g_hiddenButtons) button->ShowWindow(SW_HIDE);
@@ -150,7 +154,7 @@ void CInstallerDlg::PlaceControls(const WindowLayout& layout, int gap, bool firs
         if (first) bar->SetRange(0, 100);
     }
     for (fw::CWnd* bar : g_hiddenBars) bar->ShowWindow(SW_HIDE);
-    const int top = StatusLineTop(layout, static_cast<int>(g_shownButtons.size()),
+    const int top = StatusLineTop(g_arrangement, static_cast<int>(g_shownButtons.size()),
                                   static_cast<int>(g_shownBars.size()), gap, client.bottom);
     m_status.SetWindowPos(nullptr, left, top, width, 3 * gap, SWP_NOZORDER | SWP_SHOWWINDOW);
     FitStatusFont(m_status.GetWindowText());
@@ -159,7 +163,7 @@ void CInstallerDlg::PlaceControls(const WindowLayout& layout, int gap, bool firs
 void CInstallerDlg::ApplyLook() {
     static const UINT faces[3] = {IDB_BUTTON_FACE, IDB_BUTTON_FACE_150, IDB_BUTTON_FACE_200};
     for (fw::CWnd* button : g_shownButtons)
-        ApplyProductLook(*static_cast<CImageButton*>(button), faces, m_font.Get(), m_layout.dpi, m_highContrast);
+        ApplyProductLook(*static_cast<CImageButton*>(button), faces, m_font.Get(), g_arrangement.dpi, m_highContrast);
 }
 
 // A status text that does not fit its three lines in this font gets the
@@ -176,7 +180,7 @@ void CInstallerDlg::FitStatusFont(const std::wstring& text) {
     m_statusTenths = kProductFontTenths;
     m_statusFontInUse = m_font.Get();
     if (!text.empty() && !fits(m_font.Get())) {
-        m_statusTenths = FittingFontTenths(m_layout.dpi, fits, m_statusFont);
+        m_statusTenths = FittingFontTenths(g_arrangement.dpi, fits, m_statusFont);
         m_statusFontInUse = m_statusFont.Get();
     }
     m_status.SetFont(m_statusFontInUse, false);  // the static draws with its own font
@@ -186,7 +190,7 @@ void CInstallerDlg::OnDpiChanged(int dpi, const RECT& suggested) {
     SendMessage(WM_SETREDRAW, FALSE);
     SetWindowPos(nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    LayOutAtDensity(dpi, false);
+    ArrangeAtDensity(dpi, false);
     SendMessage(WM_SETREDRAW, TRUE);
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/layout.h"
+#include "app/arrangement.h"
 #include "framework/dialog.h"
 #include "framework/gdi.h"
 #include "i18n/translation.h"
@@ -13,10 +13,14 @@
 #include "ui/image_button.h"
 #include "ui/logo_image.h"
 
-
-// Layout state, filled by ArrangeControls; the painting reads the window size.
-extern int g_buttonHeight, g_windowWidth, g_windowHeight;
-extern int g_buttonTop[kJobCount], g_progressTop[kJobCount - 1];
+// The window's arrangement at its density, made by ArrangeControls; the
+// names below are views of it, not copies.
+extern WindowArrangement g_arrangement;
+extern int &g_buttonHeight, &g_windowWidth, &g_windowHeight;
+extern int (&g_buttonTop)[kJobCount];
+extern int (&g_progressTop)[kJobCount - 1];
+// The controls of the jobs the build offers and of the others, in the job
+// table's order: set once, when the window is made.
 extern std::vector<fw::CWnd*> g_shownButtons, g_hiddenButtons, g_shownBars, g_hiddenBars;
 
 // The installer's one window: a button per job the build offers (by the
@@ -37,7 +41,7 @@ public:
 
     int FontPointTenths() const { return m_font.PointTenths(); }
     bool BluetoothShown() const { return m_bluetoothShown; }
-    int Dpi() const { return m_layout.dpi; }
+    int Dpi() const { return g_arrangement.dpi; }
     // The sizes the caption of the job's command and the status text were last
     // drawn at, in tenths of a point: smaller than the font's when they did not fit.
     int CaptionTenths(Job job) const { return m_buttons[static_cast<int>(job)].CaptionTenths(); }
@@ -51,11 +55,12 @@ protected:
     void OnCancel() override;
 
 private:
-    // Font, layout and artwork for the window's density; first: before the
+    // Font, arrangement and artwork for the window's density; first: before the
     // Windows version is known, with every command hidden.
-    void LayOutAtDensity(int dpi, bool first);
-    WindowLayout ArrangeControls(int gap, int dpi);
-    void PlaceControls(const WindowLayout& layout, int gap, bool first);
+    void ArrangeAtDensity(int dpi, bool first);
+    void SortControls();
+    void ArrangeControls(int gap, int dpi);
+    void PlaceControls(int gap, bool first);
     void ApplyLook();
     void FitStatusFont(const std::wstring& text);
     void OnDpiChanged(int dpi, const RECT& suggested);
@@ -80,7 +85,6 @@ private:
     fw::CFont m_statusFont;  // the status text's when it needs a smaller one
     HFONT m_statusFontInUse = nullptr;
     int m_statusTenths = 0;
-    WindowLayout m_layout;
     int m_gap = 0;
     bool m_highContrast = false;
     bool m_liveRegion = false;

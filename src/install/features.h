@@ -15,16 +15,18 @@ class IJobSystem;
 struct JobOutcome;
 struct Feature;
 
-// In the order the window shows them and quiet mode runs them.
+// In the order the window shows them and quiet mode runs them, which is the
+// order of cmake/Jobs.cmake.
 enum class Job { Wifi, Bluetooth, Hotspot, Receiver };
-constexpr int kJobCount = 4;
+constexpr int kJobCount = static_cast<int>(build::kJobCount);
+static_assert(kJobCount == static_cast<int>(Job::Receiver) + 1, "cmake/Jobs.cmake lists the jobs of this enum");
+// The job's place in the table, and in every per-job value of the settings.
+constexpr std::size_t JobIndex(Job job) { return static_cast<std::size_t>(job); }
 
 using Workflow = JobOutcome (*)(const Feature& feature, IJobWindow& window, IJobSystem& system);
 
 struct Feature {
     Job job;
-    bool Settings::*offered;          // the build switch, as the settings hold it
-    std::wstring Settings::*silentArguments;  // what makes its installer ask nothing (quiet mode)
     int command;                      // the button's control id
     int bar;                          // the progress bar's control id; 0: none
     TranslationKey caption;
@@ -45,6 +47,7 @@ const Feature& FeatureOf(Job job);
 const Feature* FeatureBySwitch(const std::wstring& name);
 // Whether this build offers it (the settings may say otherwise in tests).
 bool Offered(const Feature& feature);
+bool& Offered(Job job);  // the settings' switch, for tests to change
 // What its installer is given: its silent switches when nobody may be asked
 // (quiet mode), else nothing, as the window starts it.
 std::wstring SilentArguments(const Feature& feature);

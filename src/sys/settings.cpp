@@ -6,14 +6,10 @@
 
 Settings BuildSettings() {
     Settings s;
-    s.wifiOffered = build::kFeatureWifi;
-    s.bluetoothOffered = build::kFeatureBluetooth;
-    s.hotspotOffered = build::kFeatureHotspot;
-    s.receiverOffered = build::kFeatureReceiver;
-    s.wifiSilentArguments = Utf8ToWide(build::kSilentArgumentsWifi);
-    s.bluetoothSilentArguments = Utf8ToWide(build::kSilentArgumentsBluetooth);
-    s.hotspotSilentArguments = Utf8ToWide(build::kSilentArgumentsHotspot);
-    s.receiverSilentArguments = Utf8ToWide(build::kSilentArgumentsReceiver);
+    for (std::size_t job = 0; job < build::kJobCount; ++job) {
+        s.offered[job] = build::kJobOffered[job];
+        s.silentArguments[job] = Utf8ToWide(build::kSilentArguments[job]);
+    }
     s.serviceHost = build::kServiceHost;
     s.packageSigner = Utf8ToWide(build::kPackageSigner);
     s.unsignedPackagesAllowed = build::kUnsignedPackagesAllowed;

@@ -2,12 +2,17 @@
 // The program's limits, waits and trust anchors as one value, read from the
 // build settings when the program starts. Tests change it through
 // CSettingsOverride, which puts everything back when it goes.
+#include <array>
 #include <string>
 
+#include "build_settings.h"
+
 struct Settings {
-    bool wifiOffered, bluetoothOffered, hotspotOffered, receiverOffered;  // the build's feature switches
-    // What makes each installer ask nothing; given only when nobody may be asked.
-    std::wstring wifiSilentArguments, bluetoothSilentArguments, hotspotSilentArguments, receiverSilentArguments;
+    // Per job, indexed as the job table (install/features.h): its build
+    // switch, and what makes its installer ask nothing (given only when
+    // nobody may be asked).
+    std::array<bool, build::kJobCount> offered;
+    std::array<std::wstring, build::kJobCount> silentArguments;
     std::string serviceHost;        // the device service, "host" or "host:port"
     std::wstring packageSigner;     // the subject (or its common name) every started installer must be signed by
     bool unsignedPackagesAllowed;   // only a build made so may start installers without a signer

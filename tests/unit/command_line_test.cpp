@@ -6,8 +6,10 @@ using Args = std::vector<std::wstring>;
 
 TEST(CommandLine, SwitchesAndTheirErrors) {
     CSettingsOverride settings;
-    g_settings.wifiOffered = g_settings.bluetoothOffered = g_settings.receiverOffered = true;
-    g_settings.hotspotOffered = false;
+    Offered(Job::Wifi) = true;
+    Offered(Job::Bluetooth) = true;
+    Offered(Job::Receiver) = true;
+    Offered(Job::Hotspot) = false;
     // chosen: one bit per job, in the table's order (Wi-Fi, Bluetooth, hotspot, receiver).
     const struct { Args args; bool quiet, help; int chosen; const wchar_t* language; const wchar_t* log; bool error; } cases[] = {
         {{}, false, false, 0, L"", L"", false},
@@ -73,8 +75,8 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
 // The usage names every job the build offers, by its switch, and no other.
 TEST(CommandLine, UsageFollowsTheFeatureTable) {
     CSettingsOverride settings;
-    g_settings.hotspotOffered = false;
-    g_settings.receiverOffered = true;
+    Offered(Job::Hotspot) = false;
+    Offered(Job::Receiver) = true;
     const std::wstring usage = UsageText();
     EXPECT_NE(usage.find(L"[/quiet [/wifi] [/bluetooth] [/receiver]]"), std::wstring::npos) << usage;
     EXPECT_EQ(usage.find(L"/hotspot"), std::wstring::npos) << usage;

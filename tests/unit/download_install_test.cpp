@@ -269,7 +269,7 @@ TEST(PackageInstall, MissingRefusedOrUnstartableInstallers) {
 // Only when nobody may be asked does an installer get its silent switches.
 TEST(PackageInstall, SilentSwitchesOnlyWhenNobodyMayBeAsked) {
     CVendorSettings settings;
-    g_settings.receiverSilentArguments = L"/S /norestart";
+    g_settings.silentArguments[JobIndex(Job::Receiver)] = L"/S /norestart";
     for (bool unattended : {false, true}) {
         g_settings.mayAskUser = !unattended;
         CFakeJobWindow window;

@@ -72,7 +72,7 @@ TEST(WifiInstall, OutcomesOfTheSetupProgram) {
 // the window starts it as it is and waits as long as it runs.
 TEST(WifiInstall, UnattendedItIsSilentAndLimited) {
     CVendorSettings settings;
-    g_settings.wifiSilentArguments = L"/quiet";
+    g_settings.silentArguments[JobIndex(Job::Wifi)] = L"/quiet";
     g_settings.installerTimeoutMs = 1234;
     for (bool unattended : {false, true}) {
         g_settings.mayAskUser = !unattended;

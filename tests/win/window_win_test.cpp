@@ -12,7 +12,7 @@
 
 #include <boost/property_tree/ptree.hpp>
 
-#include "app/layout.h"
+#include "app/arrangement.h"
 #include "ui/high_contrast.h"
 #include "ui/product_font.h"
 #include "ui/scale.h"
@@ -38,8 +38,8 @@ bool IsBlue(COLORREF c) { return c == RGB(9, 147, 221); }
 class FeatureScope : CSettingsOverride {  // the built-in switches come back
 public:
     FeatureScope(bool hotspot, bool receiver) {
-        g_settings.hotspotOffered = hotspot;
-        g_settings.receiverOffered = receiver;
+        Offered(Job::Hotspot) = hotspot;
+        Offered(Job::Receiver) = receiver;
     }
 };
 
@@ -80,22 +80,22 @@ TEST(WindowWine, BuiltInSwitchesShowWifiAndBluetooth) {
     window.SaveScreenshot(L"window-built-in");
 }
 
-TEST(WindowWine, AllFourSwitchesFillEverySlot) {
+TEST(WindowWine, EverySwitchOnFillsEverySlot) {
     FeatureScope all(true, true);
     test::CWindowDriver window;
     RECT outer = {};
     ::GetWindowRect(window.Window(), &outer);
-    EXPECT_EQ(Height(outer), 460);
-    const int order[] = {IDC_BTN_WIFI, IDC_BTN_BLUETOOTH, IDC_BTN_HOTSPOT, IDC_BTN_RECEIVER};
-    for (int slot = 0; slot < 4; ++slot) {
-        EXPECT_TRUE(window.Visible(order[slot]));
-        EXPECT_EQ(window.ClientRectOf(order[slot]).top, g_buttonTop[slot]) << slot;
+    EXPECT_EQ(Height(outer), kFullWindowHeight);
+    // Every job's button in the table's order, and under it the bar of each that has one.
+    int slot = 0, barSlot = 0;
+    for (const Feature& feature : kFeatures) {
+        EXPECT_TRUE(window.Visible(feature.command)) << slot;
+        EXPECT_EQ(window.ClientRectOf(feature.command).top, g_buttonTop[slot++]) << slot;
+        if (!feature.bar) continue;
+        EXPECT_FALSE(window.Visible(feature.bar)) << barSlot;
+        EXPECT_EQ(window.ClientRectOf(feature.bar).top, g_progressTop[barSlot++]) << barSlot;
     }
-    const int bars[] = {IDC_PROGRESS_BLUETOOTH, IDC_PROGRESS_HOTSPOT, IDC_PROGRESS_RECEIVER};
-    for (int slot = 0; slot < 3; ++slot) {
-        EXPECT_FALSE(window.Visible(bars[slot]));
-        EXPECT_EQ(window.ClientRectOf(bars[slot]).top, g_progressTop[slot]) << slot;
-    }
+    EXPECT_EQ(slot, kJobCount);
     EXPECT_EQ(window.Text(window.Control(IDC_BTN_HOTSPOT)), L"Install Hotspot Driver");
     EXPECT_EQ(window.Text(window.Control(IDC_BTN_RECEIVER)), L"Install QuilloRX");
     window.SaveScreenshot(L"window-all-features");

@@ -271,7 +271,8 @@ TEST_F(WorkflowWine, ReceiverAndHotspotRunSideBySide) {
         R"( "/api/rx/TWHotspot": {"body": )" + Quote(test::PackageAnswer("hotspot.exe")) + R"(},)"
         R"( "/files/rx.exe": {"file": "rx.exe", "chunk_delay_ms": 150},)"
         R"( "/files/hotspot.exe": {"file": "rx.exe", "chunk_delay_ms": 150, "length": "omit"}})");
-    g_settings.hotspotOffered = g_settings.receiverOffered = true;
+    Offered(Job::Hotspot) = true;
+    Offered(Job::Receiver) = true;
     {
         test::CWindowDriver window;
         window.Click(IDC_BTN_RECEIVER);
@@ -389,7 +390,7 @@ TEST_F(WorkflowWine, OnlyTheVendorsUntouchedPackageIsStarted) {
         {"unsigned installer", receiver("unsigned.exe"), IDC_BTN_RECEIVER, false, refused, false},
         {"signed installer", receiver("rx.exe"), IDC_BTN_RECEIVER, true, L"", false},
     };
-    g_settings.receiverOffered = true;
+    Offered(Job::Receiver) = true;
     for (const auto& c : cases) {
         test::ClearWorkFolder();
         test::SetServiceScript(c.script);
@@ -462,7 +463,7 @@ TEST_F(WorkflowWine, QuietRunsAreSilentAndEndWhatHangs) {
     const struct { const wchar_t* silent; ExitCode code; } cases[] = {
         {L"/verysilent /norestart", kExitDone}, {L"", kExitInstallerTimedOut}};
     for (const auto& c : cases) {
-        g_settings.bluetoothSilentArguments = c.silent;
+        g_settings.silentArguments[JobIndex(Job::Bluetooth)] = c.silent;
         CWindowsJobSystem system(true);
         std::vector<std::wstring> log;
         const DWORD start = ::GetTickCount();
@@ -566,7 +567,8 @@ std::vector<std::wstring> Names(const std::wstring& folder) {
 // can change (under Wine: the mode bits, since every owner reads back as
 // this user).
 TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedOnlyWhenVouchedFor) {
-    g_settings.hotspotOffered = g_settings.receiverOffered = true;
+    Offered(Job::Hotspot) = true;
+    Offered(Job::Receiver) = true;
     g_settings.mayAskUser = false;
     test::CTempFolder layout(L"layout");
     const std::wstring packages = layout.Path() + L"\\packages\\";

@@ -1,0 +1,16 @@
+# The installer's jobs, in the order of the job table (src/install/features.cpp),
+# which is the window's and quiet mode's. Each has a build switch
+# INSTALLER_FEATURE_<JOB> (ON for those in INSTALLER_JOBS_OFFERED) and the
+# arguments that make its installer ask nothing, INSTALLER_SILENT_ARGS_<JOB>.
+set(INSTALLER_JOBS WIFI BLUETOOTH HOTSPOT RECEIVER)
+set(INSTALLER_JOBS_OFFERED WIFI BLUETOOTH)
+
+foreach(job ${INSTALLER_JOBS})
+  set(on OFF)
+  if(job IN_LIST INSTALLER_JOBS_OFFERED)
+    set(on ON)
+  endif()
+  option(INSTALLER_FEATURE_${job} "Offer the ${job} job's command" ${on})
+  set(INSTALLER_SILENT_ARGS_${job} "" CACHE STRING
+      "Arguments that make the ${job} job's installer run without asking anything; passed only by /quiet")
+endforeach()
