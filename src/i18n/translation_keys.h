@@ -26,7 +26,7 @@ enum class TextKind {
     X(kPkgNotTrusted, PKG_NOT_TRUSTED, Status)          \
     X(kNoPackageForOs, NO_PACKAGE_FOR_OS, Status)       \
     X(kDlNotSaved, DL_NOT_SAVED, Status)                \
-    X(kTlsFailed, TLS_FAILED, Status)                   \
+    X(kSecureConnectionFailed, SECURE_CONNECTION_FAILED, Status) \
     X(kServiceFailed, SERVICE_FAILED, Status)           \
     X(kHintNoInternet, HINT_NO_INTERNET, Message)       \
     X(kNeedsKb2533623, NEEDS_KB2533623, Message)

@@ -1,23 +1,51 @@
 #include "install/job_outcome.h"
 
-const char* OutcomeName(Outcome kind) {
-    switch (kind) {
-    case Outcome::Done: return "done";
-    case Outcome::RestartNeeded: return "done, a restart is needed";
-    case Outcome::NoConnection: return "no connection";
-    case Outcome::NoPackageForWindows: return "no package for this Windows";
-    case Outcome::SecureChannelFailed: return "the secure connection failed";
-    case Outcome::ServiceFailed: return "the device service failed";
-    case Outcome::NotSaved: return "not saved";
-    case Outcome::PackageRefused: return "package refused";
-    case Outcome::BundledProgramRefused: return "a program beside the installer was refused";
-    case Outcome::InstallerMissing: return "installer missing";
-    case Outcome::ArchiverFailed: return "the package could not be unpacked";
-    case Outcome::InstallerFailed: return "the installer failed";
-    case Outcome::InstallerTimedOut: return "the installer ran too long and was ended";
-    }
-    return "?";
-}
+// One row per outcome, in the order of the enum.
+const std::array<OutcomeRow, kOutcomeCount> kOutcomes = {{
+    {Outcome::Done, "done", kExitDone, Shown::DoneText, kTranslationKeyCount},
+    // Only an installer waited for says so: it has shown itself.
+    {Outcome::RestartNeeded, "done, a restart is needed", kExitRestartNeeded, Shown::Nothing, kTranslationKeyCount},
+    {Outcome::NoConnection, "no connection", kExitNoConnection, Shown::Message, kTranslationKeyCount},
+    {Outcome::NoPackageForWindows, "no package for this Windows", kExitInstallerMissing, Shown::Text, kNoPackageForOs},
+    {Outcome::SecureConnectionFailed, "the secure connection failed", kExitNoConnection, Shown::Text,
+     kSecureConnectionFailed},
+    {Outcome::ServiceFailed, "the device service failed", kExitServiceFailed, Shown::Text, kServiceFailed},
+    {Outcome::NotSaved, "not saved", kExitNotSaved, Shown::Text, kDlNotSaved},
+    {Outcome::PackageRefused, "package refused", kExitPackageRefused, Shown::Text, kPkgNotTrusted},
+    {Outcome::BundledProgramRefused, "a program beside the installer was refused", kExitPackageRefused,
+     Shown::MissingText, kTranslationKeyCount},
+    {Outcome::InstallerMissing, "installer missing", kExitInstallerMissing, Shown::MissingUnlessWifi,
+     kTranslationKeyCount},
+    {Outcome::ArchiverFailed, "the package could not be unpacked", kExitNotUnpacked, Shown::Text, kBtUnpackFailed},
+    // A setup program that failed did so on its own screen.
+    {Outcome::InstallerFailed, "the installer failed", kExitInstallerFailed, Shown::Nothing, kTranslationKeyCount},
+    {Outcome::InstallerTimedOut, "the installer ran too long and was ended", kExitInstallerTimedOut, Shown::Nothing,
+     kTranslationKeyCount},
+}};
+
+const std::array<ExitCodeRow, 13> kExitCodes = {{
+    {kExitDone, "done"},
+    {kExitRestartNeeded, "done, a restart is needed (an installer returned 3010 or 1641)"},
+    {kExitUsage, "usage error (`ERROR_INVALID_COMMAND_LINE`)"},
+    {kExitNoConnection,
+     "no connection to the device service (or a proxy wanted credentials), or its secure connection failed"},
+    {kExitServiceFailed, "the device service failed: an answer that is no answer, or an error status after the retries"},
+    {kExitPackageRefused, "refused (`ERROR_INVALID_IMAGE_HASH`): the package's address, hash, signature or kind, or a "
+                          "program beside the installer (Wi-Fi setup, archiver) that is not the vendor's"},
+    {kExitInstallerMissing, "an installer is missing: no Wi-Fi setup program, no package for this Windows, no "
+                            "`Setup.exe` in it, or it could not be started"},
+    {kExitNotSaved, "a file could not be saved (disk full, no job folder)"},
+    {kExitNotUnpacked, "the package could not be unpacked (`ERROR_INSTALL_PACKAGE_INVALID`)"},
+    {kExitInstallerFailed, "an installer failed (its own code is in the log)"},
+    {kExitInstallerTimedOut, "an installer ran longer than the time limit and was ended (`ERROR_TIMEOUT`)"},
+    {kExitLinkRefused, "`/layout`: its folder, `packages\\` or `data\\` is a link; nothing was written through it "
+                       "(`ERROR_CANT_ACCESS_FILE`)"},
+    {kExitWindowsTooOld, "Windows 7 without KB2533623: nothing was run (`ERROR_OLD_WIN_VERSION`)"},
+}};
+
+const OutcomeRow& RowOf(Outcome kind) { return kOutcomes[static_cast<std::size_t>(kind)]; }
+
+const char* OutcomeName(Outcome kind) { return RowOf(kind).name; }
 
 std::string Describe(const JobOutcome& outcome) {
     std::string text = OutcomeName(outcome.kind);
@@ -25,3 +53,5 @@ std::string Describe(const JobOutcome& outcome) {
     if (outcome.code != 0) text += " (code " + std::to_string(outcome.code) + ")";
     return text;
 }
+
+ExitCode ExitCodeOf(const JobOutcome& outcome) { return RowOf(outcome.kind).exitCode; }

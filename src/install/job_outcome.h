@@ -1,24 +1,77 @@
 #pragma once
-// What a job came to. Workflows return it; the window turns it into a text
-// or the message (install/telling.h), quiet mode into an exit code and a log
-// line. Nothing ever works back from a shown text to its cause.
+// What a job came to, and everything that follows from it, declared once:
+// per outcome its words for the log, the exit code quiet mode ends with, and
+// what the window shows (install/telling.h); per exit code what it means, for
+// the usage text and the README. Nothing ever works back from a shown text
+// to its cause.
+#include <array>
 #include <string>
 
+#include "i18n/translation_keys.h"
+
 enum class Outcome {
-    Done,                   // installed, or its installer started
-    RestartNeeded,          // an installer waited for asked for a restart
-    NoConnection,           // the connection failed or dropped, or a proxy refused
-    NoPackageForWindows,    // the service has no package for this Windows
-    SecureChannelFailed,    // TLS or the service's certificate
-    ServiceFailed,          // an answer that is no answer, a server in trouble
-    NotSaved,               // a file could not be written (disk full, no job folder)
-    PackageRefused,         // not https, hash, signature, not an installer: why says which
-    BundledProgramRefused,  // a program delivered beside the installer is not the vendor's
-    InstallerMissing,       // none delivered, none in the package, or it could not be started
-    ArchiverFailed,         // the package could not be unpacked
-    InstallerFailed,        // an installer waited for failed (code)
-    InstallerTimedOut,      // an installer waited for ran past the time limit and was ended
+    Done,                    // installed, or its installer started
+    RestartNeeded,           // an installer waited for asked for a restart
+    NoConnection,            // the connection failed or dropped, or a proxy refused
+    NoPackageForWindows,     // the service has no package for this Windows
+    SecureConnectionFailed,  // TLS or the service's certificate
+    ServiceFailed,           // an answer that is no answer, a server in trouble
+    NotSaved,                // a file could not be written (disk full, no job folder)
+    PackageRefused,          // not https, hash, signature, not an installer: why says which
+    BundledProgramRefused,   // a program delivered beside the installer is not the vendor's
+    InstallerMissing,        // none delivered, none in the package, or it could not be started
+    ArchiverFailed,          // the package could not be unpacked
+    InstallerFailed,         // an installer waited for failed (code)
+    InstallerTimedOut,       // an installer waited for ran past the time limit and was ended
 };
+constexpr int kOutcomeCount = static_cast<int>(Outcome::InstallerTimedOut) + 1;
+
+// What an unattended run tells the deployment tool that started it: Windows'
+// own codes, so that such tools show a fitting text for each.
+enum ExitCode : unsigned long {
+    kExitDone = 0,
+    kExitRestartNeeded = 3010,       // ERROR_SUCCESS_REBOOT_REQUIRED
+    kExitUsage = 1639,               // ERROR_INVALID_COMMAND_LINE
+    kExitNoConnection = 12029,       // ERROR_INTERNET_CANNOT_CONNECT
+    kExitServiceFailed = 12152,      // ERROR_HTTP_INVALID_SERVER_RESPONSE
+    kExitPackageRefused = 577,       // ERROR_INVALID_IMAGE_HASH
+    kExitInstallerMissing = 2,       // ERROR_FILE_NOT_FOUND
+    kExitNotSaved = 112,             // ERROR_DISK_FULL
+    kExitNotUnpacked = 1620,         // ERROR_INSTALL_PACKAGE_INVALID
+    kExitInstallerFailed = 1603,     // ERROR_INSTALL_FAILURE
+    kExitInstallerTimedOut = 1460,   // ERROR_TIMEOUT
+    kExitLinkRefused = 1920,         // ERROR_CANT_ACCESS_FILE
+    kExitWindowsTooOld = 1150,       // ERROR_OLD_WIN_VERSION
+};
+
+// What the window shows for an outcome.
+enum class Shown {
+    Nothing,         // the user sees the program itself, or nothing changed on screen
+    Message,         // the no-connection message
+    Text,            // the row's status text
+    MissingText,     // the job's own installer-missing text
+    MissingUnlessWifi,  // the same, but nothing for a click without the Wi-Fi setup beside the program
+    DoneText,        // the job's done text, where it has one (the Wi-Fi driver's)
+};
+
+struct OutcomeRow {
+    Outcome kind;
+    const char* name;    // the log's words: "no connection"
+    ExitCode exitCode;
+    Shown shown;
+    TranslationKey text;  // with Shown::Text
+};
+extern const std::array<OutcomeRow, kOutcomeCount> kOutcomes;
+
+// Every code a run may end with and what it means (Markdown: `code` in
+// backticks), in the order the README's table and the usage list them.
+struct ExitCodeRow {
+    ExitCode code;
+    const char* meaning;
+};
+extern const std::array<ExitCodeRow, 13> kExitCodes;
+
+const OutcomeRow& RowOf(Outcome kind);
 
 struct JobOutcome {
     Outcome kind = Outcome::Done;
@@ -28,7 +81,8 @@ struct JobOutcome {
 
 inline JobOutcome Failed(Outcome kind, std::string why, unsigned long code = 0) { return {kind, code, std::move(why)}; }
 
-// "done", "no connection", ...: for the log.
 const char* OutcomeName(Outcome kind);
 // "no connection: the proxy refused the request" (and the code when there is one).
 std::string Describe(const JobOutcome& outcome);
+// A job's exit code, from what it came to.
+ExitCode ExitCodeOf(const JobOutcome& outcome);

@@ -17,7 +17,7 @@ JobOutcome OutcomeOfNet(NetResult result, const std::string& what) {
     switch (result) {
     case NetResult::Ok: return JobOutcome{};
     case NetResult::NotFound: return Failed(Outcome::NoPackageForWindows, what + ": not found");
-    case NetResult::SecureChannelFailed: return Failed(Outcome::SecureChannelFailed, what);
+    case NetResult::SecureConnectionFailed: return Failed(Outcome::SecureConnectionFailed, what);
     case NetResult::ServiceFailed: return Failed(Outcome::ServiceFailed, what + ": the server failed");
     case NetResult::NotSaved: return Failed(Outcome::NotSaved, what);
     case NetResult::Refused: return Failed(Outcome::PackageRefused, what + ": refused by this program");

@@ -2,29 +2,19 @@
 
 Telling TellingOf(const Feature& feature, const JobOutcome& outcome, bool bluetoothShown) {
     Telling telling;
-    const auto say = [&telling](TranslationKey key) { telling.status.push_back(key); };
-    switch (outcome.kind) {
-    case Outcome::Done:
-        if (feature.job == Job::Wifi) {
-            say(kWifiInstalled);
-            if (bluetoothShown) say(kHintDlBt);
-        }
-        break;
-    case Outcome::NoConnection: telling.message = true; break;
-    case Outcome::NoPackageForWindows: say(kNoPackageForOs); break;
-    case Outcome::SecureChannelFailed: say(kTlsFailed); break;
-    case Outcome::ServiceFailed: say(kServiceFailed); break;
-    case Outcome::NotSaved: say(kDlNotSaved); break;
-    case Outcome::PackageRefused: say(kPkgNotTrusted); break;
-    case Outcome::BundledProgramRefused: say(feature.installerMissing); break;
-    case Outcome::ArchiverFailed: say(kBtUnpackFailed); break;
-    case Outcome::InstallerMissing:
-        // A click without the Wi-Fi setup beside the program changes nothing on screen.
-        if (feature.job != Job::Wifi) say(feature.installerMissing);
-        break;
-    case Outcome::RestartNeeded:  // only an installer waited for says so: it has shown itself
-    case Outcome::InstallerFailed:
-    case Outcome::InstallerTimedOut:
+    const OutcomeRow& row = RowOf(outcome.kind);
+    switch (row.shown) {
+    case Shown::Nothing: break;
+    case Shown::Message: telling.message = true; break;
+    case Shown::Text: telling.status = {row.text}; break;
+    case Shown::MissingUnlessWifi:
+        if (feature.job == Job::Wifi) break;
+        [[fallthrough]];
+    case Shown::MissingText: telling.status = {feature.installerMissing}; break;
+    case Shown::DoneText:
+        if (feature.job != Job::Wifi) break;
+        telling.status = {kWifiInstalled};
+        if (bluetoothShown) telling.status.push_back(kHintDlBt);
         break;
     }
     return telling;

@@ -80,7 +80,7 @@ AttemptEnd EndOfError(DWORD error) {
     case ERROR_INTERNET_SEC_CERT_NO_REV:
     case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
     case ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED:
-        return AttemptEnd::SecureChannel;
+        return AttemptEnd::SecureConnection;
     default: return AttemptEnd::Dropped;  // refused, reset, timed out, cut short
     }
 }

@@ -25,7 +25,7 @@ unsigned long RetryWaitMs(const Attempt& failed, int made, unsigned long jitterM
 NetResult ResultOf(const Attempt& last) {
     switch (last.end) {
     case AttemptEnd::Done: return NetResult::Ok;
-    case AttemptEnd::SecureChannel: return NetResult::SecureChannelFailed;
+    case AttemptEnd::SecureConnection: return NetResult::SecureConnectionFailed;
     case AttemptEnd::NotSaved: return NetResult::NotSaved;
     case AttemptEnd::Refused: return NetResult::Refused;
     case AttemptEnd::Status:
@@ -97,7 +97,7 @@ const char* EndName(AttemptEnd end) {
     case AttemptEnd::TooSlow: return "too slow for too long";
     case AttemptEnd::Dropped: return "connection failed or dropped";
     case AttemptEnd::Status: return "HTTP error";
-    case AttemptEnd::SecureChannel: return "secure channel failed";
+    case AttemptEnd::SecureConnection: return "secure connection failed";
     case AttemptEnd::NameNotResolved: return "host name not resolved";
     case AttemptEnd::ProxyRefused: return "proxy refused";
     case AttemptEnd::NotSaved: return "not saved";

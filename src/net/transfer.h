@@ -12,12 +12,12 @@ enum class NetResult {
     NoConnection,         // no answer, dropped, timed out, proxy refused: the user's connection
     NotFound,             // the service has no such package (404, 410)
     ServiceFailed,        // any other error status: the server answered, but not with the package
-    SecureChannelFailed,  // TLS or certificate failure: never the user's connection
+    SecureConnectionFailed,  // TLS or certificate failure: never the user's connection
     NotSaved,             // the local file could not be written or the disk is too small
     Refused,              // what the client will not fetch: not https, a redirect to http, far too large
 };
 
-enum class AttemptEnd { Done, Dropped, TooSlow, Status, SecureChannel, NameNotResolved, ProxyRefused, NotSaved, Refused };
+enum class AttemptEnd { Done, Dropped, TooSlow, Status, SecureConnection, NameNotResolved, ProxyRefused, NotSaved, Refused };
 
 struct Attempt {
     AttemptEnd end = AttemptEnd::Done;
@@ -34,7 +34,7 @@ constexpr unsigned long long kMaxPackageBytes = 2ull * 1024 * 1024 * 1024;
 // A dropped or cut connection, a 5xx, 408 or 429 is worth another attempt;
 // any other status, a TLS failure or an unknown host name never is.
 bool ShouldRetry(const Attempt& failed);
-// "dropped", "secure channel failed", ...: for the log.
+// "dropped", "secure connection failed", ...: for the log.
 const char* EndName(AttemptEnd end);
 // Milliseconds to wait after failed attempt number made (1 or 2): about 1
 // and 3 times the settings' retry base; jitter is a random number of

@@ -1,6 +1,9 @@
 #include "quiet/command_line.h"
 
+#include <algorithm>
+
 #include "i18n/catalogue.h"
+#include "install/job_outcome.h"
 #include "sys/text_util.h"
 
 namespace {
@@ -29,6 +32,20 @@ std::wstring JobSwitches(const wchar_t* separator, bool optional) {
             text += (text.empty() ? L"" : separator) + std::wstring(optional ? L"[/" : L"/") + feature.quietSwitch +
                     (optional ? L"]" : L"");
     return text;
+}
+
+// "  12029  no connection ...", one line per code, the README's words without its marks.
+std::wstring ExitCodeLines() {
+    std::wstring lines;
+    for (const ExitCodeRow& row : kExitCodes) {
+        std::wstring code = std::to_wstring(row.code);
+        code.resize(std::max<std::size_t>(code.size(), 5), L' ');
+        std::wstring meaning;
+        for (const char* c = row.meaning; *c; ++c)
+            if (*c != '`') meaning += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+        lines += L"  " + code + L"  " + meaning + L"\n";
+    }
+    return lines;
 }
 
 }  // namespace
@@ -113,9 +130,5 @@ std::wstring UsageText() {
            L"/log FILE   the log file (default %TEMP%\\Installer_YYYYMMDD_HHMMSS.log)\n"
            L"/?          this text\n"
            L"\n"
-           L"Exit codes: 0 done, 3010 done and a restart is needed, 1639 usage error,\n"
-           L"12029 no connection, 12152 the device service failed, 577 package refused,\n"
-           L"2 installer missing, 112 download not saved, 1620 package could not be unpacked,\n"
-           L"1603 an installer failed, 1460 an installer ran too long and was ended,\n"
-           L"1920 a link where /layout writes, 1150 Windows 7 without KB2533623.\n";
+           L"Exit codes:\n" + ExitCodeLines();
 }

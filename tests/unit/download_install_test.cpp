@@ -104,7 +104,7 @@ TEST(BluetoothInstall, FailuresBeforeThePackageSayWhatHappened) {
     const struct { const char* name; bool answered; const char* answer; bool downloadOk; NetResult failure;
                    Events events; Outcome told; } cases[] = {
         {"no answer", false, "", true, NetResult::NoConnection, {}, Outcome::NoConnection},
-        {"bad certificate", false, "", true, NetResult::SecureChannelFailed, {}, Outcome::SecureChannelFailed},
+        {"bad certificate", false, "", true, NetResult::SecureConnectionFailed, {}, Outcome::SecureConnectionFailed},
         {"redirect to http", false, "", true, NetResult::Refused, {}, Outcome::PackageRefused},
         // The connection worked: the service did not answer as it should.
         {"server error", false, "", true, NetResult::ServiceFailed, {}, Outcome::ServiceFailed},
@@ -125,8 +125,8 @@ TEST(BluetoothInstall, FailuresBeforeThePackageSayWhatHappened) {
         {"package not found", true, good, false, NetResult::NotFound, kFailedBar, Outcome::NoPackageForWindows},
         {"download server error", true, good, false, NetResult::ServiceFailed, kFailedBar, Outcome::ServiceFailed},
         {"disk full", true, good, false, NetResult::NotSaved, kFailedBar, Outcome::NotSaved},
-        {"download certificate", true, good, false, NetResult::SecureChannelFailed, kFailedBar,
-         Outcome::SecureChannelFailed},
+        {"download certificate", true, good, false, NetResult::SecureConnectionFailed, kFailedBar,
+         Outcome::SecureConnectionFailed},
         {"download redirect to http", true, good, false, NetResult::Refused, kFailedBar, Outcome::PackageRefused},
         {"no job folder", true, good, true, NetResult::Ok, {}, Outcome::NotSaved},
     };

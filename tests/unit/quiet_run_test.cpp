@@ -65,23 +65,6 @@ TEST(QuietRun, ExitCodesSayWhatHappened) {
     }
 }
 
-// Every outcome has its code; the run's is the first failure's, else a restart, else done.
-TEST(QuietRun, OutcomesAndTheirExitCodes) {
-    const struct { Outcome outcome; ExitCode code; } cases[] = {
-        {Outcome::Done, kExitDone}, {Outcome::RestartNeeded, kExitRestartNeeded},
-        {Outcome::NoConnection, kExitNoConnection}, {Outcome::SecureChannelFailed, kExitNoConnection},
-        {Outcome::ServiceFailed, kExitServiceFailed}, {Outcome::NoPackageForWindows, kExitInstallerMissing},
-        {Outcome::NotSaved, kExitNotSaved}, {Outcome::PackageRefused, kExitPackageRefused},
-        {Outcome::BundledProgramRefused, kExitPackageRefused}, {Outcome::InstallerMissing, kExitInstallerMissing},
-        {Outcome::ArchiverFailed, kExitNotUnpacked}, {Outcome::InstallerFailed, kExitInstallerFailed},
-        {Outcome::InstallerTimedOut, kExitInstallerTimedOut},
-    };
-    for (const auto& c : cases) EXPECT_EQ(ExitCodeOf({c.outcome, 0, ""}), c.code) << OutcomeName(c.outcome);
-    EXPECT_EQ(CombineExitCodes({kExitDone, kExitRestartNeeded, kExitDone}), kExitRestartNeeded);
-    EXPECT_EQ(CombineExitCodes({kExitRestartNeeded, kExitNotSaved, kExitNoConnection}), kExitNotSaved);
-    EXPECT_EQ(CombineExitCodes({}), kExitDone);
-}
-
 // /layout: every package for every Windows the service tells apart, proven
 // and stored once (the one Bluetooth package the three Windows share: once);
 // what the layout holds already is not fetched again, what fails its proof

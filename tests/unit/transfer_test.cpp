@@ -18,7 +18,7 @@ TEST(Transfer, RetriesOnlyWhatAnotherAttemptCanMend) {
         {{AttemptEnd::Status, 403}, false, NetResult::ServiceFailed},
         {{AttemptEnd::Status, 400}, false, NetResult::ServiceFailed},
         {{AttemptEnd::TooSlow}, false, NetResult::NoConnection},
-        {{AttemptEnd::SecureChannel}, false, NetResult::SecureChannelFailed},
+        {{AttemptEnd::SecureConnection}, false, NetResult::SecureConnectionFailed},
         {{AttemptEnd::NameNotResolved}, false, NetResult::NoConnection},
         {{AttemptEnd::ProxyRefused}, false, NetResult::NoConnection},
         {{AttemptEnd::NotSaved}, false, NetResult::NotSaved},

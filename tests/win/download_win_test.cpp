@@ -152,7 +152,7 @@ TEST(HttpGetJson, FailsOnBadCertificatesAndUnreachableService) {
     std::string body = "kept";
     for (int offset : {1, 2, 3})  // another host's name, expired, untrusted CA
         EXPECT_EQ(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp", offset)), body),
-                  NetResult::SecureChannelFailed) << offset;
+                  NetResult::SecureConnectionFailed) << offset;
     EXPECT_EQ(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp", 9)), body), NetResult::NoConnection);  // nobody listens
     test::SetServiceScript(R"({"/api/rx/QuilloRXApp": {"drop": true}})");
     {
@@ -228,7 +228,7 @@ TEST(DownloadFile, FailuresLeaveNothingUnderTheFinalName) {
     }
     for (int offset : {1, 2, 3})
         EXPECT_EQ(DownloadFile(Wide(test::ServiceUrl("/files/cut.bin", offset)), target, progress.Callback()),
-                  NetResult::SecureChannelFailed);
+                  NetResult::SecureConnectionFailed);
     EXPECT_EQ(test::ReadBytes(target), "earlier package");
     // Only the earlier package is left: no partial or temporary file.
     EXPECT_EQ(FindFileRecursive(GetWorkFolder(L"*.*"), L"pkg.bin", false), target);
@@ -298,12 +298,12 @@ TEST(DownloadFile, SurvivesWhatCanBeSurvivedAndSaysWhatCannot) {
          "big.bin", 2, ""},
         {"404 never again", R"({"status": 404})", 0, false, NetResult::NotFound, nullptr, 1, ""},
         {"403 never again", R"({"status": 403})", 0, false, NetResult::ServiceFailed, nullptr, 1, ""},
-        {"bad certificate never again", big + "}", 2, false, NetResult::SecureChannelFailed, nullptr, 0, ""},
+        {"bad certificate never again", big + "}", 2, false, NetResult::SecureConnectionFailed, nullptr, 0, ""},
         {"larger than any package", R"({"file": "exact10240.bin", "length": 3000000000})", 0, false,
          NetResult::Refused, nullptr, 1, ""},
         {"answer after a 503", R"({"sequence": [{"status": 503}, {"body": "{}"}]})", 0, true, NetResult::Ok, nullptr,
          2, ""},
-        {"answer with a bad certificate", R"({"body": "{}"})", 3, true, NetResult::SecureChannelFailed, nullptr, 0, ""},
+        {"answer with a bad certificate", R"({"body": "{}"})", 3, true, NetResult::SecureConnectionFailed, nullptr, 0, ""},
     };
     for (const auto& c : cases) {
         test::ClearWorkFolder();
