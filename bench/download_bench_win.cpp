@@ -67,9 +67,9 @@ bool InWindow(const std::wstring& url, const std::wstring& path, double& start) 
     bool ok = false;
     start = Now();
     std::thread job([&] {  // as a job does it: the bar moved by messages to the window's thread
-        bars.ShowProgress(Job::Bluetooth, true);
-        ok = DownloadFile(url, path, [&](int percent) { bars.SetProgress(Job::Bluetooth, percent); }) == NetResult::Ok;
-        bars.ShowProgress(Job::Bluetooth, false);
+        bars.ShowProgress(JobId::Bluetooth, true);
+        ok = DownloadFile(url, path, [&](int percent) { bars.SetProgress(JobId::Bluetooth, percent); }) == NetResult::Ok;
+        bars.ShowProgress(JobId::Bluetooth, false);
     });
     job.join();
     return ok;

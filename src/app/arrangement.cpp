@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-WindowArrangement ArrangeWindow(const bool (&featureOn)[kJobCount], int gap, int dpi) {
+WindowArrangement ArrangeWindow(const bool (&offered)[kJobCount], int gap, int dpi) {
     WindowArrangement arrangement;
     arrangement.dpi = dpi;
     arrangement.buttonHeight = Scaled(kButtonHeight, dpi);
     arrangement.controlWidth = Scaled(kControlWidth, dpi);
     arrangement.windowWidth = Scaled(kWindowWidth, dpi);
     int height = kFullWindowHeight;
-    for (bool on : featureOn)
+    for (bool on : offered)
         if (!on) height -= 60;
     arrangement.windowHeight = Scaled(height, dpi);
     const int top0 = 2 * arrangement.buttonHeight + Scaled(15, dpi);

@@ -3,7 +3,7 @@
 // below are pixels at 96 dots per inch, scaled by the window's density
 // (dpi / 96).
 
-#include "install/features.h"  // one slot per job, in the table's order
+#include "install/jobs.h"  // one slot per job, in the table's order
 #include "ui/scale.h"
 
 constexpr int kButtonHeight = 46;
@@ -21,7 +21,7 @@ struct WindowArrangement {
 };
 
 // gap: the height of the window font's text at dpi, the vertical gap between buttons.
-WindowArrangement ArrangeWindow(const bool (&featureOn)[kJobCount], int gap, int dpi = kBaseDpi);
+WindowArrangement ArrangeWindow(const bool (&offered)[kJobCount], int gap, int dpi = kBaseDpi);
 
 // Top of the status line: right under the last shown button or bar, so that
 // it stays inside the client area (clientHeight) with room for three lines.

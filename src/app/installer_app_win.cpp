@@ -35,8 +35,8 @@ ExitCode RunQuietInstall(const CommandLine& line) {
 
 std::wstring BuildLine() {
     std::wstring features;
-    for (const Feature& feature : kFeatures)
-        features += std::wstring(features.empty() ? L"" : L", ") + feature.name + (Offered(feature) ? L" on" : L" off");
+    for (const Job& job : kJobs)
+        features += std::wstring(features.empty() ? L"" : L", ") + job.name + (Offered(job) ? L" on" : L" off");
     const Settings& s = g_settings;
     return L"build: " + features + L"; service " + Widen(s.serviceHost) + L"; package signer \"" + s.packageSigner +
            L"\"" + (s.packageSigner.empty() && s.unsignedPackagesAllowed ? L" (none: installers start unsigned)" : L"") +

@@ -16,7 +16,7 @@
 #include "sys/text_util.h"
 #include "ui/announce.h"
 #include "ui/high_contrast.h"
-#include "ui/no_connection_msg.h"
+#include "ui/extra_msg.h"
 #include "ui/product_font.h"
 #include "ui/screen_density.h"
 
@@ -40,9 +40,9 @@ CInstallerDlg::CInstallerDlg(HWND parent) : CDialog(IDD_INSTALLER_DIALOG, parent
 CInstallerDlg::~CInstallerDlg() { net::SetPromptOwner(nullptr); }
 
 void CInstallerDlg::DoDataExchange() {
-    for (const Feature& feature : kFeatures) DDX_Control(feature.command, m_buttons[static_cast<int>(feature.job)]);
-    for (const Feature& feature : kFeatures)
-        if (feature.bar) DDX_Control(feature.bar, m_bars[static_cast<int>(feature.job)]);
+    for (const Job& job : kJobs) DDX_Control(job.command, m_buttons[static_cast<int>(job.id)]);
+    for (const Job& job : kJobs)
+        if (job.bar) DDX_Control(job.bar, m_bars[static_cast<int>(job.id)]);
     DDX_Control(IDC_STATUS, m_status);
 }
 
@@ -74,13 +74,13 @@ BOOL CInstallerDlg::OnInitDialog() {
 // old keeps its slot. The first shown command, if any.
 HWND CInstallerDlg::ShowCommandsFor(WindowsVersion windows) {
     HWND first = nullptr;
-    for (const Feature& feature : kFeatures) {
-        if (!Offered(feature)) continue;
-        CImageButton& button = m_buttons[static_cast<int>(feature.job)];
-        button.ShowWindow(OfferedOn(feature, windows) ? SW_SHOW : SW_HIDE);
-        if (!first && OfferedOn(feature, windows)) first = button.GetSafeHwnd();
+    for (const Job& job : kJobs) {
+        if (!Offered(job)) continue;
+        CImageButton& button = m_buttons[static_cast<int>(job.id)];
+        button.ShowWindow(OfferedOn(job, windows) ? SW_SHOW : SW_HIDE);
+        if (!first && OfferedOn(job, windows)) first = button.GetSafeHwnd();
     }
-    m_bluetoothShown = OfferedOn(FeatureOf(Job::Bluetooth), windows);
+    m_bluetoothShown = OfferedOn(JobOf(JobId::Bluetooth), windows);
     return first;
 }
 
@@ -121,18 +121,18 @@ void CInstallerDlg::SortControls() {
     g_hiddenButtons.clear();
     g_shownBars.clear();
     g_hiddenBars.clear();
-    for (const Feature& feature : kFeatures) {
-        const std::size_t i = JobIndex(feature.job);
-        const bool on = Offered(feature);
+    for (const Job& job : kJobs) {
+        const std::size_t i = JobIndex(job.id);
+        const bool on = Offered(job);
         (on ? g_shownButtons : g_hiddenButtons).push_back(&m_buttons[i]);
-        if (feature.bar) (on ? g_shownBars : g_hiddenBars).push_back(&m_bars[i]);
-        if (on) m_buttons[i].SetWindowText(Word(feature.caption));
+        if (job.bar) (on ? g_shownBars : g_hiddenBars).push_back(&m_bars[i]);
+        if (on) m_buttons[i].SetWindowText(Word(job.caption));
     }
 }
 
 void CInstallerDlg::ArrangeControls(int gap, int dpi) {
     bool on[kJobCount] = {};
-    for (const Feature& feature : kFeatures) on[JobIndex(feature.job)] = Offered(feature);
+    for (const Job& job : kJobs) on[JobIndex(job.id)] = Offered(job);
     g_arrangement = ArrangeWindow(on, gap, dpi);
 }
 
@@ -213,13 +213,13 @@ void CInstallerDlg::ShowNoInternetHint() {
     message.DoModal();
 }
 
-void CInstallerDlg::Tell(const Feature& feature, const JobOutcome& outcome) {
-    const Telling telling = TellingOf(feature, outcome, m_bluetoothShown);
+void CInstallerDlg::Tell(const Job& job, const JobOutcome& outcome) {
+    const Telling telling = TellingOf(job, outcome, m_bluetoothShown);
     if (!telling.status.empty()) ShowStatusText(StatusText(telling, [this](TranslationKey key) { return Word(key); }));
     if (telling.message) ShowNoInternetHint();
 }
 
-void CInstallerDlg::ShowProgress(Job job, bool show) {
+void CInstallerDlg::ShowProgress(JobId job, bool show) {
     fw::CProgressCtrl& bar = m_bars[static_cast<int>(job)];
     if (show) {  // a new download starts from nothing, whatever the last one showed
         bar.SetMarquee(false);
@@ -228,7 +228,7 @@ void CInstallerDlg::ShowProgress(Job job, bool show) {
     bar.ShowWindow(show ? SW_SHOW : SW_HIDE);
 }
 
-void CInstallerDlg::SetProgress(Job job, int percent) {
+void CInstallerDlg::SetProgress(JobId job, int percent) {
     fw::CProgressCtrl& bar = m_bars[static_cast<int>(job)];
     bar.SetMarquee(percent < 0);
     if (percent >= 0) bar.SetPos(percent);
@@ -239,9 +239,9 @@ void CInstallerDlg::OnCancel() {
     CDialog::OnCancel();
 }
 
-void CInstallerDlg::OnInstall(const Feature& feature) {
-    sys::Log(std::wstring(L"clicked: install the ") + feature.name);
-    StartJob([this, &feature] { RunJob(feature, *this, g_system); });
+void CInstallerDlg::OnInstall(const Job& job) {
+    sys::Log(std::wstring(L"clicked: install the ") + job.name);
+    StartJob([this, &job] { RunJob(job, *this, g_system); });
 }
 
 fw::CMsgResult CInstallerDlg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
@@ -257,9 +257,9 @@ fw::CMsgResult CInstallerDlg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
         return brush ? fw::Handled(reinterpret_cast<LRESULT>(brush)) : fw::NotHandled();
     }
     case DM_GETDEFID:  // Enter starts the command with the focus, as Space does; elsewhere nothing
-        for (const Feature& feature : kFeatures)
-            if (::GetFocus() == m_buttons[static_cast<int>(feature.job)].GetSafeHwnd())
-                return fw::Handled(MAKELONG(feature.command, DC_HASDEFID));
+        for (const Job& job : kJobs)
+            if (::GetFocus() == m_buttons[static_cast<int>(job.id)].GetSafeHwnd())
+                return fw::Handled(MAKELONG(job.command, DC_HASDEFID));
         return fw::Handled(0);
     case WM_TIMER:
         if (wp != kAfterFirstPaintTimer) break;
@@ -280,9 +280,9 @@ fw::CMsgResult CInstallerDlg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
         break;
     case WM_COMMAND:
         if (HIWORD(wp) != BN_CLICKED) break;
-        for (const Feature& feature : kFeatures) {
-            if (LOWORD(wp) != feature.command) continue;
-            OnInstall(feature);
+        for (const Job& job : kJobs) {
+            if (LOWORD(wp) != job.command) continue;
+            OnInstall(job);
             return fw::Handled();
         }
         break;

@@ -24,7 +24,7 @@ extern int (&g_progressTop)[kJobCount - 1];
 extern std::vector<fw::CWnd*> g_shownButtons, g_hiddenButtons, g_shownBars, g_hiddenBars;
 
 // The installer's one window: a button per job the build offers (by the
-// feature table), a progress bar under each download command and a status
+// job table), a progress bar under each download command and a status
 // line for what the jobs came to.
 class CInstallerDlg : public fw::CDialog, public IJobWindow {
 public:
@@ -32,9 +32,9 @@ public:
     ~CInstallerDlg() override;
 
     // For the jobs (any thread).
-    void ShowProgress(Job job, bool show) override;
-    void SetProgress(Job job, int percent) override;
-    void Tell(const Feature& feature, const JobOutcome& outcome) override;
+    void ShowProgress(JobId job, bool show) override;
+    void SetProgress(JobId job, int percent) override;
+    void Tell(const Job& job, const JobOutcome& outcome) override;
     void ShowStatusText(const std::wstring& text);
     // The no-connection message, on the calling thread; returns when it is closed.
     void ShowNoInternetHint();
@@ -44,7 +44,7 @@ public:
     int Dpi() const { return g_arrangement.dpi; }
     // The sizes the caption of the job's command and the status text were last
     // drawn at, in tenths of a point: smaller than the font's when they did not fit.
-    int CaptionTenths(Job job) const { return m_buttons[static_cast<int>(job)].CaptionTenths(); }
+    int CaptionTenths(JobId job) const { return m_buttons[static_cast<int>(job)].CaptionTenths(); }
     int StatusTenths() const { return m_statusTenths; }
 
 protected:
@@ -69,7 +69,7 @@ private:
     void OnWindowsKnown();
     static constexpr UINT kWindowsKnownMessage = WM_APP + 1;
     static constexpr UINT_PTR kAfterFirstPaintTimer = 1;
-    void OnInstall(const Feature& feature);
+    void OnInstall(const Job& job);
     std::wstring Word(TranslationKey key) { return m_translation.GetWord(kTranslationKeys[key]); }
 
     // Painting (installer_dlg_paint.cpp).

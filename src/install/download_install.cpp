@@ -10,32 +10,32 @@ namespace {
 // decides (an offline layout holding the package it names saves the
 // download); when it is not asked or cannot be reached, a layout that
 // something else vouches for stands in.
-JobOutcome FetchPackage(const Feature& feature, IJobWindow& window, IJobSystem& system, const std::string& os,
+JobOutcome FetchPackage(const Job& job, IJobWindow& window, IJobSystem& system, const std::string& os,
                         Package& package) {
     if (g_settings.offline) {
-        if (TakeFromLayout(feature, window, system, os, nullptr, package)) return JobOutcome{};
+        if (TakeFromLayout(job, window, system, os, nullptr, package)) return JobOutcome{};
         return Failed(Outcome::NoPackageForWindows, "the layout has none usable for this Windows (offline: no service)");
     }
-    const JobOutcome asked = AskService(feature, system, os, package.answer);
+    const JobOutcome asked = AskService(job, system, os, package.answer);
     if (asked.kind == Outcome::Done) {
-        if (TakeFromLayout(feature, window, system, os, &package.answer, package)) return JobOutcome{};
-        return DownloadPackage(feature, window, system, package);
+        if (TakeFromLayout(job, window, system, os, &package.answer, package)) return JobOutcome{};
+        return DownloadPackage(job, window, system, package);
     }
-    if (asked.kind != Outcome::NoPackageForWindows && TakeFromLayout(feature, window, system, os, nullptr, package))
+    if (asked.kind != Outcome::NoPackageForWindows && TakeFromLayout(job, window, system, os, nullptr, package))
         return JobOutcome{};
     return asked;
 }
 
 }  // namespace
 
-JobOutcome InstallServicePackage(const Feature& feature, IJobWindow& window, IJobSystem& system) {
+JobOutcome InstallServicePackage(const Job& job, IJobWindow& window, IJobSystem& system) {
     Package package;
-    JobOutcome outcome = FetchPackage(feature, window, system, OsValueFor(feature, system), package);
+    JobOutcome outcome = FetchPackage(job, window, system, OsValueFor(job, system), package);
     if (outcome.kind == Outcome::Done) {
         std::unique_ptr<IHeldFile> installer;
-        outcome = InstallerOfPackage(feature, system, package, installer);
+        outcome = InstallerOfPackage(job, system, package, installer);
         if (outcome.kind == Outcome::Done)
-            outcome = StartSignedInstaller(feature, *package.folder, system, *installer, package.started);
+            outcome = StartSignedInstaller(job, *package.folder, system, *installer, package.started);
     }
     // A started installer runs from its folder; anything else is not kept.
     if (package.folder && !package.started) package.folder->Remove();

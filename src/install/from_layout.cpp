@@ -9,8 +9,8 @@
 
 namespace {
 
-std::string Described(const Feature& feature, const std::string& osValue) {
-    return WideToUtf8(feature.name) + (osValue.empty() ? "" : " for " + osValue);
+std::string Described(const Job& job, const std::string& osValue) {
+    return WideToUtf8(job.name) + (osValue.empty() ? "" : " for " + osValue);
 }
 
 // What vouches for the entry, or why nothing does.
@@ -62,7 +62,7 @@ const char* VouchedBy(const Voucher& voucher) {
 
 }  // namespace
 
-bool TakeFromLayout(const Feature& feature, IJobWindow& window, IJobSystem& system, const std::string& osValue,
+bool TakeFromLayout(const Job& job, IJobWindow& window, IJobSystem& system, const std::string& osValue,
                     const ServiceAnswer* answered, Package& package) {
     const std::unique_ptr<IOfflineLayout> layout = system.OpenOfflineLayout();
     if (!layout) return false;
@@ -71,14 +71,14 @@ bool TakeFromLayout(const Feature& feature, IJobWindow& window, IJobSystem& syst
         return false;
     }
     const std::vector<LayoutEntry> entries = ReadLayoutManifest(layout->Manifest());
-    const LayoutEntry* entry = FindLayoutEntry(entries, WideToUtf8(feature.quietSwitch), osValue);
+    const LayoutEntry* entry = FindLayoutEntry(entries, WideToUtf8(job.quietSwitch), osValue);
     if (!entry) {
-        sys::Log("the offline layout has no package of the " + Described(feature, osValue));
+        sys::Log("the offline layout has no package of the " + Described(job, osValue));
         return false;
     }
     const std::string refusal = LayoutEntryRefusal(*entry);
     if (!refusal.empty()) {
-        sys::Log("the offline layout's entry for the " + Described(feature, osValue) + " is refused: " + refusal);
+        sys::Log("the offline layout's entry for the " + Described(job, osValue) + " is refused: " + refusal);
         return false;
     }
     Voucher voucher = VoucherOf(*entry, *layout, answered);
@@ -91,11 +91,11 @@ bool TakeFromLayout(const Feature& feature, IJobWindow& window, IJobSystem& syst
     package.folder = system.CreateJobFolder();
     if (!package.folder) return false;
     package.name = Utf8ToWide(entry->file);
-    window.ShowProgress(feature.job, true);
+    window.ShowProgress(job.id, true);
     unsigned long error = 0;
     std::unique_ptr<IHeldFile> copy = package.folder->CopyIn(
-        *source, package.name, entry->size, [&](int percent) { window.SetProgress(feature.job, percent); }, error);
-    window.ShowProgress(feature.job, false);
+        *source, package.name, entry->size, [&](int percent) { window.SetProgress(job.id, percent); }, error);
+    window.ShowProgress(job.id, false);
     std::string why = copy ? std::string() : "it could not be copied (error " + std::to_string(error) + ")";
     std::string reason;
     if (copy && !copy->HasSha256(entry->sha256, reason)) why = reason;

@@ -11,10 +11,10 @@
 
 #include "install/package_steps.h"
 
-// The layout's package for the feature and the Windows named osValue, copied
+// The layout's package for the job and the Windows named osValue, copied
 // into a new job folder (the bar shows the copy) and proven by the vouched
 // size and SHA-256. answered: what the service said; null when it was not
 // asked (offline) or could not be reached. False, logged with what did not
 // vouch, and nothing kept when the layout has none usable.
-bool TakeFromLayout(const Feature& feature, IJobWindow& window, IJobSystem& system, const std::string& osValue,
+bool TakeFromLayout(const Job& job, IJobWindow& window, IJobSystem& system, const std::string& osValue,
                     const ServiceAnswer* answered, Package& package);

@@ -9,18 +9,18 @@
 
 namespace {
 
-std::string JobName(const Feature& feature) { return WideToUtf8(feature.quietSwitch); }
+std::string JobName(const Job& job) { return WideToUtf8(job.quietSwitch); }
 
-std::string Described(const Feature& feature, const std::string& osValue) {
-    return WideToUtf8(feature.name) + (osValue.empty() ? "" : " for " + osValue);
+std::string Described(const Job& job, const std::string& osValue) {
+    return WideToUtf8(job.name) + (osValue.empty() ? "" : " for " + osValue);
 }
 
 // A window nobody sees: the layout is made without one.
 class CNoWindow : public IJobWindow {
 public:
-    void ShowProgress(Job, bool) override {}
-    void SetProgress(Job, int) override {}
-    void Tell(const Feature&, const JobOutcome&) override {}
+    void ShowProgress(JobId, bool) override {}
+    void SetProgress(JobId, int) override {}
+    void Tell(const Job&, const JobOutcome&) override {}
 };
 
 std::string UtcNow() {
@@ -46,20 +46,20 @@ const LayoutEntry* HeldWithHash(const std::vector<LayoutEntry>& entries, const s
 }
 
 // The same package for this job and Windows: the entry names its file.
-JobOutcome Reuse(const Feature& feature, const std::string& osValue, const LayoutEntry& held,
+JobOutcome Reuse(const Job& job, const std::string& osValue, const LayoutEntry& held,
                  const std::string& source, LayoutRun& run) {
-    sys::Log("the layout holds the " + Described(feature, osValue) + " already: " + held.file);
-    SetLayoutEntry(run.entries, {JobName(feature), osValue, held.file, held.size, held.sha256, source, UtcNow()});
+    sys::Log("the layout holds the " + Described(job, osValue) + " already: " + held.file);
+    SetLayoutEntry(run.entries, {JobName(job), osValue, held.file, held.size, held.sha256, source, UtcNow()});
     return JobOutcome{};
 }
 
 // Downloads and proves the package; the held file of it, or null with the outcome.
-std::unique_ptr<IHeldFile> ProvenPackage(const Feature& feature, IJobSystem& system, Package& package,
+std::unique_ptr<IHeldFile> ProvenPackage(const Job& job, IJobSystem& system, Package& package,
                                          JobOutcome& outcome) {
     CNoWindow window;
-    outcome = DownloadPackage(feature, window, system, package);
+    outcome = DownloadPackage(job, window, system, package);
     std::unique_ptr<IHeldFile> installer, file;
-    if (outcome.kind == Outcome::Done) outcome = InstallerOfPackage(feature, system, package, installer);
+    if (outcome.kind == Outcome::Done) outcome = InstallerOfPackage(job, system, package, installer);
     std::string reason;
     if (outcome.kind == Outcome::Done && !SignedByVendor(*installer, reason))
         outcome = Failed(Outcome::PackageRefused, reason);
@@ -82,28 +82,28 @@ std::vector<LayoutEntry> KeptLayoutEntries(const std::vector<LayoutEntry>& entri
     return kept;
 }
 
-JobOutcome LayOutPackage(const Feature& feature, const std::string& osValue, IJobSystem& system, ILayoutStore& store,
+JobOutcome LayOutPackage(const Job& job, const std::string& osValue, IJobSystem& system, ILayoutStore& store,
                          LayoutRun& run) {
     Package package;
-    JobOutcome outcome = AskService(feature, system, osValue, package.answer);
+    JobOutcome outcome = AskService(job, system, osValue, package.answer);
     if (outcome.kind != Outcome::Done) return outcome;
     const std::string& source = package.answer.downloadUrl;
-    if (const LayoutEntry* held = HeldWithHash(run.entries, JobName(feature), package.answer))
-        return Reuse(feature, osValue, *held, source, run);
-    const std::string key = JobName(feature) + " " + source;
+    if (const LayoutEntry* held = HeldWithHash(run.entries, JobName(job), package.answer))
+        return Reuse(job, osValue, *held, source, run);
+    const std::string key = JobName(job) + " " + source;
     const auto stored = run.storedFrom.find(key);
     if (stored != run.storedFrom.end() &&
         (!package.answer.hasSha256 || Lower(package.answer.sha256) == stored->second.sha256))
-        return Reuse(feature, osValue, stored->second, source, run);
+        return Reuse(job, osValue, stored->second, source, run);
 
-    std::unique_ptr<IHeldFile> file = ProvenPackage(feature, system, package, outcome);
+    std::unique_ptr<IHeldFile> file = ProvenPackage(job, system, package, outcome);
     if (file) {
         const std::string sha256 = file->Sha256();
-        const LayoutEntry entry{JobName(feature), osValue, LayoutFileName(JobName(feature), sha256, WideToUtf8(package.name)),
+        const LayoutEntry entry{JobName(job), osValue, LayoutFileName(JobName(job), sha256, WideToUtf8(package.name)),
                                 file->Size(), sha256, source, UtcNow()};
         unsigned long error = 0;
         if (store.Holds(Utf8ToWide(entry.file), entry.size, entry.sha256)) {
-            sys::Log("the layout holds the " + Described(feature, osValue) + " already: " + entry.file);
+            sys::Log("the layout holds the " + Described(job, osValue) + " already: " + entry.file);
         } else if (store.Store(*file, Utf8ToWide(entry.file), error)) {
             sys::Log("stored in the layout: " + entry.file + ", sha256 " + entry.sha256);
         } else {

@@ -19,10 +19,10 @@ struct LayoutRun {
 // others are logged and dropped.
 std::vector<LayoutEntry> KeptLayoutEntries(const std::vector<LayoutEntry>& entries, ILayoutStore& store);
 
-// Fetches the feature's package for the Windows named osValue and proves it
+// Fetches the job's package for the Windows named osValue and proves it
 // as an install would (for an archive: unpacked, its Setup.exe signed), then
 // stores it and its entry. A package the layout holds already (the
 // service's hash says so) or that this run stored from the same address is
 // not fetched again.
-JobOutcome LayOutPackage(const Feature& feature, const std::string& osValue, IJobSystem& system, ILayoutStore& store,
+JobOutcome LayOutPackage(const Job& job, const std::string& osValue, IJobSystem& system, ILayoutStore& store,
                          LayoutRun& run);

@@ -1,9 +1,9 @@
 #include "install/job_runner.h"
 
-bool RunJob(const Feature& feature, IJobWindow& window, IJobSystem& system) {
+bool RunJob(const Job& job, IJobWindow& window, IJobSystem& system) {
     system.Sleep(kJobStartPauseMs);
-    const CBusyClaim claim(BusyFlag(feature.job));
+    const CBusyClaim claim(BusyFlag(job.id));
     if (!claim.Owned()) return false;
-    window.Tell(feature, feature.workflow(feature, window, system));
+    window.Tell(job, job.workflow(job, window, system));
     return true;
 }

@@ -25,4 +25,4 @@ private:
 // The pause, the claim, the workflow, and what it came to told while the
 // claim still holds: clicks during the message are absorbed too. False, and
 // nothing done, when a run of the same kind was under way.
-bool RunJob(const Feature& feature, IJobWindow& window, IJobSystem& system);
+bool RunJob(const Job& job, IJobWindow& window, IJobSystem& system);

@@ -57,11 +57,11 @@ JobOutcome OutcomeOfRun(const ProcessOutcome& run, const std::string& what) {
     return Failed(Outcome::InstallerFailed, what + " failed", run.exitCode);
 }
 
-JobOutcome StartSignedInstaller(const Feature& feature, IJobFolder& folder, IJobSystem& system, IHeldFile& installer,
+JobOutcome StartSignedInstaller(const Job& job, IJobFolder& folder, IJobSystem& system, IHeldFile& installer,
                                 bool& started) {
     std::string reason;
     if (!SignedByVendor(installer, reason)) return Failed(Outcome::PackageRefused, reason);
-    const ProcessOutcome run = system.StartInstaller(installer, SilentArguments(feature), folder.TempPath());
+    const ProcessOutcome run = system.StartInstaller(installer, SilentArguments(job), folder.TempPath());
     started = run.started;
     if (started) folder.NoteStarted(run.program);
     return OutcomeOfRun(run, WideToUtf8(installer.Path()));

@@ -21,8 +21,8 @@ std::unique_ptr<IHeldFile> VerifiedCopy(IJobFolder& folder, IJobSystem& system, 
 // What a program run (an installer's, waited for or not) came to.
 JobOutcome OutcomeOfRun(const ProcessOutcome& run, const std::string& what);
 
-// Starts the held installer of feature if the vendor signed it; a started
+// Starts the held installer of job if the vendor signed it; a started
 // one is noted in its folder, which then stays while it runs. started:
 // whether it started.
-JobOutcome StartSignedInstaller(const Feature& feature, IJobFolder& folder, IJobSystem& system, IHeldFile& installer,
+JobOutcome StartSignedInstaller(const Job& job, IJobFolder& folder, IJobSystem& system, IHeldFile& installer,
                                 bool& started);

@@ -5,7 +5,7 @@
 
 #include <json/json.h>
 
-#include "install/features.h"
+#include "install/jobs.h"
 #include "net/device_service.h"
 #include "net/transfer.h"
 #include "sys/text_util.h"
@@ -22,8 +22,8 @@ bool IsUtcTime(const std::string& text) {
     return true;
 }
 
-std::string WindowsRefusal(const Feature& feature, const std::string& windows) {
-    if (!feature.query) return windows.empty() ? std::string() : "the job names no Windows: " + windows;
+std::string WindowsRefusal(const Job& job, const std::string& windows) {
+    if (!job.query) return windows.empty() ? std::string() : "the job names no Windows: " + windows;
     for (const char* value : kServiceOsValues)
         if (windows == value) return std::string();
     return "a Windows value the service does not take: " + windows;
@@ -98,9 +98,9 @@ void SetLayoutEntry(std::vector<LayoutEntry>& entries, const LayoutEntry& entry)
 }
 
 std::string LayoutEntryRefusal(const LayoutEntry& entry) {
-    const Feature* feature = FeatureBySwitch(Utf8ToWide(entry.job));
-    if (!feature || !feature->resource) return "no job of this program has packages: " + entry.job;
-    const std::string windows = WindowsRefusal(*feature, entry.windows);
+    const Job* job = JobBySwitch(Utf8ToWide(entry.job));
+    if (!job || !job->resource) return "no job of this program has packages: " + entry.job;
+    const std::string windows = WindowsRefusal(*job, entry.windows);
     if (!windows.empty()) return windows;
     // Not UTF-8: it would name another file, and be written back as yet another.
     if (!IsSafeFileName(entry.file) || WideToUtf8(Utf8ToWide(entry.file)) != entry.file)
@@ -111,7 +111,7 @@ std::string LayoutEntryRefusal(const LayoutEntry& entry) {
     if (AddressForTheWire(entry.source) != entry.source) return "its source is no plain address";
     if (!IsUtcTime(entry.time)) return "its time is no time: " + entry.time;
     // The checks a download passes: https, and the kind of file the job starts.
-    return PackageRefusal({entry.source, true, entry.sha256}, entry.file, feature->package);
+    return PackageRefusal({entry.source, true, entry.sha256}, entry.file, job->package);
 }
 
 std::string LayoutFileName(const std::string& job, const std::string& sha256, const std::string& packageName) {

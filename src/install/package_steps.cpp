@@ -55,12 +55,12 @@ JobOutcome Unpack(IJobSystem& system, const Package& package) {
 
 }  // namespace
 
-std::string OsValueFor(const Feature& feature, IJobSystem& system) {
-    return feature.query ? ServiceOsValue(system.QueryWindows()) : std::string();
+std::string OsValueFor(const Job& job, IJobSystem& system) {
+    return job.query ? ServiceOsValue(system.QueryWindows()) : std::string();
 }
 
-JobOutcome AskService(const Feature& feature, IJobSystem& system, const std::string& osValue, ServiceAnswer& answer) {
-    const std::string url = RequestUrlForOs(feature.resource, feature.query, osValue);
+JobOutcome AskService(const Job& job, IJobSystem& system, const std::string& osValue, ServiceAnswer& answer) {
+    const std::string url = RequestUrlForOs(job.resource, job.query, osValue);
     sys::Log(Utf8ToWide(url));
     std::string body;
     const NetResult asked = system.HttpGetJson(url, body);
@@ -73,29 +73,29 @@ JobOutcome AskService(const Feature& feature, IJobSystem& system, const std::str
     return Failed(Outcome::ServiceFailed, "the service's answer is no usable answer");
 }
 
-JobOutcome DownloadPackage(const Feature& feature, IJobWindow& window, IJobSystem& system, Package& package) {
+JobOutcome DownloadPackage(const Job& job, IJobWindow& window, IJobSystem& system, Package& package) {
     const std::string& url = package.answer.downloadUrl;
     sys::Log(Utf8ToWide(url));
     const std::string name = PackageFileName(url);
     // Nothing may be written outside the job's folder.
     if (name.empty()) return Failed(Outcome::ServiceFailed, "the package address names no usable file: " + url);
-    const std::string refusal = PackageRefusal(package.answer, name, feature.package);
+    const std::string refusal = PackageRefusal(package.answer, name, job.package);
     if (!refusal.empty()) return Failed(Outcome::PackageRefused, refusal);
     package.folder = system.CreateJobFolder();
     if (!package.folder) return Failed(Outcome::NotSaved, "no job folder could be made in the work folder");
     package.name = Utf8ToWide(name);
     const std::wstring path = JoinPath(package.folder->Path(), package.name);
 
-    window.ShowProgress(feature.job, true);
+    window.ShowProgress(job.id, true);
     const NetResult downloaded =
-        system.DownloadFile(url, path, [&](int percent) { window.SetProgress(feature.job, percent); });
+        system.DownloadFile(url, path, [&](int percent) { window.SetProgress(job.id, percent); });
     if (downloaded != NetResult::Ok) {
-        window.ShowProgress(feature.job, false);
+        window.ShowProgress(job.id, false);
         return OutcomeOfNet(downloaded, "downloading " + url);
     }
-    window.SetProgress(feature.job, 100);
+    window.SetProgress(job.id, 100);
     system.Sleep(kFullBarPauseMs);
-    window.ShowProgress(feature.job, false);
+    window.ShowProgress(job.id, false);
     sys::Log(path);
     return JobOutcome{};
 }
@@ -125,9 +125,9 @@ JobOutcome UnpackAndFindSetup(IJobSystem& system, Package& package, std::unique_
     return JobOutcome{};
 }
 
-JobOutcome InstallerOfPackage(const Feature& feature, IJobSystem& system, Package& package,
+JobOutcome InstallerOfPackage(const Job& job, IJobSystem& system, Package& package,
                               std::unique_ptr<IHeldFile>& installer) {
-    if (feature.package == PackageKind::Archive) return UnpackAndFindSetup(system, package, installer);
+    if (job.package == PackageKind::Archive) return UnpackAndFindSetup(system, package, installer);
     installer = package.folder->Hold(package.name);
     if (!installer) return Failed(Outcome::InstallerMissing, "the installer is gone");
     JobOutcome outcome;

@@ -17,15 +17,15 @@ struct Package {
     bool started = false;  // something runs from its folder
 };
 
-// The service's os value for the feature on this Windows; empty when its
+// The service's os value for the job on this Windows; empty when its
 // resource names none.
-std::string OsValueFor(const Feature& feature, IJobSystem& system);
+std::string OsValueFor(const Job& job, IJobSystem& system);
 
-// Asks the service for the feature's package for the Windows named osValue.
-JobOutcome AskService(const Feature& feature, IJobSystem& system, const std::string& osValue, ServiceAnswer& answer);
+// Asks the service for the job's package for the Windows named osValue.
+JobOutcome AskService(const Job& job, IJobSystem& system, const std::string& osValue, ServiceAnswer& answer);
 
 // Downloads the answer's package into a new job folder, showing the bar.
-JobOutcome DownloadPackage(const Feature& feature, IJobWindow& window, IJobSystem& system, Package& package);
+JobOutcome DownloadPackage(const Job& job, IJobWindow& window, IJobSystem& system, Package& package);
 
 // The service named a hash: the held file must have it.
 bool HashMatches(IHeldFile& file, const ServiceAnswer& answer, JobOutcome& outcome);
@@ -34,8 +34,8 @@ bool HashMatches(IHeldFile& file, const ServiceAnswer& answer, JobOutcome& outco
 // held; setup stays null unless the outcome is done.
 JobOutcome UnpackAndFindSetup(IJobSystem& system, Package& package, std::unique_ptr<IHeldFile>& setup);
 
-// What the feature's package comes to before anything is started: the file
+// What the job's package comes to before anything is started: the file
 // to start (the package itself, or the archive's Setup.exe), held, proven by
 // hash when there is one; its signature is the caller's to check.
-JobOutcome InstallerOfPackage(const Feature& feature, IJobSystem& system, Package& package,
+JobOutcome InstallerOfPackage(const Job& job, IJobSystem& system, Package& package,
                               std::unique_ptr<IHeldFile>& installer);

@@ -1,6 +1,6 @@
 #include "install/telling.h"
 
-Telling TellingOf(const Feature& feature, const JobOutcome& outcome, bool bluetoothShown) {
+Telling TellingOf(const Job& job, const JobOutcome& outcome, bool bluetoothShown) {
     Telling telling;
     const OutcomeRow& row = RowOf(outcome.kind);
     switch (row.shown) {
@@ -8,11 +8,11 @@ Telling TellingOf(const Feature& feature, const JobOutcome& outcome, bool blueto
     case Shown::Message: telling.message = true; break;
     case Shown::Text: telling.status = {row.text}; break;
     case Shown::MissingUnlessWifi:
-        if (feature.job == Job::Wifi) break;
+        if (job.id == JobId::Wifi) break;
         [[fallthrough]];
-    case Shown::MissingText: telling.status = {feature.installerMissing}; break;
+    case Shown::MissingText: telling.status = {job.installerMissing}; break;
     case Shown::DoneText:
-        if (feature.job != Job::Wifi) break;
+        if (job.id != JobId::Wifi) break;
         telling.status = {kWifiInstalled};
         if (bluetoothShown) telling.status.push_back(kHintDlBt);
         break;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "install/features.h"
+#include "install/jobs.h"
 #include "install/job_outcome.h"
 
 struct Telling {
@@ -15,7 +15,7 @@ struct Telling {
 // The message only for the connection; a text of its own for every other
 // failure. What the window started (or a setup program that failed on its
 // own screen) needs no word: the user sees the program itself.
-Telling TellingOf(const Feature& feature, const JobOutcome& outcome, bool bluetoothShown);
+Telling TellingOf(const Job& job, const JobOutcome& outcome, bool bluetoothShown);
 
 // The status text: the words of its keys joined by a space.
 std::wstring StatusText(const Telling& telling, const std::function<std::wstring(TranslationKey)>& word);

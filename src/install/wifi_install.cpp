@@ -6,7 +6,7 @@ namespace {
 
 // A copy the user's own processes cannot change, signed by the vendor, with
 // its own folder as its DLL folder: not the file in a folder anyone may write.
-JobOutcome RunWifiSetup(const Feature& feature, IJobFolder& folder, IJobSystem& system) {
+JobOutcome RunWifiSetup(const Job& job, IJobFolder& folder, IJobSystem& system) {
     JobOutcome refused;
     const std::unique_ptr<IHeldFile> setup = VerifiedCopy(folder, system, L"data\\WifiAutoInstallSetup.exe",
                                                           L"WifiAutoInstallSetup.exe", SignedByVendor,
@@ -14,16 +14,16 @@ JobOutcome RunWifiSetup(const Feature& feature, IJobFolder& folder, IJobSystem& 
     if (!setup) return refused;
     // Unattended, nobody ends a setup program that waits for a click.
     const unsigned long limit = g_settings.mayAskUser ? 0 : g_settings.installerTimeoutMs;
-    return OutcomeOfRun(system.RunAndWait(*setup, SilentArguments(feature), limit, true, folder.TempPath()),
+    return OutcomeOfRun(system.RunAndWait(*setup, SilentArguments(job), limit, true, folder.TempPath()),
                         "the Wi-Fi setup program");
 }
 
 }  // namespace
 
-JobOutcome InstallWifiDriver(const Feature& feature, IJobWindow&, IJobSystem& system) {
+JobOutcome InstallWifiDriver(const Job& job, IJobWindow&, IJobSystem& system) {
     const std::unique_ptr<IJobFolder> folder = system.CreateJobFolder();
     if (!folder) return Failed(Outcome::NotSaved, "no job folder could be made in the work folder");
-    const JobOutcome outcome = RunWifiSetup(feature, *folder, system);
+    const JobOutcome outcome = RunWifiSetup(job, *folder, system);
     folder->Remove();  // it was waited for
     return outcome;
 }

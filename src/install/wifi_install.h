@@ -4,4 +4,4 @@
 
 // Runs the Wi-Fi setup program delivered beside the installer, from a
 // verified copy in a job folder of its own, and waits for it.
-JobOutcome InstallWifiDriver(const Feature& feature, IJobWindow& window, IJobSystem& system);
+JobOutcome InstallWifiDriver(const Job& job, IJobWindow& window, IJobSystem& system);

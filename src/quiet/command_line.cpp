@@ -27,9 +27,9 @@ bool AnyChosen(const CommandLine& line) {
 
 std::wstring JobSwitches(const wchar_t* separator, bool optional) {
     std::wstring text;
-    for (const Feature& feature : kFeatures)
-        if (Offered(feature))
-            text += (text.empty() ? L"" : separator) + std::wstring(optional ? L"[/" : L"/") + feature.quietSwitch +
+    for (const Job& job : kJobs)
+        if (Offered(job))
+            text += (text.empty() ? L"" : separator) + std::wstring(optional ? L"[/" : L"/") + job.quietSwitch +
                     (optional ? L"]" : L"");
     return text;
 }
@@ -69,9 +69,9 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
             line.offline = true;
         } else if (name == L"?") {
             line.help = true;
-        } else if (const Feature* feature = FeatureBySwitch(name)) {
-            line.chosen[static_cast<int>(feature->job)] = true;
-            if (!Offered(*feature)) fail(L"this build does not offer " + argument);
+        } else if (const Job* job = JobBySwitch(name)) {
+            line.chosen[static_cast<int>(job->id)] = true;
+            if (!Offered(*job)) fail(L"this build does not offer " + argument);
         } else if (name == L"lang" || name == L"log" || name == L"layout" || name == L"source") {
             if (!hasValue) {
                 fail(argument + (name == L"lang" ? L" needs a language code"
@@ -104,15 +104,15 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
     return line;
 }
 
-bool Chosen(const CommandLine& line, const Feature& feature) {
-    return Offered(feature) && (!AnyChosen(line) || line.chosen[static_cast<int>(feature.job)]);
+bool Chosen(const CommandLine& line, const Job& job) {
+    return Offered(job) && (!AnyChosen(line) || line.chosen[static_cast<int>(job.id)]);
 }
 
 std::wstring UsageText() {
     std::wstring languages, jobs;
     for (const wchar_t* code : kLanguageCodes) languages += (languages.empty() ? L"" : L" ") + std::wstring(code);
-    for (const Feature& feature : kFeatures)
-        if (Offered(feature)) jobs += (jobs.empty() ? L"" : L", then the ") + std::wstring(feature.name);
+    for (const Job& job : kJobs)
+        if (Offered(job)) jobs += (jobs.empty() ? L"" : L", then the ") + std::wstring(job.name);
     return L"Installer.exe [/quiet " + JobSwitches(L" ", true) + L"] [/source DIR] [/offline] [/lang CODE] [/log FILE]\n"
            L"Installer.exe /layout DIR [" + JobSwitches(L"] [", false) + L"] [/lang CODE] [/log FILE]\n"
            L"Installer.exe /?\n"

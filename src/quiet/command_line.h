@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "install/features.h"
+#include "install/jobs.h"
 
 struct CommandLine {
     bool quiet = false;
@@ -23,7 +23,7 @@ struct CommandLine {
 CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments);
 
 // Whether the job runs in quiet or layout mode: chosen, or none chosen and offered.
-bool Chosen(const CommandLine& line, const Feature& feature);
+bool Chosen(const CommandLine& line, const Job& job);
 
 // What /? shows.
 std::wstring UsageText();

@@ -18,16 +18,16 @@ ExitCode RunLayout(const CommandLine& line, IJobSystem& system, const LogFn& log
     LayoutRun run;
     run.entries = KeptLayoutEntries(ReadLayoutManifest(store->ReadManifest()), *store);
     std::vector<ExitCode> codes;
-    for (const Feature& feature : kFeatures) {
-        if (!Chosen(line, feature) || !feature.resource) continue;
+    for (const Job& job : kJobs) {
+        if (!Chosen(line, job) || !job.resource) continue;
         std::vector<std::string> values{std::string()};
-        if (feature.query) values.assign(std::begin(kServiceOsValues), std::end(kServiceOsValues));
+        if (job.query) values.assign(std::begin(kServiceOsValues), std::end(kServiceOsValues));
         for (const std::string& os : values) {
-            const std::wstring job = std::wstring(L"the ") + feature.name + (os.empty() ? L"" : L" for " + Utf8ToWide(os));
-            log(L"laying out " + job);
-            const JobOutcome outcome = LayOutPackage(feature, os, system, *store, run);
+            const std::wstring what = std::wstring(L"the ") + job.name + (os.empty() ? L"" : L" for " + Utf8ToWide(os));
+            log(L"laying out " + what);
+            const JobOutcome outcome = LayOutPackage(job, os, system, *store, run);
             codes.push_back(ExitCodeOf(outcome));
-            log(job + L": " + Utf8ToWide(Describe(outcome)) + L"; code " + std::to_wstring(codes.back()));
+            log(what + L": " + Utf8ToWide(Describe(outcome)) + L"; code " + std::to_wstring(codes.back()));
         }
     }
     if (!store->WriteManifest(WriteLayoutManifest(run.entries), error)) {

@@ -1,7 +1,7 @@
 #pragma once
 // /layout DIR: every package of the chosen jobs for every Windows the service
 // tells apart, fetched, proven as an install would prove it, and stored with
-// its list in DIR\packages; Installer.exe and its data folder beside them.
+// its manifest in DIR\packages; Installer.exe and its data folder beside them.
 #include "install/job_system.h"
 #include "install/job_window.h"
 #include "quiet/command_line.h"

@@ -4,9 +4,9 @@
 #include "install/telling.h"
 #include "sys/utf8.h"
 
-void CQuietJobWindow::Tell(const Feature& feature, const JobOutcome& outcome) {
+void CQuietJobWindow::Tell(const Job& job, const JobOutcome& outcome) {
     m_outcome = outcome;
-    const Telling telling = TellingOf(feature, outcome, m_bluetoothShown);
+    const Telling telling = TellingOf(job, outcome, m_bluetoothShown);
     if (telling.message) m_log(L"message: " + m_words(kHintNoInternet));
     if (!telling.status.empty()) m_log(L"status text: " + StatusText(telling, m_words));
 }
@@ -14,18 +14,18 @@ void CQuietJobWindow::Tell(const Feature& feature, const JobOutcome& outcome) {
 ExitCode RunQuiet(const CommandLine& line, IJobSystem& system, const WordsFn& words, const LogFn& log) {
     const WindowsVersion windows = system.QueryWindows();
     std::vector<ExitCode> codes;
-    for (const Feature& feature : kFeatures) {
-        if (!Chosen(line, feature)) continue;
-        const std::wstring job = std::wstring(L"the ") + feature.name;
-        if (!OfferedOn(feature, windows)) {
-            log(L"skipped " + job + L": it needs " + WindowsName(feature.minimumWindows) + L" or later");
+    for (const Job& job : kJobs) {
+        if (!Chosen(line, job)) continue;
+        const std::wstring what = std::wstring(L"the ") + job.name;
+        if (!OfferedOn(job, windows)) {
+            log(L"skipped " + what + L": it needs " + WindowsName(*job.minimumWindows) + L" or later");
             continue;
         }
-        log(L"installing " + job);
-        CQuietJobWindow window(words, OfferedOn(FeatureOf(Job::Bluetooth), windows), log);
-        RunJob(feature, window, system);
+        log(L"installing " + what);
+        CQuietJobWindow window(words, OfferedOn(JobOf(JobId::Bluetooth), windows), log);
+        RunJob(job, window, system);
         codes.push_back(ExitCodeOf(window.Outcome()));
-        log(job + L" job ended: " + Utf8ToWide(Describe(window.Outcome())) + L"; code " +
+        log(what + L" job ended: " + Utf8ToWide(Describe(window.Outcome())) + L"; code " +
             std::to_wstring(codes.back()));
     }
     return CombineExitCodes(codes);

@@ -16,9 +16,9 @@ class CQuietJobWindow : public IJobWindow {
 public:
     CQuietJobWindow(WordsFn words, bool bluetoothShown, LogFn log)
         : m_words(std::move(words)), m_bluetoothShown(bluetoothShown), m_log(std::move(log)) {}
-    void ShowProgress(Job, bool) override {}
-    void SetProgress(Job, int) override {}
-    void Tell(const Feature& feature, const JobOutcome& outcome) override;
+    void ShowProgress(JobId, bool) override {}
+    void SetProgress(JobId, int) override {}
+    void Tell(const Job& job, const JobOutcome& outcome) override;
     const JobOutcome& Outcome() const { return m_outcome; }
 
 private:

@@ -8,7 +8,7 @@
 #include "build_settings.h"
 
 struct Settings {
-    // Per job, indexed as the job table (install/features.h): its build
+    // Per job, indexed as the job table (install/jobs.h): its build
     // switch, and what makes its installer ask nothing (given only when
     // nobody may be asked).
     std::array<bool, build::kJobCount> offered;

@@ -3,18 +3,18 @@
 #include <fstream>
 #include <sstream>
 
-#include "install/features.h"
+#include "install/jobs.h"
 #include "install/job_outcome.h"
 
-// The README's switch table is the feature table's: every job's switch, in its order.
-TEST(Readme, SwitchTableFollowsTheFeatureTable) {
+// The README's switch table is the job table's: every job's switch, in its order.
+TEST(Readme, SwitchTableFollowsTheJobTable) {
     std::ifstream in(INSTALLER_SOURCE_DIR "/README.md");
     ASSERT_TRUE(in);
     std::stringstream content;
     content << in.rdbuf();
     std::string row = "| ";
-    for (const Feature& feature : kFeatures) {
-        const std::wstring name = feature.quietSwitch;
+    for (const Job& job : kJobs) {
+        const std::wstring name = job.quietSwitch;
         row += std::string(row.size() > 2 ? ", " : "") + "`/" + std::string(name.begin(), name.end()) + "`";
     }
     row += " | with `/quiet`: only these;";

@@ -14,7 +14,7 @@ const Switches kBuiltIn, kAll(true), kNone(false);
 
 // The window is 420 x 340 with the two built-in commands, and 60 pixels
 // taller or shorter for each job more or less.
-TEST(Arrangement, WindowShrinksBySixtyForEachSwitchedOffFeature) {
+TEST(Arrangement, WindowShrinksBySixtyForEachJobSwitchedOff) {
     EXPECT_EQ(ArrangeWindow(kBuiltIn.on, 20).windowHeight, 340);
     EXPECT_EQ(ArrangeWindow(kAll.on, 20).windowHeight, 340 + 60 * (kJobCount - 2));
     EXPECT_EQ(ArrangeWindow(kNone.on, 20).windowHeight, 340 - 60 * 2);

@@ -6,10 +6,10 @@ using Args = std::vector<std::wstring>;
 
 TEST(CommandLine, SwitchesAndTheirErrors) {
     CSettingsOverride settings;
-    Offered(Job::Wifi) = true;
-    Offered(Job::Bluetooth) = true;
-    Offered(Job::Receiver) = true;
-    Offered(Job::Hotspot) = false;
+    Offered(JobId::Wifi) = true;
+    Offered(JobId::Bluetooth) = true;
+    Offered(JobId::Receiver) = true;
+    Offered(JobId::Hotspot) = false;
     // chosen: one bit per job, in the table's order (Wi-Fi, Bluetooth, hotspot, receiver).
     const struct { Args args; bool quiet, help; int chosen; const wchar_t* language; const wchar_t* log; bool error; } cases[] = {
         {{}, false, false, 0, L"", L"", false},
@@ -67,16 +67,16 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
     g_settings.packageSigner = L"Vendor";
     // None chosen: every job the build offers.
     const CommandLine all = ParseCommandLine({L"/quiet"});
-    EXPECT_TRUE(Chosen(all, FeatureOf(Job::Receiver)));
-    EXPECT_FALSE(Chosen(all, FeatureOf(Job::Hotspot)));
-    EXPECT_FALSE(Chosen(ParseCommandLine({L"/quiet", L"/wifi"}), FeatureOf(Job::Bluetooth)));
+    EXPECT_TRUE(Chosen(all, JobOf(JobId::Receiver)));
+    EXPECT_FALSE(Chosen(all, JobOf(JobId::Hotspot)));
+    EXPECT_FALSE(Chosen(ParseCommandLine({L"/quiet", L"/wifi"}), JobOf(JobId::Bluetooth)));
 }
 
 // The usage names every job the build offers, by its switch, and no other.
-TEST(CommandLine, UsageFollowsTheFeatureTable) {
+TEST(CommandLine, UsageFollowsTheJobTable) {
     CSettingsOverride settings;
-    Offered(Job::Hotspot) = false;
-    Offered(Job::Receiver) = true;
+    Offered(JobId::Hotspot) = false;
+    Offered(JobId::Receiver) = true;
     const std::wstring usage = UsageText();
     EXPECT_NE(usage.find(L"[/quiet [/wifi] [/bluetooth] [/receiver]]"), std::wstring::npos) << usage;
     EXPECT_EQ(usage.find(L"/hotspot"), std::wstring::npos) << usage;

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
-#include "install/features.h"
+#include "install/jobs.h"
 #include "net/device_service.h"
 
 TEST(DeviceService, RequestAddresses) {
     CSettingsOverride settings;
     g_settings.serviceHost = "devices.example:8443";
-    const Feature& bluetooth = FeatureOf(Job::Bluetooth);
+    const Job& bluetooth = JobOf(JobId::Bluetooth);
     EXPECT_EQ(RequestUrl(bluetooth.resource, bluetooth.query, WindowsVersion::Win10),
               "https://devices.example:8443/api/rx/RealtekDrivers?os=win10&wirelessType=bluetooth&wirelessProduct=8821CU");
-    EXPECT_EQ(RequestUrl(FeatureOf(Job::Receiver).resource, nullptr, WindowsVersion::Win10),
+    EXPECT_EQ(RequestUrl(JobOf(JobId::Receiver).resource, nullptr, WindowsVersion::Win10),
               "https://devices.example:8443/api/rx/QuilloRXApp");
-    EXPECT_EQ(RequestUrl(FeatureOf(Job::Hotspot).resource, nullptr, WindowsVersion::Win7),
+    EXPECT_EQ(RequestUrl(JobOf(JobId::Hotspot).resource, nullptr, WindowsVersion::Win7),
               "https://devices.example:8443/api/rx/TWHotspot");
     using V = WindowsVersion;
     const struct { V version; const char* value; } cases[] = {

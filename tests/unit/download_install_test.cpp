@@ -16,7 +16,7 @@ const Events kFailedBar = {L"bar-shown", L"bar:40", L"bar:80", L"bar-hidden"};
 using Paths = std::vector<std::wstring>;
 const std::string kHash(64, 'c');
 const std::string kArchiverHash(64, 'a');
-const Feature& Bluetooth() { return FeatureOf(Job::Bluetooth); }
+const Job& Bluetooth() { return JobOf(JobId::Bluetooth); }
 
 // The settings these tests assume: the vendor "Vendor", the archiver pinned.
 struct CVendorSettings : CSettingsOverride {
@@ -61,7 +61,7 @@ TEST(BluetoothInstall, GoodRunUnpacksAndStartsTheSignedSetupOfItsOwnFolder) {
     EXPECT_EQ(window.Events(), kGoodBar);
     EXPECT_EQ(window.Told(), Outcome::Done);
     EXPECT_EQ(system.slept, kJobStartPauseMs + 1000u);
-    EXPECT_FALSE(BusyFlag(Job::Bluetooth));
+    EXPECT_FALSE(BusyFlag(JobId::Bluetooth));
 }
 
 TEST(BluetoothInstall, RefusedPackagesAreNeverStarted) {
@@ -95,7 +95,7 @@ TEST(BluetoothInstall, RefusedPackagesAreNeverStarted) {
         EXPECT_EQ(system.checks, c.checks) << c.name;
         EXPECT_TRUE(system.installers.empty()) << c.name;
         EXPECT_EQ(system.removed, c.downloaded ? 1 : 0) << c.name;
-        EXPECT_FALSE(BusyFlag(Job::Bluetooth)) << c.name;
+        EXPECT_FALSE(BusyFlag(JobId::Bluetooth)) << c.name;
     }
 }
 
@@ -145,7 +145,7 @@ TEST(BluetoothInstall, FailuresBeforeThePackageSayWhatHappened) {
         EXPECT_TRUE(system.started.empty()) << c.name;
         EXPECT_TRUE(system.installers.empty()) << c.name;
         EXPECT_EQ(system.removed, c.events.empty() ? 0 : 1) << c.name;  // a job folder is never left behind
-        EXPECT_FALSE(BusyFlag(Job::Bluetooth)) << c.name;
+        EXPECT_FALSE(BusyFlag(JobId::Bluetooth)) << c.name;
     }
 }
 
@@ -196,28 +196,28 @@ TEST(BluetoothInstall, ArchiverTroubleOrNoSetupSaysWhich) {
 }
 
 TEST(BluetoothInstall, ABusyJobIsLeftAlone) {
-    BusyFlag(Job::Bluetooth) = true;
+    BusyFlag(JobId::Bluetooth) = true;
     CFakeJobWindow window;
     CFakeJobSystem system;
     EXPECT_FALSE(RunJob(Bluetooth(), window, system));
     EXPECT_TRUE(system.requests.empty());
     EXPECT_TRUE(window.Events().empty());
     EXPECT_TRUE(window.told.empty());
-    EXPECT_TRUE(BusyFlag(Job::Bluetooth));
-    BusyFlag(Job::Bluetooth) = false;
+    EXPECT_TRUE(BusyFlag(JobId::Bluetooth));
+    BusyFlag(JobId::Bluetooth) = false;
 }
 
 TEST(PackageInstall, ReceiverAndHotspotStartWhatTheyDownloaded) {
     const CVendorSettings settings;
-    const struct { Job job; const char* resource; const char* file; } cases[] = {
-        {Job::Receiver, "/api/rx/QuilloRXApp", "rx.exe"}, {Job::Hotspot, "/api/rx/TWHotspot", "hs.MSI"}};
+    const struct { JobId job; const char* resource; const char* file; } cases[] = {
+        {JobId::Receiver, "/api/rx/QuilloRXApp", "rx.exe"}, {JobId::Hotspot, "/api/rx/TWHotspot", "hs.MSI"}};
     for (const auto& c : cases) {
         CFakeJobWindow window;
         CFakeJobSystem system;
         const std::string url = std::string("https://h/files/") + c.file + "?v=2";
         system.answer = R"({"status":1,"downloadURL":")" + url + R"(","sha256":")" + kHash + R"("})";
         system.facts.sha256 = kHash;
-        RunJob(FeatureOf(c.job), window, system);
+        RunJob(JobOf(c.job), window, system);
         const std::wstring path = L"C:\\Work\\job-1\\" + std::wstring(c.file, c.file + std::strlen(c.file));
         EXPECT_EQ(system.requests, std::vector<std::string>{"https://" + g_settings.serviceHost + c.resource});
         EXPECT_EQ(system.downloads, std::vector<std::string>{url});
@@ -250,7 +250,7 @@ TEST(PackageInstall, MissingRefusedOrUnstartableInstallers) {
         system.unholdable[L"rx.exe"] = c.gone;
         system.facts.signer = c.signer;
         system.installerOutcome = c.start;
-        RunJob(FeatureOf(Job::Hotspot), window, system);
+        RunJob(JobOf(JobId::Hotspot), window, system);
         EXPECT_EQ(window.Events(), c.events) << c.name;
         EXPECT_EQ(window.Told(), c.told) << c.name;
         EXPECT_EQ(system.installers.size(), c.startsTried) << c.name;
@@ -261,7 +261,7 @@ TEST(PackageInstall, MissingRefusedOrUnstartableInstallers) {
     CFakeJobSystem broken;
     broken.answer = R"({"status":true,"downloadURL":"https://h/files/rx.exe"})";
     broken.downloadOk = false;
-    RunJob(FeatureOf(Job::Receiver), failed, broken);
+    RunJob(JobOf(JobId::Receiver), failed, broken);
     EXPECT_EQ(failed.Events(), kFailedBar);
     EXPECT_EQ(failed.Told(), Outcome::NoConnection);
 }
@@ -269,13 +269,13 @@ TEST(PackageInstall, MissingRefusedOrUnstartableInstallers) {
 // Only when nobody may be asked does an installer get its silent switches.
 TEST(PackageInstall, SilentSwitchesOnlyWhenNobodyMayBeAsked) {
     CVendorSettings settings;
-    g_settings.silentArguments[JobIndex(Job::Receiver)] = L"/S /norestart";
+    g_settings.silentArguments[JobIndex(JobId::Receiver)] = L"/S /norestart";
     for (bool unattended : {false, true}) {
         g_settings.mayAskUser = !unattended;
         CFakeJobWindow window;
         CFakeJobSystem system;
         system.answer = R"({"status":true,"downloadURL":"https://h/files/rx.exe"})";
-        RunJob(FeatureOf(Job::Receiver), window, system);
+        RunJob(JobOf(JobId::Receiver), window, system);
         EXPECT_EQ(system.installers, Paths{unattended ? L"C:\\Work\\job-1\\rx.exe /S /norestart" : L"C:\\Work\\job-1\\rx.exe"})
             << unattended;
     }
@@ -297,7 +297,7 @@ TEST(PackageInstall, AnInstallerWaitedForEndsWithItsCode) {
         CFakeJobSystem system;
         system.answer = R"({"status":true,"downloadURL":"https://h/files/rx.exe"})";
         system.installerOutcome = c.run;
-        RunJob(FeatureOf(Job::Receiver), window, system);
+        RunJob(JobOf(JobId::Receiver), window, system);
         ASSERT_EQ(window.told.size(), 1u);
         EXPECT_EQ(window.told[0].kind, c.told) << c.run.exitCode;
         EXPECT_EQ(window.told[0].code, c.code) << c.run.exitCode;
@@ -408,7 +408,7 @@ TEST(PackageInstall, ALayoutEntryOfAnotherKindIsNeverTaken) {
         system.manifest = WriteLayoutManifest(
             {{"receiver", "", file, 1000, kHash, "https://h/files/x.exe", "2026-12-09T13:00:00Z"}});
         system.facts = {kHash, L"Vendor", 1000};
-        RunJob(FeatureOf(Job::Receiver), window, system);
+        RunJob(JobOf(JobId::Receiver), window, system);
         const bool program = std::string(file) == "receiver_x.exe";
         EXPECT_EQ(window.Told(), program ? Outcome::Done : Outcome::NoPackageForWindows) << file;
         EXPECT_EQ(system.copies.size(), program ? 1u : 0u) << file;

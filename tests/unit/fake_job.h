@@ -12,9 +12,9 @@
 
 class CFakeJobWindow : public IJobWindow {
 public:
-    void ShowProgress(Job, bool show) override { Record(show ? L"bar-shown" : L"bar-hidden"); }
-    void SetProgress(Job, int percent) override { Record(L"bar:" + std::to_wstring(percent)); }
-    void Tell(const Feature&, const JobOutcome& outcome) override {
+    void ShowProgress(JobId, bool show) override { Record(show ? L"bar-shown" : L"bar-hidden"); }
+    void SetProgress(JobId, int percent) override { Record(L"bar:" + std::to_wstring(percent)); }
+    void Tell(const Job&, const JobOutcome& outcome) override {
         std::lock_guard<std::mutex> g(m_lock);
         told.push_back(outcome);
     }

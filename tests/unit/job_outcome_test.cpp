@@ -11,10 +11,10 @@
 // for every other failure, nothing where the user sees the program itself).
 TEST(JobOutcome, EachOutcomeItsExitCodeAndWhatTheWindowShows) {
     using Keys = std::vector<TranslationKey>;
-    const Feature& wifi = FeatureOf(Job::Wifi);
-    const Feature& bluetooth = FeatureOf(Job::Bluetooth);
-    const Feature& receiver = FeatureOf(Job::Receiver);
-    const struct { const Feature& feature; Outcome outcome; ExitCode code; bool bluetoothShown; bool message;
+    const Job& wifi = JobOf(JobId::Wifi);
+    const Job& bluetooth = JobOf(JobId::Bluetooth);
+    const Job& receiver = JobOf(JobId::Receiver);
+    const struct { const Job& job; Outcome outcome; ExitCode code; bool bluetoothShown; bool message;
                    Keys status; } cases[] = {
         {wifi, Outcome::Done, kExitDone, true, false, {kWifiInstalled, kHintDlBt}},
         {wifi, Outcome::Done, kExitDone, false, false, {kWifiInstalled}},
@@ -34,12 +34,12 @@ TEST(JobOutcome, EachOutcomeItsExitCodeAndWhatTheWindowShows) {
         {bluetooth, Outcome::ArchiverFailed, kExitNotUnpacked, true, false, {kBtUnpackFailed}},
         {bluetooth, Outcome::InstallerMissing, kExitInstallerMissing, true, false, {kBtInstallerMiss}},
         {receiver, Outcome::InstallerMissing, kExitInstallerMissing, true, false, {kRxInstallerMiss}},
-        {FeatureOf(Job::Hotspot), Outcome::InstallerMissing, kExitInstallerMissing, true, false, {kRxInstallerMiss}},
+        {JobOf(JobId::Hotspot), Outcome::InstallerMissing, kExitInstallerMissing, true, false, {kRxInstallerMiss}},
     };
     for (const auto& c : cases) {
-        const Telling telling = TellingOf(c.feature, {c.outcome, 0, ""}, c.bluetoothShown);
-        EXPECT_EQ(telling.message, c.message) << c.feature.name << " " << OutcomeName(c.outcome);
-        EXPECT_EQ(telling.status, c.status) << c.feature.name << " " << OutcomeName(c.outcome);
+        const Telling telling = TellingOf(c.job, {c.outcome, 0, ""}, c.bluetoothShown);
+        EXPECT_EQ(telling.message, c.message) << c.job.name << " " << OutcomeName(c.outcome);
+        EXPECT_EQ(telling.status, c.status) << c.job.name << " " << OutcomeName(c.outcome);
         EXPECT_EQ(ExitCodeOf({c.outcome, 0, ""}), c.code) << OutcomeName(c.outcome);
     }
     // The table has a row for each outcome, at its place, and every code it gives is explained.

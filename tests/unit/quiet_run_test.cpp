@@ -12,8 +12,8 @@ TEST(QuietRun, ExitCodesSayWhatHappened) {
     CSettingsOverride settings;
     g_settings.packageSigner = L"Vendor";
     g_settings.archiverSha256 = "ab12";  // what the fake's files hash to
-    Offered(Job::Hotspot) = false;
-    Offered(Job::Receiver) = false;
+    Offered(JobId::Hotspot) = false;
+    Offered(JobId::Receiver) = false;
     const ProcessOutcome ok{true, true, 0}, restart{true, true, 3010}, restarted{true, true, 1641},
         failed{true, true, 1}, notStarted{}, hung{true, false, 0, true};
     const struct { const char* name; Args args; ProcessOutcome wifi; bool answered; const wchar_t* found;
@@ -74,8 +74,8 @@ TEST(QuietRun, LayoutStoresEveryProvenPackageOnce) {
     CSettingsOverride settings;
     g_settings.packageSigner = L"Vendor";
     g_settings.archiverSha256 = std::string(64, 'c');
-    Offered(Job::Hotspot) = true;
-    Offered(Job::Receiver) = true;
+    Offered(JobId::Hotspot) = true;
+    Offered(JobId::Receiver) = true;
     const std::string hash(64, 'c');
     const auto answer = [&](const char* file, bool hashed) {
         return std::string(R"({"status":true,"downloadURL":"https://h/files/)") + file + "\"" +

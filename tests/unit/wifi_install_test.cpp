@@ -7,7 +7,7 @@
 using Paths = std::vector<std::wstring>;
 
 namespace {
-const Feature& Wifi() { return FeatureOf(Job::Wifi); }
+const Job& Wifi() { return JobOf(JobId::Wifi); }
 struct CVendorSettings : CSettingsOverride {
     CVendorSettings() { g_settings.packageSigner = L"Vendor"; }
 };
@@ -26,7 +26,7 @@ TEST(WifiInstall, RunsAVerifiedCopyInAFolderOfItsOwnAndWaits) {
     EXPECT_EQ(system.removed, 1);  // it ended: nothing of it stays
     EXPECT_EQ(window.Told(), Outcome::Done);
     EXPECT_EQ(system.slept, kJobStartPauseMs);
-    EXPECT_FALSE(BusyFlag(Job::Wifi));
+    EXPECT_FALSE(BusyFlag(JobId::Wifi));
 }
 
 TEST(WifiInstall, OutcomesOfTheSetupProgram) {
@@ -53,7 +53,7 @@ TEST(WifiInstall, OutcomesOfTheSetupProgram) {
         EXPECT_EQ(window.Told(), c.told) << c.name;
         EXPECT_EQ(system.started.size(), c.ran ? 1u : 0u) << c.name;
         EXPECT_EQ(system.removed, 1) << c.name;
-        EXPECT_FALSE(BusyFlag(Job::Wifi)) << c.name;  // the command works again at once
+        EXPECT_FALSE(BusyFlag(JobId::Wifi)) << c.name;  // the command works again at once
     }
     // Without a signer a build starts it only when it was made to allow that.
     for (bool allowed : {false, true}) {
@@ -72,7 +72,7 @@ TEST(WifiInstall, OutcomesOfTheSetupProgram) {
 // the window starts it as it is and waits as long as it runs.
 TEST(WifiInstall, UnattendedItIsSilentAndLimited) {
     CVendorSettings settings;
-    g_settings.silentArguments[JobIndex(Job::Wifi)] = L"/quiet";
+    g_settings.silentArguments[JobIndex(JobId::Wifi)] = L"/quiet";
     g_settings.installerTimeoutMs = 1234;
     for (bool unattended : {false, true}) {
         g_settings.mayAskUser = !unattended;
@@ -86,12 +86,12 @@ TEST(WifiInstall, UnattendedItIsSilentAndLimited) {
 }
 
 TEST(WifiInstall, ABusyJobIsLeftAlone) {
-    BusyFlag(Job::Wifi) = true;
+    BusyFlag(JobId::Wifi) = true;
     CFakeJobWindow window;
     CFakeJobSystem system;
     EXPECT_FALSE(RunJob(Wifi(), window, system));
     EXPECT_TRUE(system.started.empty());
     EXPECT_TRUE(window.told.empty());
-    EXPECT_TRUE(BusyFlag(Job::Wifi));  // still the running job's
-    BusyFlag(Job::Wifi) = false;
+    EXPECT_TRUE(BusyFlag(JobId::Wifi));  // still the running job's
+    BusyFlag(JobId::Wifi) = false;
 }

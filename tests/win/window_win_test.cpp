@@ -18,7 +18,7 @@
 #include "ui/scale.h"
 #include "framework/gdi.h"
 #include "i18n/catalogue.h"
-#include "install/features.h"
+#include "install/jobs.h"
 #include "devservice_win.h"
 #include "res/resource.h"
 #include "screen_win.h"
@@ -38,12 +38,12 @@ bool IsBlue(COLORREF c) { return c == RGB(9, 147, 221); }
 class FeatureScope : CSettingsOverride {  // the built-in switches come back
 public:
     FeatureScope(bool hotspot, bool receiver) {
-        Offered(Job::Hotspot) = hotspot;
-        Offered(Job::Receiver) = receiver;
+        Offered(JobId::Hotspot) = hotspot;
+        Offered(JobId::Receiver) = receiver;
     }
 };
 
-std::atomic<bool>& WifiBusy() { return BusyFlag(Job::Wifi); }
+std::atomic<bool>& WifiBusy() { return BusyFlag(JobId::Wifi); }
 
 }  // namespace
 
@@ -88,12 +88,12 @@ TEST(WindowWine, EverySwitchOnFillsEverySlot) {
     EXPECT_EQ(Height(outer), kFullWindowHeight);
     // Every job's button in the table's order, and under it the bar of each that has one.
     int slot = 0, barSlot = 0;
-    for (const Feature& feature : kFeatures) {
-        EXPECT_TRUE(window.Visible(feature.command)) << slot;
-        EXPECT_EQ(window.ClientRectOf(feature.command).top, g_buttonTop[slot++]) << slot;
-        if (!feature.bar) continue;
-        EXPECT_FALSE(window.Visible(feature.bar)) << barSlot;
-        EXPECT_EQ(window.ClientRectOf(feature.bar).top, g_progressTop[barSlot++]) << barSlot;
+    for (const Job& job : kJobs) {
+        EXPECT_TRUE(window.Visible(job.command)) << slot;
+        EXPECT_EQ(window.ClientRectOf(job.command).top, g_buttonTop[slot++]) << slot;
+        if (!job.bar) continue;
+        EXPECT_FALSE(window.Visible(job.bar)) << barSlot;
+        EXPECT_EQ(window.ClientRectOf(job.bar).top, g_progressTop[barSlot++]) << barSlot;
     }
     EXPECT_EQ(slot, kJobCount);
     EXPECT_EQ(window.Text(window.Control(IDC_BTN_HOTSPOT)), L"Install Hotspot Driver");
@@ -498,8 +498,8 @@ TEST(WindowChild, DISABLED_EveryTranslationFits) {
         const auto ascii = [](const std::wstring& text) { return std::string(text.begin(), text.end()); };
         const std::string name = ascii(code);
         long widest = 0;
-        for (const Feature& feature : kFeatures) {
-            const TranslationKey key = feature.caption;
+        for (const Job& job : kJobs) {
+            const TranslationKey key = job.caption;
             const std::wstring& caption = words[kTranslationKeys[key]];
             SIZE size = {};
             ::GetTextExtentPoint32W(dc.Get(), caption.c_str(), static_cast<int>(caption.size()), &size);
@@ -632,11 +632,11 @@ int TextWidth(HWND window, const std::wstring& text, int tenths, int dpi) {
 void ExpectCaptionsFit(test::CWindowDriver& window) {
     window.SaveScreenshot(L"window-caption-fit");  // a full repaint first
     const int dpi = window.Dialog().Dpi(), room = Scaled(kControlWidth, dpi) - 2 * Scaled(8, dpi);
-    for (const Feature& feature : kFeatures) {
-        HWND button = window.Control(feature.command);
+    for (const Job& job : kJobs) {
+        HWND button = window.Control(job.command);
         if (!::IsWindowVisible(button)) continue;
         const std::wstring caption = window.Text(button);
-        const int tenths = window.Dialog().CaptionTenths(feature.job);
+        const int tenths = window.Dialog().CaptionTenths(job.id);
         std::printf("%ls: %d tenths of a point\n", caption.c_str(), tenths);
         EXPECT_GE(tenths, 90);
         if (tenths > 90) {
@@ -778,10 +778,10 @@ TEST(WindowWine, HighContrastPaintsWithTheSystemColours) {
 TEST(WindowWine, ACaptionThatDoesNotFitIsDrawnSmaller) {
     test::CWindowDriver window;
     ExpectCaptionsFit(window);
-    EXPECT_EQ(window.Dialog().CaptionTenths(Job::Wifi), 150);
+    EXPECT_EQ(window.Dialog().CaptionTenths(JobId::Wifi), 150);
     ::SetWindowTextW(window.Control(IDC_BTN_WIFI), L"Install the Wi-Fi driver and the Bluetooth one too");
     ExpectCaptionsFit(window);
-    EXPECT_LT(window.Dialog().CaptionTenths(Job::Wifi), 150);
+    EXPECT_LT(window.Dialog().CaptionTenths(JobId::Wifi), 150);
     // A status text longer than its three lines likewise.
     window.Dialog().ShowStatusText(std::wstring(40, L'x') + L" " + std::wstring(40, L'y') + L" " +
                                    std::wstring(40, L'z') + L" " + std::wstring(40, L'w'));

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "devservice_win.h"
-#include "install/features.h"
+#include "install/jobs.h"
 #include "sys/file_checks_win.h"
 #include "sys/handle_win.h"
 #include "sys/log.h"
@@ -40,7 +40,7 @@ protected:
     CSettingsOverride m_settings;
 };
 
-std::atomic<bool>& BluetoothBusy() { return BusyFlag(Job::Bluetooth); }
+std::atomic<bool>& BluetoothBusy() { return BusyFlag(JobId::Bluetooth); }
 
 const std::wstring kUnpackFailedText = L"The Bluetooth driver package could not be unpacked. Please try again later.";
 const std::wstring kNoSetupText = L"The Bluetooth driver package has no setup program. Please try again later.";
@@ -271,8 +271,8 @@ TEST_F(WorkflowWine, ReceiverAndHotspotRunSideBySide) {
         R"( "/api/rx/TWHotspot": {"body": )" + Quote(test::PackageAnswer("hotspot.exe")) + R"(},)"
         R"( "/files/rx.exe": {"file": "rx.exe", "chunk_delay_ms": 150},)"
         R"( "/files/hotspot.exe": {"file": "rx.exe", "chunk_delay_ms": 150, "length": "omit"}})");
-    Offered(Job::Hotspot) = true;
-    Offered(Job::Receiver) = true;
+    Offered(JobId::Hotspot) = true;
+    Offered(JobId::Receiver) = true;
     {
         test::CWindowDriver window;
         window.Click(IDC_BTN_RECEIVER);
@@ -284,8 +284,8 @@ TEST_F(WorkflowWine, ReceiverAndHotspotRunSideBySide) {
         EXPECT_TRUE(WaitUntil([&] { return marquee(IDC_PROGRESS_HOTSPOT); }, 1000));
         EXPECT_FALSE(marquee(IDC_PROGRESS_RECEIVER));
         window.SaveScreenshot(L"receiver-and-hotspot");
-        EXPECT_TRUE(test::WaitIdle(BusyFlag(Job::Receiver), 30000));
-        EXPECT_TRUE(test::WaitIdle(BusyFlag(Job::Hotspot), 30000));
+        EXPECT_TRUE(test::WaitIdle(BusyFlag(JobId::Receiver), 30000));
+        EXPECT_TRUE(test::WaitIdle(BusyFlag(JobId::Hotspot), 30000));
         ::Sleep(1000);
         std::vector<std::wstring> started;
         for (const std::wstring& line : test::TakeStandInStarts()) started.push_back(test::StartedPath(line));
@@ -302,7 +302,7 @@ TEST_F(WorkflowWine, ReceiverAndHotspotRunSideBySide) {
         window.Click(IDC_BTN_RECEIVER);
         EXPECT_TRUE(WaitUntil([&] { return window.Visible(IDC_PROGRESS_RECEIVER); }, 1500));
         EXPECT_LT(::SendMessageW(window.Control(IDC_PROGRESS_RECEIVER), PBM_GETPOS, 0, 0), 100);
-        EXPECT_TRUE(test::WaitIdle(BusyFlag(Job::Receiver), 30000));
+        EXPECT_TRUE(test::WaitIdle(BusyFlag(JobId::Receiver), 30000));
     }
 }
 
@@ -346,9 +346,9 @@ TEST_F(WorkflowWine, BluetoothWorksWhileTheWifiSetupRuns) {
     window.Click(IDC_BTN_BLUETOOTH);
     const std::vector<std::wstring> starts = test::WaitStandInStarts(5000);
     EXPECT_EQ(starts.size(), 1u);
-    EXPECT_TRUE(BusyFlag(Job::Wifi));  // the Wi-Fi setup is still running meanwhile
+    EXPECT_TRUE(BusyFlag(JobId::Wifi));  // the Wi-Fi setup is still running meanwhile
     window.Click(IDC_BTN_WIFI);  // ignored while it runs
-    ASSERT_TRUE(test::WaitIdle(BusyFlag(Job::Wifi), 15000));
+    ASSERT_TRUE(test::WaitIdle(BusyFlag(JobId::Wifi), 15000));
     ::Sleep(400);
     EXPECT_EQ(test::CWifiStandIn::Runs(), 1);
 }
@@ -390,7 +390,7 @@ TEST_F(WorkflowWine, OnlyTheVendorsUntouchedPackageIsStarted) {
         {"unsigned installer", receiver("unsigned.exe"), IDC_BTN_RECEIVER, false, refused, false},
         {"signed installer", receiver("rx.exe"), IDC_BTN_RECEIVER, true, L"", false},
     };
-    Offered(Job::Receiver) = true;
+    Offered(JobId::Receiver) = true;
     for (const auto& c : cases) {
         test::ClearWorkFolder();
         test::SetServiceScript(c.script);
@@ -400,7 +400,7 @@ TEST_F(WorkflowWine, OnlyTheVendorsUntouchedPackageIsStarted) {
             ::SendMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         else
             EXPECT_FALSE(c.message) << c.name;
-        EXPECT_TRUE(test::WaitIdle(c.button == IDC_BTN_RECEIVER ? BusyFlag(Job::Receiver) : BluetoothBusy(), 30000)) << c.name;
+        EXPECT_TRUE(test::WaitIdle(c.button == IDC_BTN_RECEIVER ? BusyFlag(JobId::Receiver) : BluetoothBusy(), 30000)) << c.name;
         const auto starts = test::WaitStandInStarts(c.started ? 5000 : 1000);
         EXPECT_EQ(starts.size(), c.started ? 1u : 0u) << c.name;
         EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), c.status) << c.name;
@@ -463,7 +463,7 @@ TEST_F(WorkflowWine, QuietRunsAreSilentAndEndWhatHangs) {
     const struct { const wchar_t* silent; ExitCode code; } cases[] = {
         {L"/verysilent /norestart", kExitDone}, {L"", kExitInstallerTimedOut}};
     for (const auto& c : cases) {
-        g_settings.silentArguments[JobIndex(Job::Bluetooth)] = c.silent;
+        g_settings.silentArguments[JobIndex(JobId::Bluetooth)] = c.silent;
         CWindowsJobSystem system(true);
         std::vector<std::wstring> log;
         const DWORD start = ::GetTickCount();
@@ -567,8 +567,8 @@ std::vector<std::wstring> Names(const std::wstring& folder) {
 // can change (under Wine: the mode bits, since every owner reads back as
 // this user).
 TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedOnlyWhenVouchedFor) {
-    Offered(Job::Hotspot) = true;
-    Offered(Job::Receiver) = true;
+    Offered(JobId::Hotspot) = true;
+    Offered(JobId::Receiver) = true;
     g_settings.mayAskUser = false;
     test::CTempFolder layout(L"layout");
     const std::wstring packages = layout.Path() + L"\\packages\\";

@@ -1,4 +1,4 @@
-#include "ui/no_connection_msg.h"
+#include "ui/extra_msg.h"
 
 #include <algorithm>
 
