@@ -6,6 +6,7 @@
 #include <string>
 
 #include "delayed_dlls.h"
+#include "sys/platform.h"
 #include "sys/text_util.h"
 
 namespace {
@@ -23,12 +24,11 @@ bool BoundToAssembly(const std::wstring& name) {
 // first too), or from WinSxS when the manifest names its assembly. Never the
 // search by name instead: the program ends without it.
 HMODULE LoadFromSystem32(const std::wstring& name) {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    const std::wstring path = std::wstring(folder, length) + L"\\" + name;
+    const std::wstring folder = sys::SystemFolder();
     HMODULE module = nullptr;
     if (BoundToAssembly(name)) module = ::LoadLibraryW(name.c_str());
-    else if (length && length < MAX_PATH) module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    else if (!folder.empty())
+        module = ::LoadLibraryExW(JoinPath(folder, name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!module) ::ExitProcess(ERROR_MOD_NOT_FOUND);
     return module;
 }

@@ -4,11 +4,6 @@
 
 namespace fw {
 
-bool CFont::CreatePointFont(int tenthsOfPoint, const std::wstring& face, HDC dc) {
-    CClientDC screen(nullptr);
-    return CreatePointFontAt(tenthsOfPoint, face, ::GetDeviceCaps(dc ? dc : screen.Get(), LOGPIXELSY));
-}
-
 bool CFont::CreatePointFontAt(int tenthsOfPoint, const std::wstring& face, int density) {
     LOGFONTW font = {};
     font.lfHeight = -::MulDiv(tenthsOfPoint, density, 720);

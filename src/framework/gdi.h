@@ -61,10 +61,8 @@ private:
 
 class CFont {
 public:
-    // Size in tenths of a point, turned into pixels at the screen's (or dc's)
-    // vertical density, as the classic framework does.
-    bool CreatePointFont(int tenthsOfPoint, const std::wstring& face, HDC dc = nullptr);
-    // The same at a density of dpi dots per inch.
+    // Size in tenths of a point, turned into pixels at a density of dpi dots
+    // per inch, as the classic framework does at the screen's.
     bool CreatePointFontAt(int tenthsOfPoint, const std::wstring& face, int dpi);
     HFONT Get() const { return m_font.Get(); }
     int PointTenths() const { return m_tenths; }

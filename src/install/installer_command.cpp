@@ -2,7 +2,6 @@
 
 #include "net/device_service.h"
 #include "sys/text_util.h"
-#include "sys/utf8.h"
 
 InstallerKind InstallerKindOf(const std::wstring& path) {
     const std::wstring name = Lower(path);
@@ -29,6 +28,6 @@ ProgramCommand InstallerCommand(const std::wstring& path, const std::wstring& sy
 
 std::wstring ArchiverArguments(const std::wstring& archiveName, const std::wstring& archivePath,
                                const std::wstring& intoFolder) {
-    return L"x " + Widen(ArchiveTypeSwitch(WideToUtf8(archiveName))) + L" " + Quoted(archivePath) + L" -o" +
+    return L"x " + ArchiveTypeSwitch(archiveName) + L" " + Quoted(archivePath) + L" -o" +
            Quoted(intoFolder) + L" -p- -y";
 }

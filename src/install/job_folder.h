@@ -30,7 +30,7 @@ public:
     // Where in sub (or one folder down) the file called name is: the
     // shallowest, then the first folder in name order; its path below the
     // job folder, empty when there is none.
-    virtual std::wstring FindShallowest(const std::wstring& sub, const std::wstring& name) = 0;
+    virtual std::wstring FindFileRecursive(const std::wstring& sub, const std::wstring& name) = 0;
     // Why what was unpacked into sub may not be used; empty when it may.
     virtual std::string UnpackedRefusal(const std::wstring& sub) = 0;
     // Later runs keep the folder while the started program runs.

@@ -9,20 +9,6 @@
 #include "sys/log.h"
 #include "sys/text_util.h"
 
-namespace {
-
-std::vector<std::wstring> PathParts(const std::wstring& relative) {
-    std::vector<std::wstring> parts;
-    for (std::size_t start = 0;;) {
-        const std::size_t slash = relative.find(L'\\', start);
-        parts.push_back(relative.substr(start, slash - start));
-        if (slash == std::wstring::npos) return parts;
-        start = slash + 1;
-    }
-}
-
-}  // namespace
-
 std::unique_ptr<IHeldFile> CWindowsJobFolder::CopyIn(IReadableFile& source, const std::wstring& name,
                                                       unsigned long long expectedSize,
                                                       const std::function<void(int)>& progress, unsigned long& error) {
@@ -38,7 +24,8 @@ std::unique_ptr<IHeldFile> CWindowsJobFolder::CopyIn(IReadableFile& source, cons
 }
 
 std::unique_ptr<IHeldFile> CWindowsJobFolder::Hold(const std::wstring& relative) {
-    const std::vector<std::wstring> parts = PathParts(relative);
+    const std::vector<std::wstring> parts = Split(relative, L'\\');
+    if (parts.empty()) return nullptr;
     sys::CHeldFolder inner;
     const sys::CHeldFolder* folder = &m_folder->Folder();
     for (std::size_t i = 0; i + 1 < parts.size() && folder->Valid(); ++i) {
@@ -54,9 +41,9 @@ std::unique_ptr<IHeldFile> CWindowsJobFolder::Hold(const std::wstring& relative)
     return std::make_unique<CWindowsHeldFile>(JoinPath(Path(), relative), std::move(file));
 }
 
-std::wstring CWindowsJobFolder::FindShallowest(const std::wstring& sub, const std::wstring& name) {
+std::wstring CWindowsJobFolder::FindFileRecursive(const std::wstring& sub, const std::wstring& name) {
     const sys::CHeldFolder folder = m_folder->Folder().OpenFolder(sub);
-    const std::wstring found = folder.Valid() ? sys::FindShallowest(folder, name, true) : std::wstring();
+    const std::wstring found = folder.Valid() ? sys::FindFileRecursive(folder, name, true) : std::wstring();
     return found.empty() ? found : JoinPath(sub, found);
 }
 

@@ -14,7 +14,7 @@ public:
     std::unique_ptr<IHeldFile> CopyIn(IReadableFile& source, const std::wstring& name, unsigned long long expectedSize,
                                       const std::function<void(int)>& progress, unsigned long& error) override;
     std::unique_ptr<IHeldFile> Hold(const std::wstring& relative) override;
-    std::wstring FindShallowest(const std::wstring& sub, const std::wstring& name) override;
+    std::wstring FindFileRecursive(const std::wstring& sub, const std::wstring& name) override;
     std::string UnpackedRefusal(const std::wstring& sub) override;
     void NoteStarted(const StartedProgram& program) override { m_folder->NoteStarted(program); }
     void Remove() override { m_folder->Remove(); }

@@ -24,8 +24,8 @@ bool IsUtcTime(const std::string& text) {
 
 std::string WindowsRefusal(const Job& job, const std::string& windows) {
     if (!job.query) return windows.empty() ? std::string() : "the job names no Windows: " + windows;
-    for (const char* value : kServiceOsValues)
-        if (windows == value) return std::string();
+    for (const ServiceOsRow& row : kServiceOsValues)
+        if (windows == row.value) return std::string();
     return "a Windows value the service does not take: " + windows;
 }
 

@@ -60,7 +60,7 @@ std::string OsValueFor(const Job& job, IJobSystem& system) {
 }
 
 JobOutcome AskService(const Job& job, IJobSystem& system, const std::string& osValue, ServiceAnswer& answer) {
-    const std::string url = RequestUrlForOs(job.resource, job.query, osValue);
+    const std::string url = RequestUrl(job.resource, job.query, osValue);
     sys::Log(Utf8ToWide(url));
     std::string body;
     const NetResult asked = system.HttpGetJson(url, body);
@@ -119,7 +119,7 @@ JobOutcome UnpackAndFindSetup(IJobSystem& system, Package& package, std::unique_
     }
     const std::string refusal = folder.UnpackedRefusal(kUnpackFolder);
     if (!refusal.empty()) return Failed(Outcome::PackageRefused, refusal);
-    const std::wstring found = folder.FindShallowest(kUnpackFolder, L"Setup.exe");
+    const std::wstring found = folder.FindFileRecursive(kUnpackFolder, L"Setup.exe");
     setup = found.empty() ? nullptr : folder.Hold(found);
     if (!setup) return Failed(Outcome::InstallerMissing, "the package has no Setup.exe at its top or one folder down");
     return JobOutcome{};

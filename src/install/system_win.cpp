@@ -16,16 +16,6 @@
 #include "sys/text_util.h"
 #include "sys/utf8.h"
 
-namespace {
-
-std::wstring SystemFolder() {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    return length && length < MAX_PATH ? std::wstring(folder, length) : std::wstring();
-}
-
-}  // namespace
-
 void CWindowsJobSystem::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
 
 WindowsVersion CWindowsJobSystem::QueryWindows() { return ThisWindows(); }
@@ -75,6 +65,6 @@ ProcessOutcome CWindowsJobSystem::RunAndWait(const IHeldFile& program, const std
 
 ProcessOutcome CWindowsJobSystem::StartInstaller(const IHeldFile& installer, const std::wstring& arguments,
                                                  const std::wstring& temp) {
-    return Launch(InstallerCommand(installer.Path(), SystemFolder(), arguments), FolderOf(installer.Path()), 0,
+    return Launch(InstallerCommand(installer.Path(), sys::SystemFolder(), arguments), FolderOf(installer.Path()), 0,
                   m_waitForInstallers, g_settings.installerTimeoutMs, temp);
 }

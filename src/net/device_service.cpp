@@ -10,16 +10,13 @@
 #include "sys/text_util.h"
 
 std::string ServiceOsValue(WindowsVersion version) {
-    if (!AtLeast(version, WindowsVersion::Win8)) return "win7";
-    if (!AtLeast(version, WindowsVersion::Win10)) return "win8";
-    return "win10";
+    const char* value = kServiceOsValues[0].value;
+    for (const ServiceOsRow& row : kServiceOsValues)
+        if (AtLeast(version, row.from)) value = row.value;
+    return value;
 }
 
-std::string RequestUrl(const char* resource, const char* query, WindowsVersion version) {
-    return RequestUrlForOs(resource, query, ServiceOsValue(version));
-}
-
-std::string RequestUrlForOs(const char* resource, const char* query, const std::string& osValue) {
+std::string RequestUrl(const char* resource, const char* query, const std::string& osValue) {
     std::string url = "https://" + g_settings.serviceHost + resource;
     if (query) url += "?os=" + osValue + "&" + query;
     return url;
@@ -88,13 +85,6 @@ std::string PackageRefusal(const ServiceAnswer& answer, const std::string& fileN
         return "not an installer (.exe or .msi): " + fileName;
     if (kind == PackageKind::Archive && ArchiveTypeSwitch(fileName).empty())
         return "not an archive of ours (.zip or .7z): " + fileName;
-    return std::string();
-}
-
-std::string ArchiveTypeSwitch(const std::string& fileName) {
-    const std::string name = Lower(fileName);
-    if (EndsWith(name, ".zip")) return "-tzip";
-    if (EndsWith(name, ".7z")) return "-t7z";
     return std::string();
 }
 

@@ -3,17 +3,24 @@
 #include <string>
 
 #include "sys/os_version.h"
+#include "sys/text_util.h"
 
-// The service's name for a Windows version (its "os=" value): "win7" for
-// Windows 7 and everything older or unknown, "win8" for 8 and 8.1, else "win10".
+// Every Windows the service tells apart (its "os=" value), oldest first, each
+// from the oldest version it is given for: "win7" for Windows 7 and
+// everything older or unknown, "win8" for 8 and 8.1, "win10" for the rest.
+struct ServiceOsRow {
+    WindowsVersion from;  // Unknown: every version before the next row's
+    const char* value;
+};
+constexpr ServiceOsRow kServiceOsValues[] = {
+    {WindowsVersion::Unknown, "win7"}, {WindowsVersion::Win8, "win8"}, {WindowsVersion::Win10, "win10"}};
+
+// The service's name for a Windows version, by the table above.
 std::string ServiceOsValue(WindowsVersion version);
-// Every value the service tells apart, oldest first.
-constexpr const char* kServiceOsValues[] = {"win7", "win8", "win10"};
 
 // The address of a resource of the service ("/api/rx/..."); with a query,
-// the query names the Windows first: "?os=win10&" + query.
-std::string RequestUrl(const char* resource, const char* query, WindowsVersion version);
-std::string RequestUrlForOs(const char* resource, const char* query, const std::string& osValue);
+// the query names the Windows first: "?os=<osValue>&" + query.
+std::string RequestUrl(const char* resource, const char* query, const std::string& osValue);
 
 struct ServiceAnswer {
     std::string downloadUrl;
@@ -41,8 +48,17 @@ enum class PackageKind { Archive, Installer };
 std::string PackageRefusal(const ServiceAnswer& answer, const std::string& fileName, PackageKind kind);
 
 // The archiver's switch for the one format an archive's name says it has:
-// "-tzip" or "-t7z"; empty for any other name, which is not unpacked.
-std::string ArchiveTypeSwitch(const std::string& fileName);
+// "-tzip" or "-t7z", in the name's own kind of text; empty for any other
+// name, which is not unpacked.
+template <class Text>
+Text ArchiveTypeSwitch(const Text& fileName) {
+    static const char* const kFormats[][2] = {{".zip", "-tzip"}, {".7z", "-t7z"}};
+    const auto ascii = [](const char* text) { return Text(text, text + std::char_traits<char>::length(text)); };
+    const Text name = Lower(fileName);
+    for (const auto& format : kFormats)
+        if (EndsWith(name, ascii(format[0]))) return ascii(format[1]);
+    return Text();
+}
 
 // Whether name can be a file's name in a folder, and nothing else: not
 // empty, "." or "..", no reserved device name, no path or forbidden characters.

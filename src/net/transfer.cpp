@@ -84,13 +84,6 @@ bool ContinuesTheSameFile(const std::string& validator, unsigned long long total
     return !validator.empty() && answerValidator == validator && range.total == total && range.first == received;
 }
 
-void CPercentReporter::Report(unsigned long long done, unsigned long long total) {
-    const int percent = total == 0 ? -1 : static_cast<int>(std::min<unsigned long long>(done * 100 / total, 100));
-    if (percent == m_last) return;
-    m_last = percent;
-    m_progress(percent);
-}
-
 const char* EndName(AttemptEnd end) {
     switch (end) {
     case AttemptEnd::Done: return "done";

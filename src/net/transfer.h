@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "sys/percent_reporter.h"
+
 // What the caller is told of a request or download after every attempt.
 enum class NetResult {
     Ok,
@@ -60,17 +62,6 @@ std::string ResumeValidator(const std::string& etag, const std::string& lastModi
 // validator. Anything else would splice two versions into one file.
 bool ContinuesTheSameFile(const std::string& validator, unsigned long long total, const ContentRange& range,
                           const std::string& answerValidator, unsigned long long received);
-
-// Sends a bar position only when the percentage changes, and -1 once when
-// the size is not known (the bar shows that it is busy instead).
-class CPercentReporter {
-public:
-    explicit CPercentReporter(std::function<void(int)> progress) : m_progress(std::move(progress)) {}
-    void Report(unsigned long long done, unsigned long long total);
-private:
-    std::function<void(int)> m_progress;
-    int m_last = -2;
-};
 
 // Gives up on a transfer that trickles: one that averages under
 // minBytesPerSecond over any windowMs. A stall limit per read alone lets a

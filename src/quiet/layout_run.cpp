@@ -21,7 +21,10 @@ ExitCode RunLayout(const CommandLine& line, IJobSystem& system, const LogFn& log
     for (const Job& job : kJobs) {
         if (!Chosen(line, job) || !job.resource) continue;
         std::vector<std::string> values{std::string()};
-        if (job.query) values.assign(std::begin(kServiceOsValues), std::end(kServiceOsValues));
+        if (job.query) {
+            values.clear();
+            for (const ServiceOsRow& row : kServiceOsValues) values.push_back(row.value);
+        }
         for (const std::string& os : values) {
             const std::wstring what = std::wstring(L"the ") + job.name + (os.empty() ? L"" : L" for " + Utf8ToWide(os));
             log(L"laying out " + what);

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "sys/percent_reporter.h"
+
 namespace sys {
 
 namespace {
@@ -41,7 +43,7 @@ CFileHandle CopyToNewFile(const CHeldFolder& folder, const std::wstring& name, I
     }
     std::vector<char> chunk(1 << 20);
     unsigned long long copied = 0;
-    int reported = -1;
+    CPercentReporter reporter(progress);
     for (;;) {
         unsigned long got = 0;
         if (!source.ReadAt(copied, chunk.data(), static_cast<unsigned long>(chunk.size()), got, error)) break;
@@ -57,8 +59,7 @@ CFileHandle CopyToNewFile(const CHeldFolder& folder, const std::wstring& name, I
             break;
         }
         copied += got;
-        const int percent = size > 0 ? static_cast<int>(copied * 100 / size) : 100;
-        if (progress && percent != reported) progress(reported = percent);
+        reporter.Report(copied, size);
     }
     MarkForDeletion(to.Get());  // no half copy stays behind
     return CFileHandle();

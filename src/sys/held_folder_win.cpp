@@ -297,7 +297,7 @@ std::wstring FindHere(const std::vector<DirEntry>& entries, const std::wstring& 
 }
 }  // namespace
 
-std::wstring FindShallowest(const CHeldFolder& folder, const std::wstring& name, bool descend) {
+std::wstring FindFileRecursive(const CHeldFolder& folder, const std::wstring& name, bool descend) {
     if (name.empty()) return std::wstring();
     std::vector<DirEntry> entries = folder.List();
     const std::wstring here = FindHere(entries, name, !descend);

@@ -100,7 +100,7 @@ bool RemovePath(const std::wstring& path);
 // of its immediate subfolders: the shallowest wins, then the first subfolder
 // in name order. Without descend a folder may match too. Its path below
 // folder, parts joined with '\\'; empty when there is none.
-std::wstring FindShallowest(const CHeldFolder& folder, const std::wstring& name, bool descend);
+std::wstring FindFileRecursive(const CHeldFolder& folder, const std::wstring& name, bool descend);
 
 // Marks the open file or folder for deletion: POSIX semantics where Windows
 // has them (the name goes at once, even while a scanner still holds it),

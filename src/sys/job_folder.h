@@ -1,7 +1,7 @@
 #pragma once
 // The per-job folders in the work folder: their names, the note of what was
 // started from one, and which of them a new run must keep. Portable; the
-// folders themselves are in job_folder_win.cpp.
+// folders themselves are in job_folder_win.h and work_folder_win.cpp.
 #include <string>
 #include <vector>
 

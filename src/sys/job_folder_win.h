@@ -15,7 +15,7 @@ namespace sys {
 // nobody else. One that is not is moved aside, never followed, and made
 // anew; when it cannot be moved aside (someone holds it open), the run has a
 // new folder of its own beside it. Invalid when no such folder can be had.
-CHeldFolder HoldWorkFolder();
+CHeldFolder GetWorkFolder();
 
 // A new folder of one job's own in the work folder, held, with the work
 // folder, until the object goes. The first of a process removes what earlier

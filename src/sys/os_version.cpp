@@ -1,5 +1,7 @@
 #include "sys/os_version.h"
 
+#include "sys/text_util.h"
+
 #include <cwctype>
 
 namespace {
@@ -33,20 +35,7 @@ const wchar_t* WindowsName(WindowsVersion version) {
     return L"an unknown Windows";
 }
 
-std::vector<std::wstring> SplitVersionComponents(const std::wstring& version) {
-    std::vector<std::wstring> parts;
-    std::size_t start = 0;
-    while (start < version.size()) {
-        const std::size_t dot = version.find(L'.', start);
-        if (dot == std::wstring::npos) {
-            parts.push_back(version.substr(start));
-            break;
-        }
-        parts.push_back(version.substr(start, dot - start));
-        start = dot + 1;
-    }
-    return parts;
-}
+std::vector<std::wstring> SplitVersionComponents(const std::wstring& version) { return Split(version, L'.'); }
 
 WindowsVersion ClassifyOsVersion(const std::wstring& version) {
     const auto parts = SplitVersionComponents(version);

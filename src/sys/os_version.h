@@ -22,9 +22,11 @@ std::vector<std::wstring> SplitVersionComponents(const std::wstring& version);
 // that a new Windows is offered what Windows 10 is.
 WindowsVersion ClassifyOsVersion(const std::wstring& version);
 
-// Reads Win32_OperatingSystem.Version through WMI and classifies it; Unknown
-// when the query fails. Initialises and undoes COM on the calling thread.
-WindowsVersion QueryOsVersion();
+// Reads Win32_OperatingSystem.Version through WMI into version and
+// classifies it; Unknown when the query fails (tried three times: WMI fails
+// while it starts). Initialises and undoes COM on the calling thread. The
+// program asks it once, on a thread of its own (ThisWindows below).
+WindowsVersion QueryOsVersion(std::wstring& version);
 
 // The Windows the program goes by, decided once per process: WMI's answer if
 // it comes within the settings' wmiTimeoutMs, else the kernel's own. WMI

@@ -79,18 +79,6 @@ bool QueryWmiProperty(const std::string& className, const std::wstring& property
 
 namespace {
 
-// WMI may fail while it is starting up, as when several threads of a new
-// process ask at once: a failed query is tried twice more.
-std::wstring ReadWmiVersion() {
-    std::wstring version;
-    for (int attempt = 1; attempt <= 3 && version.empty(); ++attempt) {
-        if (attempt > 1) ::Sleep(100);
-        if (!QueryWmiProperty("Win32_OperatingSystem", L"Version", version))
-            sys::Log(L"the Windows version could not be read from WMI");
-    }
-    return version;
-}
-
 // The query running on its own thread; the thread keeps its state alive
 // even when nobody waits for it any more.
 struct CWmiQuery {
@@ -107,7 +95,8 @@ std::shared_ptr<CWmiQuery> RunningQuery() {
         g_queryStarted = true;
         auto started = std::make_shared<CWmiQuery>();
         std::thread([started] {
-            std::wstring version = ReadWmiVersion();
+            std::wstring version;
+            QueryOsVersion(version);
             {
                 const std::lock_guard<std::mutex> guard(started->lock);
                 started->version.swap(version);
@@ -122,9 +111,15 @@ std::shared_ptr<CWmiQuery> RunningQuery() {
 
 }  // namespace
 
-WindowsVersion QueryOsVersion() {
-    const std::wstring version = ReadWmiVersion();
-    sys::Log(version);
+WindowsVersion QueryOsVersion(std::wstring& version) {
+    // WMI may fail while it is starting up, as when several threads of a new
+    // process ask at once: a failed query is tried twice more.
+    version.clear();
+    for (int attempt = 1; attempt <= 3 && version.empty(); ++attempt) {
+        if (attempt > 1) ::Sleep(100);
+        if (!QueryWmiProperty("Win32_OperatingSystem", L"Version", version))
+            sys::Log(L"the Windows version could not be read from WMI");
+    }
     return ClassifyOsVersion(version);
 }
 

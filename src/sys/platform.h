@@ -17,6 +17,9 @@ std::string GetProgramVersion();
 // gives the folder with a trailing backslash.
 std::wstring AppFolderJoin(const std::wstring& name);
 
+// Windows' own System32 folder, without a trailing backslash; empty when it cannot be read.
+std::wstring SystemFolder();
+
 // The logged-on user's UI language identifier (LANGID).
 unsigned short UserUiLanguage();
 

@@ -45,6 +45,12 @@ std::wstring AppFolderJoin(const std::wstring& name) {
     return folder + (name.front() == L'\\' ? name.substr(1) : name);
 }
 
+std::wstring SystemFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    return length && length < MAX_PATH ? std::wstring(folder, length) : std::wstring();
+}
+
 unsigned short UserUiLanguage() { return ::GetUserDefaultUILanguage(); }
 
 ReadResult ReadWholeFile(const std::wstring& path, std::size_t maxBytes, std::string& bytes) {

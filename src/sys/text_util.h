@@ -1,6 +1,7 @@
 #pragma once
 // Small text helpers that several places need, written once.
 #include <string>
+#include <vector>
 
 // Lower case for ASCII letters; other characters stay as they are.
 std::string Lower(std::string text);
@@ -15,3 +16,6 @@ bool EndsWith(const std::wstring& text, const std::wstring& end);
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 // "\"text\"": for a path on a command line.
 std::wstring Quoted(const std::wstring& text);
+// The parts of text between separators, as a getline loop reads them: no
+// part after a separator at the very end.
+std::vector<std::wstring> Split(const std::wstring& text, wchar_t separator);

@@ -10,7 +10,6 @@
 
 #include "sys/busy_retry_win.h"
 #include "sys/handle_win.h"
-#include "sys/paths.h"
 #include "sys/platform.h"
 #include "sys/process_time_win.h"
 #include "sys/security_win.h"
@@ -89,7 +88,7 @@ bool IsRunning(const StartedProgram& program) {
     return program.created == 0 || created == program.created;  // else the id went to another program
 }
 
-CHeldFolder HoldWorkFolder() {
+CHeldFolder GetWorkFolder() {
     static std::mutex lock;  // two jobs must not both replace it
     const std::lock_guard<std::mutex> guard(lock);
     const std::wstring path = WorkFolderPath();
@@ -151,7 +150,7 @@ CJobFolder::CJobFolder(CHeldFolder work, CHeldFolder job, std::wstring name)
     : m_work(std::move(work)), m_job(std::move(job)), m_name(std::move(name)), m_id(IdOf(m_job.Get())) {}
 
 std::unique_ptr<CJobFolder> CJobFolder::Create() {
-    CHeldFolder work = HoldWorkFolder();
+    CHeldFolder work = GetWorkFolder();
     if (!work.Valid()) return nullptr;
     static std::once_flag cleaned;
     std::call_once(cleaned, [&] {
@@ -195,11 +194,3 @@ void CJobFolder::Remove() {
 }
 
 }  // namespace sys
-
-std::wstring GetWorkFolder(const std::wstring& sub) {
-    const sys::CHeldFolder work = sys::HoldWorkFolder();
-    if (!work.Valid() || sub.empty()) return work.Path();
-    return work.PathOf(sub);
-}
-
-void RemoveTree(const std::wstring& path) { sys::RemovePath(path); }

@@ -20,7 +20,6 @@
 #include "installer_process_win.h"
 #include "screen_win.h"
 #include "sys/handle_win.h"
-#include "sys/paths.h"
 #include "sys/utf8.h"
 #include "wine_helpers_win.h"
 

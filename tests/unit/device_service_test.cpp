@@ -7,11 +7,11 @@ TEST(DeviceService, RequestAddresses) {
     CSettingsOverride settings;
     g_settings.serviceHost = "devices.example:8443";
     const Job& bluetooth = JobOf(JobId::Bluetooth);
-    EXPECT_EQ(RequestUrl(bluetooth.resource, bluetooth.query, WindowsVersion::Win10),
+    EXPECT_EQ(RequestUrl(bluetooth.resource, bluetooth.query, ServiceOsValue(WindowsVersion::Win10)),
               "https://devices.example:8443/api/rx/RealtekDrivers?os=win10&wirelessType=bluetooth&wirelessProduct=8821CU");
-    EXPECT_EQ(RequestUrl(JobOf(JobId::Receiver).resource, nullptr, WindowsVersion::Win10),
+    EXPECT_EQ(RequestUrl(JobOf(JobId::Receiver).resource, nullptr, "win10"),
               "https://devices.example:8443/api/rx/QuilloRXApp");
-    EXPECT_EQ(RequestUrl(JobOf(JobId::Hotspot).resource, nullptr, WindowsVersion::Win7),
+    EXPECT_EQ(RequestUrl(JobOf(JobId::Hotspot).resource, nullptr, "win7"),
               "https://devices.example:8443/api/rx/TWHotspot");
     using V = WindowsVersion;
     const struct { V version; const char* value; } cases[] = {
@@ -88,9 +88,10 @@ TEST(DeviceService, RefusesPackagesThatCannotBeTrusted) {
         ASSERT_EQ(ReadServiceAnswer(c.body, answer), AnswerKind::Usable) << c.body;
         EXPECT_EQ(PackageRefusal(answer, c.name, c.kind).empty(), !c.refused) << c.body;
     }
-    EXPECT_EQ(ArchiveTypeSwitch("bt.ZIP"), "-tzip");
-    EXPECT_EQ(ArchiveTypeSwitch("bt.7z"), "-t7z");
-    EXPECT_EQ(ArchiveTypeSwitch("bt.zipx"), "");
+    EXPECT_EQ(ArchiveTypeSwitch(std::string("bt.ZIP")), "-tzip");
+    EXPECT_EQ(ArchiveTypeSwitch(std::string("bt.7z")), "-t7z");
+    EXPECT_EQ(ArchiveTypeSwitch(std::string("bt.zipx")), "");
+    EXPECT_EQ(ArchiveTypeSwitch(std::wstring(L"\u84dd\u7259.7Z")), L"-t7z");  // a wide name, as the archiver is told it
 }
 
 // On the wire an address is ASCII: a UTF-8 name is escaped, never left to a code page.

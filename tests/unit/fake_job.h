@@ -112,7 +112,7 @@ public:
     std::unique_ptr<IHeldFile> CopyIn(IReadableFile& source, const std::wstring& name, unsigned long long expectedSize,
                                       const std::function<void(int)>& progress, unsigned long& error) override;
     std::unique_ptr<IHeldFile> Hold(const std::wstring& relative) override;
-    std::wstring FindShallowest(const std::wstring& sub, const std::wstring& name) override;
+    std::wstring FindFileRecursive(const std::wstring& sub, const std::wstring& name) override;
     std::string UnpackedRefusal(const std::wstring& sub) override;
     void NoteStarted(const StartedProgram& started) override;
     void Remove() override;
@@ -198,7 +198,7 @@ public:
     bool downloadOk = true;
     NetResult failure = NetResult::NoConnection;  // of the question or the download, whichever fails
     std::vector<int> progressSteps{40, 80};
-    std::wstring found;                            // what FindShallowest finds, below the job folder
+    std::wstring found;                            // what FindFileRecursive finds, below the job folder
     std::string unpackedRefusal;
     std::wstring jobFolder = L"C:\\Work\\job-1";  // empty: none can be made
     std::map<std::wstring, bool> unholdable;       // relative names that cannot be held or copied
@@ -274,7 +274,7 @@ inline std::unique_ptr<IHeldFile> CFakeJobFolder::Hold(const std::wstring& relat
                                            m_system.checks);
 }
 
-inline std::wstring CFakeJobFolder::FindShallowest(const std::wstring& sub, const std::wstring& name) {
+inline std::wstring CFakeJobFolder::FindFileRecursive(const std::wstring& sub, const std::wstring& name) {
     m_system.searches.push_back(sub + L"|" + name);
     return m_system.found;
 }
@@ -282,3 +282,27 @@ inline std::wstring CFakeJobFolder::FindShallowest(const std::wstring& sub, cons
 inline std::string CFakeJobFolder::UnpackedRefusal(const std::wstring&) { return m_system.unpackedRefusal; }
 inline void CFakeJobFolder::NoteStarted(const StartedProgram&) { m_system.noted.push_back(m_path); }
 inline void CFakeJobFolder::Remove() { ++m_system.removed; }
+
+// What the workflow tests assume: the bar of a good and a failed download,
+// the hashes the fakes give, the vendor "Vendor" and the archiver pinned.
+using Events = std::vector<std::wstring>;
+inline const Events kGoodBar = {L"bar-shown", L"bar:40", L"bar:80", L"bar:100", L"bar-hidden"};
+inline const Events kFailedBar = {L"bar-shown", L"bar:40", L"bar:80", L"bar-hidden"};
+using Paths = std::vector<std::wstring>;
+inline const std::string kHash(64, 'c');
+inline const std::string kArchiverHash(64, 'a');
+inline const Job& Bluetooth() { return JobOf(JobId::Bluetooth); }
+
+// The settings these tests assume: the vendor "Vendor", the archiver pinned.
+struct CVendorSettings : CSettingsOverride {
+    CVendorSettings() {
+        g_settings.packageSigner = L"Vendor";
+        g_settings.unsignedPackagesAllowed = false;
+        g_settings.archiverSha256 = kArchiverHash;
+    }
+};
+
+// A system whose archiver copy has the pinned hash.
+struct CBluetoothSystem : CFakeJobSystem {
+    CBluetoothSystem() { factsOf[L"7za.exe"] = {kArchiverHash, L"Igor Pavlov"}; }
+};

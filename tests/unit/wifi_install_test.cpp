@@ -4,13 +4,8 @@
 #include "install/job_runner.h"
 #include "install/telling.h"
 
-using Paths = std::vector<std::wstring>;
-
 namespace {
 const Job& Wifi() { return JobOf(JobId::Wifi); }
-struct CVendorSettings : CSettingsOverride {
-    CVendorSettings() { g_settings.packageSigner = L"Vendor"; }
-};
 }  // namespace
 
 TEST(WifiInstall, RunsAVerifiedCopyInAFolderOfItsOwnAndWaits) {

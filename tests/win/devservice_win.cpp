@@ -9,7 +9,6 @@
 
 #include "net/transfer.h"
 #include "sys/settings.h"
-#include "sys/paths.h"
 #include "wine_helpers_win.h"
 
 namespace test {
@@ -93,17 +92,17 @@ std::vector<std::wstring> WaitStandInStarts(unsigned long ms) {
 }
 
 void ClearWorkFolder() {
-    RemoveTree(GetWorkFolder(L""));
+    RemoveTree(WorkFolder());
     TakeStandInStarts();
 }
 
 std::vector<std::wstring> JobFolders() {
     std::vector<std::wstring> folders;
     WIN32_FIND_DATAW entry = {};
-    HANDLE find = ::FindFirstFileW(GetWorkFolder(L"job-*").c_str(), &entry);
+    HANDLE find = ::FindFirstFileW(WorkFolder(L"job-*").c_str(), &entry);
     if (find == INVALID_HANDLE_VALUE) return folders;
     do {
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) folders.push_back(GetWorkFolder(entry.cFileName));
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) folders.push_back(WorkFolder(entry.cFileName));
     } while (::FindNextFileW(find, &entry));
     ::FindClose(find);
     return folders;

@@ -11,7 +11,8 @@
 int main() {
     int code = -1;
     std::thread([&code] {
-        code = static_cast<int>(QueryOsVersion());
+        std::wstring version;
+        code = static_cast<int>(QueryOsVersion(version));
         // COM undone by the query: this thread can still choose any apartment.
         const HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         if (hr != S_OK) code += 100;

@@ -42,7 +42,8 @@ TEST(OsVersionWine, WorksOnAThreadAlreadyInTheSingleThreadedApartment) {
     HRESULT again = E_FAIL;
     std::thread([&] {
         ASSERT_EQ(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
-        code = QueryOsVersion();
+        std::wstring version;
+        code = QueryOsVersion(version);
         // The thread's own initialisation is still in place afterwards.
         again = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         if (SUCCEEDED(again)) ::CoUninitialize();
@@ -69,7 +70,9 @@ TEST(OsVersionWine, MissingOrUnreadableAnswersAreHandled) {
 TEST(OsVersionWine, ConcurrentQueriesAgree) {
     WindowsVersion codes[4] = {};
     std::thread threads[4];
-    for (int i = 0; i < 4; ++i) threads[i] = std::thread([&codes, i] { codes[i] = QueryOsVersion(); });
+    for (int i = 0; i < 4; ++i) threads[i] = std::thread([&codes, i] { std::wstring version;
+        codes[i] = QueryOsVersion(version);
+    });
     for (auto& thread : threads) thread.join();
     for (WindowsVersion code : codes) EXPECT_EQ(code, codes[0]);
     EXPECT_NE(codes[0], WindowsVersion::Unknown);

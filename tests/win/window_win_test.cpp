@@ -561,7 +561,7 @@ TEST(WifiWine, InstallerFolderWithASpaceWorksAndNothingElseRuns) {
     std::string line;
     ASSERT_TRUE(std::getline(log, line));
     // Its verified copy ran, by its full path, quoted.
-    const std::wstring work = GetWorkFolder(L"job-");
+    const std::wstring work = test::WorkFolder(L"job-");
     const std::string prefix = "\"" + std::string(work.begin(), work.end());
     EXPECT_EQ(line.compare(0, prefix.size(), prefix), 0) << line;
     EXPECT_EQ(line.substr(line.size() - 26), "\\WifiAutoInstallSetup.exe\"") << line;

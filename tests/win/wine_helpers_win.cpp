@@ -9,7 +9,6 @@
 
 #include "sys/handle_win.h"
 #include "sys/log.h"
-#include "sys/paths.h"
 #include "sys/utf8.h"
 
 namespace test {
@@ -86,11 +85,11 @@ CTempFolder::CTempFolder(const std::wstring& name) {
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
     m_path = std::wstring(temp) + name + L"-" + std::to_wstring(::GetCurrentProcessId());
-    ::RemoveTree(m_path);
+    RemoveTree(m_path);
     ::CreateDirectoryW(m_path.c_str(), nullptr);
 }
 
-CTempFolder::~CTempFolder() { ::RemoveTree(m_path); }
+CTempFolder::~CTempFolder() { RemoveTree(m_path); }
 
 std::wstring CTempFolder::Make(const std::wstring& relative, bool folder) const {
     const std::wstring path = m_path + L"\\" + relative;

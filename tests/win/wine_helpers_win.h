@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "sys/paths.h"
+#include "sys/held_folder_win.h"
+#include "sys/job_folder_win.h"
 
 namespace test {
 
@@ -48,7 +49,14 @@ private:
     std::wstring m_path;
 };
 
-using ::RemoveTree;  // links are removed, never followed
+// Removes a file or a folder with everything in it; links are removed, never followed.
+inline bool RemoveTree(const std::wstring& path) { return sys::RemovePath(path); }
+
+// The program's work folder, held for a moment, joined with name: for looking.
+inline std::wstring WorkFolder(const std::wstring& name = L"") {
+    const sys::CHeldFolder work = sys::GetWorkFolder();
+    return name.empty() ? work.Path() : work.PathOf(name);
+}
 
 // A symbolic link at link to target, made on the machine that runs Wine
 // (Wine itself makes none), removed when the object goes (Wine cannot remove

@@ -22,7 +22,6 @@
 #include "net/device_service.h"
 #include "res/resource.h"
 #include "screen_win.h"
-#include "sys/paths.h"
 #include "window_driver_win.h"
 #include "wine_helpers_win.h"
 
@@ -123,8 +122,8 @@ TEST_F(WorkflowWine, BluetoothArchiveProblemsEndInTheStatusText) {
     }
     // A Setup.exe left by an earlier run is not started when the archiver fails.
     test::ClearWorkFolder();
-    ::CreateDirectoryW(GetWorkFolder(L"old").c_str(), nullptr);
-    ::CopyFileW(test::ServiceFile("rx.exe").c_str(), GetWorkFolder(L"old\\Setup.exe").c_str(), FALSE);
+    ::CreateDirectoryW(test::WorkFolder(L"old").c_str(), nullptr);
+    ::CopyFileW(test::ServiceFile("rx.exe").c_str(), test::WorkFolder(L"old\\Setup.exe").c_str(), FALSE);
     ServeBluetooth("broken.zip");
     test::CWindowDriver window;
     window.Click(IDC_BTN_BLUETOOTH);
@@ -410,7 +409,7 @@ TEST_F(WorkflowWine, OnlyTheVendorsUntouchedPackageIsStarted) {
 }
 
 TEST_F(WorkflowWine, PlantedAndEarlierSetupsAreNeverStarted) {
-    const std::wstring work = GetWorkFolder(L"");
+    const std::wstring work = test::WorkFolder();
     const std::wstring signedSetup = test::ServiceFile("rx.exe");  // even the vendor's own
     for (const wchar_t* folder : {L"!", L"job-3-1-1"}) ::CreateDirectoryW((work + L"\\" + folder).c_str(), nullptr);
     for (const wchar_t* file : {L"!\\Setup.exe", L"Setup.exe", L"job-3-1-1\\Setup.exe", L"dl1A2B.tmp"})

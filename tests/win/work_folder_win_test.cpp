@@ -10,7 +10,6 @@
 
 #include "sys/handle_win.h"
 #include "sys/job_folder_win.h"
-#include "sys/paths.h"
 #include "wine_helpers_win.h"
 
 namespace {
@@ -74,7 +73,7 @@ std::vector<std::wstring> OtherWriters(const std::wstring& path) {
 TEST(WorkFolder, OnlyAdministratorsMayChangeItOrItsJobFolders) {
     const std::wstring root = CommonAppData() + L"\\MRL7300";
     test::RemoveTree(root);
-    ASSERT_EQ(GetWorkFolder(L""), root);
+    ASSERT_EQ(test::WorkFolder(), root);
     auto first = sys::CJobFolder::Create(), other = sys::CJobFolder::Create();
     ASSERT_TRUE(first && other);
     const std::wstring job = first->Path(), second = other->Path();
@@ -95,7 +94,7 @@ TEST(WorkFolder, OnlyAdministratorsMayChangeItOrItsJobFolders) {
     ASSERT_NE(OtherWriters(root), std::vector<std::wstring>{});  // what the attacker's folder reads back as
     ::CreateDirectoryW((root + L"\\!").c_str(), nullptr);
     ::CopyFileW((test::ProgramFolder() + L"os_version_probe.exe").c_str(), (root + L"\\!\\Setup.exe").c_str(), FALSE);
-    EXPECT_EQ(GetWorkFolder(L"Setup.exe"), root + L"\\Setup.exe");
+    EXPECT_EQ(test::WorkFolder(L"Setup.exe"), root + L"\\Setup.exe");
     EXPECT_EQ(OtherWriters(root), std::vector<std::wstring>{});
     EXPECT_EQ(Listing(root), std::vector<std::wstring>{});
     std::vector<std::wstring> aside;
@@ -112,7 +111,7 @@ TEST(WorkFolder, HeldFoldersCannotBeMovedAside) {
     test::RemoveTree(CommonAppData() + L"\\MRL7300");
     auto job = sys::CJobFolder::Create();
     ASSERT_TRUE(job);
-    const std::wstring path = job->Path(), work = GetWorkFolder(L"");
+    const std::wstring path = job->Path(), work = test::WorkFolder();
     ASSERT_TRUE(::CreateDirectoryW((path + L"\\package").c_str(), nullptr));
     std::ofstream(std::filesystem::path(path + L"\\package\\Setup.exe")) << "x";
     for (const std::wstring& held : {path, work}) {
@@ -152,7 +151,7 @@ TEST(WorkFolder, OneOthersHoldOpenIsLeftAndTheRunWorksBesideIt) {
     const std::wstring aside = root + L".untrusted-1";
     ASSERT_TRUE(::CreateDirectoryW(aside.c_str(), nullptr));
     test::RemoveTree(root);
-    sys::RemoveOldWorkFolders(sys::HoldWorkFolder());
+    sys::RemoveOldWorkFolders(sys::GetWorkFolder());
     EXPECT_FALSE(Exists(own));
     EXPECT_FALSE(Exists(aside));
     EXPECT_TRUE(IsFolder(root));
@@ -162,7 +161,7 @@ TEST(WorkFolder, OneOthersHoldOpenIsLeftAndTheRunWorksBesideIt) {
 // of programs that still run from them, known by their id and start time.
 TEST(WorkFolder, ARunningEarlierSetupKeepsItsFolder) {
     test::RemoveTree(CommonAppData() + L"\\MRL7300");
-    const std::wstring work = GetWorkFolder(L"");
+    const std::wstring work = test::WorkFolder();
     test::CTempFolder settings(L"standin");
     std::ofstream(std::filesystem::path(settings.Path() + L"\\wifi.cfg")) << "0 20000";
     ::SetEnvironmentVariableW(L"INSTALLER_WIFI_STANDIN", (settings.Path() + L"\\wifi").c_str());
@@ -196,7 +195,7 @@ TEST(WorkFolder, ARunningEarlierSetupKeepsItsFolder) {
     std::ofstream(std::filesystem::path(work + L"\\Setup.exe")) << "planted";
     ASSERT_TRUE(sys::IsRunning({info.dwProcessId, stamp}));
     {
-        const sys::CHeldFolder held = sys::HoldWorkFolder();
+        const sys::CHeldFolder held = sys::GetWorkFolder();
         sys::CleanWorkFolder(held);
     }
     for (const auto& c : cases) {
@@ -208,7 +207,7 @@ TEST(WorkFolder, ARunningEarlierSetupKeepsItsFolder) {
     ::WaitForSingleObject(info.hProcess, 5000);
     EXPECT_FALSE(sys::IsRunning({info.dwProcessId, stamp}));
     {
-        const sys::CHeldFolder held = sys::HoldWorkFolder();
+        const sys::CHeldFolder held = sys::GetWorkFolder();
         sys::CleanWorkFolder(held);
     }
     EXPECT_FALSE(Exists(work + L"\\job-3-1-2"));
@@ -219,60 +218,7 @@ TEST(WorkFolder, IsCreatedOnDemandUnderCommonAppData) {
     const std::wstring expected = CommonAppData() + L"\\MRL7300";
     test::RemoveTree(expected);
     ASSERT_FALSE(Exists(expected));
-    EXPECT_EQ(GetWorkFolder(L""), expected);
+    EXPECT_EQ(test::WorkFolder(), expected);
     EXPECT_TRUE(IsFolder(expected));
-    EXPECT_EQ(GetWorkFolder(L""), expected);  // already there
-    EXPECT_EQ(GetWorkFolder(L"*.*"), expected + L"\\*.*");
-    EXPECT_EQ(GetWorkFolder(L"bt.zip"), expected + L"\\bt.zip");
-    EXPECT_FALSE(Exists(expected + L"\\bt.zip"));
-}
-
-TEST(FindFile, SearchesOneLevelDownAndNoDeeper) {
-    test::CTempFolder root(L"find-depth");
-    root.Make(L"a", true);
-    root.Make(L"a\\b", true);
-    root.Make(L"a\\b\\Setup.exe", false);
-    EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"Setup.exe", true), L"");
-    const std::wstring oneDown = root.Make(L"a\\Setup.exe", false);
-    EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"Setup.exe", true), oneDown);
-    EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"Setup.exe", false), L"");
-}
-
-TEST(FindFile, IgnoresCaseAndReturnsTheStoredSpelling) {
-    test::CTempFolder root(L"find-case");
-    const std::wstring stored = root.Make(L"SETUP.EXE", false);
-    EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"Setup.exe", true), stored);
-    EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"setup.exe", false), stored);
-    EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"Setup.ex", true), L"");
-}
-
-TEST(FindFile, AFolderMatchesOnlyWithoutDescending) {
-    test::CTempFolder root(L"find-folder");
-    const std::wstring folder = root.Make(L"Setup.exe", true);
-    EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"Setup.exe", false), folder);
-    EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"Setup.exe", true), L"");
-    const std::wstring inside = root.Make(L"Setup.exe\\setup.exe", false);
-    EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"Setup.exe", true), inside);
-}
-
-// With two Setup.exe the shallowest wins, then the first folder by name,
-// whatever order the file system lists them in.
-TEST(FindFile, ShallowestThenNameOrderWins) {
-    test::CTempFolder root(L"find-order");
-    for (const wchar_t* name : {L"d3", L"D2", L"d1"}) {
-        root.Make(name, true);
-        root.Make(std::wstring(name) + L"\\Setup.exe", false);
-    }
-    EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"Setup.exe", true), root.Path() + L"\\d1\\Setup.exe");
-    root.Make(L"Setup.exe", false);
-    EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"Setup.exe", true), root.Path() + L"\\Setup.exe");
-}
-
-TEST(FindFile, MissingFolderOrEmptyPatternFindsNothing) {
-    EXPECT_EQ(FindFileRecursive(L"C:\\no\\such\\folder\\*.*", L"Setup.exe", true), L"");
-    EXPECT_EQ(FindFileRecursive(L"", L"Setup.exe", true), L"");
-    test::CTempFolder root(L"find-empty");
-    EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"Setup.exe", true), L"");
-    root.Make(L"Setup.exe", false);
-    EXPECT_EQ(FindFileRecursive(root.Path() + L"\\*.*", L"", true), L"");
+    EXPECT_EQ(test::WorkFolder(), expected);  // already there
 }

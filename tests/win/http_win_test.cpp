@@ -18,7 +18,6 @@
 #include "sys/settings.h"
 #include "screen_win.h"
 #include "sys/handle_win.h"
-#include "sys/paths.h"
 #include "sys/utf8.h"
 #include "wine_helpers_win.h"
 
@@ -52,7 +51,7 @@ struct CProgressLog {
     std::function<void(int)> Callback() { return [this](int p) { positions.push_back(p); }; }
 };
 
-std::wstring WorkFile(const wchar_t* name) { return GetWorkFolder(name); }
+std::wstring WorkFile(const wchar_t* name) { return test::WorkFolder(name); }
 
 // Answers this process's credentials prompt the way a user would: fills in
 // user and password and confirms, or cancels when user is empty. False when
@@ -231,10 +230,10 @@ TEST(DownloadFile, FailuresLeaveNothingUnderTheFinalName) {
                   NetResult::SecureConnectionFailed);
     EXPECT_EQ(test::ReadBytes(target), "earlier package");
     // Only the earlier package is left: no partial or temporary file.
-    EXPECT_EQ(FindFileRecursive(GetWorkFolder(L"*.*"), L"pkg.bin", false), target);
+    EXPECT_EQ(sys::FindFileRecursive(sys::GetWorkFolder(), L"pkg.bin", false), L"pkg.bin");
     WIN32_FIND_DATAW entry = {};
     int files = 0;
-    HANDLE find = ::FindFirstFileW(GetWorkFolder(L"*.*").c_str(), &entry);
+    HANDLE find = ::FindFirstFileW(test::WorkFolder(L"*.*").c_str(), &entry);
     do { if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++files; } while (::FindNextFileW(find, &entry));
     ::FindClose(find);
     EXPECT_EQ(files, 1);
@@ -284,7 +283,7 @@ TEST(DownloadFile, SurvivesWhatCanBeSurvivedAndSaysWhatCannot) {
         // A part of another version (a cache that ignores If-Range) is never spliced on.
         {"a part of another version: starts over", R"({"sequence": [)" + ranged +
          R"(, "cut_after": 100000}, {"file": "big2.bin", "ranges": true, "ignore_if_range": true},)"
-         R"( {"file": "big2.bin", "ranges": true}]})", 0, false, NetResult::Ok, "big2.bin", 3, "If-Range"},
+         R"( {"file": "big2.bin", "ranges": true}]})", 0, false, NetResult::Ok, "big2.bin", kMaxAttempts, "If-Range"},
         // A weak ETag names no bytes: nothing is resumed on its word.
         {"weak ETag, dropped: starts over", R"({"sequence": [)" + ranged + R"(, "weak_etag": true, "cut_after": 100000},)"
          R"( {"file": "big.bin", "ranges": true, "weak_etag": true}]})", 0, false, NetResult::Ok, "big.bin", 2,
@@ -334,7 +333,7 @@ TEST(DownloadFile, SurvivesWhatCanBeSurvivedAndSaysWhatCannot) {
             EXPECT_EQ(log[2].find("Range"), std::string::npos) << c.name << log[2];
         }
         EXPECT_GE(took, std::string(c.name) == "503 with Retry-After" ? 1000u : 0u) << c.name;
-        EXPECT_EQ(FindFileRecursive(GetWorkFolder(L"*.*"), L"p.bin", false), target) << c.name;  // no stray files
+        EXPECT_EQ(sys::FindFileRecursive(sys::GetWorkFolder(), L"p.bin", false), L"p.bin") << c.name;  // no stray files
     }
 }
 
@@ -348,7 +347,7 @@ TEST(DownloadFile, AStalledServerFailsWithinTheLimit) {
     EXPECT_EQ(DownloadFile(Wide(test::ServiceUrl("/files/p.bin")), WorkFile(L"p.bin"), [](int) {}), NetResult::NoConnection);
     std::string body;
     EXPECT_EQ(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp")), body), NetResult::NoConnection);
-    // Three attempts of each, every one ended by the limit rather than by the server.
+    // kMaxAttempts attempts of each, every one ended by the limit rather than by the server.
     EXPECT_LT(::GetTickCount() - start, 18000u);
     EXPECT_FALSE(test::Exists(WorkFile(L"p.bin")));
 }
@@ -358,7 +357,7 @@ TEST(DownloadFile, AStalledServerFailsWithinTheLimit) {
 TEST(DownloadFile, AScannerHoldingTheNewFileOnlyDelaysIt) {
     test::ClearWorkFolder();
     test::SetServiceScript(R"({"/files/p.bin": {"file": "big.bin", "chunk_delay_ms": 20}})");
-    const std::wstring folder = GetWorkFolder(L"");
+    const std::wstring folder = test::WorkFolder();
     const unsigned long long size = test::ReadBytes(test::ServiceFile("big.bin")).size();
     std::atomic<bool> held{false};
     std::thread scanner([&] {  // holds the file from the moment it appears until 1.5 s after it is whole
