@@ -72,9 +72,12 @@ CommandLine CInstallerApp::StartRun() {
     sys::AddLogSink(RunLog());
     const CommandLine line = ParseCommandLine(ProgramArguments());
     g_languageOverride = line.language;
+    g_settings.proxy = line.proxy;
     if (line.quiet || !line.layoutFolder.empty()) {
-        // Unattended, nobody could answer a prompt or a system error box.
+        // Unattended, nobody could answer a prompt or a system error box;
+        // and the machine's proxy is WinHTTP's, which SYSTEM needs.
         g_settings.mayAskUser = false;
+        g_settings.httpLibrary = HttpLibrary::WinHttp;
         ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     }
     // A file named on the command line is used only when the whole line is valid.

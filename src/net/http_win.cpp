@@ -10,6 +10,7 @@
 
 #include "net/device_service.h"
 #include "net/request_win.h"
+#include "sys/handle_win.h"
 #include "sys/platform.h"
 #include "sys/settings.h"
 
@@ -17,8 +18,8 @@ namespace {
 
 using net::CGet;
 
-Attempt StatusFailure(HINTERNET request, DWORD status) {
-    Attempt failed{AttemptEnd::Status, status, ParseRetryAfter(net::QueryHeader(request, HTTP_QUERY_RETRY_AFTER))};
+Attempt StatusFailure(const net::IAnswer& answer, DWORD status) {
+    Attempt failed{AttemptEnd::Status, status, ParseRetryAfter(answer.HeaderValue(net::Header::RetryAfter))};
     sys::Log(L"Download error : status " + std::to_wstring(status));
     return failed;
 }
@@ -59,8 +60,14 @@ struct CResume {
 };
 
 // The validator of an answer, as ResumeValidator takes it.
-std::string ValidatorOf(HINTERNET request) {
-    return ResumeValidator(net::QueryHeader(request, HTTP_QUERY_ETAG), net::QueryHeader(request, HTTP_QUERY_LAST_MODIFIED));
+std::string ValidatorOf(const net::IAnswer& answer) {
+    return ResumeValidator(answer.HeaderValue(net::Header::ETag), answer.HeaderValue(net::Header::LastModified));
+}
+
+// A local file's step that failed: never the connection's.
+Attempt FileFailed(const char* step, DWORD error) {
+    sys::Log(L"Download error : " + net::ErrorText(nullptr, error) + L" (" + Widen(step) + L")");
+    return Attempt{AttemptEnd::NotSaved};
 }
 
 // Deletes its file unless kept: a partial download never stays behind.
@@ -107,7 +114,7 @@ private:
 };
 
 NetResult NotSaved(const char* step) {
-    net::FailedCall(step, ::GetLastError());
+    sys::Log(L"Download error : " + net::ErrorText(nullptr, ::GetLastError()) + L" (" + Widen(step) + L")");
     return NetResult::NotSaved;
 }
 
@@ -118,31 +125,31 @@ std::vector<std::wstring> ResumeHeaders(const CResume& resume) {
 
 // Checks the answer of one attempt and sets where its bytes go; the size of
 // the whole package, 0 when not announced.
-Attempt AcceptAnswer(HINTERNET request, DWORD status, CTempFile& temp, CResume& resume,
-                     unsigned long long& total) {
+Attempt AcceptAnswer(const net::IAnswer& answer, CTempFile& temp, CResume& resume, unsigned long long& total) {
+    const DWORD status = answer.Status();
     const unsigned long long length =
-        std::strtoull(net::QueryHeader(request, HTTP_QUERY_CONTENT_LENGTH).c_str(), nullptr, 10);
+        std::strtoull(answer.HeaderValue(net::Header::ContentLength).c_str(), nullptr, 10);
     ContentRange range;
     if (status == 206 && resume.received > 0 &&
-        ParseContentRange(net::QueryHeader(request, HTTP_QUERY_CONTENT_RANGE), range) &&
-        ContinuesTheSameFile(resume.validator, resume.total, range, ValidatorOf(request), resume.received)) {
+        ParseContentRange(answer.HeaderValue(net::Header::ContentRange), range) &&
+        ContinuesTheSameFile(resume.validator, resume.total, range, ValidatorOf(answer), resume.received)) {
         total = range.total;
         sys::Log(L"resuming at byte " + std::to_wstring(resume.received));
     } else if (status == 200) {
         if (resume.received > 0) sys::Log(L"the server sent the whole file again: starting over");
-        if (!temp.StartOver()) return net::FailedCall("SetEndOfFile", ::GetLastError());
+        if (!temp.StartOver()) return FileFailed("SetEndOfFile", ::GetLastError());
         resume.received = 0;
-        resume.validator = ValidatorOf(request);
+        resume.validator = ValidatorOf(answer);
         resume.total = length;
         resume.ranges = !resume.validator.empty() && length > 0 &&
-                        net::QueryHeader(request, HTTP_QUERY_ACCEPT_RANGES) == "bytes";
+                        answer.HeaderValue(net::Header::AcceptRanges) == "bytes";
         total = length;
     } else if (status == 206) {  // not the part asked for, or of another version: all of it next time
         resume = CResume{};
-        if (!temp.StartOver()) return net::FailedCall("SetEndOfFile", ::GetLastError());
+        if (!temp.StartOver()) return FileFailed("SetEndOfFile", ::GetLastError());
         return net::Refusal(AttemptEnd::Dropped, L"a part that was not asked for, or of another version of the file");
     } else {
-        return StatusFailure(request, status);
+        return StatusFailure(answer, status);
     }
     if (total > kMaxPackageBytes) return net::Refusal(AttemptEnd::Refused, L"the package is larger than any of ours");
     if (!temp.HasRoomFor(total - resume.received))
@@ -159,17 +166,14 @@ Attempt SaveGathered(CTempFile& temp, const std::vector<char>& buffer, DWORD& ga
     DWORD written = 0;
     const BOOL saved = gathered == 0 || ::WriteFile(temp.File(), buffer.data(), gathered, &written, nullptr);
     resume.received += written;
-    if (!saved || written != gathered) {
-        const Attempt failed = net::FailedCall("WriteFile", ::GetLastError());
-        return Attempt{failed.end == AttemptEnd::Dropped ? AttemptEnd::NotSaved : failed.end};
-    }
+    if (!saved || written != gathered) return FileFailed("WriteFile", ::GetLastError());
     if (resume.received > kMaxPackageBytes)
         return net::Refusal(AttemptEnd::Refused, L"the package grew larger than any of ours");
     gathered = 0;
     return Attempt{};
 }
 
-Attempt CopyBody(HINTERNET request, CTempFile& temp, CResume& resume, unsigned long long total,
+Attempt CopyBody(const net::CGet& get, CTempFile& temp, CResume& resume, unsigned long long total,
                  CPercentReporter& progress) {
     // Reads come a few KiB at a time; they gather here and go to disk a buffer
     // at a time, as a write per read showed in the throughput.
@@ -179,10 +183,10 @@ Attempt CopyBody(HINTERNET request, CTempFile& temp, CResume& resume, unsigned l
     DWORD gathered = 0;
     for (;;) {
         DWORD got = 0;
-        if (!net::ReadSome(request, buffer.data() + gathered, static_cast<DWORD>(buffer.size()) - gathered, got)) {
+        if (!get.answer->ReadSome(buffer.data() + gathered, static_cast<DWORD>(buffer.size()) - gathered, got)) {
             const DWORD error = ::GetLastError();
             SaveGathered(temp, buffer, gathered, resume);  // what came may be resumed from
-            return net::FailedCall("InternetReadFile", error);
+            return get.transport->Failed("read", error);
         }
         gathered += got;
         if (rate.TooSlow(::GetTickCount64(), resume.received + gathered)) {
@@ -203,16 +207,16 @@ Attempt CopyBody(HINTERNET request, CTempFile& temp, CResume& resume, unsigned l
 Attempt DownloadAttempt(const std::wstring& url, CTempFile& temp, CResume& resume, CPercentReporter& progress) {
     if (resume.received > 0 && !resume.ranges) {  // nothing to resume from: start over
         resume.received = 0;
-        if (!temp.StartOver()) return net::FailedCall("SetEndOfFile", ::GetLastError());
+        if (!temp.StartOver()) return FileFailed("SetEndOfFile", ::GetLastError());
     }
     CGet get;
     const Attempt sent = net::OpenCheckedGet(url, {3000, g_settings.transferStallMs, ResumeHeaders(resume)}, get);
     if (sent.end != AttemptEnd::Done) return sent;
     unsigned long long total = 0;
-    const Attempt accepted = AcceptAnswer(get.request.Get(), get.status, temp, resume, total);
+    const Attempt accepted = AcceptAnswer(*get.answer, temp, resume, total);
     if (accepted.end != AttemptEnd::Done) return accepted;
-    Attempt copied = CopyBody(get.request.Get(), temp, resume, total, progress);
-    if (copied.end == AttemptEnd::Done) copied.status = get.status;
+    Attempt copied = CopyBody(get, temp, resume, total, progress);
+    if (copied.end == AttemptEnd::Done) copied.status = get.Status();
     return copied;
 }
 
@@ -230,15 +234,14 @@ NetResult HttpGetJson(const std::wstring& url, std::string& body) {
               L"Accept-Language: zh-cn;q=0.8,en;q=0.6,ja;q=0.4", L"Content-Type:application/json"}},
             get);
         if (sent.end != AttemptEnd::Done) return sent;
-        std::printf("HTTP_STATUS_code:%d\n", static_cast<int>(get.status));
+        std::printf("HTTP_STATUS_code:%d\n", static_cast<int>(get.Status()));
         std::fflush(stdout);
         char chunk[1024];
         CRateWatch rate = NewRateWatch();
         rate.TooSlow(::GetTickCount64(), 0);
         DWORD got = 0;
         for (;;) {
-            if (!net::ReadSome(get.request.Get(), chunk, sizeof chunk, got))
-                return net::FailedCall("InternetReadFile", ::GetLastError());
+            if (!get.answer->ReadSome(chunk, sizeof chunk, got)) return get.transport->Failed("read", ::GetLastError());
             if (rate.TooSlow(::GetTickCount64(), collected.size() + got)) return TooSlow();
             if (got == 0) break;
             if (collected.size() + got > kMaxAnswerBytes)
@@ -246,9 +249,9 @@ NetResult HttpGetJson(const std::wstring& url, std::string& body) {
             collected.append(chunk, got);
         }
         // The callers judge the body; a server in trouble is asked again.
-        const Attempt answered{AttemptEnd::Status, get.status,
-                               ParseRetryAfter(net::QueryHeader(get.request.Get(), HTTP_QUERY_RETRY_AFTER))};
-        return ShouldRetry(answered) ? answered : Attempt{AttemptEnd::Done, get.status};
+        const Attempt answered{AttemptEnd::Status, get.Status(),
+                               ParseRetryAfter(get.answer->HeaderValue(net::Header::RetryAfter))};
+        return ShouldRetry(answered) ? answered : Attempt{AttemptEnd::Done, get.Status()};
     }, [&] { return static_cast<unsigned long long>(collected.size()); });
     if (last.end != AttemptEnd::Done && last.end != AttemptEnd::Status) return ResultOf(last);
     body.swap(collected);  // after the last try a server error's page is an answer too

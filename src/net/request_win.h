@@ -1,23 +1,21 @@
 #pragma once
-// One checked GET over WinINet: https only, redirects followed by hand to
-// https addresses only, one credentials prompt for a proxy that asks, and
-// every failure traced by the step that failed.
+// One checked GET, whichever library sends it: https only, redirects
+// followed by hand to https addresses only, a revocation server that cannot
+// be reached asked about once more without checking, and every failure
+// traced by the step that failed. WinINet carries the window's requests (the
+// user's proxy and sign-in), WinHTTP the unattended ones (the machine's
+// proxy, as SYSTEM has no Internet Options). Neither library's header is
+// included here: they clash.
 #include <windows.h>
-#include <wininet.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "net/transfer.h"
-#include "sys/handle_win.h"
+#include "net/url.h"
 
 namespace net {
-
-struct CInternetTraits {
-    static HINTERNET Invalid() { return nullptr; }
-    static void Close(HINTERNET h) { ::InternetCloseHandle(h); }
-};
-using CInternetHandle = sys::CUniqueHandle<CInternetTraits, HINTERNET>;
 
 struct CGetOptions {
     DWORD connectTimeoutMs;
@@ -25,31 +23,58 @@ struct CGetOptions {
     std::vector<std::wstring> headers;
 };
 
-// Request, then connection, then session: closed in that order.
-struct CGet {
-    CInternetHandle session, connection, request;
-    DWORD status = 0;
+enum class Header { ContentLength, ContentRange, ETag, LastModified, AcceptRanges, RetryAfter, Location };
+
+// An answer whose status line has come, being read.
+class IAnswer {
+public:
+    virtual ~IAnswer() = default;
+    virtual DWORD Status() const = 0;
+    // Empty when absent.
+    virtual std::string HeaderValue(Header header) const = 0;
+    // Reads what has arrived, at most size bytes, waiting only until
+    // something has (got 0: the end). A server that sends a byte now and then
+    // is seen doing so, rather than waited for until the buffer is full.
+    // False with the library's error in GetLastError().
+    virtual bool ReadSome(char* buffer, DWORD size, DWORD& got) = 0;
 };
 
-// The window a proxy's credentials prompt belongs to (in front of it); none:
-// the desktop's.
-void SetPromptOwner(HWND window);
+// One library's session, for one exchange.
+class ITransport {
+public:
+    virtual ~ITransport() = default;
+    // One hop: connects, opens and sends the GET (signing in to a proxy as
+    // the library may); Done once an answer's status line has come.
+    virtual Attempt Send(const UrlParts& url, const CGetOptions& options, bool checkRevocation,
+                         std::unique_ptr<IAnswer>& answer) = 0;
+    // How a failed call of this library ends the attempt; traced by name
+    // with the system's text of the error.
+    virtual Attempt Failed(const char* step, DWORD error) const = 0;
+};
 
-// Sends the GET; Done once an answer's status line has come (any status).
+// The transport first: its session outlives the answer.
+struct CGet {
+    std::unique_ptr<ITransport> transport;
+    std::unique_ptr<IAnswer> answer;
+    DWORD Status() const { return answer ? answer->Status() : 0; }
+};
+
+// The library this run's requests go through, with a new session: WinHTTP
+// when the settings say so (unattended runs), else WinINet.
+std::unique_ptr<ITransport> OpenTransport(const CGetOptions& options);
+
+// Sends the GET through a new session; Done once an answer's status line has
+// come (any status).
 Attempt OpenCheckedGet(const std::wstring& url, const CGetOptions& options, CGet& get);
 
-// Reads what has arrived, at most size bytes, waiting only until something
-// has (got 0: the end). A server that sends a byte now and then is seen doing
-// so, rather than waited for until the buffer is full.
-bool ReadSome(HINTERNET request, char* buffer, DWORD size, DWORD& got);
-
-// A response header as text; empty when absent.
-std::string QueryHeader(HINTERNET request, DWORD query);
-
-// How a failed WinINet call ends the attempt; the call is traced by name
-// with the system's text of the error.
-Attempt FailedCall(const char* step, DWORD error);
 // What the client itself will not do; traced.
 Attempt Refusal(AttemptEnd end, const std::wstring& what);
+
+// The system's text for a library's error, without its line break.
+std::wstring ErrorText(const wchar_t* module, DWORD error);
+
+// The window a proxy's credentials prompt belongs to (in front of it); none:
+// the desktop's. Only WinINet, in the window, ever shows one.
+void SetPromptOwner(HWND window);
 
 }  // namespace net

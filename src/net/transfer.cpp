@@ -25,7 +25,8 @@ unsigned long RetryWaitMs(const Attempt& failed, int made, unsigned long jitterM
 NetResult ResultOf(const Attempt& last) {
     switch (last.end) {
     case AttemptEnd::Done: return NetResult::Ok;
-    case AttemptEnd::SecureConnection: return NetResult::SecureConnectionFailed;
+    case AttemptEnd::SecureConnection:
+    case AttemptEnd::RevocationUnknown: return NetResult::SecureConnectionFailed;
     case AttemptEnd::NotSaved: return NetResult::NotSaved;
     case AttemptEnd::Refused: return NetResult::Refused;
     case AttemptEnd::Status:
@@ -91,6 +92,7 @@ const char* EndName(AttemptEnd end) {
     case AttemptEnd::Dropped: return "connection failed or dropped";
     case AttemptEnd::Status: return "HTTP error";
     case AttemptEnd::SecureConnection: return "secure connection failed";
+    case AttemptEnd::RevocationUnknown: return "the certificate's revocation could not be checked";
     case AttemptEnd::NameNotResolved: return "host name not resolved";
     case AttemptEnd::ProxyRefused: return "proxy refused";
     case AttemptEnd::NotSaved: return "not saved";
@@ -106,4 +108,51 @@ bool CRateWatch::TooSlow(unsigned long long nowMs, unsigned long long received) 
     const Sample& from = m_samples.front();
     if (m_windowMs == 0 || nowMs - from.ms < m_windowMs) return false;
     return (received - from.bytes) * 1000 < (nowMs - from.ms) * m_minBytesPerSecond;
+}
+
+namespace {
+
+// Error numbers of WinINet (wininet.h) and WinHTTP (winhttp.h).
+constexpr unsigned long kDiskFull = 112, kHandleDiskFull = 39, kNameNotResolved = 12007, kCertDateInvalid = 12037,
+                        kCertCnInvalid = 12038, kClientAuthCertNeeded = 12044, kInvalidCa = 12045,
+                        kInetCertErrors = 12055, kInetCertNoRevocation = 12056, kCertRevocationFailed = 12057,
+                        kSecureChannelError = 12157, kInvalidCert = 12169, kCertRevoked = 12170,
+                        kWinHttpSecureFailure = 12175;
+
+// What both libraries number alike.
+AttemptEnd EndOfCommonError(unsigned long error) {
+    switch (error) {
+    case kDiskFull:
+    case kHandleDiskFull: return AttemptEnd::NotSaved;
+    case kNameNotResolved: return AttemptEnd::NameNotResolved;
+    case kCertRevocationFailed: return AttemptEnd::RevocationUnknown;
+    case kCertDateInvalid:
+    case kCertCnInvalid:
+    case kClientAuthCertNeeded:
+    case kInvalidCa:
+    case kSecureChannelError:
+    case kInvalidCert:
+    case kCertRevoked: return AttemptEnd::SecureConnection;
+    default: return AttemptEnd::Dropped;  // refused, reset, timed out, cut short
+    }
+}
+
+}  // namespace
+
+AttemptEnd EndOfWinInetError(unsigned long error) {
+    if (error == kInetCertNoRevocation) return AttemptEnd::RevocationUnknown;
+    if (error == kInetCertErrors) return AttemptEnd::SecureConnection;
+    return EndOfCommonError(error);
+}
+
+AttemptEnd EndOfWinHttpError(unsigned long error, unsigned long secureFailureFlags) {
+    constexpr unsigned long kRevocationFailedFlag = 0x1;  // WINHTTP_CALLBACK_STATUS_FLAG_CERT_REV_FAILED
+    if (error == kWinHttpSecureFailure)
+        return secureFailureFlags == kRevocationFailedFlag ? AttemptEnd::RevocationUnknown : AttemptEnd::SecureConnection;
+    return EndOfCommonError(error);
+}
+
+bool RetryWithoutRevocation(const Attempt& failed, bool revocationChecked) {
+    return revocationChecked && (failed.end == AttemptEnd::RevocationUnknown ||
+                                 (failed.end == AttemptEnd::SecureConnection && failed.error == kSecureChannelError));
 }

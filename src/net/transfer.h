@@ -19,12 +19,15 @@ enum class NetResult {
     Refused,              // what the client will not fetch: not https, a redirect to http, far too large
 };
 
-enum class AttemptEnd { Done, Dropped, TooSlow, Status, SecureConnection, NameNotResolved, ProxyRefused, NotSaved, Refused };
+enum class AttemptEnd {
+    Done, Dropped, TooSlow, Status, SecureConnection, RevocationUnknown, NameNotResolved, ProxyRefused, NotSaved, Refused
+};
 
 struct Attempt {
     AttemptEnd end = AttemptEnd::Done;
     unsigned status = 0;           // with Status: the HTTP status
     long retryAfterSeconds = -1;   // with Status: Retry-After, when given in seconds
+    unsigned long error = 0;       // the library's error, when one ended it
 };
 
 constexpr int kMaxAttempts = 3;
@@ -78,3 +81,21 @@ private:
     unsigned long m_windowMs, m_minBytesPerSecond;
     std::deque<Sample> m_samples;
 };
+
+// How a failed call of WinINet or of WinHTTP ends the attempt (their error
+// numbers mostly agree, not all): a disk that is full, a host name that is
+// none, a secure connection that failed, a revocation server that could not
+// be asked, else a connection that broke.
+AttemptEnd EndOfWinInetError(unsigned long error);
+// WinHTTP ends every certificate failure with one number; the reasons come as
+// the flags of its secure-failure callback (secureFailureFlags): a failure
+// that is only the revocation check is no proof of revocation.
+AttemptEnd EndOfWinHttpError(unsigned long error, unsigned long secureFailureFlags = 0);
+
+// A revocation server that cannot be reached is no proof of revocation
+// (packages are judged the same way): the request is sent once more without
+// checking, and that is logged; a certificate revoked still fails. Some
+// libraries (Wine's WinHTTP) report a check that could not be made as a
+// failed secure channel: that is asked again too, and fails again unless
+// revocation was all it was about.
+bool RetryWithoutRevocation(const Attempt& failed, bool revocationChecked);

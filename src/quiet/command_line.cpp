@@ -19,6 +19,17 @@ std::wstring SectionNamed(const std::wstring& value) {
     return L"";
 }
 
+// "host:port" (or "[::1]:port"): no scheme, no spaces, a port of digits.
+bool IsProxyAddress(const std::wstring& value) {
+    const std::size_t colon = value.find_last_of(L':');
+    if (colon == 0 || colon == std::wstring::npos || colon + 1 == value.size() || value.size() > 255) return false;
+    for (std::size_t i = colon + 1; i < value.size(); ++i)
+        if (value[i] < L'0' || value[i] > L'9') return false;
+    for (wchar_t c : value.substr(0, colon))
+        if (c <= L' ' || c == L'/' || c == L'@') return false;
+    return true;
+}
+
 bool AnyChosen(const CommandLine& line) {
     for (bool chosen : line.chosen)
         if (chosen) return true;
@@ -72,10 +83,12 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
         } else if (const Job* job = JobBySwitch(name)) {
             line.chosen[static_cast<int>(job->id)] = true;
             if (!Offered(*job)) fail(L"this build does not offer " + argument);
-        } else if (name == L"lang" || name == L"log" || name == L"layout" || name == L"source") {
+        } else if (name == L"lang" || name == L"log" || name == L"layout" || name == L"source" || name == L"proxy") {
             if (!hasValue) {
-                fail(argument + (name == L"lang" ? L" needs a language code"
-                                 : name == L"log" ? L" needs a file name" : L" needs a folder"));
+                fail(argument + (name == L"lang"    ? L" needs a language code"
+                                 : name == L"log"   ? L" needs a file name"
+                                 : name == L"proxy" ? L" needs HOST:PORT"
+                                                    : L" needs a folder"));
                 continue;
             }
             const std::wstring& value = arguments[++i];
@@ -86,6 +99,9 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
                 line.layoutFolder = value;
             } else if (name == L"source") {
                 line.sourceFolder = value;
+            } else if (name == L"proxy") {
+                line.proxy = value;
+                if (!IsProxyAddress(value)) fail(L"not a proxy's HOST:PORT: " + value);
             } else {
                 line.language = SectionNamed(value);
                 if (line.language.empty()) fail(L"unknown language " + value);
@@ -113,8 +129,9 @@ std::wstring UsageText() {
     for (const wchar_t* code : kLanguageCodes) languages += (languages.empty() ? L"" : L" ") + std::wstring(code);
     for (const Job& job : kJobs)
         if (Offered(job)) jobs += (jobs.empty() ? L"" : L", then the ") + std::wstring(job.name);
-    return L"Installer.exe [/quiet " + JobSwitches(L" ", true) + L"] [/source DIR] [/offline] [/lang CODE] [/log FILE]\n"
-           L"Installer.exe /layout DIR [" + JobSwitches(L"] [", false) + L"] [/lang CODE] [/log FILE]\n"
+    return L"Installer.exe [/quiet " + JobSwitches(L" ", true) +
+           L"] [/source DIR] [/offline] [/proxy HOST:PORT] [/lang CODE] [/log FILE]\n"
+           L"Installer.exe /layout DIR [" + JobSwitches(L"] [", false) + L"] [/proxy HOST:PORT] [/lang CODE] [/log FILE]\n"
            L"Installer.exe /?\n"
            L"\n"
            L"/quiet      install without any window: the " + jobs + L"\n" +
@@ -126,6 +143,7 @@ std::wstring UsageText() {
            L"            service names the same package, or it is not reached and the layout is pinned\n"
            L"            in this program or only administrators can change it\n"
            L"/offline    never ask the device service: only the layout\n"
+           L"/proxy HOST:PORT  every request through this proxy (unattended: else the machine's)\n"
            L"/lang CODE  the language of the texts: " + languages + L"\n"
            L"/log FILE   the log file (default %TEMP%\\Installer_YYYYMMDD_HHMMSS.log)\n"
            L"/?          this text\n"

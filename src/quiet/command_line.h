@@ -15,6 +15,7 @@ struct CommandLine {
     std::wstring layoutFolder;    // /layout: fill this offline layout instead of installing
     std::wstring sourceFolder;    // /source: the offline layout to install from; empty: beside the program
     bool offline = false;         // /offline: never ask the device service
+    std::wstring proxy;           // /proxy HOST:PORT: the proxy every request goes through
     std::wstring error;           // a usage error: nothing may run
 };
 

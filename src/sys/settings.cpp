@@ -26,6 +26,7 @@ Settings BuildSettings() {
     s.busyFileRetryMs = 2000;
     s.mayAskUser = true;
     s.offline = false;
+    s.httpLibrary = HttpLibrary::WinInet;
     return s;
 }
 

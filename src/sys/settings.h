@@ -7,6 +7,11 @@
 
 #include "build_settings.h"
 
+// Which library the program's requests go through: WinINet in the user's
+// session (the window), WinHTTP where nobody may be asked (quiet, /layout):
+// it has the machine's proxy, which SYSTEM needs.
+enum class HttpLibrary { WinInet, WinHttp };
+
 struct Settings {
     // Per job, indexed as the job table (install/jobs.h): its build
     // switch, and what makes its installer ask nothing (given only when
@@ -30,6 +35,8 @@ struct Settings {
     std::string pinnedLayoutManifestSha256;  // the bundled offline layout's manifest; empty: none is pinned
     std::wstring packageSource;     // the folder whose packages\ is the offline layout; empty: the program's
     bool offline;                   // never ask the device service
+    HttpLibrary httpLibrary;
+    std::wstring proxy;             // /proxy HOST:PORT; empty: as the library finds it
 };
 
 Settings BuildSettings();

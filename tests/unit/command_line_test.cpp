@@ -59,6 +59,18 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
         EXPECT_EQ(line.offline, c.offline) << row;
         EXPECT_EQ(!line.error.empty(), c.error) << row;
     }
+    // /proxy names a proxy as WinHTTP takes it, nothing else.
+    const struct { const wchar_t* value; bool ok; } proxies[] = {
+        {L"proxy.corp:8080", true}, {L"10.0.0.1:3128", true}, {L"[::1]:8080", true},
+        {L"proxy.corp", false}, {L"proxy.corp:", false}, {L":8080", false}, {L"http://proxy.corp:8080", false},
+        {L"alice@proxy.corp:8080", false}, {L"proxy corp:8080", false}, {L"proxy.corp:80x", false},
+    };
+    for (const auto& c : proxies) {
+        const CommandLine line = ParseCommandLine({L"/quiet", L"/proxy", c.value});
+        EXPECT_EQ(line.error.empty(), c.ok) << std::string(c.value, c.value + wcslen(c.value));
+        EXPECT_EQ(line.proxy, c.value);
+    }
+    EXPECT_FALSE(ParseCommandLine({L"/quiet", L"/proxy"}).error.empty());
     // A build that names no signer neither makes nor uses a layout.
     g_settings.packageSigner.clear();
     EXPECT_FALSE(ParseCommandLine({L"/layout", L"D:\\share"}).error.empty());

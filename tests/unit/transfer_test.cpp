@@ -31,6 +31,39 @@ TEST(Transfer, RetriesOnlyWhatAnotherAttemptCanMend) {
     }
 }
 
+// Only a revocation nobody could check is asked again without checking; a
+// certificate revoked, expired or for another name never is.
+TEST(Transfer, ALibraryErrorEndsTheAttemptForItsReason) {
+    enum Library { Inet, Http };
+    const struct { Library library; unsigned long error, flags; AttemptEnd end; bool askAgain; } cases[] = {
+        {Inet, 12056, 0, AttemptEnd::RevocationUnknown, true},
+        {Inet, 12057, 0, AttemptEnd::RevocationUnknown, true},
+        {Http, 12057, 0, AttemptEnd::RevocationUnknown, true},
+        {Http, 12175, 0x1, AttemptEnd::RevocationUnknown, true},
+        {Http, 12175, 0x1 | 0x4, AttemptEnd::SecureConnection, false},   // and revoked
+        {Http, 12175, 0x1 | 0x20, AttemptEnd::SecureConnection, false},  // and expired
+        {Http, 12175, 0, AttemptEnd::SecureConnection, false},
+        {Inet, 12170, 0, AttemptEnd::SecureConnection, false},
+        {Http, 12170, 0, AttemptEnd::SecureConnection, false},
+        {Inet, 12055, 0, AttemptEnd::SecureConnection, false},
+        {Inet, 12045, 0, AttemptEnd::SecureConnection, false},
+        {Http, 12038, 0, AttemptEnd::SecureConnection, false},
+        // Wine's WinHTTP says no more than this when the check could not be made.
+        {Http, 12157, 0, AttemptEnd::SecureConnection, true},
+        {Inet, 12007, 0, AttemptEnd::NameNotResolved, false},
+        {Http, 112, 0, AttemptEnd::NotSaved, false},
+        {Http, 12002, 0, AttemptEnd::Dropped, false},
+        {Inet, 12029, 0, AttemptEnd::Dropped, false},
+    };
+    for (const auto& c : cases) {
+        const AttemptEnd end = c.library == Inet ? EndOfWinInetError(c.error) : EndOfWinHttpError(c.error, c.flags);
+        EXPECT_EQ(end, c.end) << c.error << " flags " << c.flags;
+        const Attempt failed{end, 0, -1, c.error};
+        EXPECT_EQ(RetryWithoutRevocation(failed, true), c.askAgain) << c.error << " flags " << c.flags;
+        EXPECT_FALSE(RetryWithoutRevocation(failed, false)) << "asked without checking already: " << c.error;
+    }
+}
+
 TEST(Transfer, WaitsAboutOneThenThreeSecondsOrWhatTheServerAsks) {
     ASSERT_EQ(BuildSettings().retryBaseMs, 1000u);
     CSettingsOverride settings;

@@ -75,6 +75,8 @@ std::vector<std::string> TakeRequests() {
     return requests;
 }
 
+std::vector<std::string> TakeProxyLog() { return TakeLines(StatePath("proxy.log")); }
+
 std::vector<std::wstring> TakeStandInStarts() {
     ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_LOG", StandInLog().c_str());
     std::vector<std::wstring> starts;

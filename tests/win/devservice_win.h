@@ -22,6 +22,9 @@ std::vector<std::string> TakeRequestLog();
 
 // Lines the stand-in installers wrote (path|command line), and forgets them.
 std::vector<std::wstring> TakeStandInStarts();
+// What reached the test proxies since the last call: one JSON line per
+// request, its request line and whether it carried credentials.
+std::vector<std::string> TakeProxyLog();
 
 // Waits up to ms for the first stand-in start(s) and takes them.
 std::vector<std::wstring> WaitStandInStarts(unsigned long ms);

@@ -132,6 +132,32 @@ void CSystemProxy::Set(unsigned long enable, const std::wstring& server) {
                          static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
 }
 
+void CMachineProxy::Set(const std::string& server) {
+    HKEY raw = nullptr;
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+                          L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections", 0, nullptr, 0,
+                          KEY_SET_VALUE, nullptr, &raw, nullptr) != ERROR_SUCCESS)
+        return;
+    const CRegKey key(raw);
+    if (server.empty()) {
+        ::RegDeleteValueW(key.Get(), L"WinHttpSettings");
+        return;
+    }
+    // Its header, a counter, "a proxy is set", then the proxy and the bypass list, each after its length.
+    std::vector<BYTE> value;
+    const auto add = [&value](DWORD number) {
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(&number);
+        value.insert(value.end(), bytes, bytes + sizeof number);
+    };
+    add(0x18);
+    add(0);
+    add(3);
+    add(static_cast<DWORD>(server.size()));
+    value.insert(value.end(), server.begin(), server.end());
+    add(0);
+    ::RegSetValueExW(key.Get(), L"WinHttpSettings", 0, REG_BINARY, value.data(), static_cast<DWORD>(value.size()));
+}
+
 namespace {
 // The path on the machine that runs Wine, as Wine's own kernel32 tells it.
 std::string UnixPath(const std::wstring& path) {

@@ -90,6 +90,18 @@ private:
     static void Set(unsigned long enable, const std::wstring& server);
 };
 
+// The machine's WinHTTP proxy ("netsh winhttp set proxy host:port"), as
+// WinHTTP reads it from HKLM (WinHttpSettings), while the object lives.
+class CMachineProxy {
+public:
+    explicit CMachineProxy(const std::string& server) { Set(server); }
+    ~CMachineProxy() { Set(""); }
+    CMachineProxy(const CMachineProxy&) = delete;
+    CMachineProxy& operator=(const CMachineProxy&) = delete;
+private:
+    static void Set(const std::string& server);
+};
+
 // Wine's own DLLs win over files for the program named program while the
 // object lives ("native,builtin" in the prefix's per-program overrides):
 // then only the folders searched decide, as on Windows.

@@ -21,7 +21,9 @@ for that long), trickle_ms (send the body one byte at a time, that long
 apart). A path's rule may instead be {"sequence": [rule, ...]}: the
 first request gets the first rule, and so on, the last one for the rest. A path with a query matches its key
 with the query, else its key without. Unknown paths answer 404. Every request
-line and its headers are appended to --log as one JSON line.
+line and its headers are appended to --log as one JSON line (a request
+line naming the whole address, as one sent through a proxy's tunnel may,
+is read and logged as its path).
 
 It listens on four ports from --port: the certificate for localhost, one for
 another host name, an expired one, and one from a CA nobody trusts.
@@ -46,6 +48,11 @@ class Handler(BaseHTTPRequestHandler):
 
     def do_GET(self):
         cfg = self.server.config
+        # Inside a proxy's tunnel a request may name the whole address (RFC 7230, 5.3.2).
+        if self.path.startswith(("https://", "http://")):
+            rest = self.path.split("://", 1)[1]
+            self.path = "/" + rest.split("/", 1)[1] if "/" in rest else "/"
+            self.requestline = "%s %s %s" % (self.command, self.path, self.request_version)
         with cfg["lock"]:
             with open(cfg["log"], "a") as log:
                 log.write(json.dumps({"port": self.server.server_address[1], "line": self.requestline,
