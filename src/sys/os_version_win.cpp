@@ -5,13 +5,10 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <memory>
-#include <mutex>
-#include <thread>
 
 #include "sys/com_win.h"
+#include "sys/detached_result.h"
 #include "sys/log.h"
 #include "sys/settings.h"
 
@@ -79,32 +76,16 @@ bool QueryWmiProperty(const std::string& className, const std::wstring& property
 
 namespace {
 
-// The query running on its own thread; the thread keeps its state alive
-// even when nobody waits for it any more.
-struct CWmiQuery {
-    std::mutex lock;
-    std::condition_variable done;
-    bool finished = false;
-    std::wstring version;
-};
-
 std::atomic<bool> g_queryStarted{false};
 
-std::shared_ptr<CWmiQuery> RunningQuery() {
-    static const std::shared_ptr<CWmiQuery> query = [] {
+const CDetachedResult<std::wstring>& RunningQuery() {
+    static const CDetachedResult<std::wstring> query = [] {
         g_queryStarted = true;
-        auto started = std::make_shared<CWmiQuery>();
-        std::thread([started] {
+        return CDetachedResult<std::wstring>::Start([] {
             std::wstring version;
             QueryOsVersion(version);
-            {
-                const std::lock_guard<std::mutex> guard(started->lock);
-                started->version.swap(version);
-                started->finished = true;
-            }
-            started->done.notify_all();
-        }).detach();
-        return started;
+            return version;
+        });
     }();
     return query;
 }
@@ -127,14 +108,8 @@ void StartWindowsQuery() { RunningQuery(); }
 
 WindowsVersion ThisWindows() {
     static WindowsVersion answer = [] {
-        const std::shared_ptr<CWmiQuery> query = RunningQuery();
-        std::wstring version;
-        {
-            std::unique_lock<std::mutex> guard(query->lock);
-            query->done.wait_for(guard, std::chrono::milliseconds(g_settings.wmiTimeoutMs),
-                                 [&] { return query->finished; });
-            version = query->version;
-        }
+        const std::wstring version =
+            RunningQuery().WaitFor(std::chrono::milliseconds(g_settings.wmiTimeoutMs)).value_or(std::wstring());
         if (!version.empty()) {
             sys::Log(L"Windows " + version + L" (WMI): " + WindowsName(ClassifyOsVersion(version)));
             return ClassifyOsVersion(version);
@@ -149,11 +124,7 @@ WindowsVersion ThisWindows() {
 
 WindowsVersion WindowsSoFar() {
     if (!g_queryStarted) return ClassifyOsVersion(KernelVersion());
-    const std::shared_ptr<CWmiQuery> query = RunningQuery();
-    {
-        const std::lock_guard<std::mutex> guard(query->lock);
-        if (!query->finished) return ClassifyOsVersion(KernelVersion());
-    }
+    if (!RunningQuery().IfDone()) return ClassifyOsVersion(KernelVersion());
     return ThisWindows();
 }
 

@@ -24,6 +24,7 @@ Settings BuildSettings() {
     s.wmiTimeoutMs = 5000;
     s.installerTimeoutMs = 30 * 60 * 1000;
     s.busyFileRetryMs = 2000;
+    s.signatureCheckMs = 30000;
     s.mayAskUser = true;
     s.offline = false;
     s.httpLibrary = HttpLibrary::WinInet;

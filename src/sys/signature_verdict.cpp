@@ -9,6 +9,7 @@ SignatureVerdict JudgeSignatureStatus(long status) {
     case 0x800B010Eul:  // CERT_E_REVOCATION_FAILURE: no answer from the revocation server
     case 0x80092012ul:  // CRYPT_E_NO_REVOCATION_CHECK
     case 0x80092013ul:  // CRYPT_E_REVOCATION_OFFLINE
+    case static_cast<unsigned long>(kSignatureCheckTimedOut):
         return SignatureVerdict::RevocationUnknown;
     default: return SignatureVerdict::Invalid;
     }

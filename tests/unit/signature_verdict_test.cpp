@@ -13,6 +13,7 @@ TEST(SignatureVerdict, RevokedRefusesUnreachableDoesNot) {
         {0x800B010E, SignatureVerdict::RevocationUnknown},  // CERT_E_REVOCATION_FAILURE
         {0x80092012, SignatureVerdict::RevocationUnknown},  // CRYPT_E_NO_REVOCATION_CHECK
         {0x80092013, SignatureVerdict::RevocationUnknown},  // CRYPT_E_REVOCATION_OFFLINE
+        {0x800705B4, SignatureVerdict::RevocationUnknown},  // no answer in time
         {0x800B0100, SignatureVerdict::Invalid},            // TRUST_E_NOSIGNATURE
         {0x80096010, SignatureVerdict::Invalid},            // TRUST_E_BAD_DIGEST
         {0x800B0109, SignatureVerdict::Invalid},            // CERT_E_UNTRUSTEDROOT
