@@ -1,7 +1,9 @@
 #include "install/process_start_win.h"
 
+#include <memory>
 #include <vector>
 
+#include "install/process_tree_win.h"
 #include "sys/environment.h"
 #include "sys/handle_win.h"
 #include "sys/log.h"
@@ -39,25 +41,32 @@ ProcessOutcome Launch(const ProgramCommand& command, const std::wstring& folder,
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     sys::Log(L"running " + command.commandLine + L" (TEMP " + temp + L")");
+    // What is waited for is waited for with everything it starts.
+    std::unique_ptr<CProcessTree> tree = wait ? std::make_unique<CProcessTree>() : nullptr;
+    const DWORD treeFlags = tree ? tree->CreationFlags() : 0;
     if (!::CreateProcessW(command.application.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                          flags | CREATE_UNICODE_ENVIRONMENT, environment.data(), folder.c_str(), &startup, &info)) {
+                          flags | treeFlags | CREATE_UNICODE_ENVIRONMENT, environment.data(), folder.c_str(),
+                          &startup, &info)) {
         outcome.error = ::GetLastError();
         sys::Log(L"could not start it: error " + std::to_wstring(outcome.error));
         return outcome;
     }
     const sys::CProcessHandles started(info);
     const HANDLE process = started.process.Get();
+    if (treeFlags & CREATE_SUSPENDED) {
+        tree->Adopt(process);
+        ::ResumeThread(started.thread.Get());
+    }
     outcome.started = true;
     outcome.program = {info.dwProcessId, sys::CreationTime(process)};
     if (!wait) {
         outcome.running = true;
         return outcome;
     }
-    if (::WaitForSingleObject(process, timeoutMs ? timeoutMs : INFINITE) == WAIT_TIMEOUT) {
-        ::TerminateProcess(process, ERROR_TIMEOUT);
-        ::WaitForSingleObject(process, 5000);
+    if (!tree->WaitUntilEnded(process, timeoutMs)) {
+        tree->EndAll(process, ERROR_TIMEOUT);
         outcome.timedOut = true;
-        sys::Log(L"it ran longer than " + std::to_wstring(timeoutMs) + L" ms and was ended");
+        sys::Log(L"it ran longer than " + std::to_wstring(timeoutMs) + L" ms and was ended, with all it started");
         return outcome;
     }
     DWORD code = 0;

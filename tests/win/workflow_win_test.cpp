@@ -2,6 +2,7 @@
 // local HTTPS service, real 7-Zip archives and stand-in installers.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -452,30 +453,59 @@ TEST_F(WorkflowWine, TheProxyPromptOpensInFrontOfTheWindow) {
     EXPECT_TRUE(test::WaitIdle(BluetoothBusy(), 15000));
 }
 
+namespace {
+
+// How many processes of this name run now.
+int RunningNamed(const wchar_t* name) {
+    int count = 0;
+    const sys::CFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry))
+        if (_wcsicmp(entry.szExeFile, name) == 0) ++count;
+    return count;
+}
+
+}  // namespace
+
 // Unattended, real driver setups wait for a click unless given their silent
-// switches: quiet mode gives them, and ends one that still hangs.
+// switches: quiet mode gives them, and ends one that still hangs. A setup that
+// hands over to a child and ends is waited for until the child ends, and the
+// time limit ends both.
 TEST_F(WorkflowWine, QuietRunsAreSilentAndEndWhatHangs) {
     ServeBluetooth("bt_top.zip");
     ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_SILENT_SWITCH", L"/verysilent");
     g_settings.mayAskUser = false;
     g_settings.installerTimeoutMs = 3000;
-    const struct { const wchar_t* silent; ExitCode code; } cases[] = {
-        {L"/verysilent /norestart", kExitDone}, {L"", kExitInstallerTimedOut}};
+    const struct { const wchar_t* silent; const wchar_t* childMs; ExitCode code; std::size_t starts; bool childEnded; } cases[] = {
+        {L"/verysilent /norestart", nullptr, kExitDone, 1, false},
+        {L"", nullptr, kExitInstallerTimedOut, 1, false},
+        {L"/verysilent", L"1500", kExitDone, 2, true},
+        {L"/verysilent", L"60000", kExitInstallerTimedOut, 2, false},
+    };
     for (const auto& c : cases) {
+        SCOPED_TRACE(std::wstring(c.silent) + L" child " + (c.childMs ? c.childMs : L"none"));
         g_settings.silentArguments[JobIndex(JobId::Bluetooth)] = c.silent;
+        ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_CHILD_MS", c.childMs);
         CWindowsJobSystem system(true);
         std::vector<std::wstring> log;
         const DWORD start = ::GetTickCount();
         const ExitCode code = RunQuiet(ParseCommandLine({L"/quiet", L"/bluetooth"}), system,
                                        [](TranslationKey key) { return std::wstring(kTranslationKeys[key]); },
                                        [&log](const std::wstring& line) { log.push_back(line); });
-        EXPECT_EQ(code, c.code) << c.silent;
-        EXPECT_LT(::GetTickCount() - start, 20000u) << c.silent;
-        const auto starts = test::TakeStandInStarts();
-        ASSERT_EQ(starts.size(), 1u) << c.silent;
+        EXPECT_EQ(code, c.code);
+        EXPECT_LT(::GetTickCount() - start, 20000u);
+        EXPECT_EQ(RunningNamed(L"Setup.exe"), 0);
+        std::vector<std::wstring> starts = test::TakeStandInStarts();
+        const auto ended = std::remove_if(starts.begin(), starts.end(),
+                                          [](const std::wstring& line) { return line.rfind(L"ended|", 0) == 0; });
+        EXPECT_EQ(ended != starts.end(), c.childEnded);
+        starts.erase(ended, starts.end());
+        ASSERT_EQ(starts.size(), c.starts);
         EXPECT_EQ(starts[0].find(L"/verysilent") != std::wstring::npos, *c.silent != L'\0') << starts[0];
     }
     ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_SILENT_SWITCH", nullptr);
+    ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_CHILD_MS", nullptr);
 }
 
 TEST_F(WorkflowWine, ASecondClickWhileTheFirstSetupRunsInstallsAgain) {

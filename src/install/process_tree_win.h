@@ -1,0 +1,36 @@
+#pragma once
+// A started installer and every process it starts, in a job object that
+// ends them all when the job is closed, waited for until none is left.
+#include <windows.h>
+
+#include <string>
+
+#include "install/process_tree.h"
+#include "sys/handle_win.h"
+
+class CProcessTree {
+public:
+    // Reads the caller's job and makes the tree's own where one may be had.
+    CProcessTree();
+    CProcessTree(const CProcessTree&) = delete;
+    CProcessTree& operator=(const CProcessTree&) = delete;
+
+    // What CreateProcess needs: suspended until adopted, out of the caller's job where that is the way.
+    DWORD CreationFlags() const;
+    // Puts the suspended process in the tree; false (and logged) when it
+    // stays alone, and then only it is waited for.
+    bool Adopt(HANDLE process);
+    // Waits until the process and all it started have ended, at most
+    // timeoutMs (0: no limit); false when time ran out.
+    bool WaitUntilEnded(HANDLE process, unsigned long timeoutMs);
+    // Ends the process and all it started.
+    void EndAll(HANDLE process, UINT code);
+
+private:
+    bool WaitUntilEmpty(unsigned long long deadline);
+    unsigned ActiveProcesses() const;
+
+    TreeHold m_hold;
+    sys::CKernelHandle m_job, m_port;
+    bool m_adopted = false;
+};
