@@ -5,6 +5,8 @@ const std::array<OutcomeRow, kOutcomeCount> kOutcomes = {{
     {Outcome::Done, "done", kExitDone, Shown::DoneText, kTranslationKeyCount},
     // Only an installer waited for says so: it has shown itself.
     {Outcome::RestartNeeded, "done, a restart is needed", kExitRestartNeeded, Shown::Nothing, kTranslationKeyCount},
+    {Outcome::RestartStarted, "done, the installer has started a restart", kExitRestartStarted, Shown::Nothing,
+     kTranslationKeyCount},
     {Outcome::NoConnection, "no connection", kExitNoConnection, Shown::Message, kTranslationKeyCount},
     {Outcome::NoPackageForWindows, "no package for this Windows", kExitInstallerMissing, Shown::Text, kNoPackageForOs},
     {Outcome::SecureConnectionFailed, "the secure connection failed", kExitNoConnection, Shown::Text,
@@ -21,11 +23,16 @@ const std::array<OutcomeRow, kOutcomeCount> kOutcomes = {{
     {Outcome::InstallerFailed, "the installer failed", kExitInstallerFailed, Shown::Nothing, kTranslationKeyCount},
     {Outcome::InstallerTimedOut, "the installer ran too long and was ended", kExitInstallerTimedOut, Shown::Nothing,
      kTranslationKeyCount},
+    // Windows Installer tells the user itself that another installation runs.
+    {Outcome::InstallInProgress, "another installation is in progress", kExitInstallInProgress, Shown::Nothing,
+     kTranslationKeyCount},
 }};
 
-const std::array<ExitCodeRow, 13> kExitCodes = {{
+const std::array<ExitCodeRow, 15> kExitCodes = {{
     {kExitDone, "done"},
-    {kExitRestartNeeded, "done, a restart is needed (an installer returned 3010 or 1641)"},
+    {kExitRestartNeeded, "done, a restart is needed (an installer returned 3010)"},
+    {kExitRestartStarted, "done, and an installer has started a restart (`ERROR_SUCCESS_REBOOT_INITIATED`): no job "
+                          "after it was started"},
     {kExitUsage, "usage error (`ERROR_INVALID_COMMAND_LINE`)"},
     {kExitNoConnection,
      "no connection to the device service (or a proxy wanted credentials), or its secure connection failed"},
@@ -37,6 +44,7 @@ const std::array<ExitCodeRow, 13> kExitCodes = {{
     {kExitNotSaved, "a file could not be saved (disk full, no job folder)"},
     {kExitNotUnpacked, "the package could not be unpacked (`ERROR_INSTALL_PACKAGE_INVALID`)"},
     {kExitInstallerFailed, "an installer failed (its own code is in the log)"},
+    {kExitInstallInProgress, "another installation was in progress (`ERROR_INSTALL_ALREADY_RUNNING`): try again later"},
     {kExitInstallerTimedOut, "an installer ran longer than the time limit and was ended (`ERROR_TIMEOUT`)"},
     {kExitLinkRefused, "`/layout`: its folder, `packages\\` or `data\\` is a link; nothing was written through it "
                        "(`ERROR_CANT_ACCESS_FILE`)"},

@@ -12,6 +12,7 @@
 enum class Outcome {
     Done,                    // installed, or its installer started
     RestartNeeded,           // an installer waited for asked for a restart
+    RestartStarted,          // an installer waited for has started the restart itself: nothing more may run
     NoConnection,            // the connection failed or dropped, or a proxy refused
     NoPackageForWindows,     // the service has no package for this Windows
     SecureConnectionFailed,  // TLS or the service's certificate
@@ -23,14 +24,16 @@ enum class Outcome {
     ArchiverFailed,          // the package could not be unpacked
     InstallerFailed,         // an installer waited for failed (code)
     InstallerTimedOut,       // an installer waited for ran past the time limit and was ended
+    InstallInProgress,       // Windows Installer was busy with another installation (tools try again)
 };
-constexpr int kOutcomeCount = static_cast<int>(Outcome::InstallerTimedOut) + 1;
+constexpr int kOutcomeCount = static_cast<int>(Outcome::InstallInProgress) + 1;
 
 // What an unattended run tells the deployment tool that started it: Windows'
 // own codes, so that such tools show a fitting text for each.
 enum ExitCode : unsigned long {
     kExitDone = 0,
     kExitRestartNeeded = 3010,       // ERROR_SUCCESS_REBOOT_REQUIRED
+    kExitRestartStarted = 1641,      // ERROR_SUCCESS_REBOOT_INITIATED
     kExitUsage = 1639,               // ERROR_INVALID_COMMAND_LINE
     kExitNoConnection = 12029,       // ERROR_INTERNET_CANNOT_CONNECT
     kExitServiceFailed = 12152,      // ERROR_HTTP_INVALID_SERVER_RESPONSE
@@ -39,6 +42,7 @@ enum ExitCode : unsigned long {
     kExitNotSaved = 112,             // ERROR_DISK_FULL
     kExitNotUnpacked = 1620,         // ERROR_INSTALL_PACKAGE_INVALID
     kExitInstallerFailed = 1603,     // ERROR_INSTALL_FAILURE
+    kExitInstallInProgress = 1618,   // ERROR_INSTALL_ALREADY_RUNNING
     kExitInstallerTimedOut = 1460,   // ERROR_TIMEOUT
     kExitLinkRefused = 1920,         // ERROR_CANT_ACCESS_FILE
     kExitWindowsTooOld = 1150,       // ERROR_OLD_WIN_VERSION
@@ -69,7 +73,7 @@ struct ExitCodeRow {
     ExitCode code;
     const char* meaning;
 };
-extern const std::array<ExitCodeRow, 13> kExitCodes;
+extern const std::array<ExitCodeRow, 15> kExitCodes;
 
 const OutcomeRow& RowOf(Outcome kind);
 

@@ -53,7 +53,10 @@ JobOutcome OutcomeOfRun(const ProcessOutcome& run, const std::string& what) {
     // An exit code that could not be read is no proof of success.
     if (!run.exitCodeRead) return Failed(Outcome::InstallerFailed, "the exit code of " + what + " could not be read");
     if (run.exitCode == 0) return JobOutcome{};
-    if (run.exitCode == 3010 || run.exitCode == 1641) return {Outcome::RestartNeeded, run.exitCode, what};
+    if (run.exitCode == kExitRestartNeeded) return {Outcome::RestartNeeded, run.exitCode, what};
+    if (run.exitCode == kExitRestartStarted) return {Outcome::RestartStarted, run.exitCode, what};
+    if (run.exitCode == kExitInstallInProgress)
+        return Failed(Outcome::InstallInProgress, what + " found another installation in progress", run.exitCode);
     return Failed(Outcome::InstallerFailed, what + " failed", run.exitCode);
 }
 

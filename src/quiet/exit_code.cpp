@@ -1,6 +1,8 @@
 #include "quiet/exit_code.h"
 
 ExitCode CombineExitCodes(const std::vector<ExitCode>& jobs) {
+    for (ExitCode code : jobs)
+        if (code == kExitRestartStarted) return code;
     bool restart = false;
     for (ExitCode code : jobs) {
         if (code == kExitRestartNeeded) restart = true;

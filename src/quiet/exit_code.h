@@ -5,5 +5,6 @@
 
 #include "install/job_outcome.h"
 
-// The first failure among the jobs, else restart needed if one needs it, else done.
+// A restart already started, else the first failure among the jobs, else
+// restart needed if one needs it, else done.
 ExitCode CombineExitCodes(const std::vector<ExitCode>& jobs);

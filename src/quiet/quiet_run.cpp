@@ -27,6 +27,10 @@ ExitCode RunQuiet(const CommandLine& line, IJobSystem& system, const WordsFn& wo
         codes.push_back(ExitCodeOf(window.Outcome()));
         log(what + L" job ended: " + Utf8ToWide(Describe(window.Outcome())) + L"; code " +
             std::to_wstring(codes.back()));
+        if (window.Outcome().kind == Outcome::RestartStarted) {
+            log(L"Windows is restarting: no further job is started");
+            break;
+        }
     }
     return CombineExitCodes(codes);
 }

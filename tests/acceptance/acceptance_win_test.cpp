@@ -357,6 +357,11 @@ TEST_F(AcceptanceTest, UnattendedRunsEndWithTheirExitCodeAndLog) {
           "revocation of the signature of ", "could not be checked (error 12157): asking again without", "7za.exe\" x -tzip ", "package\\Setup.exe\"", "exit code 0"}, 2, false},
         {"setup asks for a restart", L"/quiet /bluetooth", "bt_top.zip", 0, L"3010", "wifi.exe", 0, 3010,
          {"it ended with exit code 3010", "exit code 3010"}, 2, false},
+        // Windows is shutting down: the Bluetooth job never asks the service.
+        {"Wi-Fi setup restarts Windows", L"/quiet", "bt_top.zip", 1641, L"0", "wifi.exe", 0, 1641,
+         {"Windows is restarting: no further job is started", "exit code 1641"}, 0, false},
+        {"another installation in progress", L"/quiet /bluetooth", "bt_top.zip", 0, L"1618", "wifi.exe", 0, 1618,
+         {"found another installation in progress (code 1618)", "exit code 1618"}, 2, false},
         {"Wi-Fi setup fails", L"-QUIET -WiFi", "bt_top.zip", 1, L"0", "wifi.exe", 0, 1603,
          {"it ended with exit code 1", "exit code 1603"}, 0, false},
         {"Wi-Fi setup missing", L"/quiet /wifi", "bt_top.zip", 0, L"0", nullptr, 0, 2,

@@ -261,7 +261,8 @@ TEST(PackageInstall, AnInstallerWaitedForEndsWithItsCode) {
     const struct { ProcessOutcome run; Outcome told; unsigned long code; } cases[] = {
         {{true, true, 0}, Outcome::Done, 0},
         {{true, true, 3010}, Outcome::RestartNeeded, 3010},
-        {{true, true, 1641}, Outcome::RestartNeeded, 1641},
+        {{true, true, 1641}, Outcome::RestartStarted, 1641},
+        {{true, true, 1618}, Outcome::InstallInProgress, 1618},
         {{true, true, 1603}, Outcome::InstallerFailed, 1603},
         {{true, false, 0}, Outcome::InstallerFailed, 0},  // an exit code not read is no success
         {{true, false, 0, true}, Outcome::InstallerTimedOut, 0},

@@ -20,6 +20,8 @@ TEST(JobOutcome, EachOutcomeItsExitCodeAndWhatTheWindowShows) {
         {wifi, Outcome::Done, kExitDone, false, false, {kWifiInstalled}},
         {wifi, Outcome::InstallerFailed, kExitInstallerFailed, true, false, {}},
         {wifi, Outcome::RestartNeeded, kExitRestartNeeded, true, false, {}},
+        {wifi, Outcome::RestartStarted, kExitRestartStarted, true, false, {}},
+        {bluetooth, Outcome::InstallInProgress, kExitInstallInProgress, true, false, {}},
         {wifi, Outcome::InstallerMissing, kExitInstallerMissing, true, false, {}},
         {wifi, Outcome::BundledProgramRefused, kExitPackageRefused, true, false, {kWifiInstallerMiss}},
         {wifi, Outcome::InstallerTimedOut, kExitInstallerTimedOut, true, false, {}},
@@ -55,4 +57,5 @@ TEST(JobOutcome, EachOutcomeItsExitCodeAndWhatTheWindowShows) {
     EXPECT_EQ(CombineExitCodes({kExitDone, kExitRestartNeeded, kExitDone}), kExitRestartNeeded);
     EXPECT_EQ(CombineExitCodes({kExitRestartNeeded, kExitNotSaved, kExitNoConnection}), kExitNotSaved);
     EXPECT_EQ(CombineExitCodes({}), kExitDone);
+    EXPECT_EQ(CombineExitCodes({kExitInstallerFailed, kExitRestartStarted}), kExitRestartStarted);
 }

@@ -15,14 +15,19 @@ TEST(QuietRun, ExitCodesSayWhatHappened) {
     Offered(JobId::Hotspot) = false;
     Offered(JobId::Receiver) = false;
     const ProcessOutcome ok{true, true, 0}, restart{true, true, 3010}, restarted{true, true, 1641},
-        failed{true, true, 1}, notStarted{}, hung{true, false, 0, true};
+        failed{true, true, 1}, notStarted{}, hung{true, false, 0, true}, busy{true, true, 1618};
     const struct { const char* name; Args args; ProcessOutcome wifi; bool answered; const wchar_t* found;
                    ProcessOutcome setup; WindowsVersion windows; ExitCode code; std::size_t installers; } cases[] = {
         {"all done", {L"/quiet"}, ok, true, L"package\\S.exe", ok, WindowsVersion::Win10, kExitDone, 1},
         {"setup asks for a restart", {L"/quiet"}, ok, true, L"package\\S.exe", restart, WindowsVersion::Win10,
          kExitRestartNeeded, 1},
-        {"setup restarts itself", {L"/quiet"}, ok, true, L"package\\S.exe", restarted, WindowsVersion::Win10,
-         kExitRestartNeeded, 1},
+        {"setup restarts Windows", {L"/quiet"}, ok, true, L"package\\S.exe", restarted, WindowsVersion::Win10,
+         kExitRestartStarted, 1},
+        // Windows is shutting down: nothing more may start.
+        {"Wi-Fi setup restarts Windows, Bluetooth never starts", {L"/quiet"}, restarted, true, L"package\\S.exe", ok,
+         WindowsVersion::Win10, kExitRestartStarted, 0},
+        {"another installation in progress", {L"/quiet", L"/bluetooth"}, ok, true, L"package\\S.exe", busy,
+         WindowsVersion::Win10, kExitInstallInProgress, 1},
         {"Wi-Fi setup asks for a restart", {L"/quiet", L"/wifi"}, restart, true, L"", ok, WindowsVersion::Win10,
          kExitRestartNeeded, 0},
         {"Wi-Fi setup fails, Bluetooth still runs", {L"/quiet"}, failed, true, L"package\\S.exe", ok,
