@@ -1,5 +1,6 @@
 #pragma once
 #include "quiet/command_line.h"
+#include "quiet/exit_code.h"
 
 // Starts the program: the window, or with /quiet the jobs without one; the
 // run's log in either case.
@@ -14,8 +15,10 @@ public:
     [[noreturn]] void RefuseWithoutKb2533623();
 
 private:
-    void InitInstance();
-    static void LogRunHeader(const CommandLine& line);
-    // The switches, the language and the log of this run, from the command line.
-    static CommandLine StartRun();
+    // The window, until it is closed; with /passive the run's exit code.
+    ExitCode InitInstance(const CommandLine& line, RunMode mode);
+    static void LogRunHeader(const CommandLine& line, RunMode mode);
+    // The switches, the language and the log of this run, from the command
+    // line; mode: what the run does on this desktop.
+    static CommandLine StartRun(RunMode& mode);
 };

@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "app/console_win.h"
+#include "app/desktop_win.h"
 #include "app/dll_search_win.h"
 #include "app/installer_dlg.h"
 #include "i18n/translation.h"
@@ -44,7 +45,19 @@ std::wstring BuildLine() {
 }
 }  // namespace
 
-void CInstallerApp::LogRunHeader(const CommandLine& line) {
+namespace {
+const wchar_t* ModeName(RunMode mode) {
+    switch (mode) {
+    case RunMode::Window: return L"window";
+    case RunMode::Passive: return L"passive";
+    case RunMode::Quiet: return L"quiet";
+    case RunMode::Layout: break;
+    }
+    return L"layout";
+}
+}  // namespace
+
+void CInstallerApp::LogRunHeader(const CommandLine& line, RunMode mode) {
     sys::Log(L"Installer " + Widen(sys::GetProgramVersion()) + L" started: " + ::GetCommandLineW());
     const std::wstring windows = KernelVersion(true);  // fast: the window waits for this line
     sys::Log(L"Windows " + (windows.empty() ? L"(unknown)" : windows));
@@ -53,27 +66,32 @@ void CInstallerApp::LogRunHeader(const CommandLine& line) {
     sys::Log(L"UI language " + std::wstring(langId) + L", texts from section " + CTranslation::GetLanguageCode() +
              (line.language.empty() ? L"" : L" (chosen by /lang)"));
     sys::Log(BuildLine());
-    sys::Log(std::wstring(L"mode: ") + (!line.layoutFolder.empty() ? L"layout into " + line.layoutFolder
-                                       : line.quiet ? L"quiet" : L"window") +
+    const bool acting = mode == RunMode::Quiet && !line.quiet;
+    sys::Log(std::wstring(L"mode: ") + ModeName(mode) +
+             (mode == RunMode::Layout ? L" into " + line.layoutFolder : L"") +
+             (acting ? L" (no visible desktop: nobody could see a window)" : L"") +
              (line.sourceFolder.empty() ? L"" : L", packages from " + line.sourceFolder) +
              (line.offline ? L", offline" : L"") + L", log " + RunLogPath());
 }
 
-void CInstallerApp::InitInstance() {
+ExitCode CInstallerApp::InitInstance(const CommandLine& line, RunMode mode) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, 0xFF};
     ::InitCommonControlsEx(&controls);
     ::RegisterApplicationRestart(nullptr, 0);  // restart only: no recovery, no autosave
     CInstallerDlg dialog(nullptr);
+    if (mode == RunMode::Passive) dialog.RunPassively(line);
     dialog.DoModal();
+    return dialog.PassiveExitCode();
 }
 
-CommandLine CInstallerApp::StartRun() {
+CommandLine CInstallerApp::StartRun(RunMode& mode) {
     sys::AddLogSink(sys::DebuggerLog());
     sys::AddLogSink(RunLog());
     const CommandLine line = ParseCommandLine(ProgramArguments());
+    mode = ModeOf(line, DesktopVisible());
     g_languageOverride = line.language;
     g_settings.proxy = line.proxy;
-    if (line.quiet || !line.layoutFolder.empty()) {
+    if (Unattended(mode)) {
         // Unattended, nobody could answer a prompt or a system error box;
         // and the machine's proxy is WinHTTP's, which SYSTEM needs.
         g_settings.mayAskUser = false;
@@ -87,8 +105,9 @@ CommandLine CInstallerApp::StartRun() {
 }
 
 void CInstallerApp::RefuseWithoutKb2533623() {
-    const CommandLine line = StartRun();
-    LogRunHeader(line);
+    RunMode mode = RunMode::Window;
+    const CommandLine line = StartRun(mode);
+    LogRunHeader(line, mode);
     sys::Log(L"this Windows lacks KB2533623 (SetDefaultDllDirectories): without it Windows would load system DLLs "
              L"from the program's folder, so nothing is run; exit code " + std::to_wstring(kExitWindowsTooOld));
     if (g_settings.mayAskUser) {
@@ -102,29 +121,36 @@ void CInstallerApp::RefuseWithoutKb2533623() {
 }
 
 void CInstallerApp::Run() {
-    const CommandLine line = StartRun();
+    RunMode mode = RunMode::Window;
+    const CommandLine line = StartRun(mode);
     g_settings.packageSource = line.sourceFolder;
     g_settings.offline = line.offline;
-    const bool layout = !line.layoutFolder.empty();
-    if (line.quiet || layout) StartWindowsQuery();  // WMI takes its time: under way while the log starts
-    LogRunHeader(line);
+    const bool windowless = mode == RunMode::Quiet || mode == RunMode::Layout;
+    if (windowless) StartWindowsQuery();  // WMI takes its time: under way while the log starts
+    LogRunHeader(line, mode);
     if (!line.error.empty() || line.help) {
         if (!line.error.empty()) sys::Log(L"usage error: " + line.error);
-        ShowUsage(line.error, line.quiet);
-        ::ExitProcess(line.error.empty() ? kExitDone : kExitUsage);
-    }
-    if (line.quiet || layout) {
-        CWindowsJobSystem system(true);
-        const ExitCode code = layout ? RunLayout(line, system, [](const std::wstring& text) { sys::Log(text); })
-                                     : RunQuietInstall(line);
+        // Unattended, no message box: the log is where the caller finds the usage.
+        if (Unattended(mode)) sys::Log(L"usage:\n" + UsageText());
+        ShowUsage(line.error, Unattended(mode));
+        const ExitCode code = line.error.empty() ? kExitDone : kExitUsage;
         sys::Log(L"exit code " + std::to_wstring(code));
         ::ExitProcess(code);
     }
-    InitInstance();
+    if (windowless) {
+        CWindowsJobSystem system(true);
+        const ExitCode code = mode == RunMode::Layout
+                                  ? RunLayout(line, system, [](const std::wstring& text) { sys::Log(text); })
+                                  : RunQuietInstall(line);
+        sys::Log(L"exit code " + std::to_wstring(code));
+        ::ExitProcess(code);
+    }
+    const ExitCode code = InitInstance(line, mode);
     sys::Log(L"the window was closed");
+    if (mode == RunMode::Passive) sys::Log(L"exit code " + std::to_wstring(code));
     // Jobs are not waited for and may still use the window object: end the
     // process while it is alive rather than free it under them.
-    ::ExitProcess(kExitDone);
+    ::ExitProcess(code);
 }
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

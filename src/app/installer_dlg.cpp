@@ -8,11 +8,13 @@
 #include "install/job_thread.h"
 #include "install/system_win.h"
 #include "install/telling.h"
+#include "quiet/quiet_run.h"
 #include "net/request_win.h"
 #include "sys/log.h"
 #include "res/resource.h"
 #include "sys/os_version.h"
 #include "sys/platform.h"
+#include "sys/settings.h"
 #include "sys/text_util.h"
 #include "ui/announce.h"
 #include "ui/high_contrast.h"
@@ -38,6 +40,34 @@ CInstallerDlg::CInstallerDlg(HWND parent) : CDialog(IDD_INSTALLER_DIALOG, parent
 }
 
 CInstallerDlg::~CInstallerDlg() { net::SetPromptOwner(nullptr); }
+
+void CInstallerDlg::RunPassively(const CommandLine& line) {
+    m_passive = true;
+    m_passiveLine = line;
+}
+
+void CInstallerDlg::StartPassiveRun() {
+    if (m_passiveRunning.exchange(true)) return;
+    for (fw::CWnd* button : g_shownButtons) ::EnableWindow(button->GetSafeHwnd(), FALSE);  // nothing to click
+    const HWND self = m_hWnd;
+    const bool started = StartJob([this, self] {
+        CWindowsJobSystem system(true);  // the installers are waited for, as quiet mode does
+        m_passiveCode = RunQuiet(m_passiveLine, system, [this](TranslationKey key) { return Word(key); },
+                                 [](const std::wstring& text) { sys::Log(text); }, this);
+        ::PostMessageW(self, kPassiveDoneMessage, 0, 0);
+    });
+    if (!started) {
+        sys::Log(L"the jobs could not be started: no thread");
+        m_passiveCode = kExitInstallerMissing;
+        ::PostMessageW(self, kPassiveDoneMessage, 0, 0);
+    }
+}
+
+void CInstallerDlg::OnPassiveRunDone() {
+    m_passiveRunning = false;
+    sys::Log(L"the jobs are done: the window closes in " + std::to_wstring(g_settings.passiveCloseMs) + L" ms");
+    SetTimer(m_hWnd, kPassiveCloseTimer, g_settings.passiveCloseMs, nullptr);
+}
 
 void CInstallerDlg::DoDataExchange() {
     for (const Job& job : kJobs) DDX_Control(job.command, m_buttons[static_cast<int>(job.id)]);
@@ -97,6 +127,7 @@ void CInstallerDlg::OnWindowsKnown() {
     const WindowsVersion windows = ThisWindows();
     ShowCommandsFor(windows);
     m_liveRegion = AtLeast(windows, WindowsVersion::Win8) && MarkPoliteLiveRegion(m_status.GetSafeHwnd());
+    if (m_passive) StartPassiveRun();
 }
 
 void CInstallerDlg::ArrangeAtDensity(int dpi, bool first) {
@@ -216,7 +247,8 @@ void CInstallerDlg::ShowNoInternetHint() {
 void CInstallerDlg::Tell(const Job& job, const JobOutcome& outcome) {
     const Telling telling = TellingOf(job, outcome, m_bluetoothShown);
     if (!telling.status.empty()) ShowStatusText(StatusText(telling, [this](TranslationKey key) { return Word(key); }));
-    if (telling.message) ShowNoInternetHint();
+    if (telling.message && m_passive) ShowStatusText(Word(kHintNoInternet));  // nobody is asked to click
+    else if (telling.message) ShowNoInternetHint();
 }
 
 void CInstallerDlg::ShowProgress(JobId job, bool show) {
@@ -236,6 +268,11 @@ void CInstallerDlg::SetProgress(JobId job, int percent) {
 
 void CInstallerDlg::OnCancel() {
     if (::GetKeyState(VK_ESCAPE) & 0x8000) return;  // Esc never closes the window
+    // Closing would end the installers it waits for: it closes itself when they are done.
+    if (m_passiveRunning) {
+        sys::Log(L"close refused: the jobs started by /passive still run");
+        return;
+    }
     CDialog::OnCancel();
 }
 
@@ -262,11 +299,20 @@ fw::CMsgResult CInstallerDlg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
                 return fw::Handled(MAKELONG(job.command, DC_HASDEFID));
         return fw::Handled(0);
     case WM_TIMER:
+        if (wp == kPassiveCloseTimer) {
+            ::KillTimer(m_hWnd, kPassiveCloseTimer);
+            sys::Log(L"the window closed itself");
+            EndDialog(IDOK);
+            return fw::Handled();
+        }
         if (wp != kAfterFirstPaintTimer) break;
         AskWmiForWindows();
         return fw::Handled();
     case kWindowsKnownMessage:
         OnWindowsKnown();
+        return fw::Handled();
+    case kPassiveDoneMessage:
+        OnPassiveRunDone();
         return fw::Handled();
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,8 @@
 #include "framework/gdi.h"
 #include "i18n/translation.h"
 #include "install/job_window.h"
+#include "quiet/command_line.h"
+#include "quiet/exit_code.h"
 #include "sys/os_version.h"
 #include "ui/image_button.h"
 #include "ui/logo_image.h"
@@ -30,6 +33,13 @@ class CInstallerDlg : public fw::CDialog, public IJobWindow {
 public:
     explicit CInstallerDlg(HWND parent = nullptr);
     ~CInstallerDlg() override;
+
+    // /passive, before the window opens: once Windows is known it starts the
+    // line's jobs itself, one after another, asks nothing (the no-connection
+    // message becomes the status text), and closes itself a while after the
+    // last; PassiveExitCode is then the run's code, as quiet mode's.
+    void RunPassively(const CommandLine& line);
+    ExitCode PassiveExitCode() const { return m_passiveCode; }
 
     // For the jobs (any thread).
     void ShowProgress(JobId job, bool show) override;
@@ -68,7 +78,11 @@ private:
     void AskWmiForWindows();
     void OnWindowsKnown();
     static constexpr UINT kWindowsKnownMessage = WM_APP + 1;
+    static constexpr UINT kPassiveDoneMessage = WM_APP + 2;
     static constexpr UINT_PTR kAfterFirstPaintTimer = 1;
+    static constexpr UINT_PTR kPassiveCloseTimer = 2;
+    void StartPassiveRun();
+    void OnPassiveRunDone();
     void OnInstall(const Job& job);
     std::wstring Word(TranslationKey key) { return m_translation.GetWord(kTranslationKeys[key]); }
 
@@ -89,6 +103,10 @@ private:
     bool m_highContrast = false;
     bool m_liveRegion = false;
     bool m_bluetoothShown = false;
+    bool m_passive = false;
+    CommandLine m_passiveLine;
+    std::atomic<bool> m_passiveRunning{false};
+    ExitCode m_passiveCode = kExitDone;
     CTranslation m_translation;
     CImageButton m_buttons[kJobCount];
     fw::CProgressCtrl m_bars[kJobCount];  // none for a job without a bar

@@ -76,6 +76,8 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
         const bool hasValue = i + 1 < arguments.size() && !IsSwitch(arguments[i + 1]);
         if (name == L"quiet") {
             line.quiet = true;
+        } else if (name == L"passive") {
+            line.passive = true;
         } else if (name == L"offline") {
             line.offline = true;
         } else if (name == L"?") {
@@ -111,10 +113,11 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
         }
     }
     const bool layout = !line.layoutFolder.empty();
-    if (AnyChosen(line) && !line.quiet && !layout && !line.help)
-        fail(JobSwitches(L", ", false) + L" need /quiet or /layout");
-    if (layout && (line.quiet || line.offline || !line.sourceFolder.empty()))
-        fail(L"/layout fills a layout: it takes no /quiet, /offline or /source");
+    if (AnyChosen(line) && !line.quiet && !line.passive && !layout && !line.help)
+        fail(JobSwitches(L", ", false) + L" need /quiet, /passive or /layout");
+    if (line.quiet && line.passive) fail(L"/quiet shows nothing, /passive shows the window: one or the other");
+    if (layout && (line.quiet || line.passive || line.offline || !line.sourceFolder.empty()))
+        fail(L"/layout fills a layout: it takes no /quiet, /passive, /offline or /source");
     if ((layout || !line.sourceFolder.empty()) && g_settings.packageSigner.empty())
         fail(L"this build names no package signer: it neither makes nor uses an offline layout");
     return line;
@@ -124,19 +127,26 @@ bool Chosen(const CommandLine& line, const Job& job) {
     return Offered(job) && (!AnyChosen(line) || line.chosen[static_cast<int>(job.id)]);
 }
 
+RunMode ModeOf(const CommandLine& line, bool desktopVisible) {
+    if (!line.layoutFolder.empty()) return RunMode::Layout;
+    if (line.quiet || !desktopVisible) return RunMode::Quiet;
+    return line.passive ? RunMode::Passive : RunMode::Window;
+}
+
 std::wstring UsageText() {
     std::wstring languages, jobs;
     for (const wchar_t* code : kLanguageCodes) languages += (languages.empty() ? L"" : L" ") + std::wstring(code);
     for (const Job& job : kJobs)
         if (Offered(job)) jobs += (jobs.empty() ? L"" : L", then the ") + std::wstring(job.name);
-    return L"Installer.exe [/quiet " + JobSwitches(L" ", true) +
-           L"] [/source DIR] [/offline] [/proxy HOST:PORT] [/lang CODE] [/log FILE]\n"
+    return L"Installer.exe [/quiet | /passive] " + JobSwitches(L" ", true) +
+           L" [/source DIR] [/offline] [/proxy HOST:PORT] [/lang CODE] [/log FILE]\n"
            L"Installer.exe /layout DIR [" + JobSwitches(L"] [", false) + L"] [/proxy HOST:PORT] [/lang CODE] [/log FILE]\n"
            L"Installer.exe /?\n"
            L"\n"
-           L"/quiet      install without any window: the " + jobs + L"\n" +
+           L"/quiet      install without any window: the " + jobs + L"\n"
+           L"/passive    the same, in the window with its progress bars; it closes itself when done\n" +
            JobSwitches(L" ", false) + L"\n"
-           L"            with /quiet or /layout: only these (as far as Windows offers them)\n"
+           L"            with /quiet, /passive or /layout: only these (as far as Windows offers them)\n"
            L"/layout DIR download every package for every Windows, check it as an install would\n"
            L"            and store it in DIR\\packages with DIR\\packages\\manifest.json; the program too\n"
            L"/source DIR the offline layout in DIR (default: beside the program), used when the\n"

@@ -8,6 +8,7 @@
 
 struct CommandLine {
     bool quiet = false;
+    bool passive = false;         // /passive: the window, its jobs started by themselves, nothing asked
     bool help = false;
     bool chosen[kJobCount] = {};  // none chosen: all the build offers
     std::wstring language;        // a catalogue section; empty: the UI language's
@@ -23,8 +24,22 @@ struct CommandLine {
 // Choosing a job this build does not offer is a usage error too.
 CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments);
 
-// Whether the job runs in quiet or layout mode: chosen, or none chosen and offered.
+// Whether the job runs in quiet, passive or layout mode: chosen, or none chosen and offered.
 bool Chosen(const CommandLine& line, const Job& job);
+
+enum class RunMode {
+    Window,   // the user's clicks start the jobs
+    Passive,  // the window shows the jobs it starts itself; nothing is asked
+    Quiet,    // no window at all
+    Layout,   // no window: /layout fills an offline layout
+};
+
+// What a run with this command line does. Without a visible desktop (a
+// service's session 0, where deployment tools start the program as SYSTEM)
+// a window nobody could see acts as quiet.
+RunMode ModeOf(const CommandLine& line, bool desktopVisible);
+// Whether the mode leaves the user no window to answer: no prompt, no message box.
+inline bool Unattended(RunMode mode) { return mode != RunMode::Window; }
 
 // What /? shows.
 std::wstring UsageText();

@@ -6,12 +6,14 @@
 
 void CQuietJobWindow::Tell(const Job& job, const JobOutcome& outcome) {
     m_outcome = outcome;
+    if (m_shown) return m_shown->Tell(job, outcome);
     const Telling telling = TellingOf(job, outcome, m_bluetoothShown);
     if (telling.message) m_log(L"message: " + m_words(kHintNoInternet));
     if (!telling.status.empty()) m_log(L"status text: " + StatusText(telling, m_words));
 }
 
-ExitCode RunQuiet(const CommandLine& line, IJobSystem& system, const WordsFn& words, const LogFn& log) {
+ExitCode RunQuiet(const CommandLine& line, IJobSystem& system, const WordsFn& words, const LogFn& log,
+                  IJobWindow* shown) {
     const WindowsVersion windows = system.QueryWindows();
     std::vector<ExitCode> codes;
     for (const Job& job : kJobs) {
@@ -22,7 +24,7 @@ ExitCode RunQuiet(const CommandLine& line, IJobSystem& system, const WordsFn& wo
             continue;
         }
         log(L"installing " + what);
-        CQuietJobWindow window(words, OfferedOn(JobOf(JobId::Bluetooth), windows), log);
+        CQuietJobWindow window(words, OfferedOn(JobOf(JobId::Bluetooth), windows), log, shown);
         RunJob(job, window, system);
         codes.push_back(ExitCodeOf(window.Outcome()));
         log(what + L" job ended: " + Utf8ToWide(Describe(window.Outcome())) + L"; code " +

@@ -12,12 +12,18 @@
 using LogFn = std::function<void(const std::wstring&)>;
 using WordsFn = std::function<std::wstring(TranslationKey)>;
 
+// Keeps what a job came to; what a window would show is logged, or shown by
+// the window given (the passive one, which asks nothing).
 class CQuietJobWindow : public IJobWindow {
 public:
-    CQuietJobWindow(WordsFn words, bool bluetoothShown, LogFn log)
-        : m_words(std::move(words)), m_bluetoothShown(bluetoothShown), m_log(std::move(log)) {}
-    void ShowProgress(JobId, bool) override {}
-    void SetProgress(JobId, int) override {}
+    CQuietJobWindow(WordsFn words, bool bluetoothShown, LogFn log, IJobWindow* shown = nullptr)
+        : m_words(std::move(words)), m_bluetoothShown(bluetoothShown), m_log(std::move(log)), m_shown(shown) {}
+    void ShowProgress(JobId job, bool show) override {
+        if (m_shown) m_shown->ShowProgress(job, show);
+    }
+    void SetProgress(JobId job, int percent) override {
+        if (m_shown) m_shown->SetProgress(job, percent);
+    }
     void Tell(const Job& job, const JobOutcome& outcome) override;
     const JobOutcome& Outcome() const { return m_outcome; }
 
@@ -25,10 +31,13 @@ private:
     WordsFn m_words;
     bool m_bluetoothShown;
     LogFn m_log;
+    IJobWindow* m_shown;
     JobOutcome m_outcome;
 };
 
 // Runs the chosen jobs (none chosen: all offered) one after another, in the
 // window's order and by its rules (what this Windows is offered), and gives
-// the run's exit code. system: one that waits for the installers it starts.
-ExitCode RunQuiet(const CommandLine& line, IJobSystem& system, const WordsFn& words, const LogFn& log);
+// the run's exit code. system: one that waits for the installers it starts;
+// shown: the window that shows them (/passive), or none.
+ExitCode RunQuiet(const CommandLine& line, IJobSystem& system, const WordsFn& words, const LogFn& log,
+                  IJobWindow* shown = nullptr);

@@ -25,6 +25,7 @@ Settings BuildSettings() {
     s.installerTimeoutMs = 30 * 60 * 1000;
     s.busyFileRetryMs = 2000;
     s.signatureCheckMs = 30000;
+    s.passiveCloseMs = 5000;
     s.mayAskUser = true;
     s.offline = false;
     s.httpLibrary = HttpLibrary::WinInet;

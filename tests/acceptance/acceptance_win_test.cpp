@@ -300,11 +300,12 @@ bool HasVisibleWindow(DWORD pid) {
     return search.found;
 }
 
-// The bundled program run with arguments and a log named, waited for: its
-// exit code, its log (the named one, or the default one it made when the
-// command line was no valid one), its standard output, and whether it ever
-// showed a window.
-CQuietRun RunBundled(const std::wstring& arguments, const std::wstring& logFile = L"") {
+// The bundled program (or another beside it) run with arguments and a log
+// named, waited for: its exit code, its log (the named one, or the default
+// one it made when the command line was no valid one), its standard output
+// (none is given without captured), and whether it ever showed a window.
+CQuietRun RunBundled(const std::wstring& arguments, const std::wstring& logFile = L"",
+                     const std::wstring& program = L"Installer.exe", bool captured = true) {
     static int runs = 0;
     test::CTempFolder folder(L"unattended-" + std::to_wstring(++runs));
     const std::wstring log = logFile.empty() ? folder.Path() + L"\\run.log" : logFile;
@@ -316,11 +317,11 @@ CQuietRun RunBundled(const std::wstring& arguments, const std::wstring& logFile 
         sys::CFileHandle output(::CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
                                               FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!output.Valid()) return run;
-        std::wstring commandLine = L"\"" + Bundle(L"Installer.exe") + L"\" " + arguments + L" /log \"" + log + L"\"";
+        std::wstring commandLine = L"\"" + Bundle(program) + L"\" " + arguments + L" /log \"" + log + L"\"";
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = startup.hStdError = output.Get();
+        startup.dwFlags = captured ? STARTF_USESTDHANDLES : 0;
+        startup.hStdOutput = startup.hStdError = captured ? output.Get() : nullptr;
         PROCESS_INFORMATION info = {};
         if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
             return run;
@@ -392,6 +393,11 @@ TEST_F(AcceptanceTest, UnattendedRunsEndWithTheirExitCodeAndLog) {
         {"not in this build", L"/quiet /hotspot", "bt_top.zip", 0, L"0", "wifi.exe", 0, 1639,
          {"usage error: this build does not offer /hotspot"}, 0, false},
         {"usage", L"/?", "bt_top.zip", 0, L"0", "wifi.exe", 0, 0, {"mode: window"}, 0, false},
+        // The window, its jobs started by themselves; it closes itself when they are done.
+        {"passive", L"/passive /bluetooth", "bt_top.zip", 0, L"3010", "wifi.exe", 0, 3010,
+         {"mode: passive", "package\\Setup.exe\"", "the window closed itself", "exit code 3010"}, 2, false},
+        {"passive, service down", L"/passive", nullptr, 0, L"0", "wifi.exe", 0, 12029,
+         {"it ended with exit code 0", "status text: ", "the window closed itself", "exit code 12029"}, kMaxAttempts, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -421,7 +427,9 @@ TEST_F(AcceptanceTest, UnattendedRunsEndWithTheirExitCodeAndLog) {
             EXPECT_NE(line.find("CONNECT localhost:"), std::string::npos) << line;
             EXPECT_NE(line.find("\"credentials\": false"), std::string::npos) << line;
         }
-        EXPECT_FALSE(run.windowShown);
+        const bool passive = c.args.find(L"/passive") != std::wstring::npos;
+        EXPECT_EQ(run.windowShown, passive);
+        EXPECT_TRUE(!passive || run.log.find("message: ") == std::string::npos) << "a message nobody may answer";
         // The usage goes to the caller's standard output, for /? and after a usage error.
         EXPECT_EQ(run.output.find("Exit codes") != std::string::npos, c.code == 1639 || c.args == L"/?")
             << run.output << "\nlog:\n" << run.log;
@@ -437,6 +445,34 @@ TEST_F(AcceptanceTest, UnattendedRunsEndWithTheirExitCodeAndLog) {
     EXPECT_NE(old.log.find("skipped the Bluetooth driver: it needs Windows 7 or later"), std::string::npos) << old.log;
     EXPECT_NE(old.log.find("the Wi-Fi driver job ended: done; code 0"), std::string::npos) << old.log;
     EXPECT_TRUE(test::TakeRequests().empty());
+}
+
+// In a session nobody sees (a build that pretends so: Wine shows every
+// window station), a run that would open the window, or a message box, acts
+// as quiet: the usage and any usage error go to the log, nothing waits on a
+// window nobody could close.
+TEST_F(AcceptanceTest, UnattendedWithoutAVisibleDesktopNothingWaitsOnAWindow) {
+    const std::wstring variant = L"installer_without_visible_desktop.exe";
+    ASSERT_TRUE(::CopyFileW((test::ProgramFolder() + variant).c_str(), Bundle(variant).c_str(), FALSE));
+    ServeBluetooth(R"({"file": "bt_top.zip"})");
+    SetWifiOutcome(0);
+    const struct { const wchar_t* args; DWORD code; std::vector<std::string> logged; std::size_t requests; } cases[] = {
+        {L"/quite", 1639, {"(no visible desktop", "usage error: unknown switch /quite", "usage:", "Exit codes:",
+                           "exit code 1639"}, 0},
+        {L"/?", 0, {"usage:", "/passive", "exit code 0"}, 0},
+        {L"", 0, {"mode: quiet (no visible desktop", "installing the Wi-Fi driver", "exit code 0"}, 2},
+        {L"/passive /wifi", 0, {"mode: quiet (no visible desktop", "exit code 0"}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.args));
+        test::TakeRequests();
+        const CQuietRun run = RunBundled(c.args, L"", variant, false);
+        EXPECT_EQ(run.code, c.code);
+        for (const std::string& line : c.logged) EXPECT_NE(run.log.find(line), std::string::npos) << line << "\n" << run.log;
+        EXPECT_FALSE(run.windowShown);
+        EXPECT_EQ(test::TakeRequests().size(), c.requests);
+    }
+    ::DeleteFileW(Bundle(variant).c_str());
 }
 
 // A log file named on the command line is written only when this program

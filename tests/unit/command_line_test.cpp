@@ -27,6 +27,8 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
         {{L"/"}, false, false, 0, L"", L"", true},
         {{L"/quiet", L"/hotspot"}, true, false, 0b0100, L"", L"", true},  // not in this build
         {{L"/quiet", L"/log", L""}, true, false, 0, L"", L"", true},  // an empty name names no file
+        {{L"/passive", L"/bluetooth"}, false, false, 0b0010, L"", L"", false},
+        {{L"/passive", L"/quiet"}, true, false, 0, L"", L"", true},  // one or the other
     };
     for (const auto& c : cases) {
         const CommandLine line = ParseCommandLine(c.args);
@@ -48,6 +50,7 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
         {{L"/quiet", L"/source"}, L"", L"", false, true},
         {{L"/layout", L"D:\\x", L"/quiet"}, L"D:\\x", L"", false, true},
         {{L"/layout", L"D:\\x", L"/offline"}, L"D:\\x", L"", true, true},
+        {{L"/layout", L"D:\\x", L"/passive"}, L"D:\\x", L"", false, true},
         {{L"/layout", L""}, L"", L"", false, true},
         {{L"/quiet", L"/source", L""}, L"", L"", false, true},
     };
@@ -71,6 +74,21 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
         EXPECT_EQ(line.proxy, c.value);
     }
     EXPECT_FALSE(ParseCommandLine({L"/quiet", L"/proxy"}).error.empty());
+    // Where nobody sees the desktop (session 0), a window acts as quiet.
+    const struct { Args args; bool desktop; RunMode mode; } modes[] = {
+        {{}, true, RunMode::Window},
+        {{}, false, RunMode::Quiet},
+        {{L"/passive"}, true, RunMode::Passive},
+        {{L"/passive"}, false, RunMode::Quiet},
+        {{L"/quiet"}, true, RunMode::Quiet},
+        {{L"/layout", L"D:\\x"}, false, RunMode::Layout},
+        {{L"/layout", L"D:\\x"}, true, RunMode::Layout},
+    };
+    for (const auto& c : modes) {
+        const RunMode mode = ModeOf(ParseCommandLine(c.args), c.desktop);
+        EXPECT_EQ(mode, c.mode) << c.args.size() << c.desktop;
+        EXPECT_EQ(Unattended(mode), c.mode != RunMode::Window);
+    }
     // A build that names no signer neither makes nor uses a layout.
     g_settings.packageSigner.clear();
     EXPECT_FALSE(ParseCommandLine({L"/layout", L"D:\\share"}).error.empty());
@@ -90,7 +108,7 @@ TEST(CommandLine, UsageFollowsTheJobTable) {
     Offered(JobId::Hotspot) = false;
     Offered(JobId::Receiver) = true;
     const std::wstring usage = UsageText();
-    EXPECT_NE(usage.find(L"[/quiet [/wifi] [/bluetooth] [/receiver]]"), std::wstring::npos) << usage;
+    EXPECT_NE(usage.find(L"[/quiet | /passive] [/wifi] [/bluetooth] [/receiver] [/source"), std::wstring::npos) << usage;
     EXPECT_EQ(usage.find(L"/hotspot"), std::wstring::npos) << usage;
     EXPECT_NE(usage.find(L"the Wi-Fi driver, then the Bluetooth driver, then the receiver application"),
               std::wstring::npos) << usage;
