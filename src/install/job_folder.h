@@ -33,6 +33,13 @@ public:
     virtual std::wstring FindFileRecursive(const std::wstring& sub, const std::wstring& name) = 0;
     // Why what was unpacked into sub may not be used; empty when it may.
     virtual std::string UnpackedRefusal(const std::wstring& sub) = 0;
+    // A lasting copy of an installer that Windows Installer may need again
+    // (its source, for a repair or a change), held: in the work folder's
+    // package cache, one folder per package hash, which later clean-ups keep
+    // for the settings' packageCacheDays after its last use. Null with the
+    // system's error when it could not be had.
+    virtual std::unique_ptr<IHeldFile> KeepInPackageCache(IHeldFile& installer, const std::string& sha256,
+                                                          unsigned long& error) = 0;
     // Later runs keep the folder while the started program runs.
     virtual void NoteStarted(const StartedProgram& program) = 0;
     virtual void Remove() = 0;

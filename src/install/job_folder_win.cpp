@@ -7,7 +7,32 @@
 #include "net/transfer.h"
 #include "sys/file_copy_win.h"
 #include "sys/log.h"
+#include "sys/process_time_win.h"
 #include "sys/text_util.h"
+#include "sys/utf8.h"
+
+namespace {
+
+// The cached copy, when it is there and still the package's bytes.
+std::unique_ptr<IHeldFile> HeldIfSame(const sys::CHeldFolder& entry, const std::wstring& name,
+                                      const std::string& sha256) {
+    sys::CFileHandle file = entry.OpenFile(name, GENERIC_READ, FILE_SHARE_READ);
+    if (!file.Valid()) return nullptr;
+    auto held = std::make_unique<CWindowsHeldFile>(entry.PathOf(name), std::move(file));
+    if (held->Sha256() != sha256) return nullptr;
+    return held;
+}
+
+void NoteUse(const sys::CHeldFolder& entry) {
+    entry.RemoveEntry(kPackageCacheNoteName);
+    const sys::CFileHandle note = entry.CreateFile(kPackageCacheNoteName, GENERIC_WRITE, 0);
+    const std::string text = PackageCacheNote(sys::NowFileTime());
+    DWORD written = 0;
+    if (!note.Valid() || !::WriteFile(note.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr))
+        sys::Log(L"could not note the use of " + entry.Path());
+}
+
+}  // namespace
 
 std::unique_ptr<IHeldFile> CWindowsJobFolder::CopyIn(IReadableFile& source, const std::wstring& name,
                                                       unsigned long long expectedSize,
@@ -21,6 +46,34 @@ std::unique_ptr<IHeldFile> CWindowsJobFolder::CopyIn(IReadableFile& source, cons
     std::unique_ptr<IHeldFile> copy = Hold(name);
     if (!copy) error = ::GetLastError();
     return copy;
+}
+
+std::unique_ptr<IHeldFile> CWindowsJobFolder::KeepInPackageCache(IHeldFile& installer, const std::string& sha256,
+                                                                  unsigned long& error) {
+    const sys::CHeldFolder cache = m_folder->WorkFolder().OpenOrCreateFolder(kPackageCacheFolderName);
+    const sys::CHeldFolder entry = cache.Valid() ? cache.OpenOrCreateFolder(Utf8ToWide(sha256)) : sys::CHeldFolder();
+    if (!entry.Valid()) {
+        error = ::GetLastError();
+        return nullptr;
+    }
+    const std::wstring& path = installer.Path();
+    const std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
+    std::unique_ptr<IHeldFile> kept = HeldIfSame(entry, name, sha256);
+    if (!kept) {
+        entry.RemoveEntry(name);  // another package's bytes under this hash: never ours to keep
+        DWORD copyError = 0;
+        if (!sys::CopyInto(entry, name, installer, installer.Size(), kMaxPackageBytes, nullptr, copyError)) {
+            error = copyError;
+            return nullptr;
+        }
+        kept = HeldIfSame(entry, name, sha256);
+        if (!kept) {
+            error = ERROR_FILE_CORRUPT;
+            return nullptr;
+        }
+    }
+    NoteUse(entry);
+    return kept;
 }
 
 std::unique_ptr<IHeldFile> CWindowsJobFolder::Hold(const std::wstring& relative) {

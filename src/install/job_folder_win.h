@@ -16,6 +16,8 @@ public:
     std::unique_ptr<IHeldFile> Hold(const std::wstring& relative) override;
     std::wstring FindFileRecursive(const std::wstring& sub, const std::wstring& name) override;
     std::string UnpackedRefusal(const std::wstring& sub) override;
+    std::unique_ptr<IHeldFile> KeepInPackageCache(IHeldFile& installer, const std::string& sha256,
+                                                  unsigned long& error) override;
     void NoteStarted(const StartedProgram& program) override { m_folder->NoteStarted(program); }
     void Remove() override { m_folder->Remove(); }
 

@@ -1,5 +1,6 @@
 #include "install/job_steps.h"
 
+#include "install/installer_command.h"
 #include "sys/file_rules.h"
 #include "sys/log.h"
 #include "sys/utf8.h"
@@ -64,7 +65,17 @@ JobOutcome StartSignedInstaller(const Job& job, IJobFolder& folder, IJobSystem& 
                                 bool& started) {
     std::string reason;
     if (!SignedByVendor(installer, reason)) return Failed(Outcome::PackageRefused, reason);
-    const ProcessOutcome run = system.StartInstaller(installer, SilentArguments(job), folder.TempPath());
+    // Windows Installer remembers where a package came from and reads it again
+    // for a repair or change: it must not be a job folder that a later run removes.
+    std::unique_ptr<IHeldFile> kept;
+    if (InstallerKindOf(installer.Path()) == InstallerKind::WindowsInstaller) {
+        unsigned long error = 0;
+        kept = folder.KeepInPackageCache(installer, installer.Sha256(), error);
+        if (kept) sys::Log(L"kept as the package's lasting source: " + kept->Path());
+        else sys::Log(L"could not keep a lasting source of the package (error " + std::to_wstring(error) +
+                      L"): it starts from the job folder, and a later repair may ask for it");
+    }
+    const ProcessOutcome run = system.StartInstaller(kept ? *kept : installer, SilentArguments(job), folder.TempPath());
     started = run.started;
     if (started) folder.NoteStarted(run.program);
     return OutcomeOfRun(run, WideToUtf8(installer.Path()));

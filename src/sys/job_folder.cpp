@@ -38,3 +38,19 @@ std::string UnpackedTreeRefusal(const std::wstring& folder, const std::vector<Tr
     }
     return std::string();
 }
+
+std::string PackageCacheNote(unsigned long long nowFileTime) { return std::to_string(nowFileTime) + "\n"; }
+
+bool PackageCacheEntryExpired(const std::wstring& name, const std::string& note, unsigned long long nowFileTime,
+                              unsigned long keepDays) {
+    if (name.size() != 64) return true;
+    for (wchar_t c : name)
+        if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'))) return true;
+    std::istringstream fields(note);
+    unsigned long long used = 0;
+    std::string rest;
+    if (!(fields >> used) || fields >> rest) return true;
+    constexpr unsigned long long kTicksPerDay = 24ull * 60 * 60 * 10000000;
+    // A note from the future (a clock set back) keeps the entry until then.
+    return used < nowFileTime && nowFileTime - used > keepDays * kTicksPerDay;
+}

@@ -47,3 +47,15 @@ constexpr wchar_t kTempFolderName[] = L"temp";
 // could be neither used nor moved aside.
 constexpr wchar_t kMovedAsideMark[] = L".untrusted-";
 constexpr wchar_t kRunFolderMark[] = L".run-";
+
+// Installed Windows Installer packages keep their source here, in the work
+// folder: "msi-cache\<sha256>\<name>.msi", with a note of when it was last
+// started ("last-used": a FILETIME as one number). A repair or change finds
+// it there long after the job folder went.
+constexpr wchar_t kPackageCacheFolderName[] = L"msi-cache";
+constexpr wchar_t kPackageCacheNoteName[] = L"last-used";
+std::string PackageCacheNote(unsigned long long nowFileTime);
+// Whether an entry of the cache goes: its name is no SHA-256, its note is
+// unreadable, or it was last used more than keepDays ago (FILETIMEs).
+bool PackageCacheEntryExpired(const std::wstring& name, const std::string& note, unsigned long long nowFileTime,
+                              unsigned long keepDays);

@@ -25,6 +25,7 @@ public:
     // Null when no folder could be made.
     static std::unique_ptr<CJobFolder> Create();
     const CHeldFolder& Folder() const { return m_job; }
+    const CHeldFolder& WorkFolder() const { return m_work; }
     const std::wstring& Path() const { return m_job.Path(); }
     // TEMP and TMP for what is started from it.
     std::wstring TempPath() const { return m_job.PathOf(kTempFolderName); }

@@ -12,4 +12,11 @@ inline unsigned long long CreationTime(HANDLE process) {
     return (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
+// Now, as the same kind of number.
+inline unsigned long long NowFileTime() {
+    FILETIME now = {};
+    ::GetSystemTimeAsFileTime(&now);
+    return (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
 }  // namespace sys

@@ -26,6 +26,7 @@ Settings BuildSettings() {
     s.busyFileRetryMs = 2000;
     s.signatureCheckMs = 30000;
     s.passiveCloseMs = 5000;
+    s.packageCacheDays = 365;
     s.mayAskUser = true;
     s.offline = false;
     s.httpLibrary = HttpLibrary::WinInet;

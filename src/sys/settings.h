@@ -33,6 +33,7 @@ struct Settings {
     unsigned long busyFileRetryMs;    // how long a file a scanner holds is tried again
     unsigned long signatureCheckMs;   // the longest a signature check may take, revocation included
     unsigned long passiveCloseMs;     // /passive: how long the window stays after the last job
+    unsigned long packageCacheDays;   // an installed .msi's kept source stays this long after its last use
     bool mayAskUser;                // false when nobody may see a window (quiet mode)
     std::string pinnedLayoutManifestSha256;  // the bundled offline layout's manifest; empty: none is pinned
     std::wstring packageSource;     // the folder whose packages\ is the offline layout; empty: the program's

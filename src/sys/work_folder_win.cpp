@@ -13,6 +13,7 @@
 #include "sys/platform.h"
 #include "sys/process_time_win.h"
 #include "sys/security_win.h"
+#include "sys/settings.h"
 #include "sys/text_util.h"
 
 namespace sys {
@@ -78,6 +79,25 @@ std::wstring RunFolderPath(const std::wstring& work) {
            std::to_wstring(CreationTime(::GetCurrentProcess()));
 }
 
+// The kept sources of installed packages, but those unused for too long.
+void PrunePackageCache(const CHeldFolder& work) {
+    const CHeldFolder cache = work.OpenFolder(kPackageCacheFolderName);
+    if (!cache.Valid()) {
+        if (::GetLastError() == ERROR_CANT_ACCESS_FILE) work.RemoveEntry(kPackageCacheFolderName);  // a link: not ours
+        return;
+    }
+    const unsigned long long now = NowFileTime();
+    for (const DirEntry& entry : cache.List()) {
+        CHeldFolder kept = cache.OpenFolder(entry.name);
+        const std::string note = kept.Valid() ? ReadNote(kept, kPackageCacheNoteName) : std::string();
+        kept.Close();  // held, it could not go
+        if (!PackageCacheEntryExpired(entry.name, note, now, g_settings.packageCacheDays)) continue;
+        Log(cache.RemoveEntry(entry.name) ? L"removed the kept package source " + cache.PathOf(entry.name)
+                                          : L"the kept package source " + cache.PathOf(entry.name) +
+                                                L" is in use; a later run removes it");
+    }
+}
+
 }  // namespace
 
 bool IsRunning(const StartedProgram& program) {
@@ -114,7 +134,9 @@ CHeldFolder GetWorkFolder() {
 }
 
 void CleanWorkFolder(const CHeldFolder& work) {
+    PrunePackageCache(work);
     for (const DirEntry& entry : work.List()) {
+        if (entry.name == kPackageCacheFolderName) continue;
         if (EndsWith(entry.name, kStartedNoteSuffix) || StillNeeded(work, entry.name)) continue;
         // Folders in use by a running job are held and stay.
         if (work.RemoveEntry(entry.name)) work.RemoveEntry(entry.name + kStartedNoteSuffix);

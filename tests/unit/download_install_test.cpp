@@ -183,11 +183,17 @@ TEST(BluetoothInstall, ABusyJobIsLeftAlone) {
 
 TEST(PackageInstall, ReceiverAndHotspotStartWhatTheyDownloaded) {
     const CVendorSettings settings;
-    const struct { JobId job; const char* resource; const char* file; } cases[] = {
-        {JobId::Receiver, "/api/rx/QuilloRXApp", "rx.exe"}, {JobId::Hotspot, "/api/rx/TWHotspot", "hs.MSI"}};
+    // An .msi starts from the package cache, where a later repair finds it;
+    // one that cannot be kept there still installs.
+    const std::wstring cached = L"C:\\Work\\msi-cache\\" + Utf8ToWide(kHash) + L"\\hs.MSI";
+    const struct { JobId job; const char* resource; const char* file; unsigned long cacheError; std::wstring from; } cases[] = {
+        {JobId::Receiver, "/api/rx/QuilloRXApp", "rx.exe", 0, L""},
+        {JobId::Hotspot, "/api/rx/TWHotspot", "hs.MSI", 0, cached},
+        {JobId::Hotspot, "/api/rx/TWHotspot", "hs.MSI", 112, L""}};
     for (const auto& c : cases) {
         CFakeJobWindow window;
         CFakeJobSystem system;
+        system.cacheError = c.cacheError;
         const std::string url = std::string("https://h/files/") + c.file + "?v=2";
         system.answer = R"({"status":1,"downloadURL":")" + url + R"(","sha256":")" + kHash + R"("})";
         system.facts.sha256 = kHash;
@@ -196,7 +202,7 @@ TEST(PackageInstall, ReceiverAndHotspotStartWhatTheyDownloaded) {
         EXPECT_EQ(system.requests, std::vector<std::string>{"https://" + g_settings.serviceHost + c.resource});
         EXPECT_EQ(system.downloads, std::vector<std::string>{url});
         EXPECT_EQ(system.checks, (Paths{L"sha256:" + path, L"signer:" + path}));
-        EXPECT_EQ(system.installers, Paths{path});
+        EXPECT_EQ(system.installers, Paths{c.from.empty() ? path : c.from}) << c.file << c.cacheError;
         EXPECT_EQ(window.Events(), kGoodBar);
         EXPECT_EQ(window.Told(), Outcome::Done);
         EXPECT_TRUE(system.started.empty());

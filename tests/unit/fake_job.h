@@ -9,6 +9,7 @@
 #include "install/job_system.h"
 #include "install/job_window.h"
 #include "install/layout_manifest.h"
+#include "sys/utf8.h"
 
 class CFakeJobWindow : public IJobWindow {
 public:
@@ -114,6 +115,8 @@ public:
     std::unique_ptr<IHeldFile> Hold(const std::wstring& relative) override;
     std::wstring FindFileRecursive(const std::wstring& sub, const std::wstring& name) override;
     std::string UnpackedRefusal(const std::wstring& sub) override;
+    std::unique_ptr<IHeldFile> KeepInPackageCache(IHeldFile& installer, const std::string& sha256,
+                                                  unsigned long& error) override;
     void NoteStarted(const StartedProgram& started) override;
     void Remove() override;
 
@@ -207,6 +210,7 @@ public:
     ProcessOutcome installerOutcome{true, false, 0, false, true};
     std::map<std::wstring, unsigned long> undeliverable;  // delivered files that cannot be opened, with the error
     unsigned long copyError = 0;                        // of every copy into a job folder; 0: it works
+    unsigned long cacheError = 0;                       // of keeping a package's source; 0: it works
     // The offline layout beside the program: its manifest (none: no layout),
     // who else may change the layout and its packages, which cannot be read.
     std::string manifest;
@@ -280,6 +284,14 @@ inline std::wstring CFakeJobFolder::FindFileRecursive(const std::wstring& sub, c
 }
 
 inline std::string CFakeJobFolder::UnpackedRefusal(const std::wstring&) { return m_system.unpackedRefusal; }
+inline std::unique_ptr<IHeldFile> CFakeJobFolder::KeepInPackageCache(IHeldFile& installer, const std::string& sha256,
+                                                                     unsigned long& error) {
+    m_system.copies.push_back(installer.Path());
+    if ((error = m_system.cacheError) != 0) return nullptr;
+    const std::wstring name = installer.Path().substr(installer.Path().find_last_of(L'\\') + 1);
+    return std::make_unique<CFakeHeldFile>(L"C:\\Work\\msi-cache\\" + Utf8ToWide(sha256) + L"\\" + name,
+                                           m_system.facts, m_system.checks);
+}
 inline void CFakeJobFolder::NoteStarted(const StartedProgram&) { m_system.noted.push_back(m_path); }
 inline void CFakeJobFolder::Remove() { ++m_system.removed; }
 

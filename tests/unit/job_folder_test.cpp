@@ -45,3 +45,25 @@ TEST(JobFolder, UnpackedTreesWithLinksStreamsOrLongPathsAreRefused) {
     };
     for (const auto& c : cases) EXPECT_EQ(!UnpackedTreeRefusal(folder, c.entries).empty(), c.refused) << c.name;
 }
+
+// A kept package source goes only when unused for longer than kept, or when
+// it is none of ours (a name that is no hash, a note that is no time).
+TEST(JobFolder, PackageSourcesAreKeptForTheirDaysAfterTheLastUse) {
+    constexpr unsigned long long kDay = 24ull * 60 * 60 * 10000000;
+    const unsigned long long now = 400 * kDay;
+    const std::wstring hash(64, L'a');
+    const struct { std::wstring name; std::string note; unsigned long days; bool expired; } cases[] = {
+        {hash, PackageCacheNote(now - 10 * kDay), 30, false},
+        {hash, PackageCacheNote(now - 31 * kDay), 30, true},
+        {hash, PackageCacheNote(now - 31 * kDay), 365, false},
+        {hash, PackageCacheNote(now + kDay), 30, false},  // a clock set back
+        {hash, PackageCacheNote(now - kDay), 0, true},
+        {hash, "", 30, true},
+        {hash, "soon", 30, true},
+        {hash, PackageCacheNote(now) + "x", 30, true},
+        {std::wstring(64, L'A'), PackageCacheNote(now), 30, true},
+        {L"job-1-2-3", PackageCacheNote(now), 30, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PackageCacheEntryExpired(c.name, c.note, now, c.days), c.expired) << c.note << " " << c.days;
+}

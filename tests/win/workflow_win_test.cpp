@@ -14,6 +14,7 @@
 #include "install/jobs.h"
 #include "sys/file_checks_win.h"
 #include "sys/handle_win.h"
+#include "sys/job_folder_win.h"
 #include "sys/log.h"
 #include "install/layout_manifest.h"
 #include "quiet/layout_run.h"
@@ -771,4 +772,37 @@ TEST_F(WorkflowWine, ALayoutRunWritesOnlyInsideItsFolder) {
         EXPECT_EQ(Names(target.Path()), std::vector<std::wstring>{}) << WideToUtf8(linked);
     }
     test::TakeRequests();
+}
+
+// Windows Installer reads an installed package again for a repair or change:
+// a started .msi runs from the work folder's package cache, which the next
+// run's clean-up keeps (the job folders go) until it has lain unused too long.
+TEST_F(WorkflowWine, AStartedMsiRunsFromThePackageCacheAndOutlastsTheCleanUp) {
+    struct CLines : sys::ILogSink {
+        CLines() { sys::AddLogSink(*this); }
+        ~CLines() override { sys::RemoveLogSink(*this); }
+        void Write(const std::wstring& line) override { lines += line + L"\n"; }
+        std::wstring lines;
+    } log;
+    test::SetServiceScript(R"({"/api/rx/TWHotspot": {"body": )" + HashedAnswer("setup.msi") +
+                           R"(}, "/files/setup.msi": {"file": "setup.msi"}})");
+    Offered(JobId::Hotspot) = true;
+    g_settings.packageSigner.clear();  // a stand-in package nobody signed
+    g_settings.unsignedPackagesAllowed = true;
+    g_settings.mayAskUser = false;
+    g_settings.silentArguments[JobIndex(JobId::Hotspot)] = L"/qn";
+    CWindowsJobSystem system(true);
+    RunQuiet(ParseCommandLine({L"/quiet", L"/hotspot"}), system,
+             [](TranslationKey key) { return std::wstring(kTranslationKeys[key]); }, [](const std::wstring&) {});
+    const std::wstring entry = test::WorkFolder(L"msi-cache\\" + Utf8ToWide(test::ServiceSha256("setup.msi")));
+    EXPECT_NE(log.lines.find(L"/i \"" + entry + L"\\setup.msi\" /qn"), std::wstring::npos) << log.lines;
+    EXPECT_EQ(test::ReadBytes(entry + L"\\setup.msi"), test::ReadBytes(test::ServiceFile("setup.msi")));
+
+    g_settings.packageCacheDays = 30;
+    sys::CleanWorkFolder(sys::GetWorkFolder());
+    EXPECT_TRUE(test::JobFolders().empty());
+    EXPECT_TRUE(test::Exists(entry + L"\\setup.msi"));
+    g_settings.packageCacheDays = 0;  // unused for longer than that now
+    sys::CleanWorkFolder(sys::GetWorkFolder());
+    EXPECT_FALSE(test::Exists(entry));
 }
