@@ -17,7 +17,7 @@ TEST(Readme, SwitchTableFollowsTheJobTable) {
         const std::wstring name = job.quietSwitch;
         row += std::string(row.size() > 2 ? ", " : "") + "`/" + std::string(name.begin(), name.end()) + "`";
     }
-    row += " | with `/quiet`: only these;";
+    row += " | with `/quiet` or `/passive`: only these;";
     EXPECT_NE(content.str().find(row), std::string::npos) << "the README has no row " << row;
 }
 
