@@ -4,12 +4,16 @@
 // texts the window must fit all come from this list; a key added here without
 // a text in every section of data\translation.json fails the catalogue test.
 #include <array>
+#include <functional>
+#include <string>
 
 enum class TextKind {
     Caption,  // a command's button
     Status,   // a text on the status line
     Hint,     // added to a status text
     Message,  // the message dialog's text
+    Progress, // the status line's while a job works; {done}, {total}, {rate}, {left} filled in
+    Unit,     // a number's unit ({n}) or the decimal sign, for the progress texts
 };
 
 #define INSTALLER_TRANSLATION_KEYS(X)                   \
@@ -29,7 +33,24 @@ enum class TextKind {
     X(kSecureConnectionFailed, SECURE_CONNECTION_FAILED, Status) \
     X(kServiceFailed, SERVICE_FAILED, Status)           \
     X(kHintNoInternet, HINT_NO_INTERNET, Message)       \
-    X(kNeedsKb2533623, NEEDS_KB2533623, Message)
+    X(kNeedsKb2533623, NEEDS_KB2533623, Message)       \
+    X(kSetupStarted, SETUP_STARTED, Status)             \
+    X(kDlCancelled, DL_CANCELLED, Status)               \
+    X(kCancel, CANCEL, Caption)                         \
+    X(kProgressAsking, PROGRESS_ASKING, Progress)       \
+    X(kProgressDownload, PROGRESS_DOWNLOAD, Progress)   \
+    X(kProgressDownloadSoFar, PROGRESS_DOWNLOAD_SO_FAR, Progress) \
+    X(kProgressDownloadNoTotal, PROGRESS_DOWNLOAD_NO_TOTAL, Progress) \
+    X(kProgressChecking, PROGRESS_CHECKING, Progress)   \
+    X(kProgressUnpacking, PROGRESS_UNPACKING, Progress) \
+    X(kProgressStarting, PROGRESS_STARTING, Progress)   \
+    X(kDecimalSign, DECIMAL_SIGN, Unit)                 \
+    X(kUnitKb, UNIT_KB, Unit)                           \
+    X(kUnitMb, UNIT_MB, Unit)                           \
+    X(kUnitGb, UNIT_GB, Unit)                           \
+    X(kUnitRate, UNIT_RATE, Unit)                       \
+    X(kUnitSeconds, UNIT_SECONDS, Unit)                 \
+    X(kUnitMinutes, UNIT_MINUTES, Unit)
 
 #define INSTALLER_KEY_ENUM(name, key, kind) name,
 enum TranslationKey { INSTALLER_TRANSLATION_KEYS(INSTALLER_KEY_ENUM) kTranslationKeyCount };
@@ -38,3 +59,6 @@ enum TranslationKey { INSTALLER_TRANSLATION_KEYS(INSTALLER_KEY_ENUM) kTranslatio
 // The catalogue's key names and the kinds, indexed by TranslationKey.
 extern const std::array<const wchar_t*, kTranslationKeyCount> kTranslationKeys;
 extern const std::array<TextKind, kTranslationKeyCount> kTranslationKinds;
+
+// What a text reads in the run's language.
+using WordsFn = std::function<std::wstring(TranslationKey)>;

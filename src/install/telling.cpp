@@ -20,8 +20,16 @@ Telling TellingOf(const Job& job, const JobOutcome& outcome, bool bluetoothShown
     return telling;
 }
 
+namespace {
+// Chinese and Japanese put no space after a full-width stop (Korean, with its '.', does).
+bool EndsWithFullWidthStop(const std::wstring& text) {
+    return !text.empty() && (text.back() == L'\u3002' || text.back() == L'\uFF01' || text.back() == L'\uFF1F');
+}
+}  // namespace
+
 std::wstring StatusText(const Telling& telling, const std::function<std::wstring(TranslationKey)>& word) {
     std::wstring text;
-    for (TranslationKey key : telling.status) text += (text.empty() ? L"" : L" ") + word(key);
+    for (TranslationKey key : telling.status)
+        text += (text.empty() || EndsWithFullWidthStop(text) ? L"" : L" ") + word(key);
     return text;
 }

@@ -17,5 +17,6 @@ struct Telling {
 // own screen) needs no word: the user sees the program itself.
 Telling TellingOf(const Job& job, const JobOutcome& outcome, bool bluetoothShown);
 
-// The status text: the words of its keys joined by a space.
+// The status text: the words of its keys joined by a space (none after a
+// full-width stop, as Chinese and Japanese write).
 std::wstring StatusText(const Telling& telling, const std::function<std::wstring(TranslationKey)>& word);
