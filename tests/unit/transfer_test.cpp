@@ -114,15 +114,30 @@ TEST(Transfer, ReadsContentRangesAndReportsEachPercentOnce) {
         EXPECT_EQ(ContinuesTheSameFile(p.validator, p.total, part, p.answered, p.received), p.continues)
             << p.validator << " " << p.answered << " " << p.total << " " << p.received;
 
-    std::vector<int> sent;
-    CPercentReporter known([&](int p) { sent.push_back(p); });
-    for (unsigned long long done : {0ull, 10ull, 19ull, 20ull, 250ull, 1000ull, 1000ull, 1200ull}) known.Report(done, 1000);
-    EXPECT_EQ(sent, (std::vector<int>{0, 1, 2, 25, 100}));
+    // Each new percentage is told, and otherwise every quarter second, with
+    // the rate over the last three seconds (none over less than half a second).
+    std::vector<TransferProgress> sent;
+    CProgressReporter known([&](const TransferProgress& p) { sent.push_back(p); });
+    const std::pair<unsigned long long, unsigned long long> reads[] = {
+        {0, 0}, {100, 10}, {150, 19}, {200, 20}, {1000, 250}, {4000, 1000}, {4100, 1000}, {4500, 1000}};
+    for (const auto& read : reads) known.Report(read.first, read.second, 1000);
+    std::vector<int> percents;
+    std::vector<long> rates;
+    for (const TransferProgress& p : sent) {
+        percents.push_back(p.Percent());
+        rates.push_back(static_cast<long>(p.bytesPerSecond));
+    }
+    EXPECT_EQ(percents, (std::vector<int>{0, 1, 2, 25, 100, 100}));
+    EXPECT_EQ(rates, (std::vector<long>{0, 0, 0, 250, 250, 214}));
     sent.clear();
-    CPercentReporter unknown([&](int p) { sent.push_back(p); });
-    for (unsigned long long done : {10ull, 20ull, 30ull}) unknown.Report(done, 0);
-    unknown.Report(1, 1);
-    EXPECT_EQ(sent, (std::vector<int>{-1, 100}));
+    CProgressReporter unknown([&](const TransferProgress& p) { sent.push_back(p); });
+    for (unsigned long long ms : {0ull, 100ull, 300ull}) unknown.Report(ms, ms / 10, 0);
+    unknown.Finish(400);
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[0].Percent(), -1);
+    EXPECT_EQ(sent[1].done, 30u);  // a quarter second on, though the percentage says nothing
+    EXPECT_EQ(sent[2].Percent(), 100);
+    EXPECT_EQ(sent[2].done, 30u);
 }
 
 // Under 1 KiB/s on average over any minute gives up; a slow start that
