@@ -16,12 +16,14 @@ JobOutcome FetchPackage(const Job& job, IJobWindow& window, IJobSystem& system, 
         if (TakeFromLayout(job, window, system, os, nullptr, package)) return JobOutcome{};
         return Failed(Outcome::NoPackageForWindows, "the layout has none usable for this Windows (offline: no service)");
     }
-    const JobOutcome asked = AskService(job, system, os, package.answer);
+    const JobOutcome asked = AskService(job, window, system, os, package.answer);
+    if (system.Cancelled()) return Failed(Outcome::Cancelled, "while asking the service");
     if (asked.kind == Outcome::Done) {
         if (TakeFromLayout(job, window, system, os, &package.answer, package)) return JobOutcome{};
         return DownloadPackage(job, window, system, package);
     }
-    if (asked.kind != Outcome::NoPackageForWindows && TakeFromLayout(job, window, system, os, nullptr, package))
+    if (asked.kind != Outcome::NoPackageForWindows && asked.kind != Outcome::Cancelled &&
+        TakeFromLayout(job, window, system, os, nullptr, package))
         return JobOutcome{};
     return asked;
 }
@@ -33,10 +35,11 @@ JobOutcome InstallServicePackage(const Job& job, IJobWindow& window, IJobSystem&
     JobOutcome outcome = FetchPackage(job, window, system, OsValueFor(job, system), package);
     if (outcome.kind == Outcome::Done) {
         std::unique_ptr<IHeldFile> installer;
-        outcome = InstallerOfPackage(job, system, package, installer);
+        outcome = InstallerOfPackage(job, window, system, package, installer);
         if (outcome.kind == Outcome::Done)
-            outcome = StartSignedInstaller(job, *package.folder, system, *installer, package.started);
+            outcome = StartSignedInstaller(job, window, *package.folder, system, *installer, package.started);
     }
+    outcome = UnlessCancelled(system, outcome);
     // A started installer runs from its folder; anything else is not kept.
     if (package.folder && !package.started) package.folder->Remove();
     return outcome;

@@ -91,11 +91,12 @@ bool TakeFromLayout(const Job& job, IJobWindow& window, IJobSystem& system, cons
     package.folder = system.CreateJobFolder();
     if (!package.folder) return false;
     package.name = Utf8ToWide(entry->file);
-    window.ShowProgress(job.id, true);
+    window.Report({job.id, JobPhase::Copying, {}});
     unsigned long error = 0;
     std::unique_ptr<IHeldFile> copy = package.folder->CopyIn(
-        *source, package.name, entry->size, [&](int percent) { window.SetProgress(job.id, percent); }, error);
-    window.ShowProgress(job.id, false);
+        *source, package.name, entry->size,
+        [&](const TransferProgress& progress) { window.Report({job.id, JobPhase::Copying, progress}); }, error);
+    if (copy) window.Report({job.id, JobPhase::Copying, {entry->size, entry->size, 0}});
     std::string why = copy ? std::string() : "it could not be copied (error " + std::to_string(error) + ")";
     std::string reason;
     if (copy && !copy->HasSha256(entry->sha256, reason)) why = reason;

@@ -18,8 +18,7 @@ std::string Described(const Job& job, const std::string& osValue) {
 // A window nobody sees: the layout is made without one.
 class CNoWindow : public IJobWindow {
 public:
-    void ShowProgress(JobId, bool) override {}
-    void SetProgress(JobId, int) override {}
+    void Report(const JobProgress&) override {}
     void Tell(const Job&, const JobOutcome&) override {}
 };
 
@@ -59,7 +58,7 @@ std::unique_ptr<IHeldFile> ProvenPackage(const Job& job, IJobSystem& system, Pac
     CNoWindow window;
     outcome = DownloadPackage(job, window, system, package);
     std::unique_ptr<IHeldFile> installer, file;
-    if (outcome.kind == Outcome::Done) outcome = InstallerOfPackage(job, system, package, installer);
+    if (outcome.kind == Outcome::Done) outcome = InstallerOfPackage(job, window, system, package, installer);
     std::string reason;
     if (outcome.kind == Outcome::Done && !SignedByVendor(*installer, reason))
         outcome = Failed(Outcome::PackageRefused, reason);
@@ -85,7 +84,8 @@ std::vector<LayoutEntry> KeptLayoutEntries(const std::vector<LayoutEntry>& entri
 JobOutcome LayOutPackage(const Job& job, const std::string& osValue, IJobSystem& system, ILayoutStore& store,
                          LayoutRun& run) {
     Package package;
-    JobOutcome outcome = AskService(job, system, osValue, package.answer);
+    CNoWindow window;
+    JobOutcome outcome = AskService(job, window, system, osValue, package.answer);
     if (outcome.kind != Outcome::Done) return outcome;
     const std::string& source = package.answer.downloadUrl;
     if (const LayoutEntry* held = HeldWithHash(run.entries, JobName(job), package.answer))

@@ -7,6 +7,7 @@
 
 #include "install/held_file.h"
 #include "sys/job_folder.h"
+#include "sys/transfer_progress.h"
 
 // Any size up to the largest package: for a file nobody announced a size of.
 constexpr unsigned long long kAnySize = 0;
@@ -21,10 +22,11 @@ public:
     // program, or in an offline layout), held. Before a byte is copied its
     // size must be expectedSize (kAnySize: no more than the largest package)
     // and fit the free space. Null with the system's error when it could not
-    // be made. progress, when given, hears the percentage copied.
+    // be made. progress, when given, hears how far it came. A cancel of the
+    // job ends it (ERROR_CANCELLED).
     virtual std::unique_ptr<IHeldFile> CopyIn(IReadableFile& source, const std::wstring& name,
                                               unsigned long long expectedSize,
-                                              const std::function<void(int)>& progress, unsigned long& error) = 0;
+                                              const TransferProgressFn& progress, unsigned long& error) = 0;
     // A plain file below the folder ("package\\Driver\\Setup.exe"), held; null when there is none.
     virtual std::unique_ptr<IHeldFile> Hold(const std::wstring& relative) = 0;
     // Where in sub (or one folder down) the file called name is: the

@@ -36,9 +36,10 @@ void NoteUse(const sys::CHeldFolder& entry) {
 
 std::unique_ptr<IHeldFile> CWindowsJobFolder::CopyIn(IReadableFile& source, const std::wstring& name,
                                                       unsigned long long expectedSize,
-                                                      const std::function<void(int)>& progress, unsigned long& error) {
+                                                      const TransferProgressFn& progress, unsigned long& error) {
     DWORD copyError = 0;
-    if (!sys::CopyInto(m_folder->Folder(), name, source, expectedSize, kMaxPackageBytes, progress, copyError)) {
+    if (!sys::CopyInto(m_folder->Folder(), name, source, expectedSize, kMaxPackageBytes, progress, copyError,
+                       m_cancel)) {
         error = copyError;
         sys::Log(L"could not copy " + source.Path() + L" into " + Path() + L": error " + std::to_wstring(error));
         return nullptr;

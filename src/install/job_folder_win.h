@@ -4,15 +4,17 @@
 #include <memory>
 
 #include "install/job_folder.h"
+#include "sys/cancel_token.h"
 #include "sys/job_folder_win.h"
 
 class CWindowsJobFolder : public IJobFolder {
 public:
-    explicit CWindowsJobFolder(std::unique_ptr<sys::CJobFolder> folder) : m_folder(std::move(folder)) {}
+    CWindowsJobFolder(std::unique_ptr<sys::CJobFolder> folder, const CCancelToken* cancel)
+        : m_folder(std::move(folder)), m_cancel(cancel) {}
     const std::wstring& Path() const override { return m_folder->Path(); }
     std::wstring TempPath() const override { return m_folder->TempPath(); }
     std::unique_ptr<IHeldFile> CopyIn(IReadableFile& source, const std::wstring& name, unsigned long long expectedSize,
-                                      const std::function<void(int)>& progress, unsigned long& error) override;
+                                      const TransferProgressFn& progress, unsigned long& error) override;
     std::unique_ptr<IHeldFile> Hold(const std::wstring& relative) override;
     std::wstring FindFileRecursive(const std::wstring& sub, const std::wstring& name) override;
     std::string UnpackedRefusal(const std::wstring& sub) override;
@@ -23,4 +25,5 @@ public:
 
 private:
     std::unique_ptr<sys::CJobFolder> m_folder;
+    const CCancelToken* m_cancel;
 };

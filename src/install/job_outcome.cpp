@@ -26,9 +26,10 @@ const std::array<OutcomeRow, kOutcomeCount> kOutcomes = {{
     // Windows Installer tells the user itself that another installation runs.
     {Outcome::InstallInProgress, "another installation is in progress", kExitInstallInProgress, Shown::Nothing,
      kTranslationKeyCount},
+    {Outcome::Cancelled, "cancelled", kExitCancelled, Shown::Text, kDlCancelled},
 }};
 
-const std::array<ExitCodeRow, 15> kExitCodes = {{
+const std::array<ExitCodeRow, 16> kExitCodes = {{
     {kExitDone, "done"},
     {kExitRestartNeeded, "done, a restart is needed (an installer returned 3010)"},
     {kExitRestartStarted, "done, and an installer has started a restart (`ERROR_SUCCESS_REBOOT_INITIATED`): no job "
@@ -45,6 +46,8 @@ const std::array<ExitCodeRow, 15> kExitCodes = {{
     {kExitNotUnpacked, "the package could not be unpacked (`ERROR_INSTALL_PACKAGE_INVALID`)"},
     {kExitInstallerFailed, "an installer failed (its own code is in the log)"},
     {kExitInstallInProgress, "another installation was in progress (`ERROR_INSTALL_ALREADY_RUNNING`): try again later"},
+    {kExitCancelled, "cancelled by Ctrl+C, Ctrl+Break or closing the console (`ERROR_INSTALL_USEREXIT`): no job after "
+                     "it was started; an installer already running was left to finish"},
     {kExitInstallerTimedOut, "an installer ran longer than the time limit and was ended (`ERROR_TIMEOUT`)"},
     {kExitLinkRefused, "`/layout`: its folder, `packages\\` or `data\\` is a link; nothing was written through it "
                        "(`ERROR_CANT_ACCESS_FILE`)"},

@@ -25,8 +25,9 @@ enum class Outcome {
     InstallerFailed,         // an installer waited for failed (code)
     InstallerTimedOut,       // an installer waited for ran past the time limit and was ended
     InstallInProgress,       // Windows Installer was busy with another installation (tools try again)
+    Cancelled,               // the user (or the console's Ctrl+C) stopped it
 };
-constexpr int kOutcomeCount = static_cast<int>(Outcome::InstallInProgress) + 1;
+constexpr int kOutcomeCount = static_cast<int>(Outcome::Cancelled) + 1;
 
 // What an unattended run tells the deployment tool that started it: Windows'
 // own codes, so that such tools show a fitting text for each.
@@ -43,6 +44,7 @@ enum ExitCode : unsigned long {
     kExitNotUnpacked = 1620,         // ERROR_INSTALL_PACKAGE_INVALID
     kExitInstallerFailed = 1603,     // ERROR_INSTALL_FAILURE
     kExitInstallInProgress = 1618,   // ERROR_INSTALL_ALREADY_RUNNING
+    kExitCancelled = 1602,           // ERROR_INSTALL_USEREXIT
     kExitInstallerTimedOut = 1460,   // ERROR_TIMEOUT
     kExitLinkRefused = 1920,         // ERROR_CANT_ACCESS_FILE
     kExitWindowsTooOld = 1150,       // ERROR_OLD_WIN_VERSION
@@ -73,7 +75,7 @@ struct ExitCodeRow {
     ExitCode code;
     const char* meaning;
 };
-extern const std::array<ExitCodeRow, 15> kExitCodes;
+extern const std::array<ExitCodeRow, 16> kExitCodes;
 
 const OutcomeRow& RowOf(Outcome kind);
 

@@ -4,6 +4,8 @@ bool RunJob(const Job& job, IJobWindow& window, IJobSystem& system) {
     system.Sleep(kJobStartPauseMs);
     const CBusyClaim claim(BusyFlag(job.id));
     if (!claim.Owned()) return false;
-    window.Tell(job, job.workflow(job, window, system));
+    const JobOutcome outcome = job.workflow(job, window, system);
+    window.Report({job.id, JobPhase::Ended, {}});
+    window.Tell(job, outcome);
     return true;
 }

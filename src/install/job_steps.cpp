@@ -49,6 +49,7 @@ std::unique_ptr<IHeldFile> VerifiedCopy(IJobFolder& folder, IJobSystem& system, 
 
 JobOutcome OutcomeOfRun(const ProcessOutcome& run, const std::string& what) {
     if (!run.started) return Failed(Outcome::InstallerMissing, what + " could not be started", run.error);
+    if (run.cancelled) return Failed(Outcome::Cancelled, what + (run.running ? " runs on, no longer waited for" : " was ended"));
     if (run.running) return JobOutcome{};
     if (run.timedOut) return Failed(Outcome::InstallerTimedOut, what + " ran too long and was ended");
     // An exit code that could not be read is no proof of success.
@@ -61,10 +62,13 @@ JobOutcome OutcomeOfRun(const ProcessOutcome& run, const std::string& what) {
     return Failed(Outcome::InstallerFailed, what + " failed", run.exitCode);
 }
 
-JobOutcome StartSignedInstaller(const Job& job, IJobFolder& folder, IJobSystem& system, IHeldFile& installer,
-                                bool& started) {
+JobOutcome StartSignedInstaller(const Job& job, IJobWindow& window, IJobFolder& folder, IJobSystem& system,
+                                IHeldFile& installer, bool& started) {
     std::string reason;
+    window.Report({job.id, JobPhase::Checking, {}});
     if (!SignedByVendor(installer, reason)) return Failed(Outcome::PackageRefused, reason);
+    // Nothing is started once the user has cancelled; what starts is never touched again.
+    if (system.Cancelled()) return Failed(Outcome::Cancelled, "before the installer was started");
     // Windows Installer remembers where a package came from and reads it again
     // for a repair or change: it must not be a job folder that a later run removes.
     std::unique_ptr<IHeldFile> kept;
@@ -75,8 +79,10 @@ JobOutcome StartSignedInstaller(const Job& job, IJobFolder& folder, IJobSystem& 
         else sys::Log(L"could not keep a lasting source of the package (error " + std::to_wstring(error) +
                       L"): it starts from the job folder, and a later repair may ask for it");
     }
+    window.Report({job.id, JobPhase::Starting, {}});
     const ProcessOutcome run = system.StartInstaller(kept ? *kept : installer, SilentArguments(job), folder.TempPath());
     started = run.started;
     if (started) folder.NoteStarted(run.program);
+    if (run.running) window.Report({job.id, JobPhase::Started, {}});
     return OutcomeOfRun(run, WideToUtf8(installer.Path()));
 }

@@ -24,5 +24,5 @@ JobOutcome OutcomeOfRun(const ProcessOutcome& run, const std::string& what);
 // Starts the held installer of job if the vendor signed it; a started
 // one is noted in its folder, which then stays while it runs. started:
 // whether it started.
-JobOutcome StartSignedInstaller(const Job& job, IJobFolder& folder, IJobSystem& system, IHeldFile& installer,
-                                bool& started);
+JobOutcome StartSignedInstaller(const Job& job, IJobWindow& window, IJobFolder& folder, IJobSystem& system,
+                                IHeldFile& installer, bool& started);

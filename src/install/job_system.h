@@ -18,17 +18,21 @@ struct ProcessOutcome {
     bool exitCodeRead = false;  // it ended and its code was read
     unsigned long exitCode = 0;
     bool timedOut = false;      // it ran too long and was ended
-    bool running = false;       // not waited for
+    bool running = false;       // not waited for, or no longer: the wait was cancelled
     unsigned long error = 0;    // why it did not start
     StartedProgram program{};   // which process it is
+    bool cancelled = false;     // the wait was cancelled (an archiver is ended then, an installer never)
 };
 
 class IJobSystem {
 public:
     virtual ~IJobSystem() = default;
 
-    // The clock and this Windows.
+    // The clock and this Windows. Every wait of the system (this one, a
+    // request's, a download's, a copy's, a program's) ends within a moment
+    // once the job is cancelled; Cancelled says whether it is.
     virtual void Sleep(unsigned milliseconds) = 0;
+    virtual bool Cancelled() = 0;
     virtual WindowsVersion QueryWindows() = 0;
 
     // The network. HttpGetJson: the whole answer body, whatever the HTTP
@@ -36,7 +40,7 @@ public:
     // file at path only when it arrived whole; reports percentages.
     virtual NetResult HttpGetJson(const std::string& url, std::string& body) = 0;
     virtual NetResult DownloadFile(const std::string& url, const std::wstring& path,
-                                   const std::function<void(int)>& progress) = 0;
+                                   const TransferProgressFn& progress) = 0;
 
     // Files and folders. A file delivered in the program's folder
     // ("data\\7za.exe"), opened to be copied: a plain file with one name;
@@ -53,15 +57,15 @@ public:
 
     // Processes, each with TEMP and TMP set to temp (a job folder's own).
     // RunAndWait starts a held program with arguments in its own folder (its
-    // DLL folder too) and waits for it; after timeoutMs (0: no limit) it is
-    // ended. A console program gets a console window of its own only with
-    // console (and never when nobody may see a window).
+    // DLL folder too) and waits for it; after timeoutMs (0: no limit), or on
+    // a cancel, it is ended. A console program gets a console window of its
+    // own only with console (and never when nobody may see a window).
     virtual ProcessOutcome RunAndWait(const IHeldFile& program, const std::wstring& arguments,
                                       unsigned long timeoutMs, bool console, const std::wstring& temp) = 0;
     // Starts a held installer (an .exe itself, an .msi through the system's
     // msiexec, nothing else) with arguments in its own folder: the window
     // does not wait for it, quiet mode does, up to the settings' installer
-    // time limit.
+    // time limit; a cancel ends the wait, never the installer.
     virtual ProcessOutcome StartInstaller(const IHeldFile& installer, const std::wstring& arguments,
                                           const std::wstring& temp) = 0;
 };

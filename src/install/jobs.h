@@ -34,6 +34,7 @@ struct Job {
     JobId id;
     int command;                      // the button's control id
     int bar;                          // the progress bar's control id; 0: none
+    int cancel;                       // the cancel beside the bar; 0: none
     TranslationKey caption;
     TranslationKey installerMissing;  // shown when its installer is missing or refused
     Workflow workflow;

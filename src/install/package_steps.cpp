@@ -1,5 +1,7 @@
 #include "install/package_steps.h"
 
+#include <algorithm>
+
 #include "install/job_steps.h"
 #include "install/installer_command.h"
 #include "sys/log.h"
@@ -21,6 +23,7 @@ JobOutcome OutcomeOfNet(NetResult result, const std::string& what) {
     case NetResult::ServiceFailed: return Failed(Outcome::ServiceFailed, what + ": the server failed");
     case NetResult::NotSaved: return Failed(Outcome::NotSaved, what);
     case NetResult::Refused: return Failed(Outcome::PackageRefused, what + ": refused by this program");
+    case NetResult::Cancelled: return Failed(Outcome::Cancelled, what);
     case NetResult::NoConnection: break;
     }
     return Failed(Outcome::NoConnection, what);
@@ -33,7 +36,7 @@ bool IsPinnedArchiver(IHeldFile& file, std::string& reason) {
 // Unpacks the held archive into its folder's unpack folder with the pinned
 // archiver, in the one format the archive's name says. The dummy password
 // makes an encrypted archive fail instead of asking.
-JobOutcome Unpack(IJobSystem& system, const Package& package) {
+JobOutcome Unpack(const Job& job, IJobWindow& window, IJobSystem& system, const Package& package) {
     JobOutcome outcome;
     const std::unique_ptr<IHeldFile> archiver = VerifiedCopy(
         *package.folder, system, L"data\\7za.exe", L"7za.exe", IsPinnedArchiver, Outcome::ArchiverFailed, outcome);
@@ -41,9 +44,11 @@ JobOutcome Unpack(IJobSystem& system, const Package& package) {
     const std::wstring arguments =
         ArchiverArguments(package.name, JoinPath(package.folder->Path(), package.name),
                           JoinPath(package.folder->Path(), kUnpackFolder));
+    window.Report({job.id, JobPhase::Unpacking, {}});
     // A console that flashes up and goes tells the user nothing.
     const ProcessOutcome run =
         system.RunAndWait(*archiver, arguments, g_settings.archiverTimeoutMs, false, package.folder->TempPath());
+    if (run.cancelled) return Failed(Outcome::Cancelled, "the archiver was ended");
     if (!run.started) return Failed(Outcome::ArchiverFailed, "the archiver could not be started", run.error);
     if (run.timedOut) return Failed(Outcome::ArchiverFailed, "the archiver ran too long and was ended");
     // An exit code not read is no proof that anything was unpacked.
@@ -59,9 +64,17 @@ std::string OsValueFor(const Job& job, IJobSystem& system) {
     return job.query ? ServiceOsValue(system.QueryWindows()) : std::string();
 }
 
-JobOutcome AskService(const Job& job, IJobSystem& system, const std::string& osValue, ServiceAnswer& answer) {
+JobOutcome UnlessCancelled(IJobSystem& system, JobOutcome outcome) {
+    if (outcome.kind != Outcome::Done && outcome.kind != Outcome::Cancelled && system.Cancelled())
+        return Failed(Outcome::Cancelled, "after: " + Describe(outcome));
+    return outcome;
+}
+
+JobOutcome AskService(const Job& job, IJobWindow& window, IJobSystem& system, const std::string& osValue,
+                      ServiceAnswer& answer) {
     const std::string url = RequestUrl(job.resource, job.query, osValue);
     sys::Log(Utf8ToWide(url));
+    window.Report({job.id, JobPhase::Asking, {}});
     std::string body;
     const NetResult asked = system.HttpGetJson(url, body);
     if (asked != NetResult::Ok) return OutcomeOfNet(asked, "asking " + url);
@@ -86,16 +99,16 @@ JobOutcome DownloadPackage(const Job& job, IJobWindow& window, IJobSystem& syste
     package.name = Utf8ToWide(name);
     const std::wstring path = JoinPath(package.folder->Path(), package.name);
 
-    window.ShowProgress(job.id, true);
-    const NetResult downloaded =
-        system.DownloadFile(url, path, [&](int percent) { window.SetProgress(job.id, percent); });
-    if (downloaded != NetResult::Ok) {
-        window.ShowProgress(job.id, false);
-        return OutcomeOfNet(downloaded, "downloading " + url);
-    }
-    window.SetProgress(job.id, 100);
-    system.Sleep(kFullBarPauseMs);
-    window.ShowProgress(job.id, false);
+    window.Report({job.id, JobPhase::Downloading, {}});
+    TransferProgress last;
+    const NetResult downloaded = system.DownloadFile(url, path, [&](const TransferProgress& progress) {
+        last = progress;
+        window.Report({job.id, JobPhase::Downloading, progress});
+    });
+    if (downloaded != NetResult::Ok) return OutcomeOfNet(downloaded, "downloading " + url);
+    last.done = last.total = std::max({last.done, last.total, 1ull});
+    window.Report({job.id, JobPhase::Downloading, last});
+    system.Sleep(kFullBarPauseMs);  // the full bar, for a moment
     sys::Log(path);
     return JobOutcome{};
 }
@@ -107,14 +120,16 @@ bool HashMatches(IHeldFile& file, const ServiceAnswer& answer, JobOutcome& outco
     return false;
 }
 
-JobOutcome UnpackAndFindSetup(IJobSystem& system, Package& package, std::unique_ptr<IHeldFile>& setup) {
+JobOutcome UnpackAndFindSetup(const Job& job, IJobWindow& window, IJobSystem& system, Package& package,
+                              std::unique_ptr<IHeldFile>& setup) {
     IJobFolder& folder = *package.folder;
     {
         const std::unique_ptr<IHeldFile> archive = folder.Hold(package.name);
         if (!archive) return Failed(Outcome::InstallerMissing, "the package is gone");
         JobOutcome outcome;
+        window.Report({job.id, JobPhase::Checking, {}});
         if (!HashMatches(*archive, package.answer, outcome)) return outcome;
-        outcome = Unpack(system, package);
+        outcome = Unpack(job, window, system, package);
         if (outcome.kind != Outcome::Done) return outcome;
     }
     const std::string refusal = folder.UnpackedRefusal(kUnpackFolder);
@@ -125,11 +140,12 @@ JobOutcome UnpackAndFindSetup(IJobSystem& system, Package& package, std::unique_
     return JobOutcome{};
 }
 
-JobOutcome InstallerOfPackage(const Job& job, IJobSystem& system, Package& package,
+JobOutcome InstallerOfPackage(const Job& job, IJobWindow& window, IJobSystem& system, Package& package,
                               std::unique_ptr<IHeldFile>& installer) {
-    if (job.package == PackageKind::Archive) return UnpackAndFindSetup(system, package, installer);
+    if (job.package == PackageKind::Archive) return UnpackAndFindSetup(job, window, system, package, installer);
     installer = package.folder->Hold(package.name);
     if (!installer) return Failed(Outcome::InstallerMissing, "the installer is gone");
+    window.Report({job.id, JobPhase::Checking, {}});
     JobOutcome outcome;
     if (!HashMatches(*installer, package.answer, outcome)) installer.reset();
     return outcome;

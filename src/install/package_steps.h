@@ -22,7 +22,8 @@ struct Package {
 std::string OsValueFor(const Job& job, IJobSystem& system);
 
 // Asks the service for the job's package for the Windows named osValue.
-JobOutcome AskService(const Job& job, IJobSystem& system, const std::string& osValue, ServiceAnswer& answer);
+JobOutcome AskService(const Job& job, IJobWindow& window, IJobSystem& system, const std::string& osValue,
+                      ServiceAnswer& answer);
 
 // Downloads the answer's package into a new job folder, showing the bar.
 JobOutcome DownloadPackage(const Job& job, IJobWindow& window, IJobSystem& system, Package& package);
@@ -32,10 +33,15 @@ bool HashMatches(IHeldFile& file, const ServiceAnswer& answer, JobOutcome& outco
 
 // Unpacks the held archive with the pinned archiver and finds its Setup.exe,
 // held; setup stays null unless the outcome is done.
-JobOutcome UnpackAndFindSetup(IJobSystem& system, Package& package, std::unique_ptr<IHeldFile>& setup);
+JobOutcome UnpackAndFindSetup(const Job& job, IJobWindow& window, IJobSystem& system, Package& package,
+                              std::unique_ptr<IHeldFile>& setup);
 
 // What the job's package comes to before anything is started: the file
 // to start (the package itself, or the archive's Setup.exe), held, proven by
 // hash when there is one; its signature is the caller's to check.
-JobOutcome InstallerOfPackage(const Job& job, IJobSystem& system, Package& package,
+JobOutcome InstallerOfPackage(const Job& job, IJobWindow& window, IJobSystem& system, Package& package,
                               std::unique_ptr<IHeldFile>& installer);
+
+// What a step's end means when the job was cancelled meanwhile: cancelled,
+// whatever the step's own failure said.
+JobOutcome UnlessCancelled(IJobSystem& system, JobOutcome outcome);

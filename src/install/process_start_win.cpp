@@ -26,8 +26,9 @@ std::wstring EnvironmentFor(const std::wstring& temp) {
 
 }  // namespace
 
-ProcessOutcome Launch(const ProgramCommand& command, const std::wstring& folder, DWORD flags, bool wait,
-                      unsigned long timeoutMs, const std::wstring& temp) {
+ProcessOutcome Launch(const ProgramCommand& command, const std::wstring& folder, DWORD flags, const WaitPlan& plan,
+                      const std::wstring& temp) {
+    const bool wait = plan.wait;
     ProcessOutcome outcome;
     if (command.application.empty()) {
         outcome.error = ERROR_BAD_EXE_FORMAT;
@@ -63,10 +64,22 @@ ProcessOutcome Launch(const ProgramCommand& command, const std::wstring& folder,
         outcome.running = true;
         return outcome;
     }
-    if (!tree->WaitUntilEnded(process, timeoutMs)) {
+    switch (tree->WaitUntilEnded(process, plan.timeoutMs, plan.cancel)) {
+    case CProcessTree::WaitEnd::Ended: break;
+    case CProcessTree::WaitEnd::TimedOut:
         tree->EndAll(process, ERROR_TIMEOUT);
         outcome.timedOut = true;
-        sys::Log(L"it ran longer than " + std::to_wstring(timeoutMs) + L" ms and was ended, with all it started");
+        sys::Log(L"it ran longer than " + std::to_wstring(plan.timeoutMs) + L" ms and was ended, with all it started");
+        return outcome;
+    case CProcessTree::WaitEnd::Cancelled:
+        outcome.cancelled = true;
+        if (plan.endOnCancel) {
+            tree->EndAll(process, ERROR_CANCELLED);
+            sys::Log(L"cancelled: it was ended, with all it started");
+        } else {
+            outcome.running = true;
+            sys::Log(L"cancelled: no longer waited for; it runs on");
+        }
         return outcome;
     }
     DWORD code = 0;

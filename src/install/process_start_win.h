@@ -7,10 +7,19 @@
 
 #include "install/installer_command.h"
 #include "install/job_system.h"
+#include "sys/cancel_token.h"
+
+// Whether and how long a started program is waited for (with all it starts).
+struct WaitPlan {
+    bool wait;
+    unsigned long timeoutMs;     // 0: no limit; past it, all of it is ended
+    const CCancelToken* cancel;  // ends the wait early
+    bool endOnCancel;            // and the program with it
+};
 
 // Starts the command in folder (its current folder, and through the
-// program's own folder its DLL folder) with temp as its TEMP and TMP; with
-// wait, waits up to timeoutMs (0: no limit) and reads the exit code. A
-// command without an application is not started (ERROR_BAD_EXE_FORMAT).
-ProcessOutcome Launch(const ProgramCommand& command, const std::wstring& folder, DWORD flags, bool wait,
-                      unsigned long timeoutMs, const std::wstring& temp);
+// program's own folder its DLL folder) with temp as its TEMP and TMP; waits
+// as the plan says and reads the exit code. A command without an
+// application is not started (ERROR_BAD_EXE_FORMAT).
+ProcessOutcome Launch(const ProgramCommand& command, const std::wstring& folder, DWORD flags, const WaitPlan& plan,
+                      const std::wstring& temp);

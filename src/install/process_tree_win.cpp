@@ -23,14 +23,24 @@ CallerJob ReadCallerJob() {
 }
 
 bool SetUpJob(HANDLE job, HANDLE port) {
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     JOBOBJECT_ASSOCIATE_COMPLETION_PORT messages = {job, port};
-    return ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) &&
-           ::SetInformationJobObject(job, JobObjectAssociateCompletionPortInformation, &messages, sizeof messages);
+    return ::SetInformationJobObject(job, JobObjectAssociateCompletionPortInformation, &messages, sizeof messages);
 }
 
 constexpr unsigned long long kNoDeadline = ~0ull;
+// How often a wait looks at the cancel: a cancel takes effect within this.
+constexpr unsigned long long kCancelCheckMs = 200;
+
+// The wait for the first process, in slices that look at the cancel.
+CProcessTree::WaitEnd WaitForProcess(HANDLE process, unsigned long long deadline, const CCancelToken* cancel) {
+    for (;;) {
+        if (cancel && cancel->Cancelled()) return CProcessTree::WaitEnd::Cancelled;
+        const unsigned long long now = ::GetTickCount64();
+        if (now >= deadline) return CProcessTree::WaitEnd::TimedOut;
+        const DWORD slice = static_cast<DWORD>(std::min(deadline - now, kCancelCheckMs));
+        if (::WaitForSingleObject(process, slice) != WAIT_TIMEOUT) return CProcessTree::WaitEnd::Ended;
+    }
+}
 
 }  // namespace
 
@@ -71,33 +81,34 @@ unsigned CProcessTree::ActiveProcesses() const {
     return accounting.ActiveProcesses;
 }
 
-bool CProcessTree::WaitUntilEmpty(unsigned long long deadline) {
-    // The port's message is not guaranteed: the count is asked every second as well.
+CProcessTree::WaitEnd CProcessTree::WaitUntilEmpty(unsigned long long deadline, const CCancelToken* cancel) {
+    // The port's message is not guaranteed: the count is asked now and then as well.
     for (;;) {
-        if (ActiveProcesses() == 0) return true;
+        if (ActiveProcesses() == 0) return WaitEnd::Ended;
+        if (cancel && cancel->Cancelled()) return WaitEnd::Cancelled;
         const unsigned long long now = ::GetTickCount64();
-        if (now >= deadline) return false;
+        if (now >= deadline) return WaitEnd::TimedOut;
         DWORD message = 0;
         ULONG_PTR key = 0;
         LPOVERLAPPED detail = nullptr;
-        const DWORD wait = static_cast<DWORD>(std::min<unsigned long long>(deadline - now, 1000));
+        const DWORD wait = static_cast<DWORD>(std::min(deadline - now, kCancelCheckMs));
         if (::GetQueuedCompletionStatus(m_port.Get(), &message, &key, &detail, wait) &&
             key == reinterpret_cast<ULONG_PTR>(m_job.Get()) && message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO)
-            return true;
+            return WaitEnd::Ended;
     }
 }
 
-bool CProcessTree::WaitUntilEnded(HANDLE process, unsigned long timeoutMs) {
+CProcessTree::WaitEnd CProcessTree::WaitUntilEnded(HANDLE process, unsigned long timeoutMs, const CCancelToken* cancel) {
     const unsigned long long deadline = timeoutMs ? ::GetTickCount64() + timeoutMs : kNoDeadline;
-    if (::WaitForSingleObject(process, timeoutMs ? timeoutMs : INFINITE) == WAIT_TIMEOUT) return false;
-    if (!m_adopted) return true;
+    const WaitEnd first = WaitForProcess(process, deadline, cancel);
+    if (first != WaitEnd::Ended || !m_adopted) return first;
     const unsigned left = ActiveProcesses();
-    if (left == 0) return true;
+    if (left == 0) return WaitEnd::Ended;
     DWORD code = 0;
     ::GetExitCodeProcess(process, &code);
     sys::Log(L"its first process ended with exit code " + std::to_wstring(code) + L"; waiting for the " +
              std::to_wstring(left) + L" it left running");
-    return WaitUntilEmpty(deadline);
+    return WaitUntilEmpty(deadline, cancel);
 }
 
 void CProcessTree::EndAll(HANDLE process, UINT code) {

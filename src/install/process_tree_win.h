@@ -1,11 +1,14 @@
 #pragma once
-// A started installer and every process it starts, in a job object that
-// ends them all when the job is closed, waited for until none is left.
+// A started program and every process it starts, in a job object, waited
+// for until none is left; ended all together when time runs out. Closing
+// the job leaves them running: a setup is never cut off halfway because
+// this program ended.
 #include <windows.h>
 
 #include <string>
 
 #include "install/process_tree.h"
+#include "sys/cancel_token.h"
 #include "sys/handle_win.h"
 
 class CProcessTree {
@@ -20,14 +23,15 @@ public:
     // Puts the suspended process in the tree; false (and logged) when it
     // stays alone, and then only it is waited for.
     bool Adopt(HANDLE process);
+    enum class WaitEnd { Ended, TimedOut, Cancelled };
     // Waits until the process and all it started have ended, at most
-    // timeoutMs (0: no limit); false when time ran out.
-    bool WaitUntilEnded(HANDLE process, unsigned long timeoutMs);
+    // timeoutMs (0: no limit), or until cancel is set.
+    WaitEnd WaitUntilEnded(HANDLE process, unsigned long timeoutMs, const CCancelToken* cancel);
     // Ends the process and all it started.
     void EndAll(HANDLE process, UINT code);
 
 private:
-    bool WaitUntilEmpty(unsigned long long deadline);
+    WaitEnd WaitUntilEmpty(unsigned long long deadline, const CCancelToken* cancel);
     unsigned ActiveProcesses() const;
 
     TreeHold m_hold;

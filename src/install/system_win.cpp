@@ -16,17 +16,17 @@
 #include "sys/text_util.h"
 #include "sys/utf8.h"
 
-void CWindowsJobSystem::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
+void CWindowsJobSystem::Sleep(unsigned milliseconds) { WaitOrCancel(m_cancel, milliseconds); }
 
 WindowsVersion CWindowsJobSystem::QueryWindows() { return ThisWindows(); }
 
 NetResult CWindowsJobSystem::HttpGetJson(const std::string& url, std::string& body) {
-    return ::HttpGetJson(Utf8ToWide(AddressForTheWire(url)), body);
+    return ::HttpGetJson(Utf8ToWide(AddressForTheWire(url)), body, m_cancel);
 }
 
 NetResult CWindowsJobSystem::DownloadFile(const std::string& url, const std::wstring& path,
-                                          const std::function<void(int)>& progress) {
-    return ::DownloadFile(Utf8ToWide(AddressForTheWire(url)), path, progress);
+                                          const TransferProgressFn& progress) {
+    return ::DownloadFile(Utf8ToWide(AddressForTheWire(url)), path, progress, m_cancel);
 }
 
 std::unique_ptr<IReadableFile> CWindowsJobSystem::OpenDelivered(const std::wstring& relative, unsigned long& error) {
@@ -39,7 +39,7 @@ std::unique_ptr<IReadableFile> CWindowsJobSystem::OpenDelivered(const std::wstri
 std::unique_ptr<IJobFolder> CWindowsJobSystem::CreateJobFolder() {
     std::unique_ptr<sys::CJobFolder> folder = sys::CJobFolder::Create();
     if (!folder) return nullptr;
-    return std::make_unique<CWindowsJobFolder>(std::move(folder));
+    return std::make_unique<CWindowsJobFolder>(std::move(folder), m_cancel);
 }
 
 std::unique_ptr<IOfflineLayout> CWindowsJobSystem::OpenOfflineLayout() {
@@ -60,11 +60,12 @@ ProcessOutcome CWindowsJobSystem::RunAndWait(const IHeldFile& program, const std
     const ProgramCommand command = InstallerKindOf(program.Path()) == InstallerKind::Program
                                        ? ProgramWithArguments(program.Path(), arguments)
                                        : ProgramCommand{};
-    return Launch(command, FolderOf(program.Path()), flags, true, timeoutMs, temp);
+    return Launch(command, FolderOf(program.Path()), flags, {true, timeoutMs, m_cancel, true}, temp);
 }
 
 ProcessOutcome CWindowsJobSystem::StartInstaller(const IHeldFile& installer, const std::wstring& arguments,
                                                  const std::wstring& temp) {
+    // A setup is never ended by a cancel: halfway, it would leave a driver half installed.
     return Launch(InstallerCommand(installer.Path(), sys::SystemFolder(), arguments), FolderOf(installer.Path()), 0,
-                  m_waitForInstallers, g_settings.installerTimeoutMs, temp);
+                  {m_waitForInstallers, g_settings.installerTimeoutMs, m_cancel, false}, temp);
 }

@@ -49,7 +49,8 @@ DWORD QueryOf(Header header) {
 // Request, then connection: closed in that order.
 class CInetAnswer : public IAnswer {
 public:
-    CInternetHandle connection, request;
+    CInternetHandle connection;
+    sys::CAbortableHandle<CInternetTraits, HINTERNET> request;
     DWORD status = 0;
 
     DWORD Status() const override { return status; }
@@ -65,6 +66,7 @@ public:
         if (!::InternetQueryDataAvailable(request.Get(), &available, 0, 0)) return false;
         return available == 0 || ::InternetReadFile(request.Get(), buffer, available < size ? available : size, &got);
     }
+    void Abort() override { request.Abort(); }
 };
 
 std::wstring AgentName() {
@@ -131,6 +133,7 @@ public:
                                               nullptr, kRequestFlags, 1));
         if (!get->request.Valid()) return Failed("HttpOpenRequest", ::GetLastError());
         const HINTERNET request = get->request.Get();
+        const CCancelToken::CHook cancel(options.cancel, [answer = get.get()] { answer->Abort(); });
         // On the request too: not every WinINet passes the session's on to its requests.
         DWORD stall = options.stallTimeoutMs;
         ::InternetSetOptionW(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &stall, sizeof stall);
@@ -166,12 +169,7 @@ private:
 }  // namespace
 
 std::unique_ptr<ITransport> OpenWinInetTransport(const CGetOptions& options) {
-    auto transport = std::make_unique<CInetTransport>(options);
-    if (!transport->Valid()) {
-        transport->Failed("InternetOpen", ::GetLastError());
-        return nullptr;
-    }
-    return transport;
+    return OpenedTransport<CInetTransport>(options, "InternetOpen");
 }
 
 void SetPromptOwner(HWND window) { g_promptOwner = window; }

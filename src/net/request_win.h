@@ -14,6 +14,7 @@
 
 #include "net/transfer.h"
 #include "net/url.h"
+#include "sys/cancel_token.h"
 
 namespace net {
 
@@ -21,6 +22,7 @@ struct CGetOptions {
     DWORD connectTimeoutMs;
     DWORD stallTimeoutMs;  // longest wait for any data, headers included
     std::vector<std::wstring> headers;
+    const CCancelToken* cancel = nullptr;  // ends the exchange early, blocked or not
 };
 
 enum class Header { ContentLength, ContentRange, ETag, LastModified, AcceptRanges, RetryAfter, Location };
@@ -37,6 +39,8 @@ public:
     // is seen doing so, rather than waited for until the buffer is full.
     // False with the library's error in GetLastError().
     virtual bool ReadSome(char* buffer, DWORD size, DWORD& got) = 0;
+    // From any thread: ends the exchange, and a call blocked in it, at once.
+    virtual void Abort() = 0;
 };
 
 // One library's session, for one exchange.

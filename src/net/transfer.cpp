@@ -29,6 +29,7 @@ NetResult ResultOf(const Attempt& last) {
     case AttemptEnd::RevocationUnknown: return NetResult::SecureConnectionFailed;
     case AttemptEnd::NotSaved: return NetResult::NotSaved;
     case AttemptEnd::Refused: return NetResult::Refused;
+    case AttemptEnd::Cancelled: return NetResult::Cancelled;
     case AttemptEnd::Status:
         return last.status == 404 || last.status == 410 ? NetResult::NotFound : NetResult::ServiceFailed;
     default: return NetResult::NoConnection;
@@ -97,6 +98,7 @@ const char* EndName(AttemptEnd end) {
     case AttemptEnd::ProxyRefused: return "proxy refused";
     case AttemptEnd::NotSaved: return "not saved";
     case AttemptEnd::Refused: return "refused";
+    case AttemptEnd::Cancelled: return "cancelled";
     }
     return "?";
 }

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "sys/percent_reporter.h"
+#include "sys/transfer_progress.h"
 
 // What the caller is told of a request or download after every attempt.
 enum class NetResult {
@@ -17,10 +17,12 @@ enum class NetResult {
     SecureConnectionFailed,  // TLS or certificate failure: never the user's connection
     NotSaved,             // the local file could not be written or the disk is too small
     Refused,              // what the client will not fetch: not https, a redirect to http, far too large
+    Cancelled,            // the user (or the console) asked to stop
 };
 
 enum class AttemptEnd {
-    Done, Dropped, TooSlow, Status, SecureConnection, RevocationUnknown, NameNotResolved, ProxyRefused, NotSaved, Refused
+    Done, Dropped, TooSlow, Status, SecureConnection, RevocationUnknown, NameNotResolved, ProxyRefused, NotSaved, Refused,
+    Cancelled
 };
 
 struct Attempt {

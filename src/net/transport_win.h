@@ -13,4 +13,13 @@ std::unique_ptr<ITransport> OpenWinInetTransport(const CGetOptions& options);
 // credentials for a proxy's Negotiate or NTLM sign-in; never a prompt.
 std::unique_ptr<ITransport> OpenWinHttpTransport(const CGetOptions& options);
 
+// A transport whose session opened, else none, the failed step traced.
+template <class Transport>
+std::unique_ptr<ITransport> OpenedTransport(const CGetOptions& options, const char* openStep) {
+    auto transport = std::make_unique<Transport>(options);
+    if (transport->Valid()) return transport;
+    transport->Failed(openStep, ::GetLastError());
+    return nullptr;
+}
+
 }  // namespace net

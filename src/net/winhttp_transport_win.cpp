@@ -53,7 +53,8 @@ DWORD QueryOf(Header header) {
 // Request, then connection: closed in that order.
 class CWinHttpAnswer : public IAnswer {
 public:
-    CWinHttpHandle connection, request;
+    CWinHttpHandle connection;
+    sys::CAbortableHandle<CWinHttpTraits, HINTERNET> request;
     DWORD status = 0;
     DWORD secureFailure = 0;  // why the secure channel failed, from the callback
 
@@ -72,6 +73,7 @@ public:
         if (!::WinHttpQueryDataAvailable(request.Get(), &available)) return false;
         return available == 0 || ::WinHttpReadData(request.Get(), buffer, available < size ? available : size, &got);
     }
+    void Abort() override { request.Abort(); }
 };
 
 ProxyFacts ReadProxyFacts() {
@@ -169,6 +171,7 @@ public:
                                                 WINHTTP_FLAG_SECURE | WINHTTP_FLAG_REFRESH));
         if (!get->request.Valid()) return Failed("WinHttpOpenRequest", ::GetLastError());
         const HINTERNET request = get->request.Get();
+        const CCancelToken::CHook cancel(options.cancel, [answer = get.get()] { answer->Abort(); });
         const int connect = static_cast<int>(options.connectTimeoutMs), stall = static_cast<int>(options.stallTimeoutMs);
         ::WinHttpSetTimeouts(request, connect, connect, stall, stall);
         SetNumber(request, WINHTTP_OPTION_REDIRECT_POLICY, WINHTTP_OPTION_REDIRECT_POLICY_NEVER);
@@ -249,12 +252,7 @@ private:
 }  // namespace
 
 std::unique_ptr<ITransport> OpenWinHttpTransport(const CGetOptions& options) {
-    auto transport = std::make_unique<CWinHttpTransport>(options);
-    if (!transport->Valid()) {
-        transport->Failed("WinHttpOpen", ::GetLastError());
-        return nullptr;
-    }
-    return transport;
+    return OpenedTransport<CWinHttpTransport>(options, "WinHttpOpen");
 }
 
 }  // namespace net

@@ -5,6 +5,6 @@
 
 #include "install/job_outcome.h"
 
-// A restart already started, else the first failure among the jobs, else
-// restart needed if one needs it, else done.
+// A restart already started, else a cancel, else the first failure among
+// the jobs, else restart needed if one needs it, else done.
 ExitCode CombineExitCodes(const std::vector<ExitCode>& jobs);

@@ -1,6 +1,7 @@
 #include "quiet/layout_run.h"
 
 #include "install/into_layout.h"
+#include "install/package_steps.h"
 #include "sys/file_rules.h"
 #include "sys/utf8.h"
 
@@ -28,11 +29,14 @@ ExitCode RunLayout(const CommandLine& line, IJobSystem& system, const LogFn& log
         for (const std::string& os : values) {
             const std::wstring what = std::wstring(L"the ") + job.name + (os.empty() ? L"" : L" for " + Utf8ToWide(os));
             log(L"laying out " + what);
-            const JobOutcome outcome = LayOutPackage(job, os, system, *store, run);
+            const JobOutcome outcome = UnlessCancelled(system, LayOutPackage(job, os, system, *store, run));
             codes.push_back(ExitCodeOf(outcome));
             log(what + L": " + Utf8ToWide(Describe(outcome)) + L"; code " + std::to_wstring(codes.back()));
+            if (outcome.kind == Outcome::Cancelled) break;
         }
+        if (system.Cancelled()) break;
     }
+    // What was proven so far stays usable: the manifest names it, cancelled or not.
     if (!store->WriteManifest(WriteLayoutManifest(run.entries), error)) {
         log(L"the layout's manifest could not be written (error " + std::to_wstring(error) + L")");
         codes.push_back(kExitNotSaved);

@@ -1,8 +1,20 @@
 #include "quiet/quiet_run.h"
 
 #include "install/job_runner.h"
+#include "install/progress_text.h"
 #include "install/telling.h"
 #include "sys/utf8.h"
+
+void CQuietJobWindow::Report(const JobProgress& progress) {
+    if (m_shown) m_shown->Report(progress);
+    const int percent = progress.transfer.Percent();
+    const int quarter = percent < 0 ? -1 : percent / 25;
+    if (progress.phase == m_phase && quarter == m_quarter) return;
+    m_phase = progress.phase;
+    m_quarter = quarter;
+    const std::wstring text = ProgressText(progress, m_words);
+    m_log(L"progress: " + Utf8ToWide(PhaseName(progress.phase)) + (text.empty() ? L"" : L": " + text));
+}
 
 void CQuietJobWindow::Tell(const Job& job, const JobOutcome& outcome) {
     m_outcome = outcome;
@@ -31,6 +43,11 @@ ExitCode RunQuiet(const CommandLine& line, IJobSystem& system, const WordsFn& wo
             std::to_wstring(codes.back()));
         if (window.Outcome().kind == Outcome::RestartStarted) {
             log(L"Windows is restarting: no further job is started");
+            break;
+        }
+        if (system.Cancelled()) {
+            log(L"cancelled: no further job is started");
+            codes.push_back(kExitCancelled);
             break;
         }
     }

@@ -10,7 +10,6 @@
 #include "quiet/exit_code.h"
 
 using LogFn = std::function<void(const std::wstring&)>;
-using WordsFn = std::function<std::wstring(TranslationKey)>;
 
 // Keeps what a job came to; what a window would show is logged, or shown by
 // the window given (the passive one, which asks nothing).
@@ -18,12 +17,8 @@ class CQuietJobWindow : public IJobWindow {
 public:
     CQuietJobWindow(WordsFn words, bool bluetoothShown, LogFn log, IJobWindow* shown = nullptr)
         : m_words(std::move(words)), m_bluetoothShown(bluetoothShown), m_log(std::move(log)), m_shown(shown) {}
-    void ShowProgress(JobId job, bool show) override {
-        if (m_shown) m_shown->ShowProgress(job, show);
-    }
-    void SetProgress(JobId job, int percent) override {
-        if (m_shown) m_shown->SetProgress(job, percent);
-    }
+    // The log hears each new phase, and a transfer at every quarter.
+    void Report(const JobProgress& progress) override;
     void Tell(const Job& job, const JobOutcome& outcome) override;
     const JobOutcome& Outcome() const { return m_outcome; }
 
@@ -33,6 +28,8 @@ private:
     LogFn m_log;
     IJobWindow* m_shown;
     JobOutcome m_outcome;
+    JobPhase m_phase = JobPhase::Ended;
+    int m_quarter = -1;
 };
 
 // Runs the chosen jobs (none chosen: all offered) one after another, in the

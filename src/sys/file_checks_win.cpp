@@ -131,12 +131,16 @@ CheckedSignature CheckWithin(HANDLE file, const std::wstring& path, bool revocat
     }
     const auto check = CDetachedResult<CheckedSignature>::Start([own, path, revocation] {
         CheckedSignature checked;
-        const CTrustState trust(own->Get(), path, revocation);
-        checked.status = trust.Status();
-        if (checked.status == ERROR_SUCCESS) {
-            PCCERT_CONTEXT certificate = trust.Signer();
-            checked.subjectRead = certificate && ReadSubject(certificate, checked.subject);
+        {
+            const CTrustState trust(own->Get(), path, revocation);
+            checked.status = trust.Status();
+            if (checked.status == ERROR_SUCCESS) {
+                PCCERT_CONTEXT certificate = trust.Signer();
+                checked.subjectRead = certificate && ReadSubject(certificate, checked.subject);
+            }
         }
+        // Closed before the answer is given: the caller may delete the file at once.
+        own->Reset();
         return checked;
     });
     return check.WaitFor(std::chrono::milliseconds(limitMs)).value_or(CheckedSignature{});

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "sys/percent_reporter.h"
 
 namespace sys {
 
@@ -27,13 +26,13 @@ bool HasRoomFor(const CHeldFolder& folder, unsigned long long bytes) {
 
 bool CopyInto(const CHeldFolder& folder, const std::wstring& name, IReadableFile& source,
               unsigned long long expectedSize, unsigned long long maxSize,
-              const std::function<void(int)>& progress, DWORD& error) {
-    return CopyToNewFile(folder, name, source, expectedSize, maxSize, progress, error).Valid();
+              const TransferProgressFn& progress, DWORD& error, const CCancelToken* cancel) {
+    return CopyToNewFile(folder, name, source, expectedSize, maxSize, progress, error, cancel).Valid();
 }
 
 CFileHandle CopyToNewFile(const CHeldFolder& folder, const std::wstring& name, IReadableFile& source,
                           unsigned long long expectedSize, unsigned long long maxSize,
-                          const std::function<void(int)>& progress, DWORD& error) {
+                          const TransferProgressFn& progress, DWORD& error, const CCancelToken* cancel) {
     const unsigned long long size = source.Size();
     if ((error = SizeRefusal(folder, size, expectedSize, maxSize)) != ERROR_SUCCESS) return CFileHandle();
     CFileHandle to = folder.CreateFile(name, GENERIC_WRITE | DELETE, 0);
@@ -43,8 +42,12 @@ CFileHandle CopyToNewFile(const CHeldFolder& folder, const std::wstring& name, I
     }
     std::vector<char> chunk(1 << 20);
     unsigned long long copied = 0;
-    CPercentReporter reporter(progress);
+    CProgressReporter reporter(progress);
     for (;;) {
+        if (cancel && cancel->Cancelled()) {
+            error = ERROR_CANCELLED;
+            break;
+        }
         unsigned long got = 0;
         if (!source.ReadAt(copied, chunk.data(), static_cast<unsigned long>(chunk.size()), got, error)) break;
         // It cannot grow while held; should it be other than it said, it is not what was checked.
@@ -59,7 +62,7 @@ CFileHandle CopyToNewFile(const CHeldFolder& folder, const std::wstring& name, I
             break;
         }
         copied += got;
-        reporter.Report(copied, size);
+        reporter.Report(::GetTickCount64(), copied, size);
     }
     MarkForDeletion(to.Get());  // no half copy stays behind
     return CFileHandle();

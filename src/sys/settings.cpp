@@ -27,6 +27,8 @@ Settings BuildSettings() {
     s.signatureCheckMs = 30000;
     s.passiveCloseMs = 5000;
     s.packageCacheDays = 365;
+    s.partialKeepDays = 7;
+    s.partialBudgetBytes = 4ull << 30;
     s.mayAskUser = true;
     s.offline = false;
     s.httpLibrary = HttpLibrary::WinInet;

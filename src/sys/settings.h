@@ -34,6 +34,8 @@ struct Settings {
     unsigned long signatureCheckMs;   // the longest a signature check may take, revocation included
     unsigned long passiveCloseMs;     // /passive: how long the window stays after the last job
     unsigned long packageCacheDays;   // an installed .msi's kept source stays this long after its last use
+    unsigned long partialKeepDays;    // a broken-off download is kept this long to be continued
+    unsigned long long partialBudgetBytes;  // and all of them together no larger than this
     bool mayAskUser;                // false when nobody may see a window (quiet mode)
     std::string pinnedLayoutManifestSha256;  // the bundled offline layout's manifest; empty: none is pinned
     std::wstring packageSource;     // the folder whose packages\ is the offline layout; empty: the program's

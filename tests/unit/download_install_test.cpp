@@ -32,7 +32,8 @@ TEST(BluetoothInstall, GoodRunUnpacksAndStartsTheSignedSetupOfItsOwnFolder) {
     EXPECT_EQ(system.installers, Paths{L"C:\\Work\\job-1\\package\\drv\\Setup.exe"});
     EXPECT_EQ(system.noted, Paths{L"C:\\Work\\job-1"});  // later runs keep it while the setup runs
     EXPECT_EQ(system.removed, 0);
-    EXPECT_EQ(window.Events(), kGoodBar);
+    // What the status line says, phase by phase: the setup runs on its own at the end.
+    EXPECT_EQ(window.Events(), Then(kGoodBar, {L"checking", L"unpacking", L"checking", L"starting", L"started", L"ended"}));
     EXPECT_EQ(window.Told(), Outcome::Done);
     EXPECT_EQ(system.slept, kJobStartPauseMs + 1000u);
     EXPECT_FALSE(BusyFlag(JobId::Bluetooth));
@@ -42,18 +43,19 @@ TEST(BluetoothInstall, RefusedPackagesAreNeverStarted) {
     const CVendorSettings settings;
     const std::string url = R"("downloadURL":"https://h/files/pkg.zip")";
     const struct { const char* name; std::string answer; const char* hash; const wchar_t* signer; std::string tree;
-                   bool downloaded; Paths checks; } cases[] = {
-        {"http address", R"({"status":true,"downloadURL":"http://h/files/pkg.zip"})", "", L"Vendor", "", false, {}},
-        {"malformed hash", R"({"status":true,)" + url + R"(,"sha256":"xyz"})", "", L"Vendor", "", false, {}},
-        {"hash not text", R"({"status":true,)" + url + R"(,"sha256":12})", "", L"Vendor", "", false, {}},
+                   bool downloaded; Paths checks; Events after; } cases[] = {
+        {"http address", R"({"status":true,"downloadURL":"http://h/files/pkg.zip"})", "", L"Vendor", "", false, {}, {}},
+        {"malformed hash", R"({"status":true,)" + url + R"(,"sha256":"xyz"})", "", L"Vendor", "", false, {}, {}},
+        {"hash not text", R"({"status":true,)" + url + R"(,"sha256":12})", "", L"Vendor", "", false, {}, {}},
         {"not an archive of ours", R"({"status":true,"downloadURL":"https://h/files/pkg.cab"})", "", L"Vendor", "",
-         false, {}},
+         false, {}, {}},
         {"hash differs", R"({"status":true,)" + url + R"(,"sha256":")" + kHash + R"("})", "ab12", L"Vendor", "", true,
-         {L"sha256:C:\\Work\\job-1\\pkg.zip"}},
+         {L"sha256:C:\\Work\\job-1\\pkg.zip"}, {L"checking", L"ended"}},
         {"other signer", R"({"status":true,)" + url + "}", "", L"Someone", "", true,
-         {L"sha256:C:\\Work\\job-1\\7za.exe", L"signer:C:\\Work\\job-1\\package\\Setup.exe"}},
+         {L"sha256:C:\\Work\\job-1\\7za.exe", L"signer:C:\\Work\\job-1\\package\\Setup.exe"},
+         {L"checking", L"unpacking", L"checking", L"ended"}},
         {"a link unpacked", R"({"status":true,)" + url + "}", "", L"Vendor", "the package holds a link: x", true,
-         {L"sha256:C:\\Work\\job-1\\7za.exe"}},
+         {L"sha256:C:\\Work\\job-1\\7za.exe"}, {L"checking", L"unpacking", L"ended"}},
     };
     for (const auto& c : cases) {
         CFakeJobWindow window;
@@ -63,7 +65,7 @@ TEST(BluetoothInstall, RefusedPackagesAreNeverStarted) {
         system.unpackedRefusal = c.tree;
         system.found = L"package\\Setup.exe";
         RunJob(Bluetooth(), window, system);
-        EXPECT_EQ(window.Events(), c.downloaded ? kGoodBar : Events{}) << c.name;
+        EXPECT_EQ(window.Events(), c.downloaded ? Then(kGoodBar, c.after) : kAskedOnly) << c.name;
         EXPECT_EQ(window.Told(), Outcome::PackageRefused) << c.name;
         EXPECT_EQ(system.downloads.size(), c.downloaded ? 1u : 0u) << c.name;
         EXPECT_EQ(system.checks, c.checks) << c.name;
@@ -77,23 +79,23 @@ TEST(BluetoothInstall, FailuresBeforeThePackageSayWhatHappened) {
     const char* good = R"({"status":true,"downloadURL":"https://h/a.zip"})";
     const struct { const char* name; bool answered; const char* answer; bool downloadOk; NetResult failure;
                    Events events; Outcome told; } cases[] = {
-        {"no answer", false, "", true, NetResult::NoConnection, {}, Outcome::NoConnection},
-        {"bad certificate", false, "", true, NetResult::SecureConnectionFailed, {}, Outcome::SecureConnectionFailed},
-        {"redirect to http", false, "", true, NetResult::Refused, {}, Outcome::PackageRefused},
+        {"no answer", false, "", true, NetResult::NoConnection, kAskedOnly, Outcome::NoConnection},
+        {"bad certificate", false, "", true, NetResult::SecureConnectionFailed, kAskedOnly, Outcome::SecureConnectionFailed},
+        {"redirect to http", false, "", true, NetResult::Refused, kAskedOnly, Outcome::PackageRefused},
         // The connection worked: the service did not answer as it should.
-        {"server error", false, "", true, NetResult::ServiceFailed, {}, Outcome::ServiceFailed},
-        {"empty body", true, "", true, NetResult::Ok, {}, Outcome::ServiceFailed},
-        {"not json", true, "<html>", true, NetResult::Ok, {}, Outcome::ServiceFailed},
-        {"status false", true, R"({"status":false,"downloadURL":"https://h/a.zip"})", true, NetResult::Ok, {},
+        {"server error", false, "", true, NetResult::ServiceFailed, kAskedOnly, Outcome::ServiceFailed},
+        {"empty body", true, "", true, NetResult::Ok, kAskedOnly, Outcome::ServiceFailed},
+        {"not json", true, "<html>", true, NetResult::Ok, kAskedOnly, Outcome::ServiceFailed},
+        {"status false", true, R"({"status":false,"downloadURL":"https://h/a.zip"})", true, NetResult::Ok, kAskedOnly,
          Outcome::NoPackageForWindows},
-        {"status 0", true, R"({"status":0})", true, NetResult::Ok, {}, Outcome::NoPackageForWindows},
-        {"status text", true, R"({"status":"yes","downloadURL":"https://h/a.zip"})", true, NetResult::Ok, {},
+        {"status 0", true, R"({"status":0})", true, NetResult::Ok, kAskedOnly, Outcome::NoPackageForWindows},
+        {"status text", true, R"({"status":"yes","downloadURL":"https://h/a.zip"})", true, NetResult::Ok, kAskedOnly,
          Outcome::ServiceFailed},
-        {"no status", true, R"({"downloadURL":"https://h/a.zip"})", true, NetResult::Ok, {}, Outcome::ServiceFailed},
-        {"no url", true, R"({"status":true})", true, NetResult::Ok, {}, Outcome::ServiceFailed},
-        {"folder url", true, R"({"status":true,"downloadURL":"https://h/files/"})", true, NetResult::Ok, {},
+        {"no status", true, R"({"downloadURL":"https://h/a.zip"})", true, NetResult::Ok, kAskedOnly, Outcome::ServiceFailed},
+        {"no url", true, R"({"status":true})", true, NetResult::Ok, kAskedOnly, Outcome::ServiceFailed},
+        {"folder url", true, R"({"status":true,"downloadURL":"https://h/files/"})", true, NetResult::Ok, kAskedOnly,
          Outcome::ServiceFailed},
-        {"traversal", true, R"({"status":true,"downloadURL":"https://h/..\\x.zip"})", true, NetResult::Ok, {},
+        {"traversal", true, R"({"status":true,"downloadURL":"https://h/..\\x.zip"})", true, NetResult::Ok, kAskedOnly,
          Outcome::ServiceFailed},
         {"download fails", true, good, false, NetResult::NoConnection, kFailedBar, Outcome::NoConnection},
         {"package not found", true, good, false, NetResult::NotFound, kFailedBar, Outcome::NoPackageForWindows},
@@ -102,7 +104,8 @@ TEST(BluetoothInstall, FailuresBeforeThePackageSayWhatHappened) {
         {"download certificate", true, good, false, NetResult::SecureConnectionFailed, kFailedBar,
          Outcome::SecureConnectionFailed},
         {"download redirect to http", true, good, false, NetResult::Refused, kFailedBar, Outcome::PackageRefused},
-        {"no job folder", true, good, true, NetResult::Ok, {}, Outcome::NotSaved},
+        {"cancelled while downloading", true, good, false, NetResult::Cancelled, kFailedBar, Outcome::Cancelled},
+        {"no job folder", true, good, true, NetResult::Ok, kAskedOnly, Outcome::NotSaved},
     };
     for (const auto& c : cases) {
         CFakeJobWindow window;
@@ -118,7 +121,7 @@ TEST(BluetoothInstall, FailuresBeforeThePackageSayWhatHappened) {
         EXPECT_EQ(window.Told(), c.told) << c.name;
         EXPECT_TRUE(system.started.empty()) << c.name;
         EXPECT_TRUE(system.installers.empty()) << c.name;
-        EXPECT_EQ(system.removed, c.events.empty() ? 0 : 1) << c.name;  // a job folder is never left behind
+        EXPECT_EQ(system.removed, c.events == kFailedBar ? 1 : 0) << c.name;  // a job folder is never left behind
         EXPECT_FALSE(BusyFlag(JobId::Bluetooth)) << c.name;
     }
 }
@@ -126,7 +129,7 @@ TEST(BluetoothInstall, FailuresBeforeThePackageSayWhatHappened) {
 TEST(BluetoothInstall, ArchiverTroubleOrNoSetupSaysWhich) {
     const CVendorSettings settings;
     const ProcessOutcome neverRan{false, false, 0, false, false, 2}, fatal{true, true, 2}, hung{true, false, 0, true},
-        fine{true, true, 0}, unread{true, false, 259};
+        fine{true, true, 0}, unread{true, false, 259}, cancelled{true, false, 0, false, false, 0, {}, true};
     const struct { const char* name; ProcessOutcome archiver; const char* archiverHash; bool archiverMissing;
                    const wchar_t* found; bool setupGone; ProcessOutcome start; Outcome told; bool searched; } cases[] = {
         {"archiver missing", fine, "", true, L"package\\Setup.exe", false, {}, Outcome::ArchiverFailed, false},
@@ -139,6 +142,8 @@ TEST(BluetoothInstall, ArchiverTroubleOrNoSetupSaysWhich) {
         {"ran too long", hung, "", false, L"package\\Setup.exe", false, {}, Outcome::ArchiverFailed, false},
         // An exit code never read (or STILL_ACTIVE) is no proof that anything was unpacked.
         {"exit code not read", unread, "", false, L"package\\Setup.exe", false, {}, Outcome::ArchiverFailed, false},
+        // The user's cancel ended it: nothing after it runs.
+        {"cancelled while unpacking", cancelled, "", false, L"package\\Setup.exe", false, {}, Outcome::Cancelled, false},
         {"no setup inside", fine, "", false, L"", false, {}, Outcome::InstallerMissing, true},
         {"setup gone", fine, "", false, L"package\\gone\\Setup.exe", true, {}, Outcome::InstallerMissing, true},
         {"setup does not start", fine, "", false, L"package\\Setup.exe", false, neverRan, Outcome::InstallerMissing,
@@ -154,7 +159,7 @@ TEST(BluetoothInstall, ArchiverTroubleOrNoSetupSaysWhich) {
         system.unholdable[L"package\\gone\\Setup.exe"] = c.setupGone;
         system.installerOutcome = c.start;
         RunJob(Bluetooth(), window, system);
-        EXPECT_EQ(window.Events(), kGoodBar) << c.name;
+        EXPECT_TRUE(StartsWith(window.Events(), Then(kGoodBar, {L"checking"}))) << c.name;
         EXPECT_EQ(window.Told(), c.told) << c.name;
         EXPECT_EQ(system.started.size(), c.archiverMissing || *c.archiverHash ? 0u : 1u) << c.name;
         EXPECT_EQ(system.searches.size(), c.searched ? 1u : 0u) << c.name;
@@ -203,7 +208,7 @@ TEST(PackageInstall, ReceiverAndHotspotStartWhatTheyDownloaded) {
         EXPECT_EQ(system.downloads, std::vector<std::string>{url});
         EXPECT_EQ(system.checks, (Paths{L"sha256:" + path, L"signer:" + path}));
         EXPECT_EQ(system.installers, Paths{c.from.empty() ? path : c.from}) << c.file << c.cacheError;
-        EXPECT_EQ(window.Events(), kGoodBar);
+        EXPECT_EQ(window.Events(), Then(kGoodBar, {L"checking", L"starting", L"started", L"ended"}));
         EXPECT_EQ(window.Told(), Outcome::Done);
         EXPECT_TRUE(system.started.empty());
         EXPECT_FALSE(BusyFlag(c.job));
@@ -215,13 +220,15 @@ TEST(PackageInstall, MissingRefusedOrUnstartableInstallers) {
     const ProcessOutcome neverRan{false, false, 0, false, false, 740};
     const struct { const char* name; const char* file; bool gone; const wchar_t* signer; ProcessOutcome start;
                    Events events; Outcome told; std::size_t startsTried; } cases[] = {
-        {"gone after download", "rx.exe", true, L"Vendor", {true, false, 0, false, true}, kGoodBar,
+        {"gone after download", "rx.exe", true, L"Vendor", {true, false, 0, false, true}, Then(kGoodBar, {L"ended"}),
          Outcome::InstallerMissing, 0},
-        {"other signer", "rx.exe", false, L"Someone", {true, false, 0, false, true}, kGoodBar, Outcome::PackageRefused,
+        {"other signer", "rx.exe", false, L"Someone", {true, false, 0, false, true}, Then(kGoodBar, {L"checking", L"ended"}),
+         Outcome::PackageRefused,
          0},
-        {"start fails", "rx.exe", false, L"Vendor", neverRan, kGoodBar, Outcome::InstallerMissing, 1},
-        {"batch file", "rx.bat", false, L"Vendor", {}, {}, Outcome::PackageRefused, 0},
-        {"registry file", "rx.exe.reg", false, L"Vendor", {}, {}, Outcome::PackageRefused, 0},
+        {"start fails", "rx.exe", false, L"Vendor", neverRan, Then(kGoodBar, {L"checking", L"starting", L"ended"}),
+         Outcome::InstallerMissing, 1},
+        {"batch file", "rx.bat", false, L"Vendor", {}, kAskedOnly, Outcome::PackageRefused, 0},
+        {"registry file", "rx.exe.reg", false, L"Vendor", {}, kAskedOnly, Outcome::PackageRefused, 0},
     };
     for (const auto& c : cases) {
         CFakeJobWindow window;

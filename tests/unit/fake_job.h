@@ -1,5 +1,7 @@
 #pragma once
 // Fakes of the window and the system for the workflows' branching.
+#include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -11,10 +13,22 @@
 #include "install/layout_manifest.h"
 #include "sys/utf8.h"
 
+// Records each new phase by name, and each new percentage of a transfer.
 class CFakeJobWindow : public IJobWindow {
 public:
-    void ShowProgress(JobId, bool show) override { Record(show ? L"bar-shown" : L"bar-hidden"); }
-    void SetProgress(JobId, int percent) override { Record(L"bar:" + std::to_wstring(percent)); }
+    void Report(const JobProgress& progress) override {
+        std::lock_guard<std::mutex> g(m_lock);
+        const int percent = progress.transfer.Percent();
+        if (progress.phase != m_phase) {
+            m_phase = progress.phase;
+            const char* name = PhaseName(progress.phase);
+            m_events.emplace_back(name, name + std::strlen(name));
+            m_percent = -1;
+        }
+        if (percent >= 0 && percent != m_percent) m_events.push_back(L"bar:" + std::to_wstring(percent));
+        m_percent = percent;
+        reports.push_back(progress);
+    }
     void Tell(const Job&, const JobOutcome& outcome) override {
         std::lock_guard<std::mutex> g(m_lock);
         told.push_back(outcome);
@@ -24,11 +38,13 @@ public:
     Outcome Told() { std::lock_guard<std::mutex> g(m_lock); return told.empty() ? Outcome::Done : told.back().kind; }
 
     std::vector<JobOutcome> told;
+    std::vector<JobProgress> reports;
 
 private:
-    void Record(const std::wstring& event) { std::lock_guard<std::mutex> g(m_lock); m_events.push_back(event); }
     std::mutex m_lock;
     std::vector<std::wstring> m_events;
+    JobPhase m_phase = JobPhase::Ended;
+    int m_percent = -1;
 };
 
 // What the checks of a held file find, as scripted by its system.
@@ -111,7 +127,7 @@ public:
     const std::wstring& Path() const override { return m_path; }
     std::wstring TempPath() const override { return m_path + L"\\temp"; }
     std::unique_ptr<IHeldFile> CopyIn(IReadableFile& source, const std::wstring& name, unsigned long long expectedSize,
-                                      const std::function<void(int)>& progress, unsigned long& error) override;
+                                      const TransferProgressFn& progress, unsigned long& error) override;
     std::unique_ptr<IHeldFile> Hold(const std::wstring& relative) override;
     std::wstring FindFileRecursive(const std::wstring& sub, const std::wstring& name) override;
     std::string UnpackedRefusal(const std::wstring& sub) override;
@@ -129,6 +145,7 @@ private:
 class CFakeJobSystem : public IJobSystem {
 public:
     void Sleep(unsigned milliseconds) override { slept += milliseconds; }
+    bool Cancelled() override { return cancelled; }
     WindowsVersion QueryWindows() override { return windows; }
     NetResult HttpGetJson(const std::string& url, std::string& body) override {
         requests.push_back(url);
@@ -139,11 +156,12 @@ public:
         return NetResult::Ok;
     }
     NetResult DownloadFile(const std::string& url, const std::wstring& path,
-                           const std::function<void(int)>& progress) override {
+                           const TransferProgressFn& progress) override {
         downloads.push_back(url);
         downloadedTo.push_back(path);
-        for (int percent : progressSteps) progress(percent);
-        return downloadOk ? NetResult::Ok : failure;
+        for (int percent : progressSteps) progress({percent * 10ull, 1000, 2048});
+        if (cancelDuringDownload) cancelled = true;
+        return cancelled ? NetResult::Cancelled : downloadOk ? NetResult::Ok : failure;
     }
     std::unique_ptr<IReadableFile> OpenDelivered(const std::wstring& relative, unsigned long& error) override {
         const auto gone = undeliverable.find(relative);
@@ -211,6 +229,8 @@ public:
     std::map<std::wstring, unsigned long> undeliverable;  // delivered files that cannot be opened, with the error
     unsigned long copyError = 0;                        // of every copy into a job folder; 0: it works
     unsigned long cacheError = 0;                       // of keeping a package's source; 0: it works
+    bool cancelled = false;                             // the job's cancel
+    bool cancelDuringDownload = false;                  // the user cancels while it downloads
     // The offline layout beside the program: its manifest (none: no layout),
     // who else may change the layout and its packages, which cannot be read.
     std::string manifest;
@@ -258,14 +278,14 @@ inline std::unique_ptr<IOfflineLayout> CFakeJobSystem::OpenOfflineLayout() {
 
 inline std::unique_ptr<IHeldFile> CFakeJobFolder::CopyIn(IReadableFile& source, const std::wstring& name,
                                                          unsigned long long expectedSize,
-                                                         const std::function<void(int)>& progress,
+                                                         const TransferProgressFn& progress,
                                                          unsigned long& error) {
     m_system.copies.push_back(source.Path());
     if (m_system.copyError || (expectedSize != kAnySize && source.Size() != expectedSize)) {
         error = m_system.copyError ? m_system.copyError : 13;
         return nullptr;
     }
-    if (progress) progress(100);
+    if (progress) progress({source.Size() / 2, source.Size(), 0});
     return Hold(name);
 }
 
@@ -298,8 +318,19 @@ inline void CFakeJobFolder::Remove() { ++m_system.removed; }
 // What the workflow tests assume: the bar of a good and a failed download,
 // the hashes the fakes give, the vendor "Vendor" and the archiver pinned.
 using Events = std::vector<std::wstring>;
-inline const Events kGoodBar = {L"bar-shown", L"bar:40", L"bar:80", L"bar:100", L"bar-hidden"};
-inline const Events kFailedBar = {L"bar-shown", L"bar:40", L"bar:80", L"bar-hidden"};
+inline const Events kGoodBar = {L"asking", L"downloading", L"bar:40", L"bar:80", L"bar:100"};
+inline const Events kFailedBar = {L"asking", L"downloading", L"bar:40", L"bar:80", L"ended"};
+inline const Events kAskedOnly = {L"asking", L"ended"};
+inline Events Then(Events first, const Events& next) {
+    first.insert(first.end(), next.begin(), next.end());
+    return first;
+}
+inline bool StartsWith(const Events& events, const Events& start) {
+    return events.size() >= start.size() && std::equal(start.begin(), start.end(), events.begin());
+}
+inline bool Contains(const Events& events, const Events& run) {
+    return std::search(events.begin(), events.end(), run.begin(), run.end()) != events.end();
+}
 using Paths = std::vector<std::wstring>;
 inline const std::string kHash(64, 'c');
 inline const std::string kArchiverHash(64, 'a');

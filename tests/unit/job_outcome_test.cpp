@@ -22,6 +22,7 @@ TEST(JobOutcome, EachOutcomeItsExitCodeAndWhatTheWindowShows) {
         {wifi, Outcome::RestartNeeded, kExitRestartNeeded, true, false, {}},
         {wifi, Outcome::RestartStarted, kExitRestartStarted, true, false, {}},
         {bluetooth, Outcome::InstallInProgress, kExitInstallInProgress, true, false, {}},
+        {bluetooth, Outcome::Cancelled, kExitCancelled, true, false, {kDlCancelled}},
         {wifi, Outcome::InstallerMissing, kExitInstallerMissing, true, false, {}},
         {wifi, Outcome::BundledProgramRefused, kExitPackageRefused, true, false, {kWifiInstallerMiss}},
         {wifi, Outcome::InstallerTimedOut, kExitInstallerTimedOut, true, false, {}},
@@ -53,9 +54,12 @@ TEST(JobOutcome, EachOutcomeItsExitCodeAndWhatTheWindowShows) {
     }
     const auto word = [](TranslationKey key) { return std::wstring(kTranslationKeys[key]); };
     EXPECT_EQ(StatusText(TellingOf(wifi, {}, true), word), L"WIFI_INSTALLED HINT_DL_BT");
+    const auto chinese = [](TranslationKey key) { return key == kWifiInstalled ? std::wstring(L"已安裝完成。") : std::wstring(L"請接著按。"); };
+    EXPECT_EQ(StatusText(TellingOf(wifi, {}, true), chinese), L"已安裝完成。請接著按。");
     // The run's code: the first failure's, else a restart, else done.
     EXPECT_EQ(CombineExitCodes({kExitDone, kExitRestartNeeded, kExitDone}), kExitRestartNeeded);
     EXPECT_EQ(CombineExitCodes({kExitRestartNeeded, kExitNotSaved, kExitNoConnection}), kExitNotSaved);
     EXPECT_EQ(CombineExitCodes({}), kExitDone);
     EXPECT_EQ(CombineExitCodes({kExitInstallerFailed, kExitRestartStarted}), kExitRestartStarted);
+    EXPECT_EQ(CombineExitCodes({kExitInstallerFailed, kExitCancelled}), kExitCancelled);
 }

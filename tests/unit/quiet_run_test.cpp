@@ -68,4 +68,14 @@ TEST(QuietRun, ExitCodesSayWhatHappened) {
         EXPECT_EQ(system.installers.size(), c.installers) << c.name;
         EXPECT_FALSE(log.empty()) << c.name;
     }
+    // Ctrl+C while the Wi-Fi setup runs: the run ends with 1602 and nothing more starts.
+    CFakeJobSystem system;
+    system.cancelled = true;
+    system.outcome = {true, false, 0, false, true, 0, {}, true};
+    std::vector<std::wstring> log;
+    EXPECT_EQ(RunQuiet(ParseCommandLine({L"/quiet"}), system, [](TranslationKey) { return std::wstring(); },
+                       [&log](const std::wstring& line) { log.push_back(line); }),
+              kExitCancelled);
+    EXPECT_TRUE(system.requests.empty());
+    EXPECT_EQ(log.back(), L"cancelled: no further job is started");
 }
