@@ -66,10 +66,13 @@ bool InWindow(const std::wstring& url, const std::wstring& path, double& start) 
     IJobWindow& bars = window.Dialog();
     bool ok = false;
     start = Now();
-    std::thread job([&] {  // as a job does it: the bar moved by messages to the window's thread
-        bars.ShowProgress(JobId::Bluetooth, true);
-        ok = DownloadFile(url, path, [&](int percent) { bars.SetProgress(JobId::Bluetooth, percent); }) == NetResult::Ok;
-        bars.ShowProgress(JobId::Bluetooth, false);
+    // As a job does it: the bar, the status text and the taskbar moved by the window's thread.
+    std::thread job([&] {
+        bars.Report({JobId::Bluetooth, JobPhase::Downloading, {}});
+        ok = DownloadFile(url, path, [&](const TransferProgress& progress) {
+                 bars.Report({JobId::Bluetooth, JobPhase::Downloading, progress});
+             }) == NetResult::Ok;
+        bars.Report({JobId::Bluetooth, JobPhase::Ended, {}});
     });
     job.join();
     return ok;
@@ -88,7 +91,7 @@ int wmain(int argc, wchar_t** argv) {
     bool ok = false;
     if (mode == L"floor") ok = BareLoop(url, path);
     else if (mode == L"floor-window") ok = BareLoopInWindow(url, path, start);
-    else if (mode == L"download") ok = DownloadFile(url, path, [](int) {}) == NetResult::Ok;
+    else if (mode == L"download") ok = DownloadFile(url, path, [](const TransferProgress&) {}) == NetResult::Ok;
     else if (mode == L"window") ok = InWindow(url, path, start);
     // DownloadFile holds the full bar for half a second at the end; that is
     // for the user, not the transfer.

@@ -23,3 +23,7 @@
 #define IDC_PROGRESS_RECEIVER 1006
 #define IDC_BTN_HOTSPOT 1009
 #define IDC_NO_CONNECTION_TEXT 1010
+// The cancel beside each bar, shown while its job downloads, copies or unpacks.
+#define IDC_CANCEL_BLUETOOTH 1011
+#define IDC_CANCEL_HOTSPOT 1012
+#define IDC_CANCEL_RECEIVER 1013

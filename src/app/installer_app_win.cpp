@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <cstring>
 #include <cwchar>
 
@@ -18,17 +19,39 @@
 #include "sys/debugger_log_win.h"
 #include "sys/log.h"
 #include "sys/platform.h"
+#include "sys/cancel_token.h"
 #include "sys/settings.h"
 #include "sys/text_util.h"
 
 namespace {
 CInstallerApp theApp;
 
+// Unattended, Ctrl+C, Ctrl+Break and closing the console cancel the run.
+CCancelToken g_unattendedCancel;
+std::atomic<bool> g_unattendedDone{false};
+
+BOOL WINAPI OnConsoleSignal(DWORD signal) {
+    sys::Log(std::wstring(L"console: ") +
+             (signal == CTRL_C_EVENT ? L"Ctrl+C" : signal == CTRL_BREAK_EVENT ? L"Ctrl+Break" : L"closed") +
+             L": the run is cancelled");
+    g_unattendedCancel.Cancel();
+    // Windows ends the process once this returns from a close: first the run's end goes to the log.
+    if (signal != CTRL_C_EVENT && signal != CTRL_BREAK_EVENT)
+        for (int waited = 0; waited < 40 && !g_unattendedDone; ++waited) ::Sleep(100);
+    return TRUE;
+}
+
+// The console the run was started from, if any, sends it its Ctrl+C.
+void CancelOnConsoleSignals() {
+    ::AttachConsole(ATTACH_PARENT_PROCESS);
+    ::SetConsoleCtrlHandler(nullptr, FALSE);  // Ctrl+C too, should the caller have switched it off
+    ::SetConsoleCtrlHandler(OnConsoleSignal, TRUE);
+}
+
 // The whole unattended run; its exit code. Installers it starts are waited for.
-ExitCode RunQuietInstall(const CommandLine& line) {
+ExitCode RunQuietInstall(const CommandLine& line, IJobSystem& system) {
     CTranslation translation;
     translation.Load();
-    CWindowsJobSystem system(true);
     return RunQuiet(line, system,
                     [&translation](TranslationKey key) { return translation.GetWord(kTranslationKeys[key]); },
                     [](const std::wstring& text) { sys::Log(text); });
@@ -138,11 +161,13 @@ void CInstallerApp::Run() {
         ::ExitProcess(code);
     }
     if (windowless) {
-        CWindowsJobSystem system(true);
+        CancelOnConsoleSignals();
+        CWindowsJobSystem system(true, &g_unattendedCancel);
         const ExitCode code = mode == RunMode::Layout
                                   ? RunLayout(line, system, [](const std::wstring& text) { sys::Log(text); })
-                                  : RunQuietInstall(line);
+                                  : RunQuietInstall(line, system);
         sys::Log(L"exit code " + std::to_wstring(code));
+        g_unattendedDone = true;
         ::ExitProcess(code);
     }
     const ExitCode code = InitInstance(line, mode);

@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "install/job_runner.h"
 #include "install/job_thread.h"
 #include "install/system_win.h"
+#include "install/progress_text.h"
 #include "install/telling.h"
 #include "quiet/quiet_run.h"
 #include "net/request_win.h"
@@ -31,7 +33,14 @@ int (&g_progressTop)[kJobCount - 1] = g_arrangement.progressTop;
 std::vector<fw::CWnd*> g_shownButtons, g_hiddenButtons, g_shownBars, g_hiddenBars;
 
 namespace {
-CWindowsJobSystem g_system;
+
+constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
+constexpr unsigned long long kStatusEveryMs = 250;  // the status line changes at most this often
+
+bool Failure(Outcome kind) {
+    return kind != Outcome::Done && kind != Outcome::RestartNeeded && kind != Outcome::RestartStarted;
+}
+
 }  // namespace
 
 CInstallerDlg::CInstallerDlg(HWND parent) : CDialog(IDD_INSTALLER_DIALOG, parent) {
@@ -51,7 +60,7 @@ void CInstallerDlg::StartPassiveRun() {
     for (fw::CWnd* button : g_shownButtons) ::EnableWindow(button->GetSafeHwnd(), FALSE);  // nothing to click
     const HWND self = m_hWnd;
     const bool started = StartJob([this, self] {
-        CWindowsJobSystem system(true);  // the installers are waited for, as quiet mode does
+        CWindowsJobSystem system(true, &m_passiveCancel);  // the installers are waited for, as quiet mode does
         m_passiveCode = RunQuiet(m_passiveLine, system, [this](TranslationKey key) { return Word(key); },
                                  [](const std::wstring& text) { sys::Log(text); }, this);
         ::PostMessageW(self, kPassiveDoneMessage, 0, 0);
@@ -73,11 +82,16 @@ void CInstallerDlg::DoDataExchange() {
     for (const Job& job : kJobs) DDX_Control(job.command, m_buttons[static_cast<int>(job.id)]);
     for (const Job& job : kJobs)
         if (job.bar) DDX_Control(job.bar, m_bars[static_cast<int>(job.id)]);
+    for (const Job& job : kJobs)
+        if (job.cancel) DDX_Control(job.cancel, m_cancels[static_cast<int>(job.id)]);
     DDX_Control(IDC_STATUS, m_status);
 }
 
 BOOL CInstallerDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    m_com = std::make_unique<sys::CComInit>(COINIT_APARTMENTTHREADED);  // the live region's and the taskbar's
+    TakeOverDialogScaling(m_hWnd);  // ArrangeAtDensity lays it out anew
+    for (const Job& job : kJobs) m_views[JobIndex(job.id)].progress.job = job.id;
     net::SetPromptOwner(m_hWnd);  // a proxy's password prompt opens in front of this window
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -158,6 +172,7 @@ void CInstallerDlg::SortControls() {
         (on ? g_shownButtons : g_hiddenButtons).push_back(&m_buttons[i]);
         if (job.bar) (on ? g_shownBars : g_hiddenBars).push_back(&m_bars[i]);
         if (on) m_buttons[i].SetWindowText(Word(job.caption));
+        if (on && job.cancel) m_cancels[i].SetWindowText(Word(kCancel));  // what screen readers read
     }
 }
 
@@ -179,10 +194,21 @@ void CInstallerDlg::PlaceControls(int gap, bool first) {
         after = button->GetSafeHwnd();
     }
     for (fw::CWnd* button : g_hiddenButtons) button->ShowWindow(SW_HIDE);
-    for (std::size_t j = 0; j < g_shownBars.size(); ++j) {
-        auto* bar = static_cast<fw::CProgressCtrl*>(g_shownBars[j]);
-        bar->SetWindowPos(nullptr, left, g_progressTop[j], width, gap / 2, SWP_NOZORDER | hide);
-        if (first) bar->SetRange(0, 100);
+    // Each bar leaves room at its right end for its cancel, which fills the
+    // gap between the buttons above and below it and follows the button
+    // above in the tab order.
+    const int cancelSize = std::max(gap - 4, 8), cancelRoom = cancelSize + Scaled(4, g_arrangement.dpi);
+    std::size_t slot = 0;
+    for (const Job& job : kJobs) {
+        if (!Offered(job) || !job.bar) continue;
+        const std::size_t i = JobIndex(job.id);
+        const int barTop = g_progressTop[slot];
+        m_bars[i].SetWindowPos(nullptr, left, barTop, width - cancelRoom, gap / 2, SWP_NOZORDER | hide);
+        if (first) m_bars[i].SetRange(0, 100);
+        const HWND above = slot + 1 < g_shownButtons.size() ? g_shownButtons[slot + 1]->GetSafeHwnd() : after;
+        m_cancels[i].SetWindowPos(above, left + width - cancelSize, barTop + gap / 4 - cancelSize / 2, cancelSize,
+                                  cancelSize, SWP_NOACTIVATE | hide);
+        ++slot;
     }
     for (fw::CWnd* bar : g_hiddenBars) bar->ShowWindow(SW_HIDE);
     const int top = StatusLineTop(g_arrangement, static_cast<int>(g_shownButtons.size()),
@@ -200,7 +226,12 @@ void CInstallerDlg::ApplyLook() {
 // A status text that does not fit its three lines in this font gets the
 // largest smaller size that does.
 void CInstallerDlg::FitStatusFont(const std::wstring& text) {
-    const RECT area = m_status.GetClientRect();
+    RECT area = m_status.GetClientRect();
+    // The last line keeps 8 pixels (at 100 %) from the window's bottom edge.
+    RECT status = {}, client = GetClientRect();
+    ::GetWindowRect(m_status.GetSafeHwnd(), &status);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&status), 2);
+    area.bottom = std::min<LONG>(area.bottom, client.bottom - Scaled(8, g_arrangement.dpi) - status.top);
     const auto fits = [&](HFONT font) {
         fw::CClientDC dc(m_status.GetSafeHwnd());
         fw::CSelectObject select(dc.Get(), font);
@@ -245,29 +276,116 @@ void CInstallerDlg::ShowNoInternetHint() {
 }
 
 void CInstallerDlg::Tell(const Job& job, const JobOutcome& outcome) {
+    m_failed = Failure(outcome.kind);
+    UpdateTaskbar();
     const Telling telling = TellingOf(job, outcome, m_bluetoothShown);
     if (!telling.status.empty()) ShowStatusText(StatusText(telling, [this](TranslationKey key) { return Word(key); }));
     if (telling.message && m_passive) ShowStatusText(Word(kHintNoInternet));  // nobody is asked to click
     else if (telling.message) ShowNoInternetHint();
 }
 
-void CInstallerDlg::ShowProgress(JobId job, bool show) {
-    fw::CProgressCtrl& bar = m_bars[static_cast<int>(job)];
-    if (show) {  // a new download starts from nothing, whatever the last one showed
-        bar.SetMarquee(false);
-        bar.SetPos(0);
-    }
-    bar.ShowWindow(show ? SW_SHOW : SW_HIDE);
+void CInstallerDlg::Report(const JobProgress& progress) {
+    // Handled on the window's thread, one report after the other.
+    if (m_hWnd) ::SendMessageW(m_hWnd, kProgressMessage, 0, reinterpret_cast<LPARAM>(&progress));
 }
 
-void CInstallerDlg::SetProgress(JobId job, int percent) {
-    fw::CProgressCtrl& bar = m_bars[static_cast<int>(job)];
-    bar.SetMarquee(percent < 0);
-    if (percent >= 0) bar.SetPos(percent);
+void CInstallerDlg::OnProgress(const JobProgress& progress) {
+    const Job& job = JobOf(progress.job);
+    JobView& view = m_views[JobIndex(job.id)];
+    const bool newPhase = progress.phase != view.progress.phase;
+    if (newPhase && progress.phase != JobPhase::Ended && !AtWork(view.progress.phase)) m_failed = false;  // a new run
+    view.progress = progress;
+    if (job.bar) ShowBar(job, progress, newPhase);
+    const unsigned long long now = ::GetTickCount64();
+    const std::wstring text = ProgressText(progress, [this](TranslationKey key) { return Word(key); });
+    if (progress.phase == JobPhase::Ended) {
+        // What the job came to is told next; a progress text must not stay meanwhile.
+        if (view.statusOurs && newPhase) ShowStatusText(L"");
+        view.statusOurs = false;
+    } else if (!text.empty() && (newPhase || now - view.statusMs >= kStatusEveryMs)) {
+        ShowStatusText(text);
+        view.statusMs = now;
+        // The started setup's text stays: it tells the user what to do next.
+        view.statusOurs = progress.phase != JobPhase::Started;
+    } else if (!text.empty()) {
+        // Too soon after the last: the latest comes when its time has come, even if nothing follows.
+        SetTimer(m_hWnd, kStatusTimerBase + JobIndex(job.id), static_cast<UINT>(kStatusEveryMs - (now - view.statusMs)),
+                 nullptr);
+    }
+    UpdateTaskbar();
+}
+
+void CInstallerDlg::OnStatusTimer(std::size_t job) {
+    ::KillTimer(m_hWnd, kStatusTimerBase + job);
+    JobView& view = m_views[job];
+    if (!AtWork(view.progress.phase)) return;
+    const std::wstring text = ProgressText(view.progress, [this](TranslationKey key) { return Word(key); });
+    if (text.empty()) return;
+    ShowStatusText(text);
+    view.statusMs = ::GetTickCount64();
+    view.statusOurs = true;
+}
+
+// The bar and its cancel while the job transfers, checks or unpacks; the
+// bar moves per percent, and is busy while the size is not known.
+void CInstallerDlg::ShowBar(const Job& job, const JobProgress& progress, bool newPhase) {
+    JobView& view = m_views[JobIndex(job.id)];
+    fw::CProgressCtrl& bar = m_bars[JobIndex(job.id)];
+    CCancelButton& cancel = m_cancels[JobIndex(job.id)];
+    if (!ShowsBar(progress.phase)) {
+        if (::GetFocus() == cancel.GetSafeHwnd()) ::SetFocus(m_buttons[JobIndex(job.id)].GetSafeHwnd());
+        bar.ShowWindow(SW_HIDE);
+        cancel.ShowWindow(SW_HIDE);
+        view.percent = -2;
+        return;
+    }
+    const bool transfer = progress.phase == JobPhase::Downloading || progress.phase == JobPhase::Copying;
+    if (newPhase && transfer) {  // a new transfer starts from nothing
+        bar.SetMarquee(false);
+        bar.SetPos(0);
+        view.percent = 0;
+    }
+    const int percent = Determinate(progress) ? progress.transfer.Percent() : -1;
+    if (percent != view.percent) {
+        bar.SetMarquee(percent < 0);
+        if (percent >= 0) bar.SetPos(percent);
+        view.percent = percent;
+    }
+    bar.ShowWindow(SW_SHOW);
+    cancel.ShowWindow(SW_SHOW);
+}
+
+void CInstallerDlg::UpdateTaskbar() {
+    if (!m_taskbar) return;
+    std::vector<JobProgress> active;
+    for (const JobView& view : m_views)
+        if (AtWork(view.progress.phase)) active.push_back(view.progress);
+    m_taskbar->Show(TaskbarOf(active, m_failed));
+}
+
+const Job* CInstallerDlg::FocusedCancellableJob() const {
+    const HWND focus = ::GetFocus();
+    for (const Job& job : kJobs) {
+        const std::size_t i = JobIndex(job.id);
+        if (job.cancel && ::IsWindowVisible(m_cancels[i].GetSafeHwnd()) &&
+            (focus == m_buttons[i].GetSafeHwnd() || focus == m_cancels[i].GetSafeHwnd()))
+            return &job;
+    }
+    return nullptr;
+}
+
+void CInstallerDlg::OnCancelJob(const Job& job) {
+    sys::Log(std::wstring(L"cancel: the ") + job.name);
+    m_cancelTokens[JobIndex(job.id)].Cancel();
+    if (m_passive) m_passiveCancel.Cancel();
 }
 
 void CInstallerDlg::OnCancel() {
-    if (::GetKeyState(VK_ESCAPE) & 0x8000) return;  // Esc never closes the window
+    // Esc never closes the window: it cancels the job whose command or cancel has the focus.
+    if (::GetKeyState(VK_ESCAPE) & 0x8000) {
+        if (const Job* job = FocusedCancellableJob()) OnCancelJob(*job);
+        return;
+    }
     // Closing would end the installers it waits for: it closes itself when they are done.
     if (m_passiveRunning) {
         sys::Log(L"close refused: the jobs started by /passive still run");
@@ -278,7 +396,18 @@ void CInstallerDlg::OnCancel() {
 
 void CInstallerDlg::OnInstall(const Job& job) {
     sys::Log(std::wstring(L"clicked: install the ") + job.name);
-    StartJob([this, &job] { RunJob(job, *this, g_system); });
+    CCancelToken& cancel = m_cancelTokens[JobIndex(job.id)];
+    if (!BusyFlag(job.id)) cancel.Reset();  // a new run; a click during one changes nothing
+    StartJob([this, &job, &cancel] {
+        CWindowsJobSystem system(false, &cancel);
+        RunJob(job, *this, system);
+    });
+}
+
+void CInstallerDlg::OnDestroy() {
+    ClearLiveRegion(m_status.GetSafeHwnd());
+    m_taskbar.reset();
+    m_com.reset();
 }
 
 fw::CMsgResult CInstallerDlg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
@@ -299,6 +428,10 @@ fw::CMsgResult CInstallerDlg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
                 return fw::Handled(MAKELONG(job.command, DC_HASDEFID));
         return fw::Handled(0);
     case WM_TIMER:
+        if (wp >= kStatusTimerBase && wp < kStatusTimerBase + kJobCount) {
+            OnStatusTimer(wp - kStatusTimerBase);
+            return fw::Handled();
+        }
         if (wp == kPassiveCloseTimer) {
             ::KillTimer(m_hWnd, kPassiveCloseTimer);
             sys::Log(L"the window closed itself");
@@ -314,25 +447,49 @@ fw::CMsgResult CInstallerDlg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
     case kPassiveDoneMessage:
         OnPassiveRunDone();
         return fw::Handled();
+    case kProgressMessage:
+        OnProgress(*reinterpret_cast<const JobProgress*>(lp));
+        return fw::Handled();
+    case kGetDpiScaledSize: {  // the size the window takes at the new density: the arrangement's
+        bool on[kJobCount] = {};
+        for (const Job& job : kJobs) on[JobIndex(job.id)] = Offered(job);
+        const WindowArrangement at = ArrangeWindow(on, 0, static_cast<int>(wp));
+        *reinterpret_cast<SIZE*>(lp) = {at.windowWidth, at.windowHeight};
+        return fw::Handled(TRUE);
+    }
+    case WM_DESTROY:
+        OnDestroy();
+        break;
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
         return fw::Handled();
     case WM_SETTINGCHANGE: case WM_SYSCOLORCHANGE:
-        if (HighContrastOn() != m_highContrast) {
-            m_highContrast = !m_highContrast;
+        // One high-contrast theme for another changes the colours, not the switch: repaint either way.
+        if (HighContrastOn() != m_highContrast || (m_highContrast && message == WM_SYSCOLORCHANGE)) {
+            m_highContrast = HighContrastOn();
             ApplyLook();
             ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         }
+        // Common controls take the new colours only when told.
+        if (message == WM_SYSCOLORCHANGE)
+            for (fw::CProgressCtrl& bar : m_bars)
+                if (bar.GetSafeHwnd()) bar.SendMessage(WM_SYSCOLORCHANGE, wp, lp);
         break;
     case WM_COMMAND:
         if (HIWORD(wp) != BN_CLICKED) break;
         for (const Job& job : kJobs) {
-            if (LOWORD(wp) != job.command) continue;
-            OnInstall(job);
+            if (LOWORD(wp) == job.command) OnInstall(job);
+            else if (job.cancel && LOWORD(wp) == job.cancel) OnCancelJob(job);
+            else continue;
             return fw::Handled();
         }
         break;
     default:
+        if (message == TaskbarButtonCreatedMessage() && !m_ownTaskbar) {
+            m_taskbar = OpenTaskbarButton(m_hWnd);
+            UpdateTaskbar();
+            return fw::Handled();
+        }
         break;
     }
     return CDialog::OnMessage(message, wp, lp);

@@ -2,19 +2,25 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/arrangement.h"
+#include "app/taskbar_view.h"
 #include "framework/dialog.h"
 #include "framework/gdi.h"
 #include "i18n/translation.h"
 #include "install/job_window.h"
 #include "quiet/command_line.h"
 #include "quiet/exit_code.h"
+#include "sys/cancel_token.h"
+#include "sys/com_win.h"
 #include "sys/os_version.h"
+#include "ui/cancel_button.h"
 #include "ui/image_button.h"
 #include "ui/logo_image.h"
+#include "ui/taskbar_button.h"
 
 // The window's arrangement at its density, made by ArrangeControls; the
 // names below are views of it, not copies.
@@ -27,8 +33,8 @@ extern int (&g_progressTop)[kJobCount - 1];
 extern std::vector<fw::CWnd*> g_shownButtons, g_hiddenButtons, g_shownBars, g_hiddenBars;
 
 // The installer's one window: a button per job the build offers (by the
-// job table), a progress bar under each download command and a status
-// line for what the jobs came to.
+// job table), a progress bar under each download command with its cancel,
+// and a status line for what the jobs are doing and came to.
 class CInstallerDlg : public fw::CDialog, public IJobWindow {
 public:
     explicit CInstallerDlg(HWND parent = nullptr);
@@ -42,9 +48,11 @@ public:
     ExitCode PassiveExitCode() const { return m_passiveCode; }
 
     // For the jobs (any thread).
-    void ShowProgress(JobId job, bool show) override;
-    void SetProgress(JobId job, int percent) override;
+    void Report(const JobProgress& progress) override;
     void Tell(const Job& job, const JobOutcome& outcome) override;
+    // Before the window opens: where the taskbar progress goes instead of the
+    // shell's button (tests).
+    void UseTaskbarButton(std::unique_ptr<ITaskbarButton> button) { m_taskbar = std::move(button); m_ownTaskbar = true; }
     void ShowStatusText(const std::wstring& text);
     // The no-connection message, on the calling thread; returns when it is closed.
     void ShowNoInternetHint();
@@ -79,11 +87,21 @@ private:
     void OnWindowsKnown();
     static constexpr UINT kWindowsKnownMessage = WM_APP + 1;
     static constexpr UINT kPassiveDoneMessage = WM_APP + 2;
+    static constexpr UINT kProgressMessage = WM_APP + 3;  // lParam: the JobProgress, sent
     static constexpr UINT_PTR kAfterFirstPaintTimer = 1;
     static constexpr UINT_PTR kPassiveCloseTimer = 2;
+    static constexpr UINT_PTR kStatusTimerBase = 16;  // one per job: the status text held back
+    void OnStatusTimer(std::size_t job);
     void StartPassiveRun();
     void OnPassiveRunDone();
     void OnInstall(const Job& job);
+    void OnCancelJob(const Job& job);
+    void OnProgress(const JobProgress& progress);
+    void ShowBar(const Job& job, const JobProgress& progress, bool newPhase);
+    void UpdateTaskbar();
+    // The job whose command or cancel has the focus and is cancellable; null: none.
+    const Job* FocusedCancellableJob() const;
+    void OnDestroy();
     std::wstring Word(TranslationKey key) { return m_translation.GetWord(kTranslationKeys[key]); }
 
     // Painting (installer_dlg_paint.cpp).
@@ -110,5 +128,21 @@ private:
     CTranslation m_translation;
     CImageButton m_buttons[kJobCount];
     fw::CProgressCtrl m_bars[kJobCount];  // none for a job without a bar
+    CCancelButton m_cancels[kJobCount];   // the same
     fw::CStatic m_status;
+
+    // What each job last reported (the window's thread only), and its cancel.
+    struct JobView {
+        JobProgress progress{JobId::Wifi, JobPhase::Ended, {}};
+        int percent = -2;                  // the bar's position; -1: busy
+        unsigned long long statusMs = 0;   // when the status line last showed its progress
+        bool statusOurs = false;           // the status line shows its progress now
+    };
+    JobView m_views[kJobCount];
+    CCancelToken m_cancelTokens[kJobCount];
+    CCancelToken m_passiveCancel;
+    bool m_failed = false;  // for the taskbar: the last job to end failed
+    std::unique_ptr<ITaskbarButton> m_taskbar;
+    bool m_ownTaskbar = false;
+    std::unique_ptr<sys::CComInit> m_com;  // for the window's life, on its thread
 };

@@ -46,6 +46,7 @@ struct CGdiObjectTraits {
 };
 using CBitmap = sys::CUniqueHandle<CGdiObjectTraits<HBITMAP>, HBITMAP>;
 using CBrush = sys::CUniqueHandle<CGdiObjectTraits<HBRUSH>, HBRUSH>;
+using CPen = sys::CUniqueHandle<CGdiObjectTraits<HPEN>, HPEN>;
 using CGdiFont = sys::CUniqueHandle<CGdiObjectTraits<HFONT>, HFONT>;
 
 class CSelectObject {  // selects back what was there before

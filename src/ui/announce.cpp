@@ -14,7 +14,7 @@ constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED
 }  // namespace
 
 bool MarkPoliteLiveRegion(HWND control) {
-    const sys::CComInit com(COINIT_APARTMENTTHREADED);
+    const sys::CComInit com(COINIT_APARTMENTTHREADED);  // the window keeps its own for its life as well
     sys::CComPtr<IAccPropServices> services;
     if (FAILED(::CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER, kIAccPropServices,
                                   reinterpret_cast<void**>(services.Put()))))
@@ -26,7 +26,18 @@ bool MarkPoliteLiveRegion(HWND control) {
     return SUCCEEDED(services->SetHwndProp(control, OBJID_CLIENT, CHILDID_SELF, kLiveSettingProperty, polite));
 }
 
+void ClearLiveRegion(HWND control) {
+    sys::CComPtr<IAccPropServices> services;
+    if (FAILED(::CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER, kIAccPropServices,
+                                  reinterpret_cast<void**>(services.Put()))))
+        return;
+    MSAAPROPID live = kLiveSettingProperty;
+    services->ClearHwndProps(control, OBJID_CLIENT, CHILDID_SELF, &live, 1);
+}
+
 void AnnounceTextChange(HWND control, bool liveRegion) {
     ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, control, OBJID_WINDOW, CHILDID_SELF);
     if (liveRegion) ::NotifyWinEvent(kLiveRegionChanged, control, OBJID_CLIENT, CHILDID_SELF);
+    // Windows 7 reads no change of a control without the focus; an alert it reads.
+    else ::NotifyWinEvent(EVENT_SYSTEM_ALERT, control, OBJID_CLIENT, CHILDID_SELF);
 }

@@ -11,3 +11,6 @@ bool MarkPoliteLiveRegion(HWND control);
 // Announces that control's text changed: a name change, and for a live
 // region a live-region change.
 void AnnounceTextChange(HWND control, bool liveRegion);
+
+// Takes back what MarkPoliteLiveRegion set on the control (before it is destroyed).
+void ClearLiveRegion(HWND control);

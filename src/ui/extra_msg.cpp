@@ -18,30 +18,42 @@ void CExtraMsg::DoDataExchange() {
 
 BOOL CExtraMsg::OnInitDialog() {
     CDialog::OnInitDialog();
-    const int dpi = WindowDpi(m_hWnd);
-    const bool highContrast = HighContrastOn();
-    m_highContrast = highContrast;
-    CreateProductFont(dpi, m_font);
-    PlaceAtDensity(dpi);
-    const std::wstring text = m_translation.GetWord(kTranslationKeys[kHintNoInternet]);
-    const int grow = FitTextArea(text);
+    TakeOverDialogScaling(m_hWnd);
+    m_highContrast = HighContrastOn();
+    LayOut(WindowDpi(m_hWnd));
     CenterWindow();  // on the work area of its owner's monitor
-
-    const RECT client = GetClientRect();
-    const int width = Scaled(92, dpi);
-    m_btnOk.SetWindowPos(nullptr, (client.right - width) / 2, Scaled(70, dpi) + grow, width, Scaled(36, dpi),
-                         SWP_NOZORDER | SWP_HIDEWINDOW);
-    static const UINT faces[3] = {IDB_OK_FACE, IDB_OK_FACE_150, IDB_OK_FACE_200};
-    ApplyProductLook(m_btnOk, faces, m_font.Get(), dpi, highContrast);
     m_btnOk.ShowWindow(SW_SHOW);
-
-    m_text.SetFont(m_font.Get());
-    m_text.SetWindowText(text);
     // A modal dialog disables its owner; this one must not, and it is shown
     // well after the click, when another window may have come to the front.
     if (HWND owner = ::GetWindow(m_hWnd, GW_OWNER)) ::EnableWindow(owner, TRUE);
     ::SetForegroundWindow(m_hWnd);
     return TRUE;
+}
+
+// Font, size, text area and button for the density.
+void CExtraMsg::LayOut(int dpi) {
+    CreateProductFont(dpi, m_font);
+    PlaceAtDensity(dpi);
+    const std::wstring text = m_translation.GetWord(kTranslationKeys[kHintNoInternet]);
+    const int grow = FitTextArea(text);
+    const RECT client = GetClientRect();
+    const int width = Scaled(92, dpi);
+    m_btnOk.SetWindowPos(nullptr, (client.right - width) / 2, Scaled(70, dpi) + grow, width, Scaled(36, dpi),
+                         SWP_NOZORDER);
+    static const UINT faces[3] = {IDB_OK_FACE, IDB_OK_FACE_150, IDB_OK_FACE_200};
+    ApplyProductLook(m_btnOk, faces, m_font.Get(), dpi, m_highContrast);
+    m_text.SetFont(m_font.Get());
+    m_text.SetWindowText(text);
+}
+
+// Moved to a monitor of another density: laid out anew there, where Windows suggests.
+void CExtraMsg::OnDpiChanged(int dpi, const RECT& suggested) {
+    LayOut(dpi);
+    RECT outer = {};
+    ::GetWindowRect(m_hWnd, &outer);
+    SetWindowPos(nullptr, suggested.left, suggested.top, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    Invalidate();
 }
 
 // The dialog's figures, pixels at 96 dpi, scaled to the density: the
@@ -78,6 +90,10 @@ int CExtraMsg::FitTextArea(const std::wstring& text) {
 }
 
 fw::CMsgResult CExtraMsg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
+    if (message == WM_DPICHANGED) {
+        OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return fw::Handled();
+    }
     if (message == WM_ERASEBKGND) {
         const RECT client = GetClientRect();
         fw::CBrush blue(::CreateSolidBrush(m_highContrast ? ::GetSysColor(COLOR_WINDOW) : kBackgroundColor));

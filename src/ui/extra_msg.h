@@ -18,6 +18,8 @@ protected:
     fw::CMsgResult OnMessage(UINT message, WPARAM wp, LPARAM lp) override;
 
 private:
+    void LayOut(int dpi);
+    void OnDpiChanged(int dpi, const RECT& suggested);
     void PlaceAtDensity(int dpi);
     int FitTextArea(const std::wstring& text);
     fw::CFont m_font;

@@ -20,3 +20,11 @@ int ArtworkPercent(int dpi) {
 }
 
 UINT ArtworkFor(int dpi, const UINT (&drawings)[3]) { return drawings[(ArtworkPercent(dpi) - 100) / 50]; }
+
+void TakeOverDialogScaling(HWND dialog) {
+    using Behaviour = BOOL(WINAPI*)(HWND, int, int);
+    constexpr int kDisableAll = 1;  // DDC_DISABLE_ALL
+    const auto set = reinterpret_cast<Behaviour>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior")));
+    if (set) set(dialog, kDisableAll, kDisableAll);
+}

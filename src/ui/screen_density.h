@@ -11,3 +11,8 @@ int WindowDpi(HWND window);
 int ArtworkPercent(int dpi);
 // Of the resources drawn for 100, 150 and 200 %, the one for ArtworkPercent(dpi).
 UINT ArtworkFor(int dpi, const UINT (&drawings)[3]);
+
+// The per-monitor scaling the dialog manager would do by itself (Windows 10
+// 1703 and later, SetDialogDpiChangeBehavior) is switched off: the dialog
+// lays itself out anew at each density.
+void TakeOverDialogScaling(HWND dialog);

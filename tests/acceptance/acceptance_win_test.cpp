@@ -15,6 +15,7 @@
 
 #include "devservice_win.h"
 #include "i18n/catalogue.h"
+#include "install/telling.h"
 #include "log/run_log.h"
 #include "net/transfer.h"
 #include "installer_process_win.h"
@@ -95,7 +96,8 @@ TEST_F(AcceptanceTest, WifiReportsSuccessAndStaysQuietOnFailure) {
     test::CInstallerProcess installer(Bundle(L"Installer.exe"));
     ASSERT_TRUE(installer.Window());
     installer.Click(IDC_BTN_WIFI);
-    EXPECT_EQ(installer.WaitStatusChange(L"", 15000), Text(kWifiInstalled) + L" " + Text(kHintDlBt));
+    EXPECT_EQ(installer.WaitStatusChange(L"", 15000),
+              StatusText({false, {kWifiInstalled, kHintDlBt}}, [this](TranslationKey key) { return Text(key); }));
 
     SetWifiOutcome(1603);
     test::CInstallerProcess second(Bundle(L"Installer.exe"));

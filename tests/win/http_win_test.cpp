@@ -46,9 +46,14 @@ private:
     int m_saved = -1;
 };
 
+// Each new percentage the reports carry (-1: the size is not known).
 struct CProgressLog {
     std::vector<int> positions;
-    std::function<void(int)> Callback() { return [this](int p) { positions.push_back(p); }; }
+    TransferProgressFn Callback() {
+        return [this](const TransferProgress& p) {
+            if (positions.empty() || positions.back() != p.Percent()) positions.push_back(p.Percent());
+        };
+    }
 };
 
 std::wstring WorkFile(const wchar_t* name) { return test::WorkFolder(name); }
@@ -255,8 +260,8 @@ TEST(DownloadFile, TwoDownloadsOfOneNameNeverMix) {
                            R"( "/files/b.bin": {"file": "exact10240.bin", "chunk_delay_ms": 20}})");
     const std::wstring target = WorkFile(L"same.bin");
     bool okA = false, okB = false;
-    std::thread a([&] { okA = DownloadFile(Wide(test::ServiceUrl("/files/a.bin")), target, [](int) {}) == NetResult::Ok; });
-    std::thread b([&] { okB = DownloadFile(Wide(test::ServiceUrl("/files/b.bin")), target, [](int) {}) == NetResult::Ok; });
+    std::thread a([&] { okA = DownloadFile(Wide(test::ServiceUrl("/files/a.bin")), target, [](const TransferProgress&) {}) == NetResult::Ok; });
+    std::thread b([&] { okB = DownloadFile(Wide(test::ServiceUrl("/files/b.bin")), target, [](const TransferProgress&) {}) == NetResult::Ok; });
     a.join();
     b.join();
     EXPECT_TRUE(okA && okB);
@@ -313,7 +318,7 @@ TEST(DownloadFile, SurvivesWhatCanBeSurvivedAndSaysWhatCannot) {
         const DWORD start = ::GetTickCount();
         std::string body;
         const NetResult result = c.json ? HttpGetJson(Wide(test::ServiceUrl("/files/p.bin", c.port)), body)
-                                        : DownloadFile(Wide(test::ServiceUrl("/files/p.bin", c.port)), target, [](int) {});
+                                        : DownloadFile(Wide(test::ServiceUrl("/files/p.bin", c.port)), target, [](const TransferProgress&) {});
         const DWORD took = ::GetTickCount() - start;
         EXPECT_EQ(result, c.result) << c.name;
         if (!c.json) {
@@ -344,7 +349,7 @@ TEST(DownloadFile, AStalledServerFailsWithinTheLimit) {
     test::SetServiceScript(R"({"/files/p.bin": {"file": "big.bin", "stall_after": 20000, "stall_ms": 20000},)"
                            R"( "/api/rx/QuilloRXApp": {"body": "{}", "delay_ms": 20000}})");
     const DWORD start = ::GetTickCount();
-    EXPECT_EQ(DownloadFile(Wide(test::ServiceUrl("/files/p.bin")), WorkFile(L"p.bin"), [](int) {}), NetResult::NoConnection);
+    EXPECT_EQ(DownloadFile(Wide(test::ServiceUrl("/files/p.bin")), WorkFile(L"p.bin"), [](const TransferProgress&) {}), NetResult::NoConnection);
     std::string body;
     EXPECT_EQ(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp")), body), NetResult::NoConnection);
     // kMaxAttempts attempts of each, every one ended by the limit rather than by the server.
@@ -363,9 +368,9 @@ TEST(DownloadFile, AScannerHoldingTheNewFileOnlyDelaysIt) {
     std::thread scanner([&] {  // holds the file from the moment it appears until 1.5 s after it is whole
         for (DWORD waited = 0; waited < 20000; waited += 5) {
             WIN32_FIND_DATAW entry = {};
-            sys::CFindHandle find(::FindFirstFileW((folder + L"\\dl*.tmp").c_str(), &entry));
+            sys::CFindHandle find(::FindFirstFileW((folder + L"\\partial\\*.part").c_str(), &entry));
             if (find.Valid()) {
-                sys::CFileHandle file(::CreateFileW((folder + L"\\" + entry.cFileName).c_str(), GENERIC_READ,
+                sys::CFileHandle file(::CreateFileW((folder + L"\\partial\\" + entry.cFileName).c_str(), GENERIC_READ,
                                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                                     nullptr));
                 if (!file.Valid()) continue;
@@ -380,7 +385,7 @@ TEST(DownloadFile, AScannerHoldingTheNewFileOnlyDelaysIt) {
         }
     });
     const DWORD start = ::GetTickCount();
-    const NetResult result = DownloadFile(Wide(test::ServiceUrl("/files/p.bin")), WorkFile(L"p.bin"), [](int) {});
+    const NetResult result = DownloadFile(Wide(test::ServiceUrl("/files/p.bin")), WorkFile(L"p.bin"), [](const TransferProgress&) {});
     scanner.join();
     EXPECT_TRUE(held);
     EXPECT_EQ(result, NetResult::Ok);
@@ -400,7 +405,7 @@ TEST(DownloadFile, ATrickleGivesUp) {
                            R"( "trickle_ms": 400}})");
     test::TakeRequests();
     const DWORD start = ::GetTickCount();
-    EXPECT_EQ(DownloadFile(Wide(test::ServiceUrl("/files/p.bin")), WorkFile(L"p.bin"), [](int) {}), NetResult::NoConnection);
+    EXPECT_EQ(DownloadFile(Wide(test::ServiceUrl("/files/p.bin")), WorkFile(L"p.bin"), [](const TransferProgress&) {}), NetResult::NoConnection);
     std::string body;
     EXPECT_EQ(HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp")), body), NetResult::NoConnection);
     EXPECT_LT(::GetTickCount() - start, 15000u);
@@ -427,7 +432,7 @@ TEST(DownloadFile, GoesThroughTheSystemProxyAndAsksForItsPasswordOnce) {
         std::ofstream(std::filesystem::path(proxyLog), std::ios::trunc);
         test::CSystemProxy proxy(L"localhost:" + std::to_wstring(INSTALLER_TEST_SERVICE_PORT + c.port));
         NetResult result = NetResult::Ok;
-        std::thread download([&] { result = DownloadFile(Wide(test::ServiceUrl("/files/p.bin")), WorkFile(L"p.bin"), [](int) {}); });
+        std::thread download([&] { result = DownloadFile(Wide(test::ServiceUrl("/files/p.bin")), WorkFile(L"p.bin"), [](const TransferProgress&) {}); });
         EXPECT_EQ(AnswerCredentialsPrompt(c.user, c.password, c.prompt ? 15000 : 0), c.prompt) << c.name;
         download.join();
         EXPECT_FALSE(AnswerCredentialsPrompt(L"", L"", 0)) << c.name;  // never a second prompt

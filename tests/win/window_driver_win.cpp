@@ -69,4 +69,35 @@ bool WaitIdle(const std::atomic<bool>& flag, DWORD ms) {
     return !flag.load();
 }
 
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+bool WaitFocus(HWND window, HWND expected) {
+    for (int waited = 0; waited < 3000; waited += 20) {
+        if (FocusOf(window) == expected) return true;
+        ::Sleep(20);
+    }
+    return false;
+}
+
+void Press(WORD key, bool shift) {
+    std::vector<INPUT> input;
+    const auto add = [&](WORD k, DWORD flags) {
+        INPUT i = {};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = k;
+        i.ki.dwFlags = flags;
+        input.push_back(i);
+    };
+    if (shift) add(VK_SHIFT, 0);
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    if (shift) add(VK_SHIFT, KEYEVENTF_KEYUP);
+    ::SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
 }  // namespace test

@@ -38,4 +38,11 @@ private:
 // Waits until flag reads false again (a job finished), up to ms.
 bool WaitIdle(const std::atomic<bool>& flag, DWORD ms);
 
+// The control with the focus in window's thread.
+HWND FocusOf(HWND window);
+// Waits up to 3 s until expected has the focus.
+bool WaitFocus(HWND window, HWND expected);
+// A real key press (and release), Shift held around it when asked.
+void Press(WORD key, bool shift = false);
+
 }  // namespace test

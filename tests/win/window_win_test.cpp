@@ -19,10 +19,13 @@
 #include "framework/gdi.h"
 #include "i18n/catalogue.h"
 #include "install/jobs.h"
+#include "install/progress_text.h"
+#include "install/telling.h"
 #include "devservice_win.h"
 #include "res/resource.h"
 #include "screen_win.h"
 #include "sys/handle_win.h"
+#include "sys/utf8.h"
 #include "window_driver_win.h"
 #include "wine_helpers_win.h"
 
@@ -471,57 +474,102 @@ boost::property_tree::wptree ShippedCatalogue() {
 }
 }  // namespace
 
-// Every text of every section, measured with the window's font at this
+// Every text of every section, measured as the window fits it at this
 // density: a caption on one line of its button with room on both sides, a
-// status text within the status area's three lines, the message within its
-// text area's width and three lines (the dialog grows to them).
+// status text (the progress texts with the longest numbers too) within the
+// status area's three lines and 8 pixels (at 100 %) above the window's
+// bottom edge, the message within its text area's width and three lines
+// (the dialog grows to them). A text that does not fit the product font
+// takes the largest smaller size that does; none may need less than 11
+// points, where it would be hard to read.
 TEST(WindowChild, DISABLED_EveryTranslationFits) {
+    constexpr int kReadableTenths = 110;
     test::CWindowDriver window;
     const int messageWidth = MessageTextWidth(window);
-    const RECT status = window.ClientRectOf(IDC_STATUS);
-    const int statusWidth = status.right - status.left, statusHeight = status.bottom - status.top;
-    fw::CClientDC dc(window.Window());
-    fw::CSelectObject font(dc.Get(), reinterpret_cast<HFONT>(::SendMessageW(window.Control(IDC_STATUS), WM_GETFONT, 0, 0)));
-    TEXTMETRICW metrics = {};
-    ::GetTextMetricsW(dc.Get(), &metrics);
-    const auto wrapped = [&](const std::wstring& text, int width) {
-        RECT r = {0, 0, width, 0};
-        ::DrawTextW(dc.Get(), text.c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-        return r;
-    };
     const int dpi = window.Dialog().Dpi();
+    RECT status = window.ClientRectOf(IDC_STATUS), client = {};
+    ::GetClientRect(window.Window(), &client);
+    const int statusWidth = status.right - status.left;
+    const int statusHeight = std::min<int>(status.bottom, client.bottom - Scaled(8, dpi)) - status.top;
+    fw::CClientDC dc(window.Window());
+    // The size a text takes (tenths of a point) in an area, as the window's run-time fit picks it.
+    const auto fitting = [&](const std::wstring& text, int width, int height, bool oneLine) {
+        fw::CFont font;
+        return FittingFontTenths(dpi, [&](HFONT candidate) {
+            fw::CSelectObject select(dc.Get(), candidate);
+            RECT r = {0, 0, width, 0};
+            ::DrawTextW(dc.Get(), text.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX | (oneLine ? DT_SINGLELINE : DT_WORDBREAK));
+            return r.right <= width && r.bottom <= height;
+        }, font);
+    };
     const int controlWidth = Scaled(kControlWidth, dpi), captionRoom = controlWidth - 2 * Scaled(8, dpi);
     const boost::property_tree::wptree catalogue = ShippedCatalogue();
+    // The longest numbers a download shows: all with four digits and a decimal.
+    constexpr unsigned long long kLongest = 1023ull * 1024 * 1024 + 900 * 1024 * 1024 / 1000;
+    const TransferProgress longest{kLongest, kLongest + 1, 1000.0 * 1024 * 1024};
+    const TransferProgress slowest{1000 * 1024, 1023ull * 1024 * 1024 * 1024, 1024};
     for (const wchar_t* code : kLanguageCodes) {
         CatalogueWords words;
         ASSERT_TRUE(CopySection(catalogue, code, words)) << code;
         const auto ascii = [](const std::wstring& text) { return std::string(text.begin(), text.end()); };
         const std::string name = ascii(code);
-        long widest = 0;
+        const WordsFn word = [&](TranslationKey key) { return words[kTranslationKeys[key]]; };
+        int smallest = kProductFontTenths;
         for (const Job& job : kJobs) {
-            const TranslationKey key = job.caption;
-            const std::wstring& caption = words[kTranslationKeys[key]];
-            SIZE size = {};
-            ::GetTextExtentPoint32W(dc.Get(), caption.c_str(), static_cast<int>(caption.size()), &size);
-            widest = std::max(widest, size.cx);
-            EXPECT_LE(size.cx, captionRoom) << name << " " << ascii(kTranslationKeys[key]) << " is " << size.cx << " pixels wide";
+            const int tenths = fitting(word(job.caption), captionRoom, Scaled(kButtonHeight, dpi), true);
+            smallest = std::min(smallest, tenths);
+            EXPECT_GE(tenths, kReadableTenths) << name << " " << ascii(kTranslationKeys[job.caption]);
         }
-        std::printf("%-4s widest caption %ld of %d pixels at %d dpi\n", name.c_str(), widest, controlWidth, dpi);
         std::vector<std::pair<std::string, std::wstring>> texts;
         for (int key = 0; key < kTranslationKeyCount; ++key)
-            if (kTranslationKinds[key] == TextKind::Status)
+            if (kTranslationKinds[key] == TextKind::Status || kTranslationKinds[key] == TextKind::Progress)
                 texts.emplace_back(ascii(kTranslationKeys[key]), words[kTranslationKeys[key]]);
         texts.emplace_back("WIFI_INSTALLED + HINT_DL_BT",
-                           words[kTranslationKeys[kWifiInstalled]] + L" " + words[kTranslationKeys[kHintDlBt]]);
+                           StatusText({false, {kWifiInstalled, kHintDlBt}}, word));
+        texts.emplace_back("the longest download", ProgressText({JobId::Bluetooth, JobPhase::Downloading, longest}, word));
+        texts.emplace_back("the slowest download", ProgressText({JobId::Bluetooth, JobPhase::Downloading, slowest}, word));
         for (const auto& [key, text] : texts) {
-            const RECT r = wrapped(text, statusWidth);
-            EXPECT_LE(r.right, statusWidth) << name << " " << key << " is " << r.right << " pixels wide";
-            EXPECT_LE(r.bottom, statusHeight) << name << " " << key << " needs " << r.bottom << " pixels";
+            const int tenths = fitting(text, statusWidth, statusHeight, false);
+            smallest = std::min(smallest, tenths);
+            EXPECT_GE(tenths, kReadableTenths) << name << " " << key;
         }
-        const RECT r = wrapped(words[kTranslationKeys[kHintNoInternet]], messageWidth);
-        EXPECT_LE(r.right, messageWidth) << name << " HINT_NO_INTERNET is " << r.right << " pixels wide";
-        EXPECT_LE(r.bottom, 3 * metrics.tmHeight) << name << " HINT_NO_INTERNET needs " << r.bottom << " pixels";
+        // The message grows to its text: four lines of the product font at most.
+        fw::CFont product;
+        CreateProductFont(dpi, product);
+        fw::CSelectObject select(dc.Get(), product.Get());
+        TEXTMETRICW metrics = {};
+        ::GetTextMetricsW(dc.Get(), &metrics);
+        RECT r = {0, 0, messageWidth, 0};
+        ::DrawTextW(dc.Get(), word(kHintNoInternet).c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        EXPECT_LE(r.bottom, 4 * metrics.tmHeight) << name << " HINT_NO_INTERNET needs " << r.bottom << " pixels";
+        std::printf("%-4s smallest text %d tenths of a point at %d dpi\n", name.c_str(), smallest, dpi);
     }
+}
+
+// The window while a download runs (its bytes, rate and time left on the
+// status line, the bar with its cancel) and after the cancel, saved for a look.
+TEST(WindowChild, DISABLED_DownloadAndCancelAtThisDensity) {
+    g_settings.serviceHost = test::ServiceHost();
+    std::string answer;  // the service's answer as a JSON string in the script
+    for (char c : test::PackageAnswer("big.bin.zip")) answer += c == '"' ? std::string("\\\"") : std::string(1, c);
+    test::SetServiceScript(R"({"/api/rx/RealtekDrivers": {"body": ")" + answer +
+                           R"("}, "/files/big.bin.zip": {"file": "big.bin", "chunk_delay_ms": 150}})");
+    test::CWindowDriver window;
+    const int dpi = window.Dialog().Dpi();
+    window.Click(IDC_BTN_BLUETOOTH);
+    // Once the rate is known, the text tells the time left.
+    bool rated = false;
+    for (int waited = 0; waited < 20000 && !rated; waited += 50) {
+        ::Sleep(50);
+        rated = window.Text(window.Control(IDC_STATUS)).find(L"left") != std::wstring::npos;
+    }
+    EXPECT_TRUE(rated) << WideToUtf8(window.Text(window.Control(IDC_STATUS)));
+    EXPECT_TRUE(window.Visible(IDC_CANCEL_BLUETOOTH));
+    window.SaveScreenshot(L"downloading-" + std::to_wstring(dpi) + L"dpi");
+    window.Click(IDC_CANCEL_BLUETOOTH);
+    EXPECT_TRUE(test::WaitIdle(BusyFlag(JobId::Bluetooth), 5000));
+    EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"Download cancelled.");
+    window.SaveScreenshot(L"cancelled-" + std::to_wstring(dpi) + L"dpi");
 }
 
 TEST(WindowWine, WindowAndTextsScaleWithTheScreenDensity) {
@@ -530,6 +578,9 @@ TEST(WindowWine, WindowAndTextsScaleWithTheScreenDensity) {
         ::SetEnvironmentVariableW(L"INSTALLER_EXPECTED_DPI", std::to_wstring(dpi).c_str());
         EXPECT_EQ(RunChildTest(SelfPath(), L"WindowChild.DISABLED_WindowScalesWithTheDensity"), 0) << dpi;
         EXPECT_EQ(RunChildTest(SelfPath(), L"WindowChild.DISABLED_EveryTranslationFits"), 0) << dpi;
+        if (dpi == 96 || dpi == 192) {
+            EXPECT_EQ(RunChildTest(SelfPath(), L"WindowChild.DISABLED_DownloadAndCancelAtThisDensity"), 0) << dpi;
+        }
     }
     ::SetEnvironmentVariableW(L"INSTALLER_EXPECTED_DPI", nullptr);
 }
@@ -584,37 +635,9 @@ TEST(WindowWine, HeldEscapeNeverCloses) {
 }
 
 namespace {
-HWND FocusOf(HWND window) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
-}
-
-// A real key press (and release), Shift held around it when asked.
-void Press(WORD key, bool shift = false) {
-    std::vector<INPUT> input;
-    const auto add = [&](WORD k, DWORD flags) {
-        INPUT i = {};
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = k;
-        i.ki.dwFlags = flags;
-        input.push_back(i);
-    };
-    if (shift) add(VK_SHIFT, 0);
-    add(key, 0);
-    add(key, KEYEVENTF_KEYUP);
-    if (shift) add(VK_SHIFT, KEYEVENTF_KEYUP);
-    ::SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
-}
-
-bool WaitFocus(HWND window, HWND expected) {
-    for (int waited = 0; waited < 3000; waited += 20) {
-        if (FocusOf(window) == expected) return true;
-        ::Sleep(20);
-    }
-    return false;
-}
+using test::FocusOf;
+using test::Press;
+using test::WaitFocus;
 
 // The pixel width of text in the product font at tenths and dpi.
 int TextWidth(HWND window, const std::wstring& text, int tenths, int dpi) {

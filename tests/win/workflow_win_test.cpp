@@ -8,10 +8,14 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 #include "devservice_win.h"
 #include "install/jobs.h"
+#include "app/taskbar_view.h"
+#include "ui/taskbar_button.h"
 #include "sys/file_checks_win.h"
 #include "sys/handle_win.h"
 #include "sys/job_folder_win.h"
@@ -46,6 +50,8 @@ std::atomic<bool>& BluetoothBusy() { return BusyFlag(JobId::Bluetooth); }
 const std::wstring kUnpackFailedText = L"The Bluetooth driver package could not be unpacked. Please try again later.";
 const std::wstring kNoSetupText = L"The Bluetooth driver package has no setup program. Please try again later.";
 const std::wstring kServiceFailedText = L"The device service did not deliver the driver package. Please try again later.";
+// What the status line says once a setup started: the user follows it now.
+const std::wstring kSetupStartedText = L"The setup program has started. Follow its instructions to finish the installation.";
 
 void ServeBluetooth(const std::string& archive, const std::string& extra = "") {
     test::SetServiceScript(R"({"/api/rx/RealtekDrivers": {"body": )" + Quote(test::PackageAnswer(archive)) +
@@ -98,7 +104,7 @@ TEST_F(WorkflowWine, BluetoothInstallsTheArchiveItFetched) {
     EXPECT_EQ(test::StartedPath(starts[0]), jobs[0] + L"\\package\\Driver\\Setup.exe");
     // It unpacks where only administrators write, not into the user's TEMP.
     EXPECT_EQ(test::StartedTemp(starts[0]), jobs[0] + L"\\temp");
-    EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"");
+    EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), kSetupStartedText);
     EXPECT_FALSE(FindMessageDialog(0));
     const auto requests = test::TakeRequests();
     ASSERT_EQ(requests.size(), 2u);
@@ -282,8 +288,9 @@ TEST_F(WorkflowWine, ReceiverAndHotspotRunSideBySide) {
             [&] { return window.Visible(IDC_PROGRESS_RECEIVER) && window.Visible(IDC_PROGRESS_HOTSPOT); }, 3000));
         // Without an announced size the bar shows that it is busy instead.
         const auto marquee = [&](int id) { return (::GetWindowLongPtrW(window.Control(id), GWL_STYLE) & PBS_MARQUEE) != 0; };
+        const auto position = [&](int id) { return ::SendMessageW(window.Control(id), PBM_GETPOS, 0, 0); };
         EXPECT_TRUE(WaitUntil([&] { return marquee(IDC_PROGRESS_HOTSPOT); }, 1000));
-        EXPECT_FALSE(marquee(IDC_PROGRESS_RECEIVER));
+        EXPECT_TRUE(WaitUntil([&] { return !marquee(IDC_PROGRESS_RECEIVER) && position(IDC_PROGRESS_RECEIVER) > 0; }, 3000));
         window.SaveScreenshot(L"receiver-and-hotspot");
         EXPECT_TRUE(test::WaitIdle(BusyFlag(JobId::Receiver), 30000));
         EXPECT_TRUE(test::WaitIdle(BusyFlag(JobId::Hotspot), 30000));
@@ -375,21 +382,21 @@ TEST_F(WorkflowWine, OnlyTheVendorsUntouchedPackageIsStarted) {
     };
     const std::string plainUrl = "http://" + test::ServiceHost() + "/files/bt_top.zip";
     const struct { const char* name; std::string script; int button; bool started; std::wstring status; bool message; } cases[] = {
-        {"signed by the vendor", bluetooth("bt_top.zip"), IDC_BTN_BLUETOOTH, true, L"", false},
+        {"signed by the vendor", bluetooth("bt_top.zip"), IDC_BTN_BLUETOOTH, true, kSetupStartedText, false},
         {"unsigned", bluetooth("bt_unsigned.zip"), IDC_BTN_BLUETOOTH, false, refused, false},
         {"one byte changed", bluetooth("bt_tampered.zip"), IDC_BTN_BLUETOOTH, false, refused, false},
         {"signed by someone else", bluetooth("bt_other.zip"), IDC_BTN_BLUETOOTH, false, refused, false},
-        {"hash matches", bluetooth("bt_top.zip", test::ServiceSha256("bt_top.zip")), IDC_BTN_BLUETOOTH, true, L"", false},
+        {"hash matches", bluetooth("bt_top.zip", test::ServiceSha256("bt_top.zip")), IDC_BTN_BLUETOOTH, true, kSetupStartedText, false},
         {"hash differs", bluetooth("bt_top.zip", test::ServiceSha256("bt_other.zip")), IDC_BTN_BLUETOOTH, false, refused, false},
         {"hash malformed", bluetooth("bt_top.zip", "12ab"), IDC_BTN_BLUETOOTH, false, refused, false},
         {"http address", R"({"/api/rx/RealtekDrivers": {"body": )" + answer(plainUrl, "") + "}}", IDC_BTN_BLUETOOTH,
          false, refused, false},
-        {"redirect to https", redirected(test::ServiceUrl("/files/bt_top.zip")), IDC_BTN_BLUETOOTH, true, L"", false},
+        {"redirect to https", redirected(test::ServiceUrl("/files/bt_top.zip")), IDC_BTN_BLUETOOTH, true, kSetupStartedText, false},
         {"redirect to http", redirected(plainUrl), IDC_BTN_BLUETOOTH, false, refused, false},
         {"encrypted archive", bluetooth("bt_encrypted.zip"), IDC_BTN_BLUETOOTH, false, kUnpackFailedText, false},
         {"batch file", receiver("script.bat"), IDC_BTN_RECEIVER, false, refused, false},
         {"unsigned installer", receiver("unsigned.exe"), IDC_BTN_RECEIVER, false, refused, false},
-        {"signed installer", receiver("rx.exe"), IDC_BTN_RECEIVER, true, L"", false},
+        {"signed installer", receiver("rx.exe"), IDC_BTN_RECEIVER, true, kSetupStartedText, false},
     };
     Offered(JobId::Receiver) = true;
     for (const auto& c : cases) {
@@ -524,7 +531,7 @@ TEST_F(WorkflowWine, ASecondClickWhileTheFirstSetupRunsInstallsAgain) {
     ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_RUN_MS", nullptr);
     EXPECT_NE(started[0], started[1]);  // each from a folder of its own, the first still running
     EXPECT_EQ(test::JobFolders().size(), 2u);
-    EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"");
+    EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), kSetupStartedText);
 }
 
 namespace {
@@ -648,7 +655,7 @@ TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedOnlyWhenVouchedFor) {
         ASSERT_EQ(starts.size(), 1u);
         EXPECT_NE(test::StartedPath(starts[0]).find(L"\\package\\Setup.exe"), std::wstring::npos) << starts[0];
         ASSERT_TRUE(test::WaitIdle(BluetoothBusy(), 10000));
-        EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"");
+        EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), kSetupStartedText);
         EXPECT_EQ(::SendMessageW(window.Control(IDC_PROGRESS_BLUETOOTH), PBM_GETPOS, 0, 0), 100);  // the copy's bar
         g_settings.mayAskUser = false;
     }
@@ -805,4 +812,115 @@ TEST_F(WorkflowWine, AStartedMsiRunsFromThePackageCacheAndOutlastsTheCleanUp) {
     g_settings.packageCacheDays = 0;  // unused for longer than that now
     sys::CleanWorkFolder(sys::GetWorkFolder());
     EXPECT_FALSE(test::Exists(entry));
+}
+
+namespace {
+
+// What the window's taskbar button was told, each change once.
+class CTaskbarLog : public ITaskbarButton {
+public:
+    explicit CTaskbarLog(std::vector<TaskbarState>& states, std::mutex& lock) : m_states(states), m_lock(lock) {}
+    void Show(const TaskbarView& view) override {
+        const std::lock_guard<std::mutex> guard(m_lock);
+        if (m_states.empty() || m_states.back() != view.state) m_states.push_back(view.state);
+    }
+private:
+    std::vector<TaskbarState>& m_states;
+    std::mutex& m_lock;
+};
+
+}  // namespace
+
+// A cancel ends the job within a moment whatever it waits on: a read from a
+// slow server, the wait before another attempt, the archiver (which is
+// ended). The status line says so and another click works. The cancel is a
+// real button in the tab order after its command, named for screen readers.
+TEST_F(WorkflowWine, ACancelEndsTheJobWhateverItWaitsOn) {
+    const std::wstring archiver = test::ProgramFolder() + L"data\\7za.exe", aside = archiver + L".aside";
+    const std::string answer = R"({"/api/rx/RealtekDrivers": {"body": )" + Quote(test::PackageAnswer("bt_top.zip")) + "}";
+    enum Wait { Read, BackOff, Archiver };
+    const struct { const char* name; Wait wait; std::string files; } cases[] = {
+        {"a slow read", Read, R"("/files/bt_top.zip": {"file": "bt_top.zip", "chunk_delay_ms": 3000, "ranges": true})"},
+        {"the wait before another attempt", BackOff, R"("/files/bt_top.zip": {"status": 503})"},
+        {"the archiver", Archiver, R"("/files/bt_top.zip": {"file": "bt_top.zip"})"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::ClearWorkFolder();
+        test::SetServiceScript(answer + ", " + c.files + "}");
+        g_settings.retryBaseMs = c.wait == BackOff ? 60000 : 1000;
+        std::unique_ptr<test::CWifiStandIn> hanging;
+        if (c.wait == Archiver) {  // an archiver that never ends: the Wi-Fi stand-in, pinned
+            ASSERT_TRUE(::MoveFileW(archiver.c_str(), aside.c_str()));
+            hanging = std::make_unique<test::CWifiStandIn>(0, 600000);
+            ASSERT_TRUE(::CopyFileW(test::ServiceFile("wifi.exe").c_str(), archiver.c_str(), FALSE));
+            g_settings.archiverSha256 = test::ServiceSha256("wifi.exe");
+        }
+        const int runs = test::CWifiStandIn::Runs();
+        test::CWindowDriver window;
+        window.Click(IDC_BTN_BLUETOOTH);
+        ASSERT_TRUE(WaitUntil([&] { return window.Visible(IDC_CANCEL_BLUETOOTH); }, 15000));
+        // Waiting where the case says: after the first refused attempt, or while the archiver runs.
+        std::size_t requests = 0;
+        const bool waiting = c.wait == BackOff   ? WaitUntil([&] { return (requests += test::TakeRequests().size()) >= 2; }, 15000)
+                             : c.wait == Archiver ? WaitUntil([&] { return test::CWifiStandIn::Runs() > runs; }, 15000)
+                                                  : true;
+        ASSERT_TRUE(waiting);
+        const DWORD start = ::GetTickCount();
+        if (c.wait == Read) {  // by the keyboard: Tab from the command reaches its cancel, Esc cancels
+            ::SendMessageW(window.Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(window.Control(IDC_BTN_BLUETOOTH)), TRUE);
+            ASSERT_TRUE(test::WaitFocus(window.Window(), window.Control(IDC_BTN_BLUETOOTH)));
+            test::Press(VK_TAB);
+            EXPECT_TRUE(test::WaitFocus(window.Window(), window.Control(IDC_CANCEL_BLUETOOTH)));
+            EXPECT_EQ(window.Text(window.Control(IDC_CANCEL_BLUETOOTH)), L"Cancel");  // its name
+            window.SaveScreenshot(L"cancel-while-downloading");
+            test::Press(VK_ESCAPE);
+        } else {
+            window.Click(IDC_CANCEL_BLUETOOTH);
+        }
+        EXPECT_TRUE(test::WaitIdle(BluetoothBusy(), 5000));
+        EXPECT_LT(::GetTickCount() - start, 5000u);  // about one second; Wine's start-up of the click is in it
+        EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"Download cancelled.");
+        EXPECT_FALSE(window.Visible(IDC_CANCEL_BLUETOOTH));
+        EXPECT_FALSE(window.Visible(IDC_PROGRESS_BLUETOOTH));
+        EXPECT_TRUE(test::TakeStandInStarts().empty());  // nothing after the cancel starts
+        if (c.wait == Read) window.SaveScreenshot(L"cancelled");
+        if (c.wait == Archiver) {
+            EXPECT_EQ(RunningNamed(L"7za.exe"), 0);  // ended with all it started
+            hanging.reset();
+            ::MoveFileExW(aside.c_str(), archiver.c_str(), MOVEFILE_REPLACE_EXISTING);
+        }
+        EXPECT_TRUE(WaitUntil([&] { return test::JobFolders().empty(); }, 5000));
+    }
+}
+
+// The taskbar button, through its seam (Wine's taskbar shows nothing): busy
+// while the service is asked and while the package is checked and unpacked,
+// the bytes while it downloads, cleared once the setup runs on its own, the
+// error state after a job failed.
+TEST_F(WorkflowWine, TheTaskbarButtonFollowsTheJobs) {
+    std::vector<TaskbarState> states;
+    std::mutex lock;
+    test::CWindowDriver window;
+    window.Dialog().UseTaskbarButton(std::make_unique<CTaskbarLog>(states, lock));
+    const auto taken = [&] {
+        const std::lock_guard<std::mutex> guard(lock);
+        std::vector<TaskbarState> seen;
+        seen.swap(states);
+        return seen;
+    };
+    test::SetServiceScript(R"({"/api/rx/RealtekDrivers": {"body": )" + Quote(test::PackageAnswer("bt_top.zip")) +
+                           R"(}, "/files/bt_top.zip": {"file": "bt_top.zip", "chunk_delay_ms": 300}})");
+    window.Click(IDC_BTN_BLUETOOTH);
+    ASSERT_TRUE(test::WaitIdle(BluetoothBusy(), 30000));
+    std::vector<TaskbarState> good = taken();
+    good.erase(std::unique(good.begin(), good.end()), good.end());
+    EXPECT_EQ(good, (std::vector<TaskbarState>{TaskbarState::Indeterminate, TaskbarState::Normal,
+                                                TaskbarState::Indeterminate, TaskbarState::None}));
+    ServeBluetooth("bt_unsigned.zip");
+    window.Click(IDC_BTN_BLUETOOTH);
+    ASSERT_TRUE(test::WaitIdle(BluetoothBusy(), 30000));
+    const std::vector<TaskbarState> refused = taken();
+    ASSERT_FALSE(refused.empty());
+    EXPECT_EQ(refused.back(), TaskbarState::Error);
 }

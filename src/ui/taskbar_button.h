@@ -1,0 +1,20 @@
+#pragma once
+// The window's button on the taskbar, showing how far its jobs have come.
+#include <windows.h>
+
+#include <memory>
+
+#include "app/taskbar_view.h"
+
+class ITaskbarButton {
+public:
+    virtual ~ITaskbarButton() = default;
+    virtual void Show(const TaskbarView& view) = 0;
+};
+
+// The message the shell sends once the window's taskbar button exists;
+// only then can it show progress.
+UINT TaskbarButtonCreatedMessage();
+// The button through ITaskbarList3 (on the window's thread, with COM
+// initialised there); null where the shell offers none.
+std::unique_ptr<ITaskbarButton> OpenTaskbarButton(HWND window);
