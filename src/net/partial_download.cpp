@@ -1,6 +1,5 @@
 #include "net/partial_download.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -44,21 +43,4 @@ bool ReadPartialNote(const std::string& json, PartialDownload& partial) {
 
 bool ContinuesPartial(const PartialDownload& note, const std::string& url, unsigned long long onDisk) {
     return note.url == url && !note.validator.empty() && note.total > 0 && onDisk > 0 && onDisk <= note.total;
-}
-
-std::vector<std::wstring> PartialsToRemove(std::vector<PartialFile> files, unsigned long long nowFileTime,
-                                           unsigned long keepDays, unsigned long long budgetBytes) {
-    constexpr unsigned long long kTicksPerDay = 24ull * 60 * 60 * 10000000;
-    std::vector<std::wstring> removed;
-    std::sort(files.begin(), files.end(), [](const PartialFile& a, const PartialFile& b) { return a.written > b.written; });
-    unsigned long long kept = 0;
-    for (const PartialFile& file : files) {  // newest first
-        const bool old = file.written < nowFileTime && nowFileTime - file.written > keepDays * kTicksPerDay;
-        if (old || kept + file.bytes > budgetBytes) {
-            removed.push_back(file.key);
-            continue;
-        }
-        kept += file.bytes;
-    }
-    return removed;
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-constexpr wchar_t kPartialFolderName[] = L"partial";
+#include "sys/job_folder.h"
 
 struct PartialDownload {
     std::string url;
@@ -24,15 +24,3 @@ bool ReadPartialNote(const std::string& json, PartialDownload& partial);
 // Whether bytes kept continue this download: the same address, a validator
 // and a total to ask with, and no more bytes than that.
 bool ContinuesPartial(const PartialDownload& note, const std::string& url, unsigned long long onDisk);
-
-// A kept download's bytes as a clean-up finds them: its key, when it was last
-// written (FILETIME), its size.
-struct PartialFile {
-    std::wstring key;
-    unsigned long long written = 0;
-    unsigned long long bytes = 0;
-};
-// The keys to remove: those untouched for more than keepDays, then the
-// oldest until the rest fit budgetBytes.
-std::vector<std::wstring> PartialsToRemove(std::vector<PartialFile> files, unsigned long long nowFileTime,
-                                           unsigned long keepDays, unsigned long long budgetBytes);

@@ -141,7 +141,10 @@ bool CHeldFolder::List(std::vector<DirEntry>& entries) const {
         for (std::size_t at = 0;;) {
             const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer.data() + at);
             std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
-            if (name != L"." && name != L"..") entries.push_back({std::move(name), entry->FileAttributes});
+            if (name != L"." && name != L"..")
+                entries.push_back({std::move(name), entry->FileAttributes,
+                                   static_cast<unsigned long long>(entry->LastWriteTime.QuadPart),
+                                   static_cast<unsigned long long>(entry->EndOfFile.QuadPart)});
             if (entry->NextEntryOffset == 0) break;
             at += entry->NextEntryOffset;
         }

@@ -15,6 +15,8 @@ namespace sys {
 struct DirEntry {
     std::wstring name;
     DWORD attributes = 0;
+    unsigned long long written = 0;  // last write, FILETIME
+    unsigned long long bytes = 0;
 };
 
 // Identifies a file or folder on its volume, whatever it is called.

@@ -1,5 +1,6 @@
 #include "sys/job_folder.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "sys/utf8.h"
@@ -53,4 +54,21 @@ bool PackageCacheEntryExpired(const std::wstring& name, const std::string& note,
     constexpr unsigned long long kTicksPerDay = 24ull * 60 * 60 * 10000000;
     // A note from the future (a clock set back) keeps the entry until then.
     return used < nowFileTime && nowFileTime - used > keepDays * kTicksPerDay;
+}
+
+std::vector<std::wstring> PartialsToRemove(std::vector<PartialFile> files, unsigned long long nowFileTime,
+                                           unsigned long keepDays, unsigned long long budgetBytes) {
+    constexpr unsigned long long kTicksPerDay = 24ull * 60 * 60 * 10000000;
+    std::vector<std::wstring> removed;
+    std::sort(files.begin(), files.end(), [](const PartialFile& a, const PartialFile& b) { return a.written > b.written; });
+    unsigned long long kept = 0;
+    for (const PartialFile& file : files) {  // newest first
+        const bool old = file.written < nowFileTime && nowFileTime - file.written > keepDays * kTicksPerDay;
+        if (old || kept + file.bytes > budgetBytes) {
+            removed.push_back(file.key);
+            continue;
+        }
+        kept += file.bytes;
+    }
+    return removed;
 }

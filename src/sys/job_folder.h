@@ -59,3 +59,18 @@ std::string PackageCacheNote(unsigned long long nowFileTime);
 // unreadable, or it was last used more than keepDays ago (FILETIMEs).
 bool PackageCacheEntryExpired(const std::wstring& name, const std::string& note, unsigned long long nowFileTime,
                               unsigned long keepDays);
+
+// Downloads broken off, kept for a later run to continue: "partial\<key>.part"
+// with its note "<key>.json" (net/partial_download.h).
+constexpr wchar_t kPartialFolderName[] = L"partial";
+// A kept download as a clean-up finds it: its key, when it was last written
+// (FILETIME), its size.
+struct PartialFile {
+    std::wstring key;
+    unsigned long long written = 0;
+    unsigned long long bytes = 0;
+};
+// The keys to remove: those untouched for more than keepDays, then the
+// oldest until the rest fit budgetBytes.
+std::vector<std::wstring> PartialsToRemove(std::vector<PartialFile> files, unsigned long long nowFileTime,
+                                           unsigned long keepDays, unsigned long long budgetBytes);

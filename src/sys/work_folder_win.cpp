@@ -5,6 +5,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 
@@ -98,6 +99,38 @@ void PrunePackageCache(const CHeldFolder& work) {
     }
 }
 
+// Broken-off downloads: those too old or beyond the budget, and what is not
+// one (a note without its bytes, a stranger). One another run still writes
+// is held and stays.
+void PrunePartials(const CHeldFolder& work) {
+    const CHeldFolder partial = work.OpenFolder(kPartialFolderName);
+    if (!partial.Valid()) {
+        if (::GetLastError() == ERROR_CANT_ACCESS_FILE) work.RemoveEntry(kPartialFolderName);  // a link: not ours
+        return;
+    }
+    std::vector<PartialFile> files;
+    std::vector<std::wstring> strangers;
+    for (const DirEntry& entry : partial.List()) {
+        if (EndsWith(entry.name, L".part")) files.push_back({entry.name.substr(0, entry.name.size() - 5), entry.written, entry.bytes});
+        else if (!EndsWith(entry.name, L".json")) strangers.push_back(entry.name);
+    }
+    std::vector<std::wstring> gone;
+    for (const std::wstring& key : PartialsToRemove(files, NowFileTime(), g_settings.partialKeepDays,
+                                                    g_settings.partialBudgetBytes)) {
+        if (!partial.RemoveEntry(key + L".part")) continue;
+        Log(L"removed the broken-off download " + partial.PathOf(key + L".part"));
+        gone.push_back(key);
+    }
+    for (const DirEntry& entry : partial.List()) {
+        if (!EndsWith(entry.name, L".json")) continue;
+        const std::wstring key = entry.name.substr(0, entry.name.size() - 5);
+        const bool hasBytes = std::any_of(files.begin(), files.end(), [&](const PartialFile& f) { return f.key == key; }) &&
+                              std::find(gone.begin(), gone.end(), key) == gone.end();
+        if (!hasBytes) strangers.push_back(entry.name);
+    }
+    for (const std::wstring& name : strangers) partial.RemoveEntry(name);
+}
+
 }  // namespace
 
 bool IsRunning(const StartedProgram& program) {
@@ -135,8 +168,9 @@ CHeldFolder GetWorkFolder() {
 
 void CleanWorkFolder(const CHeldFolder& work) {
     PrunePackageCache(work);
+    PrunePartials(work);
     for (const DirEntry& entry : work.List()) {
-        if (entry.name == kPackageCacheFolderName) continue;
+        if (entry.name == kPackageCacheFolderName || entry.name == kPartialFolderName) continue;
         if (EndsWith(entry.name, kStartedNoteSuffix) || StillNeeded(work, entry.name)) continue;
         // Folders in use by a running job are held and stay.
         if (work.RemoveEntry(entry.name)) work.RemoveEntry(entry.name + kStartedNoteSuffix);
@@ -161,6 +195,8 @@ void RemoveOldWorkFolders(const CHeldFolder& own) {
             CHeldFolder earlier = appData.OpenFolder(entry.name);
             if (!earlier.Valid() || !OnlyAdministratorsMayChange(earlier)) continue;
             CleanWorkFolder(earlier);
+            // Its broken-off downloads are continued from the work folder only.
+            earlier.RemoveEntry(kPartialFolderName);
             const bool empty = earlier.List().empty();
             earlier.Close();  // held, it could not go
             if (empty) appData.RemoveEntry(entry.name);

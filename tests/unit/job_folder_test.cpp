@@ -67,3 +67,25 @@ TEST(JobFolder, PackageSourcesAreKeptForTheirDaysAfterTheLastUse) {
     for (const auto& c : cases)
         EXPECT_EQ(PackageCacheEntryExpired(c.name, c.note, now, c.days), c.expired) << c.note << " " << c.days;
 }
+
+// Broken-off downloads go after their days, then the oldest until the rest
+// fit the budget; the newest is kept first.
+TEST(JobFolder, BrokenOffDownloadsAreKeptForTheirDaysWithinTheBudget) {
+    constexpr unsigned long long kDay = 24ull * 60 * 60 * 10000000;
+    const unsigned long long now = 400 * kDay;
+    const struct {
+        const char* name;
+        std::vector<PartialFile> files;
+        unsigned long long budget;
+        std::vector<std::wstring> removed;
+    } cases[] = {
+        {"fresh", {{L"a", now - kDay, 10}}, 100, {}},
+        {"past its days", {{L"a", now - 8 * kDay, 10}, {L"b", now - 6 * kDay, 10}}, 100, {L"a"}},
+        {"a clock set back", {{L"a", now + kDay, 10}}, 100, {}},
+        {"over the budget: oldest first", {{L"old", now - 3 * kDay, 60}, {L"new", now - kDay, 60}}, 100, {L"old"}},
+        {"one larger than the budget", {{L"a", now, 101}, {L"b", now - kDay, 50}}, 100, {L"a"}},
+        {"exactly the budget", {{L"a", now, 50}, {L"b", now - kDay, 50}}, 100, {}},
+        {"none", {}, 100, {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PartialsToRemove(c.files, now, 7, c.budget), c.removed) << c.name;
+}

@@ -15,6 +15,7 @@
 
 #include "devservice_win.h"
 #include "net/http.h"
+#include "sys/cancel_token.h"
 #include "sys/settings.h"
 #include "screen_win.h"
 #include "sys/handle_win.h"
@@ -339,6 +340,41 @@ TEST(DownloadFile, SurvivesWhatCanBeSurvivedAndSaysWhatCannot) {
         }
         EXPECT_GE(took, std::string(c.name) == "503 with Retry-After" ? 1000u : 0u) << c.name;
         EXPECT_EQ(sys::FindFileRecursive(sys::GetWorkFolder(), L"p.bin", false), L"p.bin") << c.name;  // no stray files
+    }
+}
+
+// What one run broke off (the retries used up, a cancel) the next run of the
+// same address continues with the first answer's validator; a package that
+// changed meanwhile starts from 0. Either way the file is the server's, byte
+// for byte.
+TEST(DownloadFile, ALaterRunContinuesWhatAnEarlierOneBrokeOff) {
+    const std::string ranged = R"({"file": "big.bin", "ranges": true)";
+    const std::string brokenOff = R"({"sequence": [)" + ranged + R"(, "cut_after": 600000}, {"status": 503}]})";
+    const std::string slow = ranged + R"(, "chunk_delay_ms": 50})";
+    const struct { const char* name; std::string first; NetResult firstEnds; std::string second; const char* whole;
+                   const char* secondAsks; } cases[] = {
+        {"retries used up", brokenOff, NetResult::ServiceFailed, ranged + "}", "big.bin", "bytes=600000-"},
+        {"cancelled", slow, NetResult::Cancelled, ranged + "}", "big.bin", R"("Range", "bytes=)"},
+        {"changed meanwhile", brokenOff, NetResult::ServiceFailed, R"({"file": "big2.bin", "ranges": true})",
+         "big2.bin", "GET /files/p.bin"},
+    };
+    for (const auto& c : cases) {
+        test::ClearWorkFolder();
+        const std::wstring target = WorkFile(L"p.bin"), url = Wide(test::ServiceUrl("/files/p.bin"));
+        CCancelToken cancel;
+        test::SetServiceScript(R"({"/files/p.bin": )" + c.first + "}");
+        EXPECT_EQ(DownloadFile(url, target, [&cancel](const TransferProgress& p) {
+                      if (p.done >= 200000) cancel.Cancel();
+                  }, c.firstEnds == NetResult::Cancelled ? &cancel : nullptr), c.firstEnds) << c.name;
+        test::SetServiceScript(R"({"/files/p.bin": )" + c.second + "}");
+        test::TakeRequestLog();
+        EXPECT_EQ(DownloadFile(url, target, [](const TransferProgress&) {}), NetResult::Ok) << c.name;
+        EXPECT_TRUE(test::ReadBytes(target) == test::ReadBytes(test::ServiceFile(c.whole))) << c.name;
+        const auto log = test::TakeRequestLog();
+        ASSERT_FALSE(log.empty()) << c.name;
+        EXPECT_NE(log[0].find(R"("If-Range", "\")"), std::string::npos) << c.name << log[0];  // a strong ETag
+        EXPECT_NE(log[0].find(c.secondAsks), std::string::npos) << c.name << log[0];
+        EXPECT_TRUE(sys::GetWorkFolder().OpenFolder(L"partial").List().empty()) << c.name;  // nothing kept after
     }
 }
 

@@ -4,12 +4,14 @@
 #include <sddl.h>
 #include <shlobj.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
 #include "sys/handle_win.h"
 #include "sys/job_folder_win.h"
+#include "sys/utf8.h"
 #include "wine_helpers_win.h"
 
 namespace {
@@ -193,6 +195,13 @@ TEST(WorkFolder, ARunningEarlierSetupKeepsItsFolder) {
         std::ofstream(std::filesystem::path(work + L"\\" + c.name + kStartedNoteSuffix)) << note;
     }
     std::ofstream(std::filesystem::path(work + L"\\Setup.exe")) << "planted";
+    // Broken-off downloads stay for a later run to continue, within their days.
+    const std::wstring partial = work + L"\\partial\\";
+    ASSERT_TRUE(::CreateDirectoryW(partial.c_str(), nullptr));
+    for (const wchar_t* name : {L"fresh.part", L"fresh.json", L"old.part", L"old.json", L"lone.json", L"x.exe"})
+        std::ofstream(std::filesystem::path(partial + name)) << "x";
+    std::filesystem::last_write_time(partial + L"old.part",
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(8 * 24));
     ASSERT_TRUE(sys::IsRunning({info.dwProcessId, stamp}));
     {
         const sys::CHeldFolder held = sys::GetWorkFolder();
@@ -203,6 +212,8 @@ TEST(WorkFolder, ARunningEarlierSetupKeepsItsFolder) {
         EXPECT_EQ(Exists(work + L"\\" + c.name + kStartedNoteSuffix), c.kept) << std::string(c.name.begin(), c.name.end());
     }
     EXPECT_FALSE(Exists(work + L"\\Setup.exe"));
+    for (const wchar_t* name : {L"fresh.part", L"fresh.json", L"old.part", L"old.json", L"lone.json", L"x.exe"})
+        EXPECT_EQ(Exists(partial + name), std::wstring(name).rfind(L"fresh", 0) == 0) << WideToUtf8(name);
     ::TerminateProcess(info.hProcess, 0);
     ::WaitForSingleObject(info.hProcess, 5000);
     EXPECT_FALSE(sys::IsRunning({info.dwProcessId, stamp}));
