@@ -158,7 +158,7 @@ private:
         m_folder = m_partial.Path();
         m_path = m_partial.PathOf(name);
         PartialDownload note;
-        if (ReadPartialNote(ReadNote(), note) && ContinuesPartial(note, m_url, Size())) {
+        if (ReadPartialNote(m_partial.ReadNote(m_key + L".json", false), note) && ContinuesPartial(note, m_url, Size())) {
             m_earlier = note;
             m_resumable = true;
             LARGE_INTEGER end = {};
@@ -180,15 +180,6 @@ private:
                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
                 return m_file.Valid();
             });
-    }
-    std::string ReadNote() const {
-        const sys::CFileHandle file = m_partial.OpenFile(m_key + L".json", GENERIC_READ, FILE_SHARE_READ, false);
-        std::string text(4096, '\0');
-        DWORD got = 0;
-        if (!file.Valid() || !::ReadFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
-            return std::string();
-        text.resize(got);
-        return text;
     }
     void RemoveNote() {
         if (m_partial.Valid()) m_partial.RemoveEntry(m_key + L".json");

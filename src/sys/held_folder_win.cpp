@@ -198,6 +198,16 @@ CHeldFolder CHeldFolder::OpenOrCreateFolder(const std::wstring& name) const {
     return OpenFolder(name);
 }
 
+std::string CHeldFolder::ReadNote(const std::wstring& name, bool waitWhileBusy) const {
+    const CFileHandle note = OpenFile(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, waitWhileBusy);
+    std::string text(4096, '\0');
+    DWORD got = 0;
+    if (!note.Valid() || !::ReadFile(note.Get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
+        return std::string();
+    text.resize(got);
+    return text;
+}
+
 CFileHandle CHeldFolder::OpenFile(const std::wstring& name, ACCESS_MASK access, ULONG share, bool waitWhileBusy) const {
     CFileHandle handle;
     const auto open = [&] {

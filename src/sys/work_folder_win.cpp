@@ -55,20 +55,10 @@ std::wstring WorkFolderPath() {
     return path;
 }
 
-std::string ReadNote(const CHeldFolder& work, const std::wstring& name) {
-    const CFileHandle note = work.OpenFile(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    std::string text(4096, '\0');
-    DWORD got = 0;
-    if (!note.Valid() || !::ReadFile(note.Get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
-        return std::string();
-    text.resize(got);
-    return text;
-}
-
 // A job folder stays while a program started from it runs. One whose job
 // still works in it is held: it cannot be removed anyway.
 bool StillNeeded(const CHeldFolder& work, const std::wstring& name) {
-    for (const StartedProgram& program : ReadStartedNote(ReadNote(work, name + kStartedNoteSuffix)))
+    for (const StartedProgram& program : ReadStartedNote(work.ReadNote(name + kStartedNoteSuffix)))
         if (IsRunning(program)) return true;
     return false;
 }
@@ -90,7 +80,7 @@ void PrunePackageCache(const CHeldFolder& work) {
     const unsigned long long now = NowFileTime();
     for (const DirEntry& entry : cache.List()) {
         CHeldFolder kept = cache.OpenFolder(entry.name);
-        const std::string note = kept.Valid() ? ReadNote(kept, kPackageCacheNoteName) : std::string();
+        const std::string note = kept.Valid() ? kept.ReadNote(kPackageCacheNoteName) : std::string();
         kept.Close();  // held, it could not go
         if (!PackageCacheEntryExpired(entry.name, note, now, g_settings.packageCacheDays)) continue;
         Log(cache.RemoveEntry(entry.name) ? L"removed the kept package source " + cache.PathOf(entry.name)
