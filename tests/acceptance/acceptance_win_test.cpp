@@ -77,6 +77,30 @@ protected:
 
 }  // namespace
 
+namespace {
+std::wstring TempFolder() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    return temp;
+}
+
+// The default logs in the temporary folder, oldest first.
+std::vector<std::wstring> DefaultLogs() {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found = {};
+    sys::CFindHandle search(::FindFirstFileW((TempFolder() + L"Installer_*.log").c_str(), &found));
+    if (search.Valid()) do names.push_back(found.cFileName); while (::FindNextFileW(search.Get(), &found));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// What the program's newest default log says, for a failure's message.
+std::string NewestDefaultLog() {
+    const std::vector<std::wstring> logs = DefaultLogs();
+    return logs.empty() ? std::string() : "\nthe program's log:\n" + test::ReadBytes(TempFolder() + logs.back());
+}
+}  // namespace
+
 TEST_F(AcceptanceTest, OpensWithTitleAndCaptionsOfTheUserLanguage) {
     test::CInstallerProcess installer(Bundle(L"Installer.exe"));
     ASSERT_TRUE(installer.Window());
@@ -112,7 +136,7 @@ TEST_F(AcceptanceTest, BluetoothDownloadsUnpacksAndStartsSetup) {
     ASSERT_TRUE(installer.Window());
     installer.Click(IDC_BTN_BLUETOOTH);
     const std::vector<std::wstring> starts = test::WaitStandInStarts(30000);
-    ASSERT_EQ(starts.size(), 1u) << "status line: " << WideToUtf8(installer.StatusText());
+    ASSERT_EQ(starts.size(), 1u) << "status line: " << WideToUtf8(installer.StatusText()) << NewestDefaultLog();
     const auto jobs = test::JobFolders();
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(test::StartedPath(starts[0]), jobs[0] + L"\\package\\Setup.exe");
@@ -157,7 +181,7 @@ TEST_F(AcceptanceTest, DoubleClickRunsOneInstallation) {
     const std::vector<std::wstring> starts = test::WaitStandInStarts(30000);
     ::Sleep(1500);
     const auto more = test::TakeStandInStarts();
-    EXPECT_EQ(starts.size() + more.size(), 1u);
+    EXPECT_EQ(starts.size() + more.size(), 1u) << NewestDefaultLog();
     EXPECT_EQ(test::TakeRequests().size(), 2u);  // one question, one package
 }
 
@@ -276,22 +300,6 @@ struct CQuietRun {
     std::string log, output;
     bool windowShown = false;
 };
-
-std::wstring TempFolder() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    ::GetTempPathW(MAX_PATH + 1, temp);
-    return temp;
-}
-
-// The default logs in the temporary folder, oldest first.
-std::vector<std::wstring> DefaultLogs() {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found = {};
-    sys::CFindHandle search(::FindFirstFileW((TempFolder() + L"Installer_*.log").c_str(), &found));
-    if (search.Valid()) do names.push_back(found.cFileName); while (::FindNextFileW(search.Get(), &found));
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 bool HasVisibleWindow(DWORD pid) {
     struct Search { DWORD pid; bool found; } search{pid, false};
