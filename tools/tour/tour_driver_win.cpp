@@ -1,15 +1,17 @@
 // The headless demo tour: starts Installer.exe, uses it as a person would
 // and saves a picture of the screen at each step. Usage:
 //   tour_driver <Installer.exe> <folder for screenshots> <service script.json>
-//   tour_driver --sheet <Installer.exe> <folder> <service script.json> <name>
-// The second form takes only two pictures for a contact sheet of the UI
+//   tour_driver --sheet <Installer.exe> <folder> <service script.json> <name> <slow script.json>
+// The second form takes only the pictures for a contact sheet of the UI
 // languages: <name>-window.bmp (after the Wi-Fi install, its status text
-// shown) and <name>-message.bmp (the no-connection message).
+// shown), <name>-downloading.bmp and <name>-cancelled.bmp (a slow package,
+// then its cancel) and <name>-message.bmp (the no-connection message).
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "installer_process_win.h"
@@ -41,9 +43,16 @@ void WindowShot(HWND window, const std::wstring& name) {
     screen::SaveWindowBmp(window, g_shots + L"\\" + name + L".bmp");
 }
 
-void DropTheService(const wchar_t* script) {
-    std::ofstream(script) << R"({"/api/rx/RealtekDrivers": {"drop": true}})";
+void Serve(const wchar_t* script, const std::string& rules) {
+    std::ofstream(script) << rules;
     ::Sleep(1500);  // the service reads its script again
+}
+
+void DropTheService(const wchar_t* script) { Serve(script, R"({"/api/rx/RealtekDrivers": {"drop": true}})"); }
+
+std::string ReadAll(const wchar_t* path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 int Tour(const wchar_t* exe, const wchar_t* script) {
@@ -95,13 +104,28 @@ int Tour(const wchar_t* exe, const wchar_t* script) {
     return ended && setup && message ? 0 : 1;
 }
 
-int Sheet(const wchar_t* exe, const wchar_t* script, const std::wstring& name) {
-    DropTheService(script);
+// The Bluetooth package downloading with its progress text, then cancelled.
+void DownloadAndCancel(const test::CInstallerProcess& installer, const std::wstring& name) {
+    installer.Click(IDC_BTN_BLUETOOTH);
+    for (int i = 0; i < 200 && !installer.Visible(IDC_CANCEL_BLUETOOTH); ++i) ::Sleep(50);
+    ::Sleep(2000);  // a rate to tell
+    WindowShot(installer.Window(), name + L"-downloading");
+    const std::wstring downloading = installer.StatusText();
+    installer.Click(IDC_CANCEL_BLUETOOTH);
+    for (int i = 0; i < 100 && installer.Visible(IDC_CANCEL_BLUETOOTH); ++i) ::Sleep(50);
+    installer.WaitStatusChange(downloading, 2000);
+    WindowShot(installer.Window(), name + L"-cancelled");
+}
+
+int Sheet(const wchar_t* exe, const wchar_t* script, const std::wstring& name, const wchar_t* slow) {
+    Serve(script, ReadAll(slow));
     test::CInstallerProcess installer(exe);
     if (!installer.Window()) { Say(name + L": the installer window did not appear"); return 1; }
     installer.Click(IDC_BTN_WIFI);
     const std::wstring status = installer.WaitStatusChange(L"", 20000);
     WindowShot(installer.Window(), name + L"-window");
+    DownloadAndCancel(installer, name);
+    DropTheService(script);
     installer.Click(IDC_BTN_BLUETOOTH);
     HWND message = installer.FindMessage(30000);
     if (message) {
@@ -116,9 +140,9 @@ int Sheet(const wchar_t* exe, const wchar_t* script, const std::wstring& name) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const bool sheet = argc == 6 && std::wcscmp(argv[1], L"--sheet") == 0;
+    const bool sheet = argc == 7 && std::wcscmp(argv[1], L"--sheet") == 0;
     if (!sheet && argc != 4) return 2;
     g_shots = argv[sheet ? 3 : 2];
     ::CreateDirectoryW(g_shots.c_str(), nullptr);
-    return sheet ? Sheet(argv[2], argv[4], argv[5]) : Tour(argv[1], argv[3]);
+    return sheet ? Sheet(argv[2], argv[4], argv[5], argv[6]) : Tour(argv[1], argv[3]);
 }
