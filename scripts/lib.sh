@@ -84,9 +84,20 @@ start_wine() {
         wineboot -i </dev/null >/dev/null 2>&1 || true
         wineserver -w
     fi
+    map_removable_drive
     wineserver -p </dev/null >/dev/null 2>&1
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
     map_window_font
+}
+# Drive A: as a removable drive (Wine's "floppy": GetDriveType says so), on a
+# folder of the prefix's own: where a layout's own security proves nothing.
+# Read when Wine's services start, so set before the server is kept up.
+map_removable_drive() {
+    mkdir -p "$WINEPREFIX/removable-drive"
+    ln -sfn "$WINEPREFIX/removable-drive" "$WINEPREFIX/dosdevices/a:"
+    grep -q '^"a:"="floppy"' "$WINEPREFIX/system.reg" 2>/dev/null && return
+    wine reg add 'HKLM\Software\Wine\Drives' /v 'a:' /t REG_SZ /d floppy /f </dev/null >/dev/null 2>&1
+    wineserver -w
 }
 # Windows draws the window font "Microsoft JhengHei"; Wine has no such font
 # and would show Chinese, Japanese and Korean texts as empty boxes.

@@ -51,7 +51,7 @@ std::unique_ptr<IReadableFile> OpenVouched(IOfflineLayout& layout, const LayoutE
     if (voucher.service || voucher.pinned) return file;
     const std::string changers = !layout.OthersMayChange().empty() ? layout.OthersMayChange() : fileChangers;
     if (changers.empty()) return file;
-    voucher.missing += ", and others than administrators may change it (" + changers + ")";
+    voucher.missing += ", and its own security proves nothing (" + changers + ")";
     return nullptr;
 }
 

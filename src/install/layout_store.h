@@ -10,6 +10,10 @@ class ILayoutStore {
 public:
     virtual ~ILayoutStore() = default;
     virtual std::string ReadManifest() = 0;  // packages\manifest.json; empty when none
+    // Why what lies in the layout already proves nothing (as for an install
+    // from it, install/offline_layout.h): where it lies, or who besides the
+    // administrators may change the folder or its packages\; empty when nobody.
+    virtual std::string OthersMayChange() = 0;
     virtual bool WriteManifest(const std::string& json, unsigned long& error) = 0;
     // Whether packages\name is there, a plain file with one name, with this size and SHA-256.
     virtual bool Holds(const std::wstring& name, unsigned long long size, const std::string& sha256) = 0;

@@ -12,6 +12,8 @@
 #include "sys/platform.h"
 #include "sys/security_win.h"
 #include "sys/text_util.h"
+#include "sys/utf8.h"
+#include "sys/volume_trust_win.h"
 
 namespace {
 
@@ -93,6 +95,16 @@ std::string CWindowsLayoutStore::ReadManifest() {
     if (!file->ReadAt(0, bytes.data(), static_cast<unsigned long>(bytes.size()), got, readError) || got != bytes.size())
         bytes.clear();
     return bytes;
+}
+
+std::string CWindowsLayoutStore::OthersMayChange() {
+    const std::string where = sys::LayoutLocationDistrust(m_root.Get());
+    if (!where.empty()) return "the layout's folder: " + where;
+    for (const sys::CHeldFolder* folder : {&m_root, &m_packages}) {
+        const std::wstring who = sys::WhoElseMayChange(folder->Get());
+        if (!who.empty()) return WideToUtf8(folder->Path()) + ": " + WideToUtf8(who);
+    }
+    return std::string();
 }
 
 bool CWindowsLayoutStore::WriteManifest(const std::string& json, unsigned long& error) {

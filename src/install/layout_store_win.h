@@ -17,6 +17,7 @@ public:
     // error, ERROR_CANT_ACCESS_FILE when the folder or its packages\ is a link.
     static std::unique_ptr<CWindowsLayoutStore> Open(const std::wstring& folder, DWORD& error);
     std::string ReadManifest() override;
+    std::string OthersMayChange() override;
     bool WriteManifest(const std::string& json, unsigned long& error) override;
     bool Holds(const std::wstring& name, unsigned long long size, const std::string& sha256) override;
     bool Store(IReadableFile& file, const std::wstring& name, unsigned long& error) override;

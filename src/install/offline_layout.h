@@ -11,11 +11,14 @@
 class IOfflineLayout {
 public:
     virtual ~IOfflineLayout() = default;
-    // The manifest as read, and its SHA-256 (lower-case hex).
+    // The manifest as read, and the SHA-256 (lower-case hex) of those very bytes.
     virtual const std::string& Manifest() const = 0;
     virtual const std::string& ManifestSha256() const = 0;
-    // Who besides Administrators and SYSTEM may change the layout's folder,
-    // its packages\ or the manifest ("packages\\: S-1-1-0"); empty when nobody.
+    // Why the layout's own security proves nothing: that it lies where
+    // security read back is no proof (a removable drive, a share no machine
+    // policy names), or who besides Administrators and SYSTEM may change its
+    // folder, its packages\ or the manifest ("packages\\: S-1-1-0"); empty
+    // when nobody.
     virtual const std::string& OthersMayChange() const = 0;
     // packages\name: a plain file with one name, reached without following
     // a link, held while the object lives; null with the system's error.

@@ -6,6 +6,7 @@
 #include "sys/log.h"
 #include "sys/security_win.h"
 #include "sys/utf8.h"
+#include "sys/volume_trust_win.h"
 
 namespace {
 
@@ -15,15 +16,23 @@ std::string Changers(const wchar_t* what, HANDLE handle) {
     return who.empty() ? std::string() : WideToUtf8(what) + ": " + WideToUtf8(who);
 }
 
-bool ReadAll(IReadableFile& file, std::string& bytes) {
-    const unsigned long long size = file.Size();
-    if (size > kMaxManifestBytes) return false;
-    bytes.assign(static_cast<std::size_t>(size), '\0');
-    unsigned long got = 0, error = 0;
-    return size == 0 || (file.ReadAt(0, bytes.data(), static_cast<unsigned long>(size), got, error) && got == size);
-}
-
 }  // namespace
+
+bool ReadManifestOnce(IReadableFile& file, std::string& bytes, std::string& sha256) {
+    bytes.clear();
+    // Read to its end, whatever its size said: what is hashed is what was read.
+    char chunk[64 * 1024];
+    for (unsigned long long offset = 0;;) {
+        unsigned long got = 0, error = 0;
+        if (!file.ReadAt(offset, chunk, sizeof chunk, got, error)) return false;
+        if (got == 0) break;
+        if (bytes.size() + got > kMaxManifestBytes) return false;
+        bytes.append(chunk, got);
+        offset += got;
+    }
+    sha256 = sys::Sha256Of(bytes);
+    return !sha256.empty();
+}
 
 std::unique_ptr<CWindowsOfflineLayout> CWindowsOfflineLayout::Open(const std::wstring& folder) {
     sys::CHeldFolder root = sys::CHeldFolder::OpenResolved(folder);
@@ -42,12 +51,13 @@ std::unique_ptr<CWindowsOfflineLayout> CWindowsOfflineLayout::Open(const std::ws
         return nullptr;
     }
     std::unique_ptr<CWindowsOfflineLayout> layout(new CWindowsOfflineLayout(std::move(root), std::move(packages)));
-    if (!ReadAll(*manifest, layout->m_manifest)) {
+    if (!ReadManifestOnce(*manifest, layout->m_manifest, layout->m_sha256)) {
         sys::Log(L"the offline layout's manifest cannot be read, or is larger than any of ours");
         return nullptr;
     }
-    layout->m_sha256 = sys::FileSha256(manifest->Get());
-    for (const std::string& changers : {Changers(L"the layout's folder", layout->m_root.Get()),
+    const std::string where = sys::LayoutLocationDistrust(layout->m_root.Get());
+    for (const std::string& changers : {where.empty() ? where : "the layout's folder: " + where,
+                                        Changers(L"the layout's folder", layout->m_root.Get()),
                                         Changers(L"packages\\", layout->m_packages.Get()),
                                         Changers(L"packages\\manifest.json", manifest->Get())})
         if (layout->m_othersMayChange.empty()) layout->m_othersMayChange = changers;

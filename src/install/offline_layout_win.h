@@ -8,6 +8,12 @@
 #include "install/offline_layout.h"
 #include "sys/held_folder_win.h"
 
+// Reads the manifest once, to its end, and hashes exactly those bytes: a
+// share that served the parser one manifest and the hash another would
+// otherwise pass the pin. False when it cannot be read or is larger than any
+// of ours.
+bool ReadManifestOnce(IReadableFile& file, std::string& bytes, std::string& sha256);
+
 class CWindowsOfflineLayout : public IOfflineLayout {
 public:
     // The layout in folder; null, logged when it is more than missing, when

@@ -70,6 +70,4 @@ std::vector<std::wstring> LogsToRemove(std::vector<std::wstring> names, std::siz
     return names;
 }
 
-std::wstring DefaultLogSecurity(const std::wstring& userSid) {
-    return L"D:P(A;;FR;;;" + userSid + L")(A;;FA;;;BA)(A;;FA;;;SY)";
-}
+std::wstring LogFolderSecurity() { return L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)"; }

@@ -29,11 +29,12 @@ std::vector<std::wstring> LogsToRemove(std::vector<std::wstring> names, std::siz
 
 constexpr std::size_t kLogsKept = 10;
 
-// The default log's own access list (SDDL), for a temporary folder others
-// may share (C:\Windows\Temp when a deployment tool runs us as SYSTEM): the
-// program's user may read it; only Administrators and SYSTEM may write it,
-// so that the user's unelevated processes cannot change what it says.
-std::wstring DefaultLogSecurity(const std::wstring& userSid);
+// The access list (SDDL) of the default logs' folder (sys/job_folder.h's
+// kLogFolderName in the work folder): users may read the logs, only
+// Administrators and SYSTEM may write them, so that nobody's unelevated
+// processes can change what they say or where they go; what is made in it
+// inherits that.
+std::wstring LogFolderSecurity();
 
 #include "sys/log.h"
 
@@ -41,8 +42,8 @@ std::wstring DefaultLogSecurity(const std::wstring& userSid);
 // come before the file is open wait for it and are written first.
 sys::ILogSink& RunLog();
 
-// Opens the log: path, or a new default-named file in the temporary folder
-// (the older ones beyond the newest kLogsKept removed). Nothing is written
+// Opens the log: path, or a new default-named file in the work folder's
+// logs folder (the older ones beyond the newest kLogsKept removed). Nothing is written
 // through a link, into a file with a second name, or into a file this
 // program did not write (then a new file with a numbered name is made beside
 // it). Lines logged before are written first. False when it could not be

@@ -5,6 +5,7 @@
 #include "log/run_log.h"
 #include "sys/handle_win.h"
 #include "sys/held_folder_win.h"
+#include "sys/job_folder_win.h"
 #include "sys/platform.h"
 #include "sys/security_win.h"
 #include "sys/utf8.h"
@@ -36,14 +37,19 @@ void Append(const std::string& utf8) {
     else if (g_early.size() < 64 * 1024) g_early += line;
 }
 
-// Without its last backslash (but a drive's root), as a folder to hold.
-std::wstring TempFolder() {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
-    if (length == 0 || length > MAX_PATH) return L"";
-    std::wstring folder(buffer, length);
-    if (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
-    return folder;
+// The default logs' folder in the work folder, held: made with its own
+// list, or, when it is there, used only while administrators alone can change it.
+sys::CHeldFolder DefaultLogFolder() {
+    const sys::CHeldFolder work = sys::GetWorkFolder();
+    if (!work.Valid()) return sys::CHeldFolder();
+    const std::wstring security = LogFolderSecurity();
+    sys::CHeldFolder logs = work.CreateFolder(kLogFolderName, security.c_str());
+    if (logs.Valid() || ::GetLastError() != ERROR_ALREADY_EXISTS) return logs;
+    logs = work.OpenFolder(kLogFolderName);
+    if (logs.Valid() && sys::WhoElseMayChange(logs.Get()).empty()) return logs;
+    logs.Close();
+    work.RemoveEntry(kLogFolderName);  // a link, or a folder others could change: not ours to write in
+    return work.CreateFolder(kLogFolderName, security.c_str());
 }
 
 // A plain file with no second name: writing to it writes nowhere else.
@@ -79,14 +85,12 @@ sys::CFileHandle OpenOwnLog(const sys::CHeldFolder& folder, const std::wstring& 
     return file;
 }
 
-// The default log: new in the temporary folder, with an access list of its own.
+// The default log: new in the logs folder, with the folder's access list.
 sys::CFileHandle CreateDefaultLog(const sys::CHeldFolder& folder, std::wstring& name) {
-    const sys::CLocalMemory security = sys::SecurityFromSddl(DefaultLogSecurity(sys::ProcessUserSid()));
-    if (!security.Valid()) return sys::CFileHandle();
     const LogTime now = Now();
     for (int n = 1; n <= 100; ++n) {
         name = DefaultLogName(now, n);
-        sys::CFileHandle file = CreateNewLog(folder, name, security.Get());
+        sys::CFileHandle file = CreateNewLog(folder, name, nullptr);
         if (file.Valid() || !NameTaken(::GetLastError())) return file;
     }
     return sys::CFileHandle();
@@ -146,7 +150,7 @@ bool OpenRunLog(const std::wstring& path) {
     // Held for the whole run: the log and the old ones are reached through it alone.
     static sys::CHeldFolder folder;
     std::wstring given, name;
-    folder = sys::CHeldFolder::OpenResolved(path.empty() ? TempFolder() : FolderOfNamed(path, given));
+    folder = path.empty() ? DefaultLogFolder() : sys::CHeldFolder::OpenResolved(FolderOfNamed(path, given));
     if (!folder.Valid()) return false;
     sys::CFileHandle file = path.empty() ? CreateDefaultLog(folder, name) : OpenNamedLog(folder, given, name);
     if (!file.Valid()) return false;

@@ -1,10 +1,11 @@
 #pragma once
-// The device service client over WinINet. Every call has its own session.
-// Both follow redirects only to https addresses, at most five in a row; both
-// try again, up to three attempts in all, after a dropped connection or a
-// server in trouble (5xx, 408, 429, honouring Retry-After up to 30 s); both
-// trace why a call failed, and give up on a server that sends too little for
-// too long. Limits and waits come from the settings (sys/settings.h).
+// The device service client, over WinINet in the window and WinHTTP
+// unattended (net/request_win.h). Both follow redirects only to https
+// addresses, at most five in a row; both try again, up to three attempts in
+// all, after a dropped connection, a name not resolved or a server in trouble
+// (5xx, 408, 429, honouring Retry-After up to 30 s); both trace why a call
+// failed, and give up on a server that sends too little for too long.
+// Limits and waits come from the settings (sys/settings.h).
 #include <functional>
 #include <string>
 

@@ -50,7 +50,7 @@ DWORD QueryOf(Header header) {
 class CInetAnswer : public IAnswer {
 public:
     CInternetHandle connection;
-    sys::CAbortableHandle<CInternetTraits, HINTERNET> request;
+    CInternetHandle request;
     DWORD status = 0;
 
     DWORD Status() const override { return status; }
@@ -66,7 +66,6 @@ public:
         if (!::InternetQueryDataAvailable(request.Get(), &available, 0, 0)) return false;
         return available == 0 || ::InternetReadFile(request.Get(), buffer, available < size ? available : size, &got);
     }
-    void Abort() override { request.Abort(); }
 };
 
 std::wstring AgentName() {
@@ -133,7 +132,6 @@ public:
                                               nullptr, kRequestFlags, 1));
         if (!get->request.Valid()) return Failed("HttpOpenRequest", ::GetLastError());
         const HINTERNET request = get->request.Get();
-        const CCancelToken::CHook cancel(options.cancel, [answer = get.get()] { answer->Abort(); });
         // On the request too: not every WinINet passes the session's on to its requests.
         DWORD stall = options.stallTimeoutMs;
         ::InternetSetOptionW(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &stall, sizeof stall);

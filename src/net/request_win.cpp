@@ -1,5 +1,6 @@
 #include "net/request_win.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "net/transport_win.h"
@@ -21,19 +22,40 @@ bool IsRedirect(DWORD status) {
 
 // One hop of the address, https only; the revocation of the service's
 // certificate asked about once more without checking when nobody could say.
-Attempt SendHop(ITransport& transport, const std::wstring& url, const CGetOptions& options, CGet& get) {
+Attempt SendHop(ITransport& transport, const std::wstring& url, const CGetOptions& options,
+                std::unique_ptr<IAnswer>& answer) {
     UrlParts parts;
     if (!SplitUrl(url, parts)) return Refusal(AttemptEnd::Refused, L"address not understood: " + url);
     if (!parts.https) return Refusal(AttemptEnd::Refused, L"not an https address: " + url);
-    get.answer.reset();
-    Attempt sent = transport.Send(parts, options, true, get.answer);
+    answer.reset();
+    Attempt sent = transport.Send(parts, options, true, answer);
     if (RetryWithoutRevocation(sent, true)) {
         sys::Log(L"the revocation of the certificate of " + parts.host +
                  L" could not be checked (error " + std::to_wstring(sent.error) + L"): asking again without");
-        get.answer.reset();
-        sent = transport.Send(parts, options, false, get.answer);
+        answer.reset();
+        sent = transport.Send(parts, options, false, answer);
     }
     return sent;
+}
+
+// The GET with its redirects, on the request's thread.
+Attempt SendFollowingRedirects(const std::wstring& url, const CGetOptions& options, std::unique_ptr<ITransport>& transport,
+                               std::unique_ptr<IAnswer>& answer) {
+    transport = OpenTransport(options);
+    if (!transport) return Refusal(AttemptEnd::Dropped, L"no Internet session could be opened");
+    std::wstring current = url;
+    for (int redirects = 0;; ++redirects) {
+        const Attempt sent = SendHop(*transport, current, options, answer);
+        // A server that went away before its status line gave no answer: worth another try.
+        if (sent.end == AttemptEnd::Done && answer->Status() == 0)
+            return transport->Failed("HttpQueryInfo", kInvalidServerResponse);
+        if (sent.end != AttemptEnd::Done || !IsRedirect(answer->Status())) return sent;
+        if (redirects == kMaxRedirects) return Refusal(AttemptEnd::Refused, L"too many redirects from " + url);
+        const std::string location = answer->HeaderValue(Header::Location);
+        current = ResolveLocation(current, Utf8ToWide(location));
+        if (current.empty()) return Refusal(AttemptEnd::Refused, L"a redirect without a usable Location from " + url);
+        sys::Log(L"redirected to " + current);
+    }
 }
 
 }  // namespace
@@ -61,23 +83,66 @@ std::wstring ErrorText(const wchar_t* module, DWORD error) {
     return message;
 }
 
-Attempt OpenCheckedGet(const std::wstring& url, const CGetOptions& options, CGet& get) {
-    get.answer.reset();
-    get.transport = OpenTransport(options);
-    if (!get.transport) return Refusal(AttemptEnd::Dropped, L"no Internet session could be opened");
-    std::wstring current = url;
-    for (int redirects = 0;; ++redirects) {
-        const Attempt sent = SendHop(*get.transport, current, options, get);
-        // A server that went away before its status line gave no answer: worth another try.
-        if (sent.end == AttemptEnd::Done && get.Status() == 0)
-            return get.transport->Failed("HttpQueryInfo", kInvalidServerResponse);
-        if (sent.end != AttemptEnd::Done || !IsRedirect(get.Status())) return sent;
-        if (redirects == kMaxRedirects) return Refusal(AttemptEnd::Refused, L"too many redirects from " + url);
-        const std::string location = get.answer->HeaderValue(Header::Location);
-        current = ResolveLocation(current, Utf8ToWide(location));
-        if (current.empty()) return Refusal(AttemptEnd::Refused, L"a redirect without a usable Location from " + url);
-        sys::Log(L"redirected to " + current);
+Attempt CGet::Run(std::function<void(CExchange&)> work) {
+    // Once let go of, the exchange is the thread's alone: nothing more is asked of it.
+    if (m_abandoned) return Attempt{AttemptEnd::Cancelled};
+    switch (m_thread.Call(std::move(work), m_cancel)) {
+    case COwningThread<CExchange>::CallEnd::Done: return m_thread.Owned().end;
+    case COwningThread<CExchange>::CallEnd::Cancelled:
+        m_abandoned = true;
+        return Attempt{AttemptEnd::Cancelled};
+    case COwningThread<CExchange>::CallEnd::NoThread: break;
     }
+    return Refusal(AttemptEnd::Dropped, L"no thread for the request could be started");
+}
+
+Attempt CGet::Open(const std::wstring& url, const CGetOptions& options) {
+    m_cancel = options.cancel;
+    m_status = 0;
+    m_headers = {};
+    // The closure owns copies: after a cancel it may run on without us.
+    CGetOptions own = options;
+    own.cancel = nullptr;
+    const Attempt sent = Run([url, own](CExchange& exchange) {
+        exchange.answer.reset();
+        exchange.end = SendFollowingRedirects(url, own, exchange.transport, exchange.answer);
+        if (exchange.end.end != AttemptEnd::Done) return;
+        // Kept with the status, so that nothing but the thread ever asks the handle.
+        std::string headers;
+        for (std::size_t h = 0; h < kHeaderCount; ++h)
+            headers += exchange.answer->HeaderValue(static_cast<Header>(h)) + '\0';
+        exchange.bytes.assign(headers.begin(), headers.end());
+        exchange.end.status = exchange.answer->Status();
+    });
+    if (sent.end != AttemptEnd::Done) return sent;
+    m_status = sent.status;
+    const std::vector<char>& kept = m_thread.Owned().bytes;
+    std::size_t at = 0;
+    for (std::string& value : m_headers) {
+        const auto end = std::find(kept.begin() + static_cast<std::ptrdiff_t>(at), kept.end(), '\0');
+        value.assign(kept.begin() + static_cast<std::ptrdiff_t>(at), end);
+        at = static_cast<std::size_t>(end - kept.begin()) + 1;
+    }
+    return Attempt{AttemptEnd::Done, m_status};
+}
+
+Attempt CGet::ReadSome(char* buffer, DWORD size, DWORD& got) {
+    got = 0;
+    const Attempt read = Run([size](CExchange& exchange) {
+        exchange.bytes.resize(size);
+        DWORD arrived = 0;
+        exchange.end = Attempt{};
+        if (!exchange.answer->ReadSome(exchange.bytes.data(), size, arrived)) {
+            exchange.end = exchange.transport->Failed("read", ::GetLastError());
+            arrived = 0;
+        }
+        exchange.bytes.resize(arrived);
+    });
+    if (read.end != AttemptEnd::Done) return read;
+    const std::vector<char>& bytes = m_thread.Owned().bytes;
+    got = static_cast<DWORD>(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), buffer);
+    return read;
 }
 
 }  // namespace net

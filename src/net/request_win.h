@@ -4,10 +4,13 @@
 // be reached asked about once more without checking, and every failure
 // traced by the step that failed. WinINet carries the window's requests (the
 // user's proxy and sign-in), WinHTTP the unattended ones (the machine's
-// proxy, as SYSTEM has no Internet Options). Neither library's header is
-// included here: they clash.
+// proxy, as SYSTEM has no Internet Options). Every call of either library is
+// made on the request's own thread, which alone closes its handles: a cancel
+// frees the job at once and never closes a handle a call may be in. Neither
+// library's header is included here: they clash.
 #include <windows.h>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +18,7 @@
 #include "net/transfer.h"
 #include "net/url.h"
 #include "sys/cancel_token.h"
+#include "sys/owning_thread.h"
 
 namespace net {
 
@@ -22,12 +26,13 @@ struct CGetOptions {
     DWORD connectTimeoutMs;
     DWORD stallTimeoutMs;  // longest wait for any data, headers included
     std::vector<std::wstring> headers;
-    const CCancelToken* cancel = nullptr;  // ends the exchange early, blocked or not
+    const CCancelToken* cancel = nullptr;  // frees the caller early, blocked or not
 };
 
 enum class Header { ContentLength, ContentRange, ETag, LastModified, AcceptRanges, RetryAfter, Location };
+constexpr std::size_t kHeaderCount = static_cast<std::size_t>(Header::Location) + 1;
 
-// An answer whose status line has come, being read.
+// An answer whose status line has come, being read (on the request's thread).
 class IAnswer {
 public:
     virtual ~IAnswer() = default;
@@ -39,11 +44,9 @@ public:
     // is seen doing so, rather than waited for until the buffer is full.
     // False with the library's error in GetLastError().
     virtual bool ReadSome(char* buffer, DWORD size, DWORD& got) = 0;
-    // From any thread: ends the exchange, and a call blocked in it, at once.
-    virtual void Abort() = 0;
 };
 
-// One library's session, for one exchange.
+// One library's session (on the request's thread).
 class ITransport {
 public:
     virtual ~ITransport() = default;
@@ -56,20 +59,39 @@ public:
     virtual Attempt Failed(const char* step, DWORD error) const = 0;
 };
 
-// The transport first: its session outlives the answer.
-struct CGet {
-    std::unique_ptr<ITransport> transport;
-    std::unique_ptr<IAnswer> answer;
-    DWORD Status() const { return answer ? answer->Status() : 0; }
-};
-
-// The library this run's requests go through, with a new session: WinHTTP
-// when the settings say so (unattended runs), else WinINet.
+// The library this run's requests go through: WinHTTP when the settings say
+// so (unattended runs), else WinINet with a session of its own.
 std::unique_ptr<ITransport> OpenTransport(const CGetOptions& options);
 
-// Sends the GET through a new session; Done once an answer's status line has
-// come (any status).
-Attempt OpenCheckedGet(const std::wstring& url, const CGetOptions& options, CGet& get);
+// A GET whose handles live on a thread of their own. The status and the
+// headers are read there once the answer has come and kept here.
+class CGet {
+public:
+    // Sends the GET through a new session, following redirects; Done once
+    // an answer's status line has come (any status), Cancelled at once when
+    // options.cancel is set meanwhile.
+    Attempt Open(const std::wstring& url, const CGetOptions& options);
+    DWORD Status() const { return m_status; }
+    const std::string& HeaderValue(Header header) const { return m_headers[static_cast<std::size_t>(header)]; }
+    // What has arrived, up to size bytes (got 0: the end); Done, or how a
+    // failed read ends the attempt (traced), Cancelled at once on a cancel.
+    Attempt ReadSome(char* buffer, DWORD size, DWORD& got);
+
+private:
+    struct CExchange {
+        std::unique_ptr<ITransport> transport;  // first: its session outlives the answer
+        std::unique_ptr<IAnswer> answer;
+        Attempt end;
+        std::vector<char> bytes;
+    };
+    Attempt Run(std::function<void(CExchange&)> work);
+
+    COwningThread<CExchange> m_thread;
+    const CCancelToken* m_cancel = nullptr;
+    bool m_abandoned = false;
+    DWORD m_status = 0;
+    std::array<std::string, kHeaderCount> m_headers;
+};
 
 // What the client itself will not do; traced.
 Attempt Refusal(AttemptEnd end, const std::wstring& what);

@@ -8,7 +8,9 @@
 
 bool ShouldRetry(const Attempt& failed) {
     switch (failed.end) {
-    case AttemptEnd::Dropped: return true;
+    // A resolver on a VPN or a hotel network that has no answer yet may have one a moment later.
+    case AttemptEnd::Dropped:
+    case AttemptEnd::NameNotResolved: return true;
     case AttemptEnd::Status:
         return failed.status >= 500 || failed.status == 408 || failed.status == 429;
     default: return false;

@@ -33,13 +33,16 @@ struct Attempt {
 };
 
 constexpr int kMaxAttempts = 3;
+// The longest wait for a connection: a lost SYN is sent again after 3 s, and
+// a VPN or a hotel network may take longer still. Name resolution is not limited.
+constexpr unsigned long kConnectTimeoutMs = 15000;
 // The longest Retry-After that is waited for.
 constexpr long kMaxRetryAfterSeconds = 30;
 // The largest package accepted, announced or arriving.
 constexpr unsigned long long kMaxPackageBytes = 2ull * 1024 * 1024 * 1024;
 
-// A dropped or cut connection, a 5xx, 408 or 429 is worth another attempt;
-// any other status, a TLS failure or an unknown host name never is.
+// A dropped or cut connection, a name not resolved, a 5xx, 408 or 429 is
+// worth another attempt; any other status or a TLS failure never is.
 bool ShouldRetry(const Attempt& failed);
 // "dropped", "secure connection failed", ...: for the log.
 const char* EndName(AttemptEnd end);

@@ -1,15 +1,17 @@
-// Unattended requests over WinHTTP: the proxy ChooseProxy picks (the
-// machine's where nothing else is set, which SYSTEM needs), the process's
-// own credentials for a proxy's Negotiate or NTLM sign-in, never a prompt.
+// Unattended requests over WinHTTP: one session for the run, the proxy
+// ChooseProxy picks (the machine's where nothing else is set, which SYSTEM
+// needs), Windows' sign-in only for a proxy IT named, never a prompt.
 #include <windows.h>
 #include <winhttp.h>
 
 #include <cstring>
 #include <cwchar>
+#include <map>
 #include <mutex>
 
 #include "net/proxy_choice.h"
 #include "net/request_win.h"
+#include "net/secure_protocols.h"
 #include "net/transport_win.h"
 #include "sys/handle_win.h"
 #include "sys/log.h"
@@ -53,8 +55,7 @@ DWORD QueryOf(Header header) {
 // Request, then connection: closed in that order.
 class CWinHttpAnswer : public IAnswer {
 public:
-    CWinHttpHandle connection;
-    sys::CAbortableHandle<CWinHttpTraits, HINTERNET> request;
+    CWinHttpHandle connection, request;
     DWORD status = 0;
     DWORD secureFailure = 0;  // why the secure channel failed, from the callback
 
@@ -73,14 +74,21 @@ public:
         if (!::WinHttpQueryDataAvailable(request.Get(), &available)) return false;
         return available == 0 || ::WinHttpReadData(request.Get(), buffer, available < size ? available : size, &got);
     }
-    void Abort() override { request.Abort(); }
 };
+
+std::wstring MachineProxy() {
+    WINHTTP_PROXY_INFO info = {};
+    if (!::WinHttpGetDefaultProxyConfiguration(&info)) return std::wstring();
+    const CGlobalText proxy(info.lpszProxy), bypass(info.lpszProxyBypass);
+    return info.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY ? Text(proxy) : std::wstring();
+}
 
 ProxyFacts ReadProxyFacts() {
     ProxyFacts facts;
     facts.given = g_settings.proxy;
     // Windows 8.1 and later find the proxy themselves, the machine's and the user's.
     facts.automaticOffered = AtLeast(ClassifyOsVersion(KernelVersion()), WindowsVersion::Win81);
+    facts.machineProxy = MachineProxy();
     WINHTTP_CURRENT_USER_IE_PROXY_CONFIG user = {};
     if (::WinHttpGetIEProxyConfigForCurrentUser(&user)) {
         const CGlobalText script(user.lpszAutoConfigUrl), proxy(user.lpszProxy), bypass(user.lpszProxyBypass);
@@ -90,22 +98,6 @@ ProxyFacts ReadProxyFacts() {
         facts.userBypass = Text(bypass);
     }
     return facts;
-}
-
-std::wstring MachineProxy() {
-    WINHTTP_PROXY_INFO info = {};
-    if (!::WinHttpGetDefaultProxyConfiguration(&info)) return L"unknown";
-    const CGlobalText proxy(info.lpszProxy), bypass(info.lpszProxyBypass);
-    return info.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY && proxy.Valid() ? Text(proxy) : L"none: direct";
-}
-
-// Once a run: which proxy its requests go through.
-void LogProxy(const ProxyChoice& choice) {
-    static std::once_flag logged;
-    std::call_once(logged, [&] {
-        sys::Log(L"proxy: " + DescribeProxy(choice) +
-                 (choice.way == ProxyWay::Machine ? L" (" + MachineProxy() + L")" : std::wstring()));
-    });
 }
 
 std::wstring AgentName() {
@@ -141,29 +133,119 @@ void WatchSecureFailure(HINTERNET request, DWORD* flags) {
     ::WinHttpSetStatusCallback(request, NoteSecureFailure, WINHTTP_CALLBACK_FLAG_SECURE_FAILURE, 0);
 }
 
-class CWinHttpTransport : public ITransport {
+// The session a host's requests go through, and whether its proxy came from
+// the user's script.
+struct CHostSession {
+    HINTERNET session = nullptr;
+    bool scripted = false;
+};
+
+// The run's WinHTTP sessions: the one the proxy choice opens, looked up once,
+// and, where the user's script names a proxy for a host (asked once per
+// host), one for that proxy; all closed with the process.
+class CRunSession {
 public:
-    explicit CWinHttpTransport(const CGetOptions& options) : m_choice(ChooseProxy(ReadProxyFacts())) {
-        LogProxy(m_choice);
+    static CRunSession& Get() {
+        static CRunSession session;
+        return session;
+    }
+    bool Valid() const { return m_session.Valid(); }
+    const ProxyChoice& Choice() const { return m_choice; }
+
+    CHostSession For(const UrlParts& url) {
+        if (m_choice.way != ProxyWay::UserScript) return {m_session.Get(), false};
+        const std::wstring key = url.host + L":" + std::to_wstring(url.port);
+        {
+            const std::lock_guard<std::mutex> guard(m_lock);
+            const auto known = m_hosts.find(key);
+            if (known != m_hosts.end()) return known->second;
+        }
+        const CHostSession found = AskScript(url);
+        const std::lock_guard<std::mutex> guard(m_lock);
+        return m_hosts.emplace(key, found).first->second;
+    }
+
+private:
+    CRunSession() : m_choice(ChooseProxy(ReadProxyFacts())) {
         const bool named = m_choice.way == ProxyWay::Given || m_choice.way == ProxyWay::User ||
                            (m_choice.way == ProxyWay::UserScript && !m_choice.proxy.empty());
         const DWORD access = named ? WINHTTP_ACCESS_TYPE_NAMED_PROXY
                              : m_choice.way == ProxyWay::Automatic ? WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY
                                                                     : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY;
-        m_session.Reset(::WinHttpOpen(AgentName().c_str(), access,
-                                      named ? m_choice.proxy.c_str() : WINHTTP_NO_PROXY_NAME,
-                                      named && !m_choice.bypass.empty() ? m_choice.bypass.c_str() : WINHTTP_NO_PROXY_BYPASS,
-                                      0));
-        if (!m_session.Valid()) return;
-        const int connect = static_cast<int>(options.connectTimeoutMs), stall = static_cast<int>(options.stallTimeoutMs);
-        ::WinHttpSetTimeouts(m_session.Get(), connect, connect, stall, stall);
+        m_session = Open(access, named ? m_choice.proxy : std::wstring(), named ? m_choice.bypass : std::wstring());
+        sys::Log(L"proxy: " + DescribeProxy(m_choice) + (m_session.Valid() ? L"" : L"; no WinHTTP session could be opened"));
     }
-    bool Valid() const { return m_session.Valid(); }
+
+    static CWinHttpHandle Open(DWORD access, const std::wstring& proxy, const std::wstring& bypass) {
+        CWinHttpHandle session(::WinHttpOpen(AgentName().c_str(), access,
+                                             proxy.empty() ? WINHTTP_NO_PROXY_NAME : proxy.c_str(),
+                                             bypass.empty() ? WINHTTP_NO_PROXY_BYPASS : bypass.c_str(), 0));
+        if (!session.Valid()) return session;
+        if (const DWORD protocols = SecureProtocolsFor(ClassifyOsVersion(KernelVersion()))) {
+            SetNumber(session.Get(), WINHTTP_OPTION_SECURE_PROTOCOLS, protocols);
+            static std::once_flag said;
+            std::call_once(said, [] {
+                sys::Log(L"WinHTTP is told to offer TLS 1.1 and 1.2 (this Windows offers TLS 1.0 alone by default)");
+            });
+        }
+        return session;
+    }
+
+    // The user's auto-configuration (WPAD or a script) for the host; a
+    // script's server is first asked without Windows' sign-in, and with it
+    // only when it asks for one, as the WinHTTP documentation advises.
+    CHostSession AskScript(const UrlParts& url) {
+        WINHTTP_CURRENT_USER_IE_PROXY_CONFIG user = {};
+        if (!::WinHttpGetIEProxyConfigForCurrentUser(&user)) return {m_session.Get(), false};
+        const CGlobalText script(user.lpszAutoConfigUrl), proxy(user.lpszProxy), bypass(user.lpszProxyBypass);
+        WINHTTP_AUTOPROXY_OPTIONS automatic = {};
+        automatic.dwFlags = (user.fAutoDetect ? WINHTTP_AUTOPROXY_AUTO_DETECT : 0) |
+                            (script.Valid() ? WINHTTP_AUTOPROXY_CONFIG_URL : 0);
+        automatic.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+        automatic.lpszAutoConfigUrl = script.Get();
+        const std::wstring address = L"https://" + url.host + L":" + std::to_wstring(url.port) + L"/";
+        WINHTTP_PROXY_INFO info = {};
+        automatic.fAutoLogonIfChallenged = FALSE;
+        BOOL asked = ::WinHttpGetProxyForUrl(m_session.Get(), address.c_str(), &automatic, &info);
+        if (!asked && ::GetLastError() == ERROR_WINHTTP_LOGIN_FAILURE) {
+            automatic.fAutoLogonIfChallenged = TRUE;
+            asked = ::WinHttpGetProxyForUrl(m_session.Get(), address.c_str(), &automatic, &info);
+        }
+        if (!asked) {
+            sys::Log(L"this user's automatic proxy configuration gave no proxy for " + url.host + L" (error " +
+                     std::to_wstring(::GetLastError()) + L"): " +
+                     (m_choice.proxy.empty() ? std::wstring(L"the machine's, if any") : m_choice.proxy));
+            return {m_session.Get(), false};
+        }
+        const CGlobalText chosen(info.lpszProxy), chosenBypass(info.lpszProxyBypass);
+        const std::wstring named = info.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY ? Text(chosen) : std::wstring();
+        sys::Log(L"this user's automatic proxy configuration names for " + url.host + L": " +
+                 (named.empty() ? std::wstring(L"no proxy") : named));
+        const std::lock_guard<std::mutex> guard(m_lock);
+        CWinHttpHandle& session = m_scripted[named];
+        if (!session.Valid())
+            session = Open(named.empty() ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_NAMED_PROXY, named,
+                           Text(chosenBypass));
+        return {session.Valid() ? session.Get() : m_session.Get(), session.Valid()};
+    }
+
+    ProxyChoice m_choice;
+    CWinHttpHandle m_session;
+    std::mutex m_lock;
+    std::map<std::wstring, CHostSession> m_hosts;
+    std::map<std::wstring, CWinHttpHandle> m_scripted;  // by the proxy a script named ("": direct)
+};
+
+class CWinHttpTransport : public ITransport {
+public:
+    explicit CWinHttpTransport(const CGetOptions&) : m_run(CRunSession::Get()) {}
+    bool Valid() const { return m_run.Valid(); }
 
     Attempt Send(const UrlParts& url, const CGetOptions& options, bool checkRevocation,
                  std::unique_ptr<IAnswer>& answer) override {
+        const CHostSession host = m_run.For(url);
         auto get = std::make_unique<CWinHttpAnswer>();
-        get->connection.Reset(::WinHttpConnect(m_session.Get(), url.host.c_str(), static_cast<INTERNET_PORT>(url.port), 0));
+        get->connection.Reset(::WinHttpConnect(host.session, url.host.c_str(), static_cast<INTERNET_PORT>(url.port), 0));
         if (!get->connection.Valid()) return Failed("WinHttpConnect", ::GetLastError());
         // Never from a cache; every redirect is checked by us.
         get->request.Reset(::WinHttpOpenRequest(get->connection.Get(), L"GET", url.object.c_str(), nullptr,
@@ -171,15 +253,15 @@ public:
                                                 WINHTTP_FLAG_SECURE | WINHTTP_FLAG_REFRESH));
         if (!get->request.Valid()) return Failed("WinHttpOpenRequest", ::GetLastError());
         const HINTERNET request = get->request.Get();
-        const CCancelToken::CHook cancel(options.cancel, [answer = get.get()] { answer->Abort(); });
+        // Name resolution without a limit of its own; the connection and every wait for data with theirs.
         const int connect = static_cast<int>(options.connectTimeoutMs), stall = static_cast<int>(options.stallTimeoutMs);
-        ::WinHttpSetTimeouts(request, connect, connect, stall, stall);
+        ::WinHttpSetTimeouts(request, 0, connect, stall, stall);
         SetNumber(request, WINHTTP_OPTION_REDIRECT_POLICY, WINHTTP_OPTION_REDIRECT_POLICY_NEVER);
-        // The process's own logged-on credentials (SYSTEM's: the computer account) for a proxy that asks.
-        SetNumber(request, WINHTTP_OPTION_AUTOLOGON_POLICY, WINHTTP_AUTOLOGON_SECURITY_LEVEL_LOW);
+        // Windows' sign-in is never sent to a server of its own accord (the documented default,
+        // set in case a policy changed it): a download host that asks gets nothing.
+        SetNumber(request, WINHTTP_OPTION_AUTOLOGON_POLICY, WINHTTP_AUTOLOGON_SECURITY_LEVEL_MEDIUM);
         if (checkRevocation) SetNumber(request, WINHTTP_OPTION_ENABLE_FEATURE, WINHTTP_ENABLE_SSL_REVOCATION);
         WatchSecureFailure(request, &get->secureFailure);
-        if (m_choice.way == ProxyWay::UserScript) UseScriptedProxy(url, request);
         for (const std::wstring& header : options.headers)
             ::WinHttpAddRequestHeaders(request, header.c_str(), static_cast<DWORD>(header.size()),
                                        WINHTTP_ADDREQ_FLAG_ADD_IF_NEW);
@@ -191,6 +273,9 @@ public:
             ::WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                                   WINHTTP_HEADER_NAME_BY_INDEX, &get->status, &size, WINHTTP_NO_HEADER_INDEX);
             if (get->status != HTTP_STATUS_PROXY_AUTH_REQ) break;
+            if (!MaySignInToProxy(m_run.Choice(), host.scripted))
+                return Refusal(AttemptEnd::ProxyRefused, L"a proxy that automatic configuration found wants credentials: "
+                                                         L"Windows' sign-in goes only to a proxy IT named");
             if (signedIn || !SignInToProxy(request))
                 return Refusal(AttemptEnd::ProxyRefused, signedIn ? L"the proxy refused the request (407)"
                                                                   : L"the proxy wants credentials and nobody may be asked for them");
@@ -222,31 +307,7 @@ private:
         return ::WinHttpSetCredentials(request, WINHTTP_AUTH_TARGET_PROXY, scheme, nullptr, nullptr, nullptr) != FALSE;
     }
 
-    // The user's auto-configuration (WPAD or a script) says which proxy this address takes.
-    void UseScriptedProxy(const UrlParts& url, HINTERNET request) const {
-        WINHTTP_CURRENT_USER_IE_PROXY_CONFIG user = {};
-        if (!::WinHttpGetIEProxyConfigForCurrentUser(&user)) return;
-        const CGlobalText script(user.lpszAutoConfigUrl), proxy(user.lpszProxy), bypass(user.lpszProxyBypass);
-        WINHTTP_AUTOPROXY_OPTIONS automatic = {};
-        automatic.dwFlags = (user.fAutoDetect ? WINHTTP_AUTOPROXY_AUTO_DETECT : 0) |
-                            (script.Valid() ? WINHTTP_AUTOPROXY_CONFIG_URL : 0);
-        automatic.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
-        automatic.lpszAutoConfigUrl = script.Get();
-        automatic.fAutoLogonIfChallenged = TRUE;
-        const std::wstring address = L"https://" + url.host + L":" + std::to_wstring(url.port) + url.object;
-        WINHTTP_PROXY_INFO info = {};
-        if (!::WinHttpGetProxyForUrl(m_session.Get(), address.c_str(), &automatic, &info)) {
-            sys::Log(L"this user's automatic proxy configuration gave no proxy (error " +
-                     std::to_wstring(::GetLastError()) + L"): " +
-                     (m_choice.proxy.empty() ? std::wstring(L"the machine's, if any") : m_choice.proxy));
-            return;
-        }
-        const CGlobalText chosen(info.lpszProxy), chosenBypass(info.lpszProxyBypass);
-        ::WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof info);
-    }
-
-    ProxyChoice m_choice;
-    CWinHttpHandle m_session;
+    CRunSession& m_run;
 };
 
 }  // namespace

@@ -155,7 +155,7 @@ std::wstring UsageText() {
            L"/offline    never ask the device service: only the layout\n"
            L"/proxy HOST:PORT  every request through this proxy (unattended: else the machine's)\n"
            L"/lang CODE  the language of the texts: " + languages + L"\n"
-           L"/log FILE   the log file (default %TEMP%\\Installer_YYYYMMDD_HHMMSS.log)\n"
+           L"/log FILE   the log file (default %ProgramData%\\MRL7300\\logs\\Installer_YYYYMMDD_HHMMSS.log)\n"
            L"/?          this text\n"
            L"\n"
            L"Exit codes:\n" + ExitCodeLines();

@@ -17,7 +17,12 @@ ExitCode RunLayout(const CommandLine& line, IJobSystem& system, const LogFn& log
         return kExitNotSaved;
     }
     LayoutRun run;
-    run.entries = KeptLayoutEntries(ReadLayoutManifest(store->ReadManifest()), *store);
+    // What others could have put there is no proof of anything: such a layout starts anew.
+    const std::string others = store->OthersMayChange();
+    if (others.empty())
+        run.entries = KeptLayoutEntries(ReadLayoutManifest(store->ReadManifest()), *store);
+    else
+        log(L"the layout's earlier entries are not kept: its own security proves nothing (" + Utf8ToWide(others) + L")");
     std::vector<ExitCode> codes;
     for (const Job& job : kJobs) {
         if (!Chosen(line, job) || !job.resource) continue;

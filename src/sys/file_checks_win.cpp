@@ -148,25 +148,51 @@ CheckedSignature CheckWithin(HANDLE file, const std::wstring& path, bool revocat
 
 }  // namespace
 
+namespace {
+
+// A SHA-256 fed a part at a time; empty text when the system could not make it.
+class CSha256 {
+public:
+    CSha256() {
+        m_ok = ::CryptAcquireContextW(m_provider.Put(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
+               ::CryptCreateHash(m_provider.Get(), CALG_SHA_256, 0, 0, m_hash.Put());
+    }
+    void Add(const void* bytes, DWORD size) {
+        m_ok = m_ok && (size == 0 || ::CryptHashData(m_hash.Get(), static_cast<const BYTE*>(bytes), size, 0));
+    }
+    void Fail() { m_ok = false; }
+    std::string Digest() {
+        BYTE digest[32];
+        DWORD size = sizeof digest;
+        if (!m_ok || !::CryptGetHashParam(m_hash.Get(), HP_HASHVAL, digest, &size, 0)) return std::string();
+        return Hex(digest, size);
+    }
+
+private:
+    CUniqueHandle<CCryptProviderTraits, HCRYPTPROV> m_provider;
+    CUniqueHandle<CCryptHashTraits, HCRYPTHASH> m_hash;
+    bool m_ok = false;
+};
+
+}  // namespace
+
 std::string FileSha256(HANDLE file) {
-    CUniqueHandle<CCryptProviderTraits, HCRYPTPROV> provider;
-    CUniqueHandle<CCryptHashTraits, HCRYPTHASH> hash;
-    if (!::CryptAcquireContextW(provider.Put(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) ||
-        !::CryptCreateHash(provider.Get(), CALG_SHA_256, 0, 0, hash.Put()))
-        return std::string();
+    CSha256 hash;
     LARGE_INTEGER start = {};
     if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return std::string();
     std::vector<BYTE> chunk(1 << 20);
-    DWORD got = 0;
-    for (;;) {
-        if (!::ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) return std::string();
+    for (DWORD got = 0;;) {
+        if (!::ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) hash.Fail();
         if (got == 0) break;
-        if (!::CryptHashData(hash.Get(), chunk.data(), got, 0)) return std::string();
+        hash.Add(chunk.data(), got);
     }
-    BYTE digest[32];
-    DWORD size = sizeof digest;
-    if (!::CryptGetHashParam(hash.Get(), HP_HASHVAL, digest, &size, 0)) return std::string();
-    return Hex(digest, size);
+    return hash.Digest();
+}
+
+std::string Sha256Of(const std::string& bytes) {
+    CSha256 hash;
+    hash.Add(bytes.data(), static_cast<DWORD>(bytes.size()));
+    return hash.Digest();
 }
 
 bool ReadSignerSubject(HANDLE file, const std::wstring& path, std::vector<SubjectPart>& subject, std::string& reason,

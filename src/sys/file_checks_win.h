@@ -11,6 +11,8 @@ namespace sys {
 
 // Lower-case hex SHA-256 of the whole file read through handle; empty on failure.
 std::string FileSha256(HANDLE file);
+// The same of bytes in memory: of exactly what was read and is then used.
+std::string Sha256Of(const std::string& bytes);
 
 // True with the signer certificate's subject (its own attributes, never an
 // alternative name) when the file read through handle carries a valid

@@ -3,8 +3,6 @@
 // value is invalid and how the handle is closed.
 #include <windows.h>
 
-#include <atomic>
-
 namespace sys {
 
 template <class Traits, class T = HANDLE>
@@ -31,30 +29,6 @@ public:
 
 private:
     T m_h;
-};
-
-// A handle another thread may close early, to end a call blocked on it (as
-// WinINet and WinHTTP allow); closed once, whichever comes first.
-template <class Traits, class T>
-class CAbortableHandle {
-public:
-    explicit CAbortableHandle(T h = Traits::Invalid()) : m_h(h) {}
-    ~CAbortableHandle() { Abort(); }
-    CAbortableHandle(const CAbortableHandle&) = delete;
-    CAbortableHandle& operator=(const CAbortableHandle&) = delete;
-    void Reset(T h) {
-        Abort();
-        m_h.store(h);
-    }
-    T Get() const { return m_h.load(); }
-    bool Valid() const { return Get() != Traits::Invalid(); }
-    void Abort() {
-        const T h = m_h.exchange(Traits::Invalid());
-        if (h != Traits::Invalid()) Traits::Close(h);
-    }
-
-private:
-    std::atomic<T> m_h;
 };
 
 struct CFileHandleTraits {  // CreateFileW, FindFirstFileW's kin fail with INVALID_HANDLE_VALUE

@@ -202,7 +202,9 @@ std::string CHeldFolder::ReadNote(const std::wstring& name, bool waitWhileBusy) 
     const CFileHandle note = OpenFile(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, waitWhileBusy);
     std::string text(4096, '\0');
     DWORD got = 0;
-    if (!note.Valid() || !::ReadFile(note.Get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
+    // A note with a second name is someone else's file: what it says is not ours.
+    if (!note.Valid() || NamesOf(note.Get()) != 1 ||
+        !::ReadFile(note.Get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
         return std::string();
     text.resize(got);
     return text;

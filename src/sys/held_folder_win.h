@@ -68,7 +68,7 @@ public:
     // otherwise. A file that is busy for a moment is tried again, unless not
     // worth waiting for.
     CFileHandle OpenFile(const std::wstring& name, ACCESS_MASK access, ULONG share, bool waitWhileBusy = true) const;
-    // The first 4 KiB of a small plain file in it (a note); empty when it cannot be read.
+    // The first 4 KiB of a small plain file with one name in it (a note); empty when it cannot be read.
     std::string ReadNote(const std::wstring& name, bool waitWhileBusy = true) const;
     // A new file in it, with the given security (null: inherited); invalid when the name exists.
     CFileHandle CreateFile(const std::wstring& name, ACCESS_MASK access, ULONG share,

@@ -60,6 +60,9 @@ std::string PackageCacheNote(unsigned long long nowFileTime);
 bool PackageCacheEntryExpired(const std::wstring& name, const std::string& note, unsigned long long nowFileTime,
                               unsigned long keepDays);
 
+// The default logs, "logs\Installer_….log" (log/run_log.h): kept by the clean-ups.
+constexpr wchar_t kLogFolderName[] = L"logs";
+
 // Downloads broken off, kept for a later run to continue: "partial\<key>.part"
 // with its note "<key>.json" (net/partial_download.h).
 constexpr wchar_t kPartialFolderName[] = L"partial";

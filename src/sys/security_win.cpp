@@ -30,11 +30,11 @@ AccessEntry ReadEntry(const ACE_HEADER* header) {
     return entry;
 }
 
-bool ReadSecurity(HANDLE handle, FolderSecurity& security) {
+bool ReadSecurity(HANDLE handle, SE_OBJECT_TYPE type, FolderSecurity& security) {
     PSID owner = nullptr;
     PACL dacl = nullptr;
     CLocalMemory descriptor;
-    if (::GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+    if (::GetSecurityInfo(handle, type, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
                           nullptr, &dacl, nullptr, reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Put())) !=
         ERROR_SUCCESS)
         return false;
@@ -59,8 +59,15 @@ CLocalMemory SecurityFromSddl(const std::wstring& sddl) {
 
 std::wstring WhoElseMayChange(HANDLE handle) {
     FolderSecurity security;
-    if (!ReadSecurity(handle, security)) return L"(its security could not be read)";
+    if (!ReadSecurity(handle, SE_FILE_OBJECT, security)) return L"(its security could not be read)";
     return ::WhoElseMayChange(security, RecordsOwners() ? std::wstring() : ProcessUserSid());
+}
+
+std::wstring WhoElseMayChangeKey(HKEY key) {
+    FolderSecurity security;
+    if (!ReadSecurity(reinterpret_cast<HANDLE>(key), SE_REGISTRY_KEY, security)) return L"(its security could not be read)";
+    // The registry records its owners, Wine's too.
+    return ::WhoElseMayChange(security, std::wstring(), kKeyChangeRights);
 }
 
 }  // namespace sys

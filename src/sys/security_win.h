@@ -17,5 +17,7 @@ CLocalMemory SecurityFromSddl(const std::wstring& sddl);
 // when nobody. Where owners are not recorded (Wine), the one that reads back
 // proves nothing either way and the access list alone decides.
 std::wstring WhoElseMayChange(HANDLE handle);
+// The same for a registry key opened with READ_CONTROL.
+std::wstring WhoElseMayChangeKey(HKEY key);
 
 }  // namespace sys

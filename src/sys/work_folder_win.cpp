@@ -160,7 +160,8 @@ void CleanWorkFolder(const CHeldFolder& work) {
     PrunePackageCache(work);
     PrunePartials(work);
     for (const DirEntry& entry : work.List()) {
-        if (entry.name == kPackageCacheFolderName || entry.name == kPartialFolderName) continue;
+        if (entry.name == kPackageCacheFolderName || entry.name == kPartialFolderName || entry.name == kLogFolderName)
+            continue;
         if (EndsWith(entry.name, kStartedNoteSuffix) || StillNeeded(work, entry.name)) continue;
         // Folders in use by a running job are held and stay.
         if (work.RemoveEntry(entry.name)) work.RemoveEntry(entry.name + kStartedNoteSuffix);
@@ -185,8 +186,9 @@ void RemoveOldWorkFolders(const CHeldFolder& own) {
             CHeldFolder earlier = appData.OpenFolder(entry.name);
             if (!earlier.Valid() || !OnlyAdministratorsMayChange(earlier)) continue;
             CleanWorkFolder(earlier);
-            // Its broken-off downloads are continued from the work folder only.
+            // Its broken-off downloads are continued from the work folder only; its logs go with it.
             earlier.RemoveEntry(kPartialFolderName);
+            earlier.RemoveEntry(kLogFolderName);
             const bool empty = earlier.List().empty();
             earlier.Close();  // held, it could not go
             if (empty) appData.RemoveEntry(entry.name);

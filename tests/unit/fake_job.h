@@ -11,6 +11,7 @@
 #include "install/job_system.h"
 #include "install/job_window.h"
 #include "install/layout_manifest.h"
+#include "sys/text_util.h"
 #include "sys/utf8.h"
 
 // Records each new phase by name, and each new percentage of a transfer.
@@ -83,7 +84,7 @@ public:
     bool HasSha256(const std::string& expectedHex, std::string& reason) override {
         m_checks.push_back(L"sha256:" + m_path);
         reason = "hash differs";
-        return expectedHex == m_facts.sha256;
+        return Lower(expectedHex) == m_facts.sha256;  // as the real check: a hash in capitals is the same hash
     }
     bool SignedBy(const std::wstring& signer, std::string& reason) override {
         m_checks.push_back(L"signer:" + m_path);
@@ -102,6 +103,7 @@ class CFakeJobSystem;
 class CFakeLayoutStore : public ILayoutStore {
 public:
     std::string ReadManifest() override { return manifest; }
+    std::string OthersMayChange() override { return changers; }
     bool WriteManifest(const std::string& json, unsigned long&) override { manifest = json; return true; }
     bool Holds(const std::wstring& name, unsigned long long size, const std::string& sha256) override {
         const auto found = stored.find(name);
@@ -115,6 +117,7 @@ public:
     bool CopyProgram(unsigned long&) override { return programCopied = true; }
 
     std::string manifest;
+    std::string changers;  // who else may change the layout
     std::map<std::wstring, FakeFileFacts> stored;
     int stores = 0;
     bool programCopied = false;
@@ -185,6 +188,7 @@ public:
     public:
         explicit CLayoutView(CFakeLayoutStore& store) : m_store(store) {}
         std::string ReadManifest() override { return m_store.ReadManifest(); }
+        std::string OthersMayChange() override { return m_store.OthersMayChange(); }
         bool WriteManifest(const std::string& json, unsigned long& e) override { return m_store.WriteManifest(json, e); }
         bool Holds(const std::wstring& n, unsigned long long s, const std::string& h) override { return m_store.Holds(n, s, h); }
         bool Store(IReadableFile& file, const std::wstring& name, unsigned long& e) override {

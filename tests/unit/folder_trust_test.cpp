@@ -27,9 +27,23 @@ TEST(FolderTrust, OnlyAdministratorsAndSystemMayChange) {
         {"generic write", {admins, true, {{true, users, 0x40000000}}}, false},
         {"generic all", {admins, true, {{true, users, 0x10000000}}}, false},
         {"creator owner", {admins, true, {{true, creatorOwner, 0x10000000}}}, false},
+        // Taking ownership gives the list with it; the rest change what is in the folder.
+        {"users may take ownership", {admins, true, {{true, users, 0x00080000}}}, false},
+        {"users may delete what is in it", {admins, true, {{true, users, 0x0040}}}, false},
+        {"users may write attributes", {admins, true, {{true, users, 0x0100}}}, false},
+        {"users may write extended attributes", {admins, true, {{true, users, 0x0010}}}, false},
+        {"users get the most allowed", {admins, true, {{true, users, 0x02000000}}}, false},
         {"an entry of a kind not read", {admins, true, {{true, L"", ~0ul}}}, false},
     };
     for (const auto& c : cases) EXPECT_EQ(OnlyAdministratorsMayChange(c.security, L""), c.trusted) << c.name;
+    // A registry key's bits mean other things: every reader may be notified of a change, none may set a value.
+    const unsigned long keyRead = 0x20019;
+    const struct { const char* name; unsigned long users; bool trusted; } keys[] = {
+        {"users read", keyRead, true}, {"users set values", 0x0002, false}, {"users create subkeys", 0x0004, false},
+        {"users create links", 0x0020, false}, {"users change the list", 0x00040000, false}};
+    for (const auto& k : keys)
+        EXPECT_EQ(OnlyAdministratorsMayChange({admins, true, {{true, admins, 0xF003F}, {true, users, k.users}}}, L"",
+                                              kKeyChangeRights), k.trusted) << k.name;
     // Where the platform records no owner (Wine), what it reads back as this user's counts as the administrators'.
     EXPECT_TRUE(OnlyAdministratorsMayChange({self, true, {{true, self, full}}}, self));
     EXPECT_FALSE(OnlyAdministratorsMayChange({self, true, {{true, self, full}, {true, everyone, full}}}, self));

@@ -19,10 +19,13 @@ TEST(FromLayout, AnOfflineLayoutIsUsedOnlyWhenSomethingElseVouchesForIt) {
             {{"bluetooth", windows, file, size, hash, "https://h/files/pkg.zip", "2026-12-09T13:00:00Z"}});
     };
     const std::string good = manifest("win10", "bluetooth_pkg.zip", 1000, kHash);
-    enum Service { Unhashed, SameHash, OtherHash, Down, NoPackage };
+    enum Service { Unhashed, SameHash, SameHashInCapitals, OtherHash, Down, NoPackage };
     const struct { const char* name; std::string manifest; bool offline; Service service; bool pinned;
                    const char* layoutChangers; const char* fileChangers; int copied; bool taken; Outcome told; } cases[] = {
         {"the service's own hash", good, false, SameHash, false, "S-1-1-0", "S-1-1-0", 2, true, Outcome::Done},
+        // The same hash, however the service writes its digits.
+        {"the service's own hash in capitals", good, false, SameHashInCapitals, false, "S-1-1-0", "", 2, true,
+         Outcome::Done},
         {"the service names another", good, false, OtherHash, false, "", "", 0, false, Outcome::Done},
         {"the service names no hash", good, false, Unhashed, false, "", "", 0, false, Outcome::Done},
         {"the service has none", good, false, NoPackage, false, "", "", 0, false, Outcome::NoPackageForWindows},
@@ -66,7 +69,9 @@ TEST(FromLayout, AnOfflineLayoutIsUsedOnlyWhenSomethingElseVouchesForIt) {
         system.factsOf[L"dl.zip"] = {served, L"Vendor", 1000};
         system.answer = c.service == NoPackage ? R"({"status":false})"
                         : R"({"status":true,"downloadURL":"https://h/files/dl.zip")" +
-                              (c.service == Unhashed ? std::string() : R"(,"sha256":")" + served + "\"") + "}";
+                              (c.service == Unhashed ? std::string()
+                               : R"(,"sha256":")" + (c.service == SameHashInCapitals ? std::string(64, 'C') : served) + "\"") +
+                              "}";
         system.answered = c.service != Down;
         system.found = L"package\\Setup.exe";
         RunJob(Bluetooth(), window, system);

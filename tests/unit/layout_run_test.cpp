@@ -28,7 +28,7 @@ TEST(LayoutRun, StoresEveryProvenPackageOnce) {
         system.answerOf["TWHotspot"] = answer("hs.msi", hashed);
     };
     const struct { const char* name; Args args; bool hashed; const wchar_t* signer; bool laidOutBefore;
-                   bool filesGone; ExitCode code; std::size_t downloads, stores, entries; } cases[] = {
+                   bool filesGone; ExitCode code; std::size_t downloads, stores, entries; const char* changers = ""; } cases[] = {
         {"all four jobs", {L"/layout", L"D:\\l"}, true, L"Vendor", false, false, kExitDone, 3, 3, 5},
         {"again: nothing new", {L"/layout", L"D:\\l"}, true, L"Vendor", true, false, kExitDone, 0, 0, 5},
         // Without a hash to compare, fetched and proven again, and kept as it is.
@@ -38,6 +38,9 @@ TEST(LayoutRun, StoresEveryProvenPackageOnce) {
         // What an earlier run stored of the others stays while its file is there.
         {"only Bluetooth again", {L"/layout", L"D:\\l", L"/bluetooth"}, true, L"Vendor", true, false, kExitDone, 0, 0,
          5},
+        // Where others could have written them, earlier entries prove nothing: the run starts anew.
+        {"only Bluetooth again, others may write the layout", {L"/layout", L"D:\\l", L"/bluetooth"}, true, L"Vendor",
+         true, false, kExitDone, 1, 0, 3, "S-1-1-0"},
         {"someone else signed", {L"/layout", L"D:\\l"}, true, L"Someone", false, false, kExitPackageRefused, 5, 0, 0},
     };
     for (const auto& c : cases) {
@@ -54,6 +57,7 @@ TEST(LayoutRun, StoresEveryProvenPackageOnce) {
             system.layout = earlier.layout;
             system.layout.stores = 0;
             if (c.filesGone) system.layout.stored.clear();
+            system.layout.changers = c.changers;
         }
         std::vector<std::wstring> log;
         EXPECT_EQ(RunLayout(ParseCommandLine(c.args), system, [&log](const std::wstring& l) { log.push_back(l); }),

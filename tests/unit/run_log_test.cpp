@@ -21,13 +21,14 @@ TEST(RunLog, NamesLinesAndWhichOldLogsGo) {
     names.resize(3);
     EXPECT_TRUE(LogsToRemove(names, 10).empty());
     // Under Wine an access list reads back as the mode bits, the owner's always full: the list is
-    // checked here. Protected (nothing inherited); the user reads, only Administrators and SYSTEM write.
-    const std::wstring sddl = DefaultLogSecurity(L"S-1-5-21-7-8-9-1000");
-    EXPECT_EQ(sddl.rfind(L"D:P", 0), 0u) << std::string(sddl.begin(), sddl.end());
-    EXPECT_NE(sddl.find(L"(A;;FR;;;S-1-5-21-7-8-9-1000)"), std::wstring::npos);
-    EXPECT_EQ(sddl.find(L"(A;;FA;;;S-1-5-21-7-8-9-1000)"), std::wstring::npos);
-    EXPECT_NE(sddl.find(L"(A;;FA;;;BA)"), std::wstring::npos);
-    EXPECT_NE(sddl.find(L"(A;;FA;;;SY)"), std::wstring::npos);
+    // checked here. Protected (nothing inherited from the work folder); users read, only
+    // Administrators and SYSTEM write, and what is made in it inherits that.
+    const std::wstring sddl = LogFolderSecurity();
+    EXPECT_NE(sddl.find(L"D:P"), std::wstring::npos) << std::string(sddl.begin(), sddl.end());
+    EXPECT_NE(sddl.find(L"(A;OICI;0x1200a9;;;BU)"), std::wstring::npos);
+    EXPECT_EQ(sddl.find(L"WD"), std::wstring::npos);
+    EXPECT_NE(sddl.find(L"(A;OICI;FA;;;BA)"), std::wstring::npos);
+    EXPECT_NE(sddl.find(L"(A;OICI;FA;;;SY)"), std::wstring::npos);
 }
 
 // A log named on the command line is appended to only when this program

@@ -19,7 +19,8 @@ TEST(Transfer, RetriesOnlyWhatAnotherAttemptCanMend) {
         {{AttemptEnd::Status, 400}, false, NetResult::ServiceFailed},
         {{AttemptEnd::TooSlow}, false, NetResult::NoConnection},
         {{AttemptEnd::SecureConnection}, false, NetResult::SecureConnectionFailed},
-        {{AttemptEnd::NameNotResolved}, false, NetResult::NoConnection},
+        // A resolver with no answer yet may have one a moment later.
+        {{AttemptEnd::NameNotResolved}, true, NetResult::NoConnection},
         {{AttemptEnd::ProxyRefused}, false, NetResult::NoConnection},
         {{AttemptEnd::NotSaved}, false, NetResult::NotSaved},
         {{AttemptEnd::Refused}, false, NetResult::Refused},

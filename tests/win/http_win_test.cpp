@@ -19,6 +19,8 @@
 #include "sys/settings.h"
 #include "screen_win.h"
 #include "sys/handle_win.h"
+#include "sys/held_folder_win.h"
+#include "sys/job_folder_win.h"
 #include "sys/utf8.h"
 #include "wine_helpers_win.h"
 
@@ -347,33 +349,70 @@ TEST(DownloadFile, SurvivesWhatCanBeSurvivedAndSaysWhatCannot) {
 // same address continues with the first answer's validator; a package that
 // changed meanwhile starts from 0. Either way the file is the server's, byte
 // for byte.
+// What an earlier run broke off, the next continues: with the rest of the
+// same file, from 0 when the file changed or the part is gone (416), without
+// a request when every byte is there already, and never through a kept file
+// with a second name.
 TEST(DownloadFile, ALaterRunContinuesWhatAnEarlierOneBrokeOff) {
     const std::string ranged = R"({"file": "big.bin", "ranges": true)";
     const std::string brokenOff = R"({"sequence": [)" + ranged + R"(, "cut_after": 600000}, {"status": 503}]})";
     const std::string slow = ranged + R"(, "chunk_delay_ms": 50})";
-    const struct { const char* name; std::string first; NetResult firstEnds; std::string second; const char* whole;
-                   const char* secondAsks; } cases[] = {
-        {"retries used up", brokenOff, NetResult::ServiceFailed, ranged + "}", "big.bin", "bytes=600000-"},
-        {"cancelled", slow, NetResult::Cancelled, ranged + "}", "big.bin", R"("Range", "bytes=)"},
-        {"changed meanwhile", brokenOff, NetResult::ServiceFailed, R"({"file": "big2.bin", "ranges": true})",
-         "big2.bin", "GET /files/p.bin"},
+    enum Cancel { Never, Midway, AtTheEnd };
+    const struct { const char* name; std::string first; Cancel cancel; NetResult firstEnds; bool linked; std::string second;
+                   const char* whole; std::size_t requests; const char* firstAsks; bool lastRanged; } cases[] = {
+        {"retries used up", brokenOff, Never, NetResult::ServiceFailed, false, ranged + "}", "big.bin", 1,
+         "bytes=600000-", true},
+        {"cancelled", slow, Midway, NetResult::Cancelled, false, ranged + "}", "big.bin", 1, R"("Range", "bytes=)", true},
+        {"changed meanwhile", brokenOff, Never, NetResult::ServiceFailed, false, R"({"file": "big2.bin", "ranges": true})",
+         "big2.bin", 1, "GET /files/p.bin", true},
+        // Every byte had come: taken without a request, and proven by its hash as any other.
+        {"cancelled in the full bar's pause", ranged + "}", AtTheEnd, NetResult::Cancelled, false, ranged + "}", "big.bin",
+         0, nullptr, false},
+        {"the part is gone (416)", brokenOff, Never, NetResult::ServiceFailed, false,
+         R"({"sequence": [{"status": 416}, )" + ranged + "}]}", "big.bin", 2, "bytes=600000-", false},
+        // A second name would write into someone else's file: removed, started over.
+        {"kept under a second name", brokenOff, Never, NetResult::ServiceFailed, true, ranged + "}", "big.bin", 1,
+         nullptr, false},
     };
     for (const auto& c : cases) {
         test::ClearWorkFolder();
         const std::wstring target = WorkFile(L"p.bin"), url = Wide(test::ServiceUrl("/files/p.bin"));
         CCancelToken cancel;
         test::SetServiceScript(R"({"/files/p.bin": )" + c.first + "}");
-        EXPECT_EQ(DownloadFile(url, target, [&cancel](const TransferProgress& p) {
-                      if (p.done >= 200000) cancel.Cancel();
-                  }, c.firstEnds == NetResult::Cancelled ? &cancel : nullptr), c.firstEnds) << c.name;
+        EXPECT_EQ(DownloadFile(url, target, [&](const TransferProgress& p) {
+                      if ((c.cancel == Midway && p.done >= 200000) || (c.cancel == AtTheEnd && p.total && p.done == p.total))
+                          cancel.Cancel();
+                  }, c.cancel != Never ? &cancel : nullptr), c.firstEnds) << c.name;
+        test::CTempFolder elsewhere(L"partial-victim");
+        const std::wstring victim = elsewhere.Path() + L"\\victim";
+        std::string kept;
+        if (c.linked) {
+            const std::wstring folder = test::WorkFolder(L"partial");
+            for (const std::wstring& name : test::Names(folder)) {
+                if (name.size() < 5 || name.substr(name.size() - 5) != L".part") continue;
+                kept = test::ReadBytes(folder + L"\\" + name);
+                std::ofstream(std::filesystem::path(victim), std::ios::binary) << kept;
+                ASSERT_TRUE(::DeleteFileW((folder + L"\\" + name).c_str()));
+                ASSERT_TRUE(::CreateHardLinkW((folder + L"\\" + name).c_str(), victim.c_str(), nullptr));
+            }
+            ASSERT_FALSE(kept.empty()) << c.name;
+        }
         test::SetServiceScript(R"({"/files/p.bin": )" + c.second + "}");
         test::TakeRequestLog();
         EXPECT_EQ(DownloadFile(url, target, [](const TransferProgress&) {}), NetResult::Ok) << c.name;
         EXPECT_TRUE(test::ReadBytes(target) == test::ReadBytes(test::ServiceFile(c.whole))) << c.name;
         const auto log = test::TakeRequestLog();
-        ASSERT_FALSE(log.empty()) << c.name;
-        EXPECT_NE(log[0].find(R"("If-Range", "\")"), std::string::npos) << c.name << log[0];  // a strong ETag
-        EXPECT_NE(log[0].find(c.secondAsks), std::string::npos) << c.name << log[0];
+        ASSERT_EQ(log.size(), c.requests) << c.name;
+        if (c.firstAsks) {
+            EXPECT_NE(log[0].find(R"("If-Range", "\")"), std::string::npos) << c.name << log[0];  // a strong ETag
+            EXPECT_NE(log[0].find(c.firstAsks), std::string::npos) << c.name << log[0];
+        }
+        if (!log.empty()) {
+            EXPECT_EQ(log.back().find(R"("Range")") != std::string::npos, c.lastRanged) << c.name << log.back();
+        }
+        if (c.linked) {
+            EXPECT_TRUE(test::ReadBytes(victim) == kept) << c.name;
+        }
         EXPECT_TRUE(sys::GetWorkFolder().OpenFolder(L"partial").List().empty()) << c.name;  // nothing kept after
     }
 }

@@ -81,10 +81,10 @@ std::wstring ProgramFolder() {
     return full.substr(0, full.find_last_of(L'\\') + 1);
 }
 
-CTempFolder::CTempFolder(const std::wstring& name) {
+CTempFolder::CTempFolder(const std::wstring& name, const std::wstring& under) {
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
-    m_path = std::wstring(temp) + name + L"-" + std::to_wstring(::GetCurrentProcessId());
+    m_path = (under.empty() ? std::wstring(temp) : under) + name + L"-" + std::to_wstring(::GetCurrentProcessId());
     RemoveTree(m_path);
     ::CreateDirectoryW(m_path.c_str(), nullptr);
 }
@@ -130,6 +130,27 @@ void CSystemProxy::Set(unsigned long enable, const std::wstring& server) {
     else
         ::RegSetValueExW(key.Get(), L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
                          static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+}
+
+void CUserProxyScript::Set(const std::string& url) {
+    HKEY raw = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER,
+                          L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections", 0, nullptr, 0,
+                          KEY_SET_VALUE, nullptr, &raw, nullptr) != ERROR_SUCCESS)
+        return;
+    const CRegKey key(raw);
+    if (url.empty()) {
+        ::RegDeleteValueW(key.Get(), L"DefaultConnectionSettings");
+        return;
+    }
+    // WinINet's layout: a header (0x46, a counter, the flags: 4 = use the
+    // script), then the proxy, its bypass list and the script's address, each
+    // an ANSI text after its length.
+    const DWORD head[] = {0x46, 0, 4, 0, 0, static_cast<DWORD>(url.size())};
+    std::string value(reinterpret_cast<const char*>(head), sizeof head);
+    value += url + std::string(32, '\0');
+    ::RegSetValueExW(key.Get(), L"DefaultConnectionSettings", 0, REG_BINARY, reinterpret_cast<const BYTE*>(value.data()),
+                     static_cast<DWORD>(value.size()));
 }
 
 void CMachineProxy::Set(const std::string& server) {
@@ -214,5 +235,29 @@ bool LetEveryoneWrite(const std::wstring& path) {
                nullptr) &&
            ::SetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.Get());
 }
+
+std::vector<std::wstring> Names(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW entry = {};
+    sys::CFindHandle find(::FindFirstFileW((folder + L"\\*").c_str(), &entry));
+    if (!find.Valid()) return names;
+    do {
+        if (std::wstring(entry.cFileName) != L"." && std::wstring(entry.cFileName) != L"..") names.push_back(entry.cFileName);
+    } while (::FindNextFileW(find.Get(), &entry));
+    return names;
+}
+
+CLayoutPolicy::CLayoutPolicy(const std::wstring& root) {
+    HKEY raw = nullptr;
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &raw,
+                          nullptr) != ERROR_SUCCESS)
+        return;
+    const CRegKey key(raw);
+    const std::wstring roots = root + L'\0';
+    ::RegSetValueExW(key.Get(), L"TrustedLayoutRoots", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(roots.c_str()),
+                     static_cast<DWORD>((roots.size() + 1) * sizeof(wchar_t)));
+}
+
+CLayoutPolicy::~CLayoutPolicy() { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\Tarnwell"); }
 
 }  // namespace test

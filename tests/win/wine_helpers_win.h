@@ -35,11 +35,11 @@ std::wstring HostPath(const std::string& unixPath);
 // Folder of the running test program, ending in a backslash.
 std::wstring ProgramFolder();
 
-// A fresh empty folder under the temporary folder, removed with its content
-// when the object goes.
+// A fresh empty folder under the temporary folder (or under, ending in a
+// backslash), removed with its content when the object goes.
 class CTempFolder {
 public:
-    explicit CTempFolder(const std::wstring& name);
+    explicit CTempFolder(const std::wstring& name, const std::wstring& under = L"");
     ~CTempFolder();
     CTempFolder(const CTempFolder&) = delete;
     CTempFolder& operator=(const CTempFolder&) = delete;
@@ -48,6 +48,9 @@ public:
 private:
     std::wstring m_path;
 };
+
+// The names in a folder, "." and ".." left out.
+std::vector<std::wstring> Names(const std::wstring& folder);
 
 // Removes a file or a folder with everything in it; links are removed, never followed.
 inline bool RemoveTree(const std::wstring& path) { return sys::RemovePath(path); }
@@ -78,6 +81,21 @@ private:
 // (under Wine: the mode bits say so).
 bool LetEveryoneWrite(const std::wstring& path);
 
+// Drive A:, which the test prefix maps as a removable drive (scripts/lib.sh).
+inline const wchar_t kRemovableDrive[] = L"A:\\";
+
+// The machine's policy naming root as a trusted place for offline layouts,
+// while the object lives.
+class CLayoutPolicy {
+public:
+    explicit CLayoutPolicy(const std::wstring& root);
+    ~CLayoutPolicy();
+    CLayoutPolicy(const CLayoutPolicy&) = delete;
+    CLayoutPolicy& operator=(const CLayoutPolicy&) = delete;
+private:
+    static constexpr wchar_t kKey[] = L"SOFTWARE\\Policies\\Tarnwell\\MRL7300";
+};
+
 // The system proxy that WinINet reads from the registry ("host:port"), for
 // processes and sessions started while the object lives.
 class CSystemProxy {
@@ -88,6 +106,18 @@ public:
     CSystemProxy& operator=(const CSystemProxy&) = delete;
 private:
     static void Set(unsigned long enable, const std::wstring& server);
+};
+
+// This user's Internet Options naming a proxy script (WinHTTP reads them from
+// Connections\\DefaultConnectionSettings), while the object lives.
+class CUserProxyScript {
+public:
+    explicit CUserProxyScript(const std::string& url) { Set(url); }
+    ~CUserProxyScript() { Set(""); }
+    CUserProxyScript(const CUserProxyScript&) = delete;
+    CUserProxyScript& operator=(const CUserProxyScript&) = delete;
+private:
+    static void Set(const std::string& url);
 };
 
 // The machine's WinHTTP proxy ("netsh winhttp set proxy host:port"), as

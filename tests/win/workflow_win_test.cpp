@@ -585,17 +585,6 @@ std::string Sha256Of(const std::wstring& path) {
     return file.Valid() ? sys::FileSha256(file.Get()) : std::string();
 }
 
-// The names in a folder, "." and ".." left out.
-std::vector<std::wstring> Names(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW entry = {};
-    sys::CFindHandle find(::FindFirstFileW((folder + L"\\*").c_str(), &entry));
-    if (!find.Valid()) return names;
-    do {
-        if (std::wstring(entry.cFileName) != L"." && std::wstring(entry.cFileName) != L"..") names.push_back(entry.cFileName);
-    } while (::FindNextFileW(find.Get(), &entry));
-    return names;
-}
 
 // /layout fetches, proves and stores every package once (the Bluetooth
 // package two Windows share: once); installs take it only when something
@@ -678,8 +667,11 @@ TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedOnlyWhenVouchedFor) {
     std::string outside = manifest;
     for (std::size_t at; (at = outside.find("\"bluetooth_")) != std::string::npos;) outside.replace(at, 1, "\"..\\\\");
     enum Change { None, EveryoneWrites, ByteChanged, SecondName, LinkedPackages, ManifestChanged };
+    // Where the copy lies: here, on a removable drive (whose security came with the medium), or
+    // there under a place the machine's policy names.
+    enum Place { Local, Removable, RemovableNamed };
     const struct { const char* name; Change change; std::string manifest; bool pinned; const char* serves;
-                   bool offline; ExitCode code; std::size_t downloads; } cases[] = {
+                   bool offline; ExitCode code; std::size_t downloads; Place place = Local; const char* logged = nullptr; } cases[] = {
         {"administrators' only, offline", None, manifest, false, nullptr, true, kExitDone, 0},
         // Its own manifest vouches for nothing where others may change it.
         {"others may change it, offline", EveryoneWrites, manifest, false, nullptr, true, kExitInstallerMissing, 0},
@@ -696,9 +688,25 @@ TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedOnlyWhenVouchedFor) {
         {"a package with a second name", SecondName, manifest, false, nullptr, true, kExitInstallerMissing, 0},
         {"packages\\ a link", LinkedPackages, manifest, false, nullptr, true, kExitInstallerMissing, 0},
         {"offline without an entry", None, R"({"packages": []})", false, nullptr, true, kExitInstallerMissing, 0},
+        {"administrators' only on a removable drive, offline", None, manifest, false, nullptr, true,
+         kExitInstallerMissing, 0, Removable, "on a removable drive, which no machine policy names"},
+        {"the same where the policy names it", None, manifest, false, nullptr, true, kExitDone, 0, RemovableNamed,
+         "vouched for by a folder only administrators can change"},
+        {"pinned on a removable drive", None, manifest, true, nullptr, true, kExitDone, 0, Removable,
+         "vouched for by the manifest pinned in this program"},
     };
+    struct CLines : sys::ILogSink {
+        CLines() { sys::AddLogSink(*this); }
+        ~CLines() override { sys::RemoveLogSink(*this); }
+        void Write(const std::wstring& line) override { lines += WideToUtf8(line) + "\n"; }
+        std::string lines;
+    } log;
     for (const auto& c : cases) {
-        test::CTempFolder changed(L"layout-changed"), elsewhere(L"layout-elsewhere");
+        test::CTempFolder changed(L"layout-changed", c.place == Local ? L"" : test::kRemovableDrive),
+            elsewhere(L"layout-elsewhere");
+        const std::unique_ptr<test::CLayoutPolicy> policy =
+            c.place == RemovableNamed ? std::make_unique<test::CLayoutPolicy>(changed.Path()) : nullptr;
+        log.lines.clear();
         const std::wstring copies = c.change == LinkedPackages ? elsewhere.Path() : changed.Path() + L"\\packages";
         ::CreateDirectoryW(copies.c_str(), nullptr);
         const std::unique_ptr<test::CHostLink> link =
@@ -731,6 +739,9 @@ TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedOnlyWhenVouchedFor) {
         EXPECT_EQ(QuietBluetooth(), c.code) << c.name;
         EXPECT_EQ(test::TakeStandInStarts().size(), c.code == kExitDone ? 1u : 0u) << c.name;
         EXPECT_EQ(Downloads(test::TakeRequests()), c.downloads) << c.name;
+        if (c.logged) {
+            EXPECT_NE(log.lines.find(c.logged), std::string::npos) << c.name << "\n" << log.lines;
+        }
         test::ClearWorkFolder();
     }
 }
@@ -768,6 +779,26 @@ TEST_F(WorkflowWine, ALayoutRunWritesOnlyInsideItsFolder) {
     EXPECT_TRUE(after == before);
     test::RemoveTree(own + L"packages");
 
+    // What the manifest named before counts only while nobody but the administrators could
+    // have put it there: an entry planted in a layout others may write is dropped.
+    for (const bool everyoneWrites : {false, true}) {
+        test::CTempFolder planted(L"layout-planted-entry");
+        ASSERT_EQ(LayOut(planted.Path()), kExitDone);
+        const std::wstring manifestPath = planted.Path() + L"\\packages\\manifest.json";
+        std::vector<LayoutEntry> entries = ReadLayoutManifest(test::ReadBytes(manifestPath));
+        const std::string rx = test::ServiceSha256("rx.exe"), name = LayoutFileName("receiver", rx, "rx.exe");
+        WriteFile(planted.Path() + L"\\packages\\" + Utf8ToWide(name), test::ReadBytes(test::ServiceFile("rx.exe")));
+        entries.push_back({"receiver", "", name, test::ReadBytes(test::ServiceFile("rx.exe")).size(), rx,
+                           test::ServiceUrl("/files/rx.exe"), "2026-12-09T13:00:00Z"});
+        WriteFile(manifestPath, WriteLayoutManifest(entries));
+        if (everyoneWrites) {
+            ASSERT_TRUE(test::LetEveryoneWrite(planted.Path()));
+        }
+        ASSERT_EQ(LayOut(planted.Path()), kExitDone);
+        EXPECT_EQ(FindLayoutEntry(ReadLayoutManifest(test::ReadBytes(manifestPath)), "receiver", "") != nullptr,
+                  !everyoneWrites);
+    }
+
     // A link where it writes: refused, with its code, and nothing written there.
     for (const wchar_t* linked : {L"", L"\\packages", L"\\data"}) {
         test::CTempFolder folder(L"layout-linked"), target(L"layout-target");
@@ -776,7 +807,7 @@ TEST_F(WorkflowWine, ALayoutRunWritesOnlyInsideItsFolder) {
         const test::CHostLink link(target.Path(), dir + linked);
         ASSERT_TRUE(link.Made()) << WideToUtf8(linked);
         EXPECT_EQ(LayOut(dir), kExitLinkRefused) << WideToUtf8(linked);
-        EXPECT_EQ(Names(target.Path()), std::vector<std::wstring>{}) << WideToUtf8(linked);
+        EXPECT_EQ(test::Names(target.Path()), std::vector<std::wstring>{}) << WideToUtf8(linked);
     }
     test::TakeRequests();
 }
