@@ -2,14 +2,19 @@
 
 #include <windows.h>
 
+#include "quiet/command_line.h"
+
 bool DesktopVisible() {
 #ifdef INSTALLER_PRETEND_NO_VISIBLE_DESKTOP  // a test build: as a service's session would be
     return false;
 #else
+    DesktopFacts facts;
     USEROBJECTFLAGS flags = {};
-    // When the station cannot be asked, a window is the safer guess: it is what the user started.
-    if (!::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags, nullptr))
-        return true;
-    return (flags.dwFlags & WSF_VISIBLE) != 0;
+    facts.stationRead = ::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags, nullptr);
+    facts.stationVisible = (flags.dwFlags & WSF_VISIBLE) != 0;
+    DWORD session = 0;
+    facts.sessionRead = ::ProcessIdToSessionId(::GetCurrentProcessId(), &session) != FALSE;
+    facts.session = session;
+    return DesktopVisible(facts);
 #endif
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Whether anybody could see a window of this process.
 
-// False in a window station that is not visible: a service's, session 0's,
-// where deployment tools start the program as SYSTEM.
+// False in session 0, where deployment tools start the program as SYSTEM,
+// and in a window station that is not visible (quiet/command_line.h).
 bool DesktopVisible();

@@ -8,6 +8,7 @@
 #include "sys/file_checks_win.h"
 #include "sys/file_copy_win.h"
 #include "sys/file_reader_win.h"
+#include "sys/file_rules.h"
 #include "sys/log.h"
 #include "sys/platform.h"
 #include "sys/security_win.h"
@@ -144,7 +145,8 @@ bool CWindowsLayoutStore::CopyProgram(unsigned long& error) {
     }
     bool all = true;
     for (const sys::DirEntry& entry : delivered.List()) {
-        if (entry.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) || sys::IsLinkReparse(entry.attributes, entry.reparseTag))
+            continue;
         const std::unique_ptr<sys::CFileReader> file = sys::OpenOutsideFileIn(delivered, entry.name, opened);
         if (!file) error = opened;
         all = file && WriteInto(data, entry.name, *file, error) && all;

@@ -127,6 +127,11 @@ bool Chosen(const CommandLine& line, const Job& job) {
     return Offered(job) && (!AnyChosen(line) || line.chosen[static_cast<int>(job.id)]);
 }
 
+bool DesktopVisible(const DesktopFacts& facts) {
+    if (facts.sessionRead && facts.session == 0) return false;
+    return !facts.stationRead || facts.stationVisible;
+}
+
 RunMode ModeOf(const CommandLine& line, bool desktopVisible) {
     if (!line.layoutFolder.empty()) return RunMode::Layout;
     if (line.quiet || !desktopVisible) return RunMode::Quiet;

@@ -34,6 +34,18 @@ enum class RunMode {
     Layout,   // no window: /layout fills an offline layout
 };
 
+// What tells whether anybody could see a window of this process.
+struct DesktopFacts {
+    bool stationRead = false;     // the window station's flags could be read
+    bool stationVisible = false;  // and it is the visible one
+    bool sessionRead = false;     // the process's session could be read
+    unsigned long session = 0;    // 0: the services' session
+};
+// In the services' session (0) nobody has seen a window since Windows 10
+// 1803, though its station says visible; a station that cannot be asked
+// counts as seen: a window is what the user started.
+bool DesktopVisible(const DesktopFacts& facts);
+
 // What a run with this command line does. Without a visible desktop (a
 // service's session 0, where deployment tools start the program as SYSTEM)
 // a window nobody could see acts as quiet.

@@ -20,12 +20,21 @@ std::unique_ptr<CFileReader> Checked(std::wstring path, CFileHandle file, DWORD&
         error = ::GetLastError();
         return nullptr;
     }
+    FILE_ATTRIBUTE_TAG_INFO tag = {};
+    if (!::GetFileInformationByHandleEx(file.Get(), FileAttributeTagInfo, &tag, sizeof tag))
+        tag.FileAttributes = info.dwFileAttributes;
     OpenedFileFacts facts;
     facts.folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    facts.link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    facts.link = IsLinkReparse(tag.FileAttributes, tag.ReparseTag);
     facts.names = info.nNumberOfLinks;
     error = OpenedFileRefusal(facts);
     if (error != 0) return nullptr;
+    // A placeholder (OneDrive's) is read through its filter.
+    file = ThroughFilter(std::move(file), kReadAccess, FILE_SHARE_READ, FILE_FLAG_SEQUENTIAL_SCAN);
+    if (!file.Valid()) {
+        error = ERROR_CANT_ACCESS_FILE;
+        return nullptr;
+    }
     return std::make_unique<CFileReader>(std::move(path), std::move(file));
 }
 

@@ -24,7 +24,7 @@ constexpr ACCESS_MASK kHoldFolder = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_R
                                     SYNCHRONIZE;
 constexpr ULONG kHoldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 // NtQueryDirectoryFile's and NtSetInformationFile's classes, as numbered by Windows.
-constexpr int kFileDirectoryInformation = 1, kFileRenameInformation = 10;
+constexpr int kFileFullDirectoryInformation = 2, kFileRenameInformation = 10;
 constexpr FILE_INFO_BY_HANDLE_CLASS kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
 constexpr ULONG kDispositionDelete = 0x1, kDispositionPosix = 0x2, kDispositionIgnoreReadOnly = 0x10;
 
@@ -67,15 +67,30 @@ DWORD AttributesOf(HANDLE handle) {
     return ::GetFileInformationByHandle(handle, &info) ? info.dwFileAttributes : INVALID_FILE_ATTRIBUTES;
 }
 
-bool IsPlainFolder(DWORD attributes) {
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+// What an entry is: its attributes, and its tag when it is a reparse point.
+struct Kind {
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    DWORD tag = 0;
+};
+
+Kind KindOf(HANDLE handle) {
+    FILE_ATTRIBUTE_TAG_INFO info = {};
+    if (::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof info))
+        return {info.FileAttributes, info.ReparseTag};
+    return {AttributesOf(handle), 0};
 }
 
-bool IsPlainFile(DWORD attributes) {
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+// A folder or file that is no link: a placeholder of another kind (OneDrive's) is the thing itself.
+bool IsPlainFolder(const Kind& kind) {
+    return kind.attributes != INVALID_FILE_ATTRIBUTES && (kind.attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !IsLinkReparse(kind.attributes, kind.tag);
 }
+
+bool IsPlainFile(const Kind& kind) {
+    return kind.attributes != INVALID_FILE_ATTRIBUTES && !(kind.attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !IsLinkReparse(kind.attributes, kind.tag);
+}
+
 
 void ClearReadOnly(HANDLE handle) {
     const DWORD attributes = AttributesOf(handle);
@@ -94,18 +109,33 @@ FileId IdOf(HANDLE handle) {
     return FileId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
+CFileHandle ThroughFilter(CFileHandle handle, ACCESS_MASK access, ULONG share, DWORD flags) {
+    if (!handle.Valid() || !(KindOf(handle.Get()).attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return handle;
+    CFileHandle reopened(::ReOpenFile(handle.Get(), access, share, flags));
+    if (!reopened.Valid() || !(IdOf(reopened.Get()) == IdOf(handle.Get()))) return CFileHandle();
+    return reopened;
+}
+
 DWORD NamesOf(HANDLE handle) {
     BY_HANDLE_FILE_INFORMATION info = {};
     return ::GetFileInformationByHandle(handle, &info) ? info.nNumberOfLinks : 0;
 }
 
 bool MarkForDeletion(HANDLE handle) {
-    struct { DWORD flags; } posix = {kDispositionDelete | kDispositionPosix | kDispositionIgnoreReadOnly};
-    if (::SetFileInformationByHandle(handle, kFileDispositionInfoEx, &posix, sizeof posix)) return true;
-    if (!IsNotSupportedError(::GetLastError())) return false;  // the classic way, where POSIX deletion is not
-    ClearReadOnly(handle);  // a read-only file refuses to go the classic way
-    FILE_DISPOSITION_INFO classic = {TRUE};
-    return ::SetFileInformationByHandle(handle, FileDispositionInfo, &classic, sizeof classic) != FALSE;
+    return MarkWithFirstWayTaken([handle](DeletionWay way) -> unsigned long {
+        BOOL marked = FALSE;
+        if (way == DeletionWay::Classic) {
+            ClearReadOnly(handle);  // a read-only file refuses to go without the flag that ignores it
+            FILE_DISPOSITION_INFO classic = {TRUE};
+            marked = ::SetFileInformationByHandle(handle, FileDispositionInfo, &classic, sizeof classic);
+        } else {
+            if (way == DeletionWay::Posix) ClearReadOnly(handle);
+            struct { DWORD flags; } posix = {kDispositionDelete | kDispositionPosix |
+                                             (way == DeletionWay::PosixIgnoringReadOnly ? kDispositionIgnoreReadOnly : 0)};
+            marked = ::SetFileInformationByHandle(handle, kFileDispositionInfoEx, &posix, sizeof posix);
+        }
+        return marked ? 0 : ::GetLastError();
+    });
 }
 
 CHeldFolder CHeldFolder::Open(const std::wstring& path) {
@@ -113,12 +143,17 @@ CHeldFolder CHeldFolder::Open(const std::wstring& path) {
                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!handle.Valid()) return CHeldFolder();
     // Wine shows a link to a folder only where the folder above lists it.
-    const DWORD listed = ::GetFileAttributesW(path.c_str());
-    if (!IsPlainFolder(AttributesOf(handle.Get())) || !IsPlainFolder(listed)) {
+    Kind listed{::GetFileAttributesW(path.c_str()), 0};
+    if (listed.attributes != INVALID_FILE_ATTRIBUTES && (listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        WIN32_FIND_DATAW entry = {};  // its tag, as the folder above lists it
+        const CFindHandle found(::FindFirstFileW(path.c_str(), &entry));
+        if (found.Valid()) listed.tag = entry.dwReserved0;
+    }
+    if (!IsPlainFolder(KindOf(handle.Get())) || !IsPlainFolder(listed)) {
         ::SetLastError(ERROR_CANT_ACCESS_FILE);
         return CHeldFolder();
     }
-    return CHeldFolder(std::move(handle), path);
+    return Adopt(ThroughFilter(std::move(handle), kHoldFolder, kHoldShare, FILE_FLAG_BACKUP_SEMANTICS), path);
 }
 
 CHeldFolder CHeldFolder::OpenResolved(const std::wstring& path) {
@@ -128,7 +163,7 @@ CHeldFolder CHeldFolder::OpenResolved(const std::wstring& path) {
 }
 
 CHeldFolder CHeldFolder::Adopt(CFileHandle handle, std::wstring path) {
-    if (!handle.Valid() || !IsPlainFolder(AttributesOf(handle.Get()))) return CHeldFolder();
+    if (!handle.Valid() || !IsPlainFolder(KindOf(handle.Get()))) return CHeldFolder();
     return CHeldFolder(std::move(handle), std::move(path));
 }
 
@@ -141,10 +176,12 @@ bool CHeldFolder::List(std::vector<DirEntry>& entries) const {
         for (std::size_t at = 0;;) {
             const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer.data() + at);
             std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+            // A reparse point's tag comes where an EA size would.
             if (name != L"." && name != L"..")
                 entries.push_back({std::move(name), entry->FileAttributes,
                                    static_cast<unsigned long long>(entry->LastWriteTime.QuadPart),
-                                   static_cast<unsigned long long>(entry->EndOfFile.QuadPart)});
+                                   static_cast<unsigned long long>(entry->EndOfFile.QuadPart),
+                                   (entry->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? entry->EaSize : 0});
             if (entry->NextEntryOffset == 0) break;
             at += entry->NextEntryOffset;
         }
@@ -158,28 +195,42 @@ std::vector<DirEntry> CHeldFolder::List() const {
     return entries;
 }
 
-DWORD CHeldFolder::ListedAttributes(const std::wstring& name) const {
+DWORD CHeldFolder::ListedAttributes(const std::wstring& name, DWORD& tag) const {
+    tag = 0;
     // A handle of its own: a listing keeps the first name it was asked for.
     const CFileHandle listing =
         OpenRelative(m_handle.Get(), L"", FILE_LIST_DIRECTORY, kHoldShare | FILE_SHARE_DELETE, FILE_OPEN,
                      FILE_DIRECTORY_FILE);
     if (!listing.Valid()) return INVALID_FILE_ATTRIBUTES;
-    alignas(8) unsigned char buffer[sizeof(FILE_DIRECTORY_INFORMATION) + 520 * sizeof(wchar_t)];
+    // FILE_FULL_DIR_INFORMATION: a reparse point's tag where the EA size would be.
+    struct FullDirInfo {
+        ULONG nextEntryOffset, fileIndex;
+        LARGE_INTEGER creation, lastAccess, lastWrite, change, endOfFile, allocation;
+        ULONG attributes, nameLength, eaSize;
+        WCHAR name[1];
+    };
+    alignas(8) unsigned char buffer[sizeof(FullDirInfo) + 520 * sizeof(wchar_t)];
     UNICODE_STRING mask = Counted(name);
     IO_STATUS_BLOCK io = {};
     if (::NtQueryDirectoryFile(listing.Get(), nullptr, nullptr, nullptr, &io, buffer, sizeof buffer,
-                               static_cast<FILE_INFORMATION_CLASS>(kFileDirectoryInformation), TRUE, &mask, TRUE) < 0)
+                               static_cast<FILE_INFORMATION_CLASS>(kFileFullDirectoryInformation), TRUE, &mask, TRUE) < 0)
         return INVALID_FILE_ATTRIBUTES;
-    return reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(buffer)->FileAttributes;
+    const auto* entry = reinterpret_cast<const FullDirInfo*>(buffer);
+    if (entry->attributes & FILE_ATTRIBUTE_REPARSE_POINT) tag = entry->eaSize;
+    return entry->attributes;
 }
 
 CHeldFolder CHeldFolder::OpenFolder(const std::wstring& name) const {
     CFileHandle handle = OpenRelative(m_handle.Get(), name, kHoldFolder, kHoldShare, FILE_OPEN, FILE_DIRECTORY_FILE);
     if (!handle.Valid()) return CHeldFolder();
-    if (!IsPlainFolder(AttributesOf(handle.Get())) || !IsPlainFolder(ListedAttributes(name))) {
+    DWORD tag = 0;
+    const DWORD listed = ListedAttributes(name, tag);
+    if (!IsPlainFolder(KindOf(handle.Get())) || !IsPlainFolder(Kind{listed, tag})) {
         ::SetLastError(ERROR_CANT_ACCESS_FILE);
         return CHeldFolder();
     }
+    handle = ThroughFilter(std::move(handle), kHoldFolder, kHoldShare, FILE_FLAG_BACKUP_SEMANTICS);
+    if (!handle.Valid()) return CHeldFolder();
     return CHeldFolder(std::move(handle), PathOf(name));
 }
 
@@ -218,7 +269,7 @@ CFileHandle CHeldFolder::OpenFile(const std::wstring& name, ACCESS_MASK access, 
     };
     if (waitWhileBusy) RetryWhileBusy(open);
     else open();
-    if (handle.Valid() && !IsPlainFile(AttributesOf(handle.Get()))) {
+    if (handle.Valid() && !IsPlainFile(KindOf(handle.Get()))) {
         ::SetLastError(ERROR_CANT_ACCESS_FILE);
         return CFileHandle();
     }
@@ -266,8 +317,13 @@ bool CHeldFolder::RemoveEntry(const std::wstring& name, const FileId* expected) 
     if (expected && !(IdOf(entry.Get()) == *expected)) return false;
     const DWORD attributes = AttributesOf(entry.Get());
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-    // A link is removed as itself: what Wine lists as one is not gone into.
-    if (IsPlainFolder(attributes) && IsPlainFolder(ListedAttributes(name))) {
+    // A reparse point is removed as itself: what Wine lists as one is not gone into.
+    DWORD tag = 0;
+    const DWORD listed = ListedAttributes(name, tag);
+    const auto strictFolder = [](DWORD a) {
+        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT);
+    };
+    if (strictFolder(attributes) && strictFolder(listed)) {
         const CHeldFolder folder(std::move(entry), PathOf(name));
         if (!folder.RemoveContents()) return false;
         return MarkForDeletion(folder.Get());
@@ -291,7 +347,7 @@ bool RemovePath(const std::wstring& path) {
     const DWORD listed = ::GetFileAttributesW(path.c_str());
     const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
                       (listed != INVALID_FILE_ATTRIBUTES && (listed & FILE_ATTRIBUTE_REPARSE_POINT));
-    if (IsPlainFolder(attributes) && !link) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !link) {
         const CHeldFolder folder = CHeldFolder::Adopt(std::move(entry), path);
         return folder.RemoveContents() && MarkForDeletion(folder.Get());
     }
@@ -302,7 +358,7 @@ namespace {
 bool NameOrder(const DirEntry& a, const DirEntry& b) { return ::_wcsicmp(a.name.c_str(), b.name.c_str()) < 0; }
 bool Named(const DirEntry& entry, const std::wstring& name) { return ::_wcsicmp(entry.name.c_str(), name.c_str()) == 0; }
 bool IsFolderEntry(const DirEntry& entry) { return (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
-bool IsLinkEntry(const DirEntry& entry) { return (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+bool IsLinkEntry(const DirEntry& entry) { return IsLinkReparse(entry.attributes, entry.reparseTag); }
 
 // The entry named name in folder itself; folders count only with foldersToo.
 std::wstring FindHere(const std::vector<DirEntry>& entries, const std::wstring& name, bool foldersToo) {

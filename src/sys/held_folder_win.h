@@ -17,6 +17,7 @@ struct DirEntry {
     DWORD attributes = 0;
     unsigned long long written = 0;  // last write, FILETIME
     unsigned long long bytes = 0;
+    unsigned long reparseTag = 0;  // with FILE_ATTRIBUTE_REPARSE_POINT: what kind (sys/file_rules.h)
 };
 
 // Identifies a file or folder on its volume, whatever it is called.
@@ -25,6 +26,12 @@ struct FileId {
     bool operator==(const FileId& o) const { return volume == o.volume && high == o.high && low == o.low; }
 };
 FileId IdOf(HANDLE handle);
+
+// A handle opened on a reparse point itself (a OneDrive placeholder, which
+// is no link), opened again through its filter, which alone gives its
+// content; the same handle when it is no reparse point. Invalid when the one
+// reached is not the one held.
+CFileHandle ThroughFilter(CFileHandle handle, ACCESS_MASK access, ULONG share, DWORD flags);
 
 // How many names (hard links) the file has; 0 when it cannot be read.
 DWORD NamesOf(HANDLE handle);
@@ -90,7 +97,7 @@ private:
     CHeldFolder(CFileHandle handle, std::wstring path) : m_handle(std::move(handle)), m_path(std::move(path)) {}
     // The attributes its own listing gives the entry: Wine reports a link
     // there, not on the handle opened on it.
-    DWORD ListedAttributes(const std::wstring& name) const;
+    DWORD ListedAttributes(const std::wstring& name, DWORD& tag) const;
     CFileHandle m_handle;
     std::wstring m_path;
 };

@@ -89,6 +89,15 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
         EXPECT_EQ(mode, c.mode) << c.args.size() << c.desktop;
         EXPECT_EQ(Unattended(mode), c.mode != RunMode::Window);
     }
+    // Session 0's station says visible, yet nobody has seen it since Windows 10 1803.
+    const struct { const char* name; DesktopFacts facts; bool visible; } desktops[] = {
+        {"a user's session", {true, true, true, 1}, true},
+        {"session 0", {true, true, true, 0}, false},
+        {"a station nobody sees", {true, false, true, 2}, false},
+        {"nothing could be asked", {false, false, false, 0}, true},
+        {"the session unread", {true, true, false, 0}, true},
+    };
+    for (const auto& d : desktops) EXPECT_EQ(DesktopVisible(d.facts), d.visible) << d.name;
     // A build that names no signer neither makes nor uses a layout.
     g_settings.packageSigner.clear();
     EXPECT_FALSE(ParseCommandLine({L"/layout", L"D:\\share"}).error.empty());

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "net/secure_protocols.h"
 #include "net/transfer.h"
 #include "sys/settings.h"
 
@@ -161,4 +162,13 @@ TEST(Transfer, ATrickleGivesUpButASlowPatchDoesNot) {
         EXPECT_EQ(tooSlow, c.tooSlow) << c.name;
     }
     EXPECT_FALSE(CRateWatch(0, 1024).TooSlow(100000, 0));  // no window: no limit
+}
+
+// Windows 7 and 8.0 offer TLS 1.0 alone unless told; 8.1 and later keep their own choice, TLS 1.3 included.
+TEST(Transfer, TlsVersionsAreNamedOnlyWhereWindowsOffersTooFew) {
+    const struct { WindowsVersion windows; unsigned long flags; } cases[] = {
+        {WindowsVersion::Win7, kSecureProtocolTls11 | kSecureProtocolTls12},
+        {WindowsVersion::Win8, kSecureProtocolTls11 | kSecureProtocolTls12},
+        {WindowsVersion::Win81, 0}, {WindowsVersion::Win10, 0}, {WindowsVersion::Unknown, 0}};
+    for (const auto& c : cases) EXPECT_EQ(SecureProtocolsFor(c.windows), c.flags) << static_cast<int>(c.windows);
 }
