@@ -2,9 +2,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/arrangement.h"
 #include "app/taskbar_view.h"
@@ -22,19 +22,11 @@
 #include "ui/logo_image.h"
 #include "ui/taskbar_button.h"
 
-// The window's arrangement at its density, made by ArrangeControls; the
-// names below are views of it, not copies.
-extern WindowArrangement g_arrangement;
-extern int &g_buttonHeight, &g_windowWidth, &g_windowHeight;
-extern int (&g_buttonTop)[kJobCount];
-extern int (&g_progressTop)[kJobCount - 1];
-// The controls of the jobs the build offers and of the others, in the job
-// table's order: set once, when the window is made.
-extern std::vector<fw::CWnd*> g_shownButtons, g_hiddenButtons, g_shownBars, g_hiddenBars;
-
 // The installer's one window: a button per job the build offers (by the
 // job table), a progress bar under each download command with its cancel,
-// and a status line for what the jobs are doing and came to.
+// and a status line for what the jobs are doing and came to. Only its own
+// thread touches its state (install/job_window.h): what a job or a test asks
+// of it from another thread is handed to that thread first.
 class CInstallerDlg : public fw::CDialog, public IJobWindow {
 public:
     explicit CInstallerDlg(HWND parent = nullptr);
@@ -50,19 +42,25 @@ public:
     // For the jobs (any thread).
     void Report(const JobProgress& progress) override;
     void Tell(const Job& job, const JobOutcome& outcome) override;
-    // Before the window opens: where the taskbar progress goes instead of the
-    // shell's button (tests).
-    void UseTaskbarButton(std::unique_ptr<ITaskbarButton> button) { m_taskbar = std::move(button); m_ownTaskbar = true; }
+    // Any thread: the status line's text, told to screen readers.
     void ShowStatusText(const std::wstring& text);
     // The no-connection message, on the calling thread; returns when it is closed.
     void ShowNoInternetHint();
+    // Before the window opens: where the taskbar progress goes instead of the
+    // shell's button (tests).
+    void UseTaskbarButton(std::unique_ptr<ITaskbarButton> button) {
+        m_taskbar = std::move(button);
+        m_ownTaskbar = true;
+    }
 
+    // What tests look at once the window stands still.
+    const WindowArrangement& Arrangement() const { return m_arrangement; }
     int FontPointTenths() const { return m_font.PointTenths(); }
     bool BluetoothShown() const { return m_bluetoothShown; }
-    int Dpi() const { return g_arrangement.dpi; }
+    int Dpi() const { return m_arrangement.dpi; }
     // The sizes the caption of the job's command and the status text were last
     // drawn at, in tenths of a point: smaller than the font's when they did not fit.
-    int CaptionTenths(JobId job) const { return m_buttons[static_cast<int>(job)].CaptionTenths(); }
+    int CaptionTenths(JobId job) const { return m_buttons[JobIndex(job)].CaptionTenths(); }
     int StatusTenths() const { return m_statusTenths; }
 
 protected:
@@ -73,36 +71,61 @@ protected:
     void OnCancel() override;
 
 private:
-    // Font, arrangement and artwork for the window's density; first: before the
-    // Windows version is known, with every command hidden.
-    void ArrangeAtDensity(int dpi, bool first);
-    void SortControls();
-    void ArrangeControls(int gap, int dpi);
-    void PlaceControls(int gap, bool first);
-    void ApplyLook();
-    void FitStatusFont(const std::wstring& text);
-    void OnDpiChanged(int dpi, const RECT& suggested);
-    HWND ShowCommandsFor(WindowsVersion windows);
-    void AskWmiForWindows();
-    void OnWindowsKnown();
     static constexpr UINT kWindowsKnownMessage = WM_APP + 1;
     static constexpr UINT kPassiveDoneMessage = WM_APP + 2;
-    static constexpr UINT kProgressMessage = WM_APP + 3;  // lParam: the JobProgress, sent
+    static constexpr UINT kCallMessage = WM_APP + 3;  // lParam: a std::function<void()> to run here, sent
     static constexpr UINT_PTR kAfterFirstPaintTimer = 1;
     static constexpr UINT_PTR kPassiveCloseTimer = 2;
     static constexpr UINT_PTR kStatusTimerBase = 16;  // one per job: the status text held back
-    void OnStatusTimer(std::size_t job);
-    void StartPassiveRun();
-    void OnPassiveRunDone();
+
+    // Runs work on the window's thread, at once when called there; nothing
+    // once the window is gone.
+    void OnWindowThread(const std::function<void()>& work);
+
+    // Commands and Windows (installer_dlg.cpp).
+    HWND ShowCommandsFor(WindowsVersion windows);
+    void AskWmiForWindows();
+    void OnWindowsKnown();
     void OnInstall(const Job& job);
     void OnCancelJob(const Job& job);
-    void OnProgress(const JobProgress& progress);
-    void ShowBar(const Job& job, const JobProgress& progress, bool newPhase);
-    void UpdateTaskbar();
     // The job whose command or cancel has the focus and is cancellable; null: none.
     const Job* FocusedCancellableJob() const;
+    fw::CMsgResult OnTimer(UINT_PTR timer);
+    fw::CMsgResult OnCommand(WPARAM wp);
+    void OnSettingChange(UINT message, WPARAM wp, LPARAM lp);
+    LRESULT DefaultCommandId() const;
     void OnDestroy();
     std::wstring Word(TranslationKey key) { return m_translation.GetWord(kTranslationKeys[key]); }
+
+    // The arrangement at a density (installer_dlg_layout.cpp). First: before
+    // the Windows version is known, with every command hidden.
+    void ArrangeAtDensity(int dpi, bool first);
+    void SortControls();
+    void PlaceControls(bool first);
+    void ApplyLook();
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    SIZE SizeAtDensity(int dpi) const;
+
+    // The status line (installer_dlg_status.cpp): fitted to its three lines,
+    // a job's progress at most four times a second, told to screen readers
+    // at a new phase, each quarter of a download and every outcome.
+    void ShowStatusTextHere(const std::wstring& text, bool announce);
+    void FitStatusFont(const std::wstring& text);
+    void OnProgress(const JobProgress& progress);
+    void ShowProgressText(std::size_t job, bool now);
+    void OnStatusTimer(std::size_t job);
+    // Whether the no-connection message is to open (on the job's thread).
+    bool TellHere(const Job& job, const JobOutcome& outcome);
+
+    // Bars, cancels and the taskbar (installer_dlg_progress.cpp).
+    void ShowBar(const Job& job, const JobProgress& progress, bool newPhase);
+    void UpdateTaskbar();
+    bool OnTaskbarButtonCreated();
+
+    // /passive (installer_dlg_passive.cpp).
+    void StartPassiveRun();
+    void OnPassiveRunDone();
+    void ClosePassiveWindow();
 
     // Painting (installer_dlg_paint.cpp).
     BOOL OnEraseBkgnd(HDC dc);
@@ -113,6 +136,7 @@ private:
 
     HICON m_hIcon = nullptr;
     CLogoImage m_logo;
+    WindowArrangement m_arrangement;
     fw::CFont m_font;
     fw::CFont m_statusFont;  // the status text's when it needs a smaller one
     HFONT m_statusFontInUse = nullptr;
@@ -120,7 +144,7 @@ private:
     int m_gap = 0;
     bool m_highContrast = false;
     bool m_liveRegion = false;
-    bool m_bluetoothShown = false;
+    bool m_bluetoothShown = false;  // offered on this Windows
     bool m_passive = false;
     CommandLine m_passiveLine;
     std::atomic<bool> m_passiveRunning{false};
@@ -131,9 +155,10 @@ private:
     CCancelButton m_cancels[kJobCount];   // the same
     fw::CStatic m_status;
 
-    // What each job last reported (the window's thread only), and its cancel.
+    // What each job last reported, and its cancel.
     struct JobView {
         JobProgress progress{JobId::Wifi, JobPhase::Ended, {}};
+        JobProgress announced{JobId::Wifi, JobPhase::Ended, {}};  // what screen readers were last told of
         int percent = -2;                  // the bar's position; -1: busy
         unsigned long long statusMs = 0;   // when the status line last showed its progress
         bool statusOurs = false;           // the status line shows its progress now

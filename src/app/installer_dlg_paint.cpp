@@ -30,7 +30,7 @@ void CInstallerDlg::PaintBackground(HDC dc, const RECT& rect) {
 // The logo centred 13 pixels (at 100 %) below the top; it comes already laid
 // over the window's colour.
 void CInstallerDlg::PaintLogo(HDC dc, int width) {
-    const LogoPixels* logo = m_logo.Ready(g_arrangement.dpi);
+    const LogoPixels* logo = m_logo.Ready(m_arrangement.dpi);
     if (!logo) return;
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -39,7 +39,7 @@ void CInstallerDlg::PaintLogo(HDC dc, int width) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    ::SetDIBitsToDevice(dc, (width - logo->width) / 2, Scaled(13, g_arrangement.dpi), logo->width, logo->height, 0, 0, 0,
+    ::SetDIBitsToDevice(dc, (width - logo->width) / 2, Scaled(13, m_arrangement.dpi), logo->width, logo->height, 0, 0, 0,
                         logo->height, logo->pixels.data(), &info, DIB_RGB_COLORS);
 }
 

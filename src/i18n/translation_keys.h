@@ -14,6 +14,7 @@ enum class TextKind {
     Message,  // the message dialog's text
     Progress, // the status line's while a job works; {done}, {total}, {rate}, {left} filled in
     Unit,     // a number's unit ({n}) or the decimal sign, for the progress texts
+    Name,     // what a screen reader calls a control that shows no text (a job's cancel)
 };
 
 #define INSTALLER_TRANSLATION_KEYS(X)                   \
@@ -36,7 +37,9 @@ enum class TextKind {
     X(kNeedsKb2533623, NEEDS_KB2533623, Message)       \
     X(kSetupStarted, SETUP_STARTED, Status)             \
     X(kDlCancelled, DL_CANCELLED, Status)               \
-    X(kCancel, CANCEL, Caption)                         \
+    X(kCancelBt, CANCEL_BT, Name)                       \
+    X(kCancelHotspot, CANCEL_HOTSPOT, Name)             \
+    X(kCancelRx, CANCEL_RX, Name)                       \
     X(kProgressAsking, PROGRESS_ASKING, Progress)       \
     X(kProgressDownload, PROGRESS_DOWNLOAD, Progress)   \
     X(kProgressDownloadSoFar, PROGRESS_DOWNLOAD_SO_FAR, Progress) \

@@ -10,6 +10,12 @@ bool Determinate(const JobProgress& progress) {
            progress.transfer.total != 0;
 }
 
+bool WorthAnnouncing(const JobProgress& last, const JobProgress& next) {
+    if (next.phase != last.phase) return true;
+    const int was = last.transfer.Percent(), is = next.transfer.Percent();
+    return is >= 0 && (was < 0 || is / 25 != was / 25);
+}
+
 const char* PhaseName(JobPhase phase) {
     switch (phase) {
     case JobPhase::Asking: return "asking";

@@ -27,5 +27,9 @@ struct JobProgress {
 bool ShowsBar(JobPhase phase);
 // Whether the size, and so a percentage, is known.
 bool Determinate(const JobProgress& progress);
+// Whether a screen reader is told of the status line's text for next, after
+// last of the same job: at each new phase and each quarter of a transfer,
+// never at every report (up to four a second).
+bool WorthAnnouncing(const JobProgress& last, const JobProgress& next);
 // "downloading", for the log and the tests.
 const char* PhaseName(JobPhase phase);

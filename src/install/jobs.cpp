@@ -7,16 +7,16 @@
 
 // One row per job, in the window's order (and cmake/Jobs.cmake's).
 const std::array<Job, kJobCount> kJobs = {{
-    {JobId::Wifi, IDC_BTN_WIFI, 0, 0, kInstallWifi, kWifiInstallerMiss, InstallWifiDriver,
+    {JobId::Wifi, IDC_BTN_WIFI, 0, 0, kInstallWifi, kTranslationKeyCount, kWifiInstallerMiss, InstallWifiDriver,
      L"wifi", L"Wi-Fi driver", kAnyWindows,
      nullptr, nullptr, PackageKind::Installer},
-    {JobId::Bluetooth, IDC_BTN_BLUETOOTH, IDC_PROGRESS_BLUETOOTH, IDC_CANCEL_BLUETOOTH, kInstallBt, kBtInstallerMiss, InstallServicePackage,
+    {JobId::Bluetooth, IDC_BTN_BLUETOOTH, IDC_PROGRESS_BLUETOOTH, IDC_CANCEL_BLUETOOTH, kInstallBt, kCancelBt, kBtInstallerMiss, InstallServicePackage,
      L"bluetooth", L"Bluetooth driver", WindowsVersion::Win7,
      "/api/rx/RealtekDrivers", "wirelessType=bluetooth&wirelessProduct=8821CU", PackageKind::Archive},
-    {JobId::Hotspot, IDC_BTN_HOTSPOT, IDC_PROGRESS_HOTSPOT, IDC_CANCEL_HOTSPOT, kInstallHotspot, kRxInstallerMiss, InstallServicePackage,
+    {JobId::Hotspot, IDC_BTN_HOTSPOT, IDC_PROGRESS_HOTSPOT, IDC_CANCEL_HOTSPOT, kInstallHotspot, kCancelHotspot, kRxInstallerMiss, InstallServicePackage,
      L"hotspot", L"hotspot driver", kAnyWindows,
      "/api/rx/TWHotspot", nullptr, PackageKind::Installer},
-    {JobId::Receiver, IDC_BTN_RECEIVER, IDC_PROGRESS_RECEIVER, IDC_CANCEL_RECEIVER, kInstallRx, kRxInstallerMiss, InstallServicePackage,
+    {JobId::Receiver, IDC_BTN_RECEIVER, IDC_PROGRESS_RECEIVER, IDC_CANCEL_RECEIVER, kInstallRx, kCancelRx, kRxInstallerMiss, InstallServicePackage,
      L"receiver", L"receiver application", WindowsVersion::Win7,
      "/api/rx/QuilloRXApp", nullptr, PackageKind::Installer},
 }};

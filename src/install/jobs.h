@@ -36,6 +36,7 @@ struct Job {
     int bar;                          // the progress bar's control id; 0: none
     int cancel;                       // the cancel beside the bar; 0: none
     TranslationKey caption;
+    TranslationKey cancelName;        // what screen readers call its cancel; with cancel only
     TranslationKey installerMissing;  // shown when its installer is missing or refused
     Workflow workflow;
     const wchar_t* quietSwitch;       // "/wifi" chooses it in quiet mode

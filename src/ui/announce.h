@@ -8,9 +8,14 @@
 // or when the accessibility services are not there).
 bool MarkPoliteLiveRegion(HWND control);
 
+// Gives control an alert state for screen readers (Windows 7, which has no
+// live regions, reads an alert from a control that has one); false when the
+// accessibility services are not there.
+bool MarkAlertState(HWND control);
+
 // Announces that control's text changed: a name change, and for a live
 // region a live-region change.
 void AnnounceTextChange(HWND control, bool liveRegion);
 
-// Takes back what MarkPoliteLiveRegion set on the control (before it is destroyed).
+// Takes back what MarkPoliteLiveRegion and MarkAlertState set on the control (before it is destroyed).
 void ClearLiveRegion(HWND control);

@@ -35,6 +35,16 @@ UINT TaskbarButtonCreatedMessage() {
     return message;
 }
 
+namespace {
+MessageFilterFn g_filter = nullptr;
+}  // namespace
+
+void SetMessageFilterForTests(MessageFilterFn filter) { g_filter = filter; }
+
+void AllowTaskbarButtonMessages(HWND window) {
+    (g_filter ? g_filter : ::ChangeWindowMessageFilterEx)(window, TaskbarButtonCreatedMessage(), MSGFLT_ALLOW, nullptr);
+}
+
 std::unique_ptr<ITaskbarButton> OpenTaskbarButton(HWND window) {
     sys::CComPtr<ITaskbarList3> list;
     if (FAILED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3, list.PutVoid())) ||

@@ -432,6 +432,32 @@ TEST(DownloadFile, AStalledServerFailsWithinTheLimit) {
     EXPECT_FALSE(test::Exists(WorkFile(L"p.bin")));
 }
 
+// A cancel while a read or the answer blocks frees the caller at once; the
+// blocked call ends on its own thread, which alone closes its handles. Many
+// times in a row, the requests' threads outliving their callers: no crash.
+TEST(DownloadFile, ACancelWhileACallBlocksFreesTheCallerEveryTime) {
+    test::ClearWorkFolder();
+    CSettingsOverride settings;
+    g_settings.transferStallMs = g_settings.answerStallMs = 3000;
+    test::SetServiceScript(R"({"/files/p.bin": {"file": "big.bin", "stall_after": 5000, "stall_ms": 4000},)"
+                           R"( "/api/rx/QuilloRXApp": {"body": "{}", "delay_ms": 4000}})");
+    for (int round = 0; round < 12; ++round) {
+        CCancelToken cancel;
+        std::thread canceller([&cancel] {
+            ::Sleep(300);
+            cancel.Cancel();
+        });
+        const DWORD start = ::GetTickCount();
+        std::string body;
+        const NetResult result = round % 2 == 0
+            ? DownloadFile(Wide(test::ServiceUrl("/files/p.bin")), WorkFile(L"p.bin"), [](const TransferProgress&) {}, &cancel)
+            : HttpGetJson(Wide(test::ServiceUrl("/api/rx/QuilloRXApp")), body, &cancel);
+        canceller.join();
+        EXPECT_EQ(result, NetResult::Cancelled) << round;
+        EXPECT_LT(::GetTickCount() - start, 1500u) << round;
+    }
+}
+
 // A virus scanner opens the new file for a moment, without letting it be
 // renamed: the download waits for it instead of failing.
 TEST(DownloadFile, AScannerHoldingTheNewFileOnlyDelaysIt) {

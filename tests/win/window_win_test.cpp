@@ -27,6 +27,7 @@
 #include "sys/handle_win.h"
 #include "sys/utf8.h"
 #include "window_driver_win.h"
+#include "ui/taskbar_button.h"
 #include "wine_helpers_win.h"
 
 namespace {
@@ -50,9 +51,27 @@ std::atomic<bool>& WifiBusy() { return BusyFlag(JobId::Wifi); }
 
 }  // namespace
 
+namespace {
+// What the window asked of the message filter (Wine has none that would drop anything).
+struct FilterCall { HWND window; UINT message; DWORD action; };
+std::vector<FilterCall> g_filterCalls;
+BOOL WINAPI RecordFilter(HWND window, UINT message, DWORD action, PCHANGEFILTERSTRUCT) {
+    g_filterCalls.push_back({window, message, action});
+    return TRUE;
+}
+}  // namespace
+
 TEST(WindowWine, BuiltInSwitchesShowWifiAndBluetooth) {
+    g_filterCalls.clear();
+    SetMessageFilterForTests(RecordFilter);
     test::CWindowDriver window;
+    SetMessageFilterForTests(nullptr);
     ASSERT_TRUE(window.Window());
+    // The elevated window lets Explorer's taskbar message through, or its button never shows progress.
+    ASSERT_EQ(g_filterCalls.size(), 1u);
+    EXPECT_EQ(g_filterCalls[0].window, window.Window());
+    EXPECT_EQ(g_filterCalls[0].message, TaskbarButtonCreatedMessage());
+    EXPECT_EQ(g_filterCalls[0].action, static_cast<DWORD>(MSGFLT_ALLOW));
     RECT outer = {};
     ::GetWindowRect(window.Window(), &outer);
     EXPECT_EQ(Width(outer), 420);
@@ -65,8 +84,8 @@ TEST(WindowWine, BuiltInSwitchesShowWifiAndBluetooth) {
     for (int hidden : {IDC_BTN_HOTSPOT, IDC_BTN_RECEIVER, IDC_PROGRESS_BLUETOOTH, IDC_PROGRESS_HOTSPOT,
                        IDC_PROGRESS_RECEIVER})
         EXPECT_FALSE(window.Visible(hidden)) << hidden;
-    EXPECT_EQ(window.ClientRectOf(IDC_BTN_WIFI).top, g_buttonTop[0]);
-    EXPECT_EQ(window.ClientRectOf(IDC_BTN_BLUETOOTH).top, g_buttonTop[1]);
+    EXPECT_EQ(window.ClientRectOf(IDC_BTN_WIFI).top, window.Dialog().Arrangement().buttonTop[0]);
+    EXPECT_EQ(window.ClientRectOf(IDC_BTN_BLUETOOTH).top, window.Dialog().Arrangement().buttonTop[1]);
     EXPECT_EQ(Width(window.ClientRectOf(IDC_BTN_WIFI)), 318);
     EXPECT_EQ(Height(window.ClientRectOf(IDC_BTN_WIFI)), 46);
     EXPECT_EQ(window.Text(window.Control(IDC_BTN_WIFI)), L"Install Wi-Fi Driver");
@@ -93,10 +112,10 @@ TEST(WindowWine, EverySwitchOnFillsEverySlot) {
     int slot = 0, barSlot = 0;
     for (const Job& job : kJobs) {
         EXPECT_TRUE(window.Visible(job.command)) << slot;
-        EXPECT_EQ(window.ClientRectOf(job.command).top, g_buttonTop[slot++]) << slot;
+        EXPECT_EQ(window.ClientRectOf(job.command).top, window.Dialog().Arrangement().buttonTop[slot++]) << slot;
         if (!job.bar) continue;
         EXPECT_FALSE(window.Visible(job.bar)) << barSlot;
-        EXPECT_EQ(window.ClientRectOf(job.bar).top, g_progressTop[barSlot++]) << barSlot;
+        EXPECT_EQ(window.ClientRectOf(job.bar).top, window.Dialog().Arrangement().progressTop[barSlot++]) << barSlot;
     }
     EXPECT_EQ(slot, kJobCount);
     EXPECT_EQ(window.Text(window.Control(IDC_BTN_HOTSPOT)), L"Install Hotspot Driver");
@@ -781,6 +800,12 @@ TEST(WindowWine, HighContrastPaintsWithTheSystemColours) {
         const RECT r = window.ClientRectOf(IDC_BTN_WIFI);
         EXPECT_EQ(window.Pixel(r.left, r.top), ::GetSysColor(COLOR_BTNTEXT));  // its frame
         EXPECT_EQ(window.Pixel(r.left + 8, (r.top + r.bottom) / 2), ::GetSysColor(COLOR_BTNFACE));
+        // A download's cancel, in the system's colours too.
+        window.Dialog().Report({JobId::Bluetooth, JobPhase::Downloading, {10, 100, 0}});
+        const RECT cross = window.ClientRectOf(IDC_CANCEL_BLUETOOTH);
+        ASSERT_TRUE(window.Visible(IDC_CANCEL_BLUETOOTH));
+        EXPECT_EQ(window.Pixel(cross.left, cross.top), ::GetSysColor(COLOR_BTNTEXT));  // its frame
+        EXPECT_EQ(window.Pixel(cross.left + 2, cross.top + 2), ::GetSysColor(COLOR_BTNFACE));
         window.Dialog().ShowStatusText(L"The Wi-Fi driver is installed.");
         const RECT status = window.ClientRectOf(IDC_STATUS);
         int text = 0;
@@ -793,6 +818,7 @@ TEST(WindowWine, HighContrastPaintsWithTheSystemColours) {
         ::SendMessageW(window.Window(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
         EXPECT_TRUE(IsBlue(window.Pixel(1, 1)));
         EXPECT_EQ(window.Pixel(r.left, r.top), RGB(255, 255, 255));
+        EXPECT_EQ(window.Pixel(cross.left + 2, cross.top + 2), RGB(255, 255, 255));  // the product's white again
     }
     SetHighContrastSource(nullptr);
 }

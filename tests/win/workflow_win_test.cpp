@@ -850,13 +850,16 @@ namespace {
 // What the window's taskbar button was told, each change once.
 class CTaskbarLog : public ITaskbarButton {
 public:
-    explicit CTaskbarLog(std::vector<TaskbarState>& states, std::mutex& lock) : m_states(states), m_lock(lock) {}
+    CTaskbarLog(std::vector<TaskbarState>& states, std::vector<DWORD>& threads, std::mutex& lock)
+        : m_states(states), m_threads(threads), m_lock(lock) {}
     void Show(const TaskbarView& view) override {
         const std::lock_guard<std::mutex> guard(m_lock);
+        m_threads.push_back(::GetCurrentThreadId());
         if (m_states.empty() || m_states.back() != view.state) m_states.push_back(view.state);
     }
 private:
     std::vector<TaskbarState>& m_states;
+    std::vector<DWORD>& m_threads;
     std::mutex& m_lock;
 };
 
@@ -903,7 +906,7 @@ TEST_F(WorkflowWine, ACancelEndsTheJobWhateverItWaitsOn) {
             ASSERT_TRUE(test::WaitFocus(window.Window(), window.Control(IDC_BTN_BLUETOOTH)));
             test::Press(VK_TAB);
             EXPECT_TRUE(test::WaitFocus(window.Window(), window.Control(IDC_CANCEL_BLUETOOTH)));
-            EXPECT_EQ(window.Text(window.Control(IDC_CANCEL_BLUETOOTH)), L"Cancel");  // its name
+            EXPECT_EQ(window.Text(window.Control(IDC_CANCEL_BLUETOOTH)), L"Cancel Bluetooth driver download");  // its name, its job's
             window.SaveScreenshot(L"cancel-while-downloading");
             test::Press(VK_ESCAPE);
         } else {
@@ -931,9 +934,10 @@ TEST_F(WorkflowWine, ACancelEndsTheJobWhateverItWaitsOn) {
 // error state after a job failed.
 TEST_F(WorkflowWine, TheTaskbarButtonFollowsTheJobs) {
     std::vector<TaskbarState> states;
+    std::vector<DWORD> threads;
     std::mutex lock;
     test::CWindowDriver window;
-    window.Dialog().UseTaskbarButton(std::make_unique<CTaskbarLog>(states, lock));
+    window.Dialog().UseTaskbarButton(std::make_unique<CTaskbarLog>(states, threads, lock));
     const auto taken = [&] {
         const std::lock_guard<std::mutex> guard(lock);
         std::vector<TaskbarState> seen;
@@ -954,4 +958,20 @@ TEST_F(WorkflowWine, TheTaskbarButtonFollowsTheJobs) {
     const std::vector<TaskbarState> refused = taken();
     ASSERT_FALSE(refused.empty());
     EXPECT_EQ(refused.back(), TaskbarState::Error);
+
+    // Two jobs telling what they came to at once, again and again: only the
+    // window's thread ever touched the button (and the state it shows).
+    const test::CWifiStandIn wifi(0, 0);
+    ServeBluetooth("bt_top.zip");
+    for (int round = 0; round < 4; ++round) {
+        window.Click(IDC_BTN_WIFI);
+        window.Click(IDC_BTN_BLUETOOTH);
+        ASSERT_TRUE(test::WaitIdle(BusyFlag(JobId::Wifi), 30000));
+        ASSERT_TRUE(test::WaitIdle(BluetoothBusy(), 30000));
+    }
+    test::TakeStandInStarts();
+    const DWORD windowThread = ::GetWindowThreadProcessId(window.Window(), nullptr);
+    const std::lock_guard<std::mutex> guard(lock);
+    ASSERT_FALSE(threads.empty());
+    EXPECT_EQ(std::count(threads.begin(), threads.end(), windowThread), static_cast<std::ptrdiff_t>(threads.size()));
 }
