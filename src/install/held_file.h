@@ -3,6 +3,7 @@
 // object goes: what was checked is what gets started, unpacked or stored.
 #include <string>
 
+#include "install/installer_command.h"
 #include "sys/readable_file.h"
 
 class IHeldFile : public IReadableFile {
@@ -15,4 +16,6 @@ public:
     // signature, not revoked, whose signer certificate's subject is signer
     // (a common name, or a whole subject "CN=…, O=…, C=…").
     virtual bool SignedBy(const std::wstring& signer, std::string& reason) = 0;
+    // For a Windows Installer package: where its files come from.
+    virtual MsiMedia WindowsInstallerMedia() = 0;
 };

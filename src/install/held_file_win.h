@@ -19,6 +19,7 @@ public:
     std::string Sha256() override;
     bool HasSha256(const std::string& expectedHex, std::string& reason) override;
     bool SignedBy(const std::wstring& signer, std::string& reason) override;
+    MsiMedia WindowsInstallerMedia() override;
 
 private:
     sys::CFileReader m_file;

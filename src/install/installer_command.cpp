@@ -2,6 +2,7 @@
 
 #include "net/device_service.h"
 #include "sys/text_util.h"
+#include "sys/utf8.h"
 
 InstallerKind InstallerKindOf(const std::wstring& path) {
     const std::wstring name = Lower(path);
@@ -30,4 +31,14 @@ std::wstring ArchiverArguments(const std::wstring& archiveName, const std::wstri
                                const std::wstring& intoFolder) {
     return L"x " + ArchiveTypeSwitch(archiveName) + L" " + Quoted(archivePath) + L" -o" +
            Quoted(intoFolder) + L" -p- -y";
+}
+
+std::string MsiSourceRefusal(const MsiMedia& media) {
+    if (!media.read) return "its Windows Installer tables cannot be read";
+    if (media.files == 0) return std::string();  // nothing to take from anywhere
+    for (const std::wstring& cabinet : media.cabinets) {
+        if (cabinet.empty()) return "its files lie uncompressed beside it, which a download does not bring";
+        if (cabinet[0] != L'#') return "it needs the cabinet " + WideToUtf8(cabinet) + " beside it, which a download does not bring";
+    }
+    return media.cabinets.empty() ? "it names no disk its files come from" : std::string();
 }

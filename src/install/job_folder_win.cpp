@@ -13,6 +13,9 @@
 
 namespace {
 
+// Administrators and SYSTEM change it, users may read it; what is made in it inherits that.
+constexpr wchar_t kPackageCacheSecurity[] = L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
+
 // The cached copy, when it is there and still the package's bytes.
 std::unique_ptr<IHeldFile> HeldIfSame(const sys::CHeldFolder& entry, const std::wstring& name,
                                       const std::string& sha256) {
@@ -51,7 +54,9 @@ std::unique_ptr<IHeldFile> CWindowsJobFolder::CopyIn(IReadableFile& source, cons
 
 std::unique_ptr<IHeldFile> CWindowsJobFolder::KeepInPackageCache(IHeldFile& installer, const std::string& sha256,
                                                                   unsigned long& error) {
-    const sys::CHeldFolder cache = m_folder->WorkFolder().OpenOrCreateFolder(kPackageCacheFolderName);
+    // Users may read it: a repair or change a user starts reads the package again.
+    sys::CHeldFolder cache = m_folder->WorkFolder().CreateFolder(kPackageCacheFolderName, kPackageCacheSecurity);
+    if (!cache.Valid()) cache = m_folder->WorkFolder().OpenFolder(kPackageCacheFolderName);
     const sys::CHeldFolder entry = cache.Valid() ? cache.OpenOrCreateFolder(Utf8ToWide(sha256)) : sys::CHeldFolder();
     if (!entry.Valid()) {
         error = ::GetLastError();

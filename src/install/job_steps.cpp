@@ -73,6 +73,9 @@ JobOutcome StartSignedInstaller(const Job& job, IJobWindow& window, IJobFolder& 
     // for a repair or change: it must not be a job folder that a later run removes.
     std::unique_ptr<IHeldFile> kept;
     if (InstallerKindOf(installer.Path()) == InstallerKind::WindowsInstaller) {
+        // One that needs cabinets beside it would fail halfway, or ask for a disk.
+        const std::string refusal = MsiSourceRefusal(installer.WindowsInstallerMedia());
+        if (!refusal.empty()) return Failed(Outcome::PackageRefused, WideToUtf8(installer.Path()) + ": " + refusal);
         unsigned long error = 0;
         kept = folder.KeepInPackageCache(installer, installer.Sha256(), error);
         if (kept) sys::Log(L"kept as the package's lasting source: " + kept->Path());

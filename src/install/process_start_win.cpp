@@ -8,6 +8,7 @@
 #include "sys/handle_win.h"
 #include "sys/log.h"
 #include "sys/process_time_win.h"
+#include "sys/settings.h"
 
 namespace {
 
@@ -46,7 +47,8 @@ ProcessOutcome Launch(const ProgramCommand& command, const std::wstring& folder,
     std::unique_ptr<CProcessTree> tree = wait ? std::make_unique<CProcessTree>() : nullptr;
     const DWORD treeFlags = tree ? tree->CreationFlags() : 0;
     if (!::CreateProcessW(command.application.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                          flags | treeFlags | CREATE_UNICODE_ENVIRONMENT, environment.data(), folder.c_str(),
+                          flags | treeFlags | CREATE_UNICODE_ENVIRONMENT | CREATE_NEW_PROCESS_GROUP, environment.data(),
+                          folder.c_str(),
                           &startup, &info)) {
         outcome.error = ::GetLastError();
         sys::Log(L"could not start it: error " + std::to_wstring(outcome.error));
@@ -64,11 +66,18 @@ ProcessOutcome Launch(const ProgramCommand& command, const std::wstring& folder,
         outcome.running = true;
         return outcome;
     }
-    switch (tree->WaitUntilEnded(process, plan.timeoutMs, plan.cancel)) {
+    switch (tree->WaitUntilEnded(process, plan.timeoutMs, g_settings.setupGraceMs, plan.windowsInstaller, plan.cancel)) {
     case CProcessTree::WaitEnd::Ended: break;
     case CProcessTree::WaitEnd::TimedOut:
-        tree->EndAll(process, ERROR_TIMEOUT);
         outcome.timedOut = true;
+        if (plan.windowsInstaller) {
+            // The install runs in the Windows Installer service: ending msiexec would leave it
+            // going, and the next install would find it busy (1618).
+            sys::Log(L"it ran longer than " + std::to_wstring(plan.timeoutMs) +
+                     L" ms; a Windows Installer package is not ended, it is left to finish");
+            return outcome;
+        }
+        tree->EndAll(process, ERROR_TIMEOUT);
         sys::Log(L"it ran longer than " + std::to_wstring(plan.timeoutMs) + L" ms and was ended, with all it started");
         return outcome;
     case CProcessTree::WaitEnd::Cancelled:

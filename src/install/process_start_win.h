@@ -15,11 +15,14 @@ struct WaitPlan {
     unsigned long timeoutMs;     // 0: no limit; past it, all of it is ended
     const CCancelToken* cancel;  // ends the wait early
     bool endOnCancel;            // and the program with it
+    bool windowsInstaller = false;  // an .msi through msiexec: its time limit ends nothing
 };
 
 // Starts the command in folder (its current folder, and through the
-// program's own folder its DLL folder) with temp as its TEMP and TMP; waits
-// as the plan says and reads the exit code. A command without an
+// program's own folder its DLL folder) with temp as its TEMP and TMP, in a
+// process group of its own (the run's Ctrl+C never reaches it); waits as the
+// plan says (what it leaves running for the settings' setupGraceMs) and
+// reads the first process's exit code. A command without an
 // application is not started (ERROR_BAD_EXE_FORMAT).
 ProcessOutcome Launch(const ProgramCommand& command, const std::wstring& folder, DWORD flags, const WaitPlan& plan,
                       const std::wstring& temp);

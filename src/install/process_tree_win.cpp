@@ -1,9 +1,12 @@
 #include "install/process_tree_win.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "sys/log.h"
 #include "sys/os_version.h"
+#include "sys/settings.h"
 
 namespace {
 
@@ -24,22 +27,21 @@ CallerJob ReadCallerJob() {
 
 bool SetUpJob(HANDLE job, HANDLE port) {
     JOBOBJECT_ASSOCIATE_COMPLETION_PORT messages = {job, port};
-    return ::SetInformationJobObject(job, JobObjectAssociateCompletionPortInformation, &messages, sizeof messages);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = kSetupJobLimits;
+    return ::SetInformationJobObject(job, JobObjectAssociateCompletionPortInformation, &messages, sizeof messages) &&
+           ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
 }
 
-constexpr unsigned long long kNoDeadline = ~0ull;
 // How often a wait looks at the cancel: a cancel takes effect within this.
-constexpr unsigned long long kCancelCheckMs = 200;
+constexpr unsigned long kCancelCheckMs = 200;
 
-// The wait for the first process, in slices that look at the cancel.
-CProcessTree::WaitEnd WaitForProcess(HANDLE process, unsigned long long deadline, const CCancelToken* cancel) {
-    for (;;) {
-        if (cancel && cancel->Cancelled()) return CProcessTree::WaitEnd::Cancelled;
-        const unsigned long long now = ::GetTickCount64();
-        if (now >= deadline) return CProcessTree::WaitEnd::TimedOut;
-        const DWORD slice = static_cast<DWORD>(std::min(deadline - now, kCancelCheckMs));
-        if (::WaitForSingleObject(process, slice) != WAIT_TIMEOUT) return CProcessTree::WaitEnd::Ended;
-    }
+std::wstring ImageName(DWORD pid) {
+    const sys::CKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    wchar_t path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (!process.Valid() || !::QueryFullProcessImageNameW(process.Get(), 0, path, &size)) return L"(its name unread)";
+    return path;
 }
 
 }  // namespace
@@ -81,34 +83,69 @@ unsigned CProcessTree::ActiveProcesses() const {
     return accounting.ActiveProcesses;
 }
 
-CProcessTree::WaitEnd CProcessTree::WaitUntilEmpty(unsigned long long deadline, const CCancelToken* cancel) {
-    // The port's message is not guaranteed: the count is asked now and then as well.
-    for (;;) {
-        if (ActiveProcesses() == 0) return WaitEnd::Ended;
-        if (cancel && cancel->Cancelled()) return WaitEnd::Cancelled;
-        const unsigned long long now = ::GetTickCount64();
-        if (now >= deadline) return WaitEnd::TimedOut;
-        DWORD message = 0;
-        ULONG_PTR key = 0;
-        LPOVERLAPPED detail = nullptr;
-        const DWORD wait = static_cast<DWORD>(std::min(deadline - now, kCancelCheckMs));
-        if (::GetQueuedCompletionStatus(m_port.Get(), &message, &key, &detail, wait) &&
-            key == reinterpret_cast<ULONG_PTR>(m_job.Get()) && message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO)
-            return WaitEnd::Ended;
+void CProcessTree::WaitForChange(HANDLE process, bool firstEnded, unsigned long ms) {
+    if (!firstEnded) {
+        ::WaitForSingleObject(process, ms);
+        return;
     }
+    // The port's message is not guaranteed: the count is asked again after the wait anyway.
+    DWORD message = 0;
+    ULONG_PTR key = 0;
+    LPOVERLAPPED detail = nullptr;
+    ::GetQueuedCompletionStatus(m_port.Get(), &message, &key, &detail, ms);
 }
 
-CProcessTree::WaitEnd CProcessTree::WaitUntilEnded(HANDLE process, unsigned long timeoutMs, const CCancelToken* cancel) {
-    const unsigned long long deadline = timeoutMs ? ::GetTickCount64() + timeoutMs : kNoDeadline;
-    const WaitEnd first = WaitForProcess(process, deadline, cancel);
-    if (first != WaitEnd::Ended || !m_adopted) return first;
-    const unsigned left = ActiveProcesses();
-    if (left == 0) return WaitEnd::Ended;
-    DWORD code = 0;
-    ::GetExitCodeProcess(process, &code);
-    sys::Log(L"its first process ended with exit code " + std::to_wstring(code) + L"; waiting for the " +
-             std::to_wstring(left) + L" it left running");
-    return WaitUntilEmpty(deadline, cancel);
+void CProcessTree::LogLeftRunning(DWORD firstId) const {
+    std::vector<unsigned char> buffer(sizeof(JOBOBJECT_BASIC_PROCESS_ID_LIST) + 64 * sizeof(ULONG_PTR));
+    auto* list = reinterpret_cast<JOBOBJECT_BASIC_PROCESS_ID_LIST*>(buffer.data());
+    std::wstring names;
+    if (::QueryInformationJobObject(m_job.Get(), JobObjectBasicProcessIdList, list, static_cast<DWORD>(buffer.size()),
+                                    nullptr))
+        for (DWORD i = 0; i < list->NumberOfProcessIdsInList; ++i)
+            if (list->ProcessIdList[i] != firstId)
+                names += (names.empty() ? L"" : L", ") + ImageName(static_cast<DWORD>(list->ProcessIdList[i])) +
+                         L" (" + std::to_wstring(list->ProcessIdList[i]) + L")";
+    sys::Log(L"what it left running is left alone after " + std::to_wstring(g_settings.setupGraceMs) + L" ms: " +
+             (names.empty() ? std::wstring(L"(not listed)") : names));
+}
+
+CProcessTree::WaitEnd CProcessTree::WaitUntilEnded(HANDLE process, unsigned long timeoutMs, unsigned long graceMs,
+                                                   bool windowsInstaller, const CCancelToken* cancel) {
+    const unsigned long long started = ::GetTickCount64();
+    unsigned long long firstEndedAt = 0;
+    bool said = false;
+    for (;;) {
+        const unsigned long long now = ::GetTickCount64();
+        TreeFacts facts;
+        facts.firstEnded = firstEndedAt != 0 || ::WaitForSingleObject(process, 0) != WAIT_TIMEOUT;
+        if (facts.firstEnded && firstEndedAt == 0) firstEndedAt = now;
+        facts.othersRunning = facts.firstEnded && m_adopted ? ActiveProcesses() : 0;
+        facts.timeLimitReached = timeoutMs != 0 && now - started >= timeoutMs;
+        facts.graceOver = facts.firstEnded && now - firstEndedAt >= graceMs;
+        facts.windowsInstaller = windowsInstaller;
+        facts.cancelled = cancel && cancel->Cancelled();
+        switch (NextTreeStep(facts)) {
+        case TreeStep::KeepWaiting: break;
+        case TreeStep::Done: return WaitEnd::Ended;
+        case TreeStep::LeaveOthers: LogLeftRunning(::GetProcessId(process)); return WaitEnd::Ended;
+        case TreeStep::EndAll:
+        case TreeStep::GiveUp: return WaitEnd::TimedOut;
+        case TreeStep::Cancelled: return WaitEnd::Cancelled;
+        }
+        if (facts.firstEnded && !said) {
+            DWORD code = 0;
+            ::GetExitCodeProcess(process, &code);
+            sys::Log(L"its first process ended with exit code " + std::to_wstring(code) + L"; waiting up to " +
+                     std::to_wstring(graceMs) + L" ms for the " + std::to_wstring(facts.othersRunning) +
+                     L" it left running");
+            said = true;
+        }
+        // Slices short enough for the cancel, the time limit and the grace to be seen in time.
+        unsigned long long slice = kCancelCheckMs;
+        if (!facts.firstEnded && timeoutMs) slice = std::min<unsigned long long>(slice, started + timeoutMs - now);
+        if (facts.firstEnded) slice = std::min<unsigned long long>(slice, firstEndedAt + graceMs - now);
+        WaitForChange(process, facts.firstEnded, static_cast<unsigned long>(std::max<unsigned long long>(slice, 1)));
+    }
 }
 
 void CProcessTree::EndAll(HANDLE process, UINT code) {

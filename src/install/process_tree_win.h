@@ -1,8 +1,8 @@
 #pragma once
 // A started program and every process it starts, in a job object, waited
-// for until none is left; ended all together when time runs out. Closing
-// the job leaves them running: a setup is never cut off halfway because
-// this program ended.
+// for as install/process_tree.h says; ended all together when the first one
+// runs past the time limit. Closing the job leaves them running: a setup is
+// never cut off halfway because this program ended.
 #include <windows.h>
 
 #include <string>
@@ -24,15 +24,21 @@ public:
     // stays alone, and then only it is waited for.
     bool Adopt(HANDLE process);
     enum class WaitEnd { Ended, TimedOut, Cancelled };
-    // Waits until the process and all it started have ended, at most
-    // timeoutMs (0: no limit), or until cancel is set.
-    WaitEnd WaitUntilEnded(HANDLE process, unsigned long timeoutMs, const CCancelToken* cancel);
+    // Waits until the process has ended, at most timeoutMs (0: no limit), or
+    // until cancel is set; then what it started for graceMs more, after which
+    // that is left running and named in the log (Ended). TimedOut: the first
+    // process ran past the limit (the caller ends the tree, or, for an .msi,
+    // nothing).
+    WaitEnd WaitUntilEnded(HANDLE process, unsigned long timeoutMs, unsigned long graceMs, bool windowsInstaller,
+                           const CCancelToken* cancel);
     // Ends the process and all it started.
     void EndAll(HANDLE process, UINT code);
 
 private:
-    WaitEnd WaitUntilEmpty(unsigned long long deadline, const CCancelToken* cancel);
     unsigned ActiveProcesses() const;
+    // Waits up to ms for a process of the tree to end or the first one to; false on a cancel.
+    void WaitForChange(HANDLE process, bool firstEnded, unsigned long ms);
+    void LogLeftRunning(DWORD firstId) const;
 
     TreeHold m_hold;
     sys::CKernelHandle m_job, m_port;

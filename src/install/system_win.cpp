@@ -66,6 +66,7 @@ ProcessOutcome CWindowsJobSystem::RunAndWait(const IHeldFile& program, const std
 ProcessOutcome CWindowsJobSystem::StartInstaller(const IHeldFile& installer, const std::wstring& arguments,
                                                  const std::wstring& temp) {
     // A setup is never ended by a cancel: halfway, it would leave a driver half installed.
+    const bool msi = InstallerKindOf(installer.Path()) == InstallerKind::WindowsInstaller;
     return Launch(InstallerCommand(installer.Path(), sys::SystemFolder(), arguments), FolderOf(installer.Path()), 0,
-                  {m_waitForInstallers, g_settings.installerTimeoutMs, m_cancel, false}, temp);
+                  {m_waitForInstallers, g_settings.installerTimeoutMs, m_cancel, false, msi}, temp);
 }

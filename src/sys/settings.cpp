@@ -23,6 +23,7 @@ Settings BuildSettings() {
     s.archiverTimeoutMs = 10 * 60 * 1000;
     s.wmiTimeoutMs = 5000;
     s.installerTimeoutMs = 30 * 60 * 1000;
+    s.setupGraceMs = 2 * 60 * 1000;
     s.busyFileRetryMs = 2000;
     s.signatureCheckMs = 30000;
     s.passiveCloseMs = 5000;

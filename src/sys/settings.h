@@ -30,6 +30,7 @@ struct Settings {
     unsigned long archiverTimeoutMs;
     unsigned long wmiTimeoutMs;       // the longest wait for WMI's Windows version
     unsigned long installerTimeoutMs; // unattended, an installer running longer is ended
+    unsigned long setupGraceMs;       // what an ended setup left running is waited for this long, then left alone
     unsigned long busyFileRetryMs;    // how long a file a scanner holds is tried again
     unsigned long signatureCheckMs;   // the longest a signature check may take, revocation included
     unsigned long passiveCloseMs;     // /passive: how long the window stays after the last job

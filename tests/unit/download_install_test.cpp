@@ -228,6 +228,9 @@ TEST(PackageInstall, MissingRefusedOrUnstartableInstallers) {
         {"start fails", "rx.exe", false, L"Vendor", neverRan, Then(kGoodBar, {L"checking", L"starting", L"ended"}),
          Outcome::InstallerMissing, 1},
         {"batch file", "rx.bat", false, L"Vendor", {}, kAskedOnly, Outcome::PackageRefused, 0},
+        // An .msi whose files come from cabinets beside it cannot install from the one download.
+        {"msi with an external cabinet", "hs.msi", false, L"Vendor", {true, false, 0, false, true},
+         Then(kGoodBar, {L"checking", L"ended"}), Outcome::PackageRefused, 0},
         {"registry file", "rx.exe.reg", false, L"Vendor", {}, kAskedOnly, Outcome::PackageRefused, 0},
     };
     for (const auto& c : cases) {
@@ -237,6 +240,7 @@ TEST(PackageInstall, MissingRefusedOrUnstartableInstallers) {
         system.unholdable[L"rx.exe"] = c.gone;
         system.facts.signer = c.signer;
         system.installerOutcome = c.start;
+        system.facts.msi = {true, {L"#data.cab", L"data2.cab"}, 3};
         RunJob(JobOf(JobId::Hotspot), window, system);
         EXPECT_EQ(window.Events(), c.events) << c.name;
         EXPECT_EQ(window.Told(), c.told) << c.name;

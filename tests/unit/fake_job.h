@@ -53,6 +53,7 @@ struct FakeFileFacts {
     std::string sha256 = "ab12";
     std::wstring signer = L"Vendor";
     unsigned long long size = 1000;
+    MsiMedia msi{true, {L"#data.cab"}, 3};
 };
 
 // A file outside the job folder: what a copy is made from.
@@ -91,6 +92,7 @@ public:
         reason = "another signer";
         return signer == m_facts.signer;
     }
+    MsiMedia WindowsInstallerMedia() override { return m_facts.msi; }
 private:
     std::wstring m_path;
     FakeFileFacts m_facts;

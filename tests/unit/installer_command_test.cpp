@@ -28,3 +28,18 @@ TEST(InstallerCommand, ExeItselfMsiThroughTheSystemsMsiexec) {
     }
     EXPECT_EQ(ProgramWithArguments(L"C:\\a b\\7za.exe", L"x -tzip").commandLine, L"\"C:\\a b\\7za.exe\" x -tzip");
 }
+
+// A downloaded .msi brings nothing beside itself: only one whose every
+// cabinet is inside it (or that has no files) can install.
+TEST(InstallerCommand, AnMsiMustCarryItsOwnCabinets) {
+    const struct { const char* name; MsiMedia media; bool refused; } cases[] = {
+        {"one cabinet inside", {true, {L"#product.cab"}, 40}, false},
+        {"two inside", {true, {L"#a.cab", L"#b.cab"}, 40}, false},
+        {"a cabinet beside it", {true, {L"#a.cab", L"disk2.cab"}, 40}, true},
+        {"uncompressed files beside it", {true, {L""}, 40}, true},
+        {"no files at all", {true, {L""}, 0}, false},
+        {"no disk named", {true, {}, 40}, true},
+        {"tables unreadable", {false, {}, 0}, true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(!MsiSourceRefusal(c.media).empty(), c.refused) << c.name;
+}

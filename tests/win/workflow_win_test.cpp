@@ -474,28 +474,62 @@ int RunningNamed(const wchar_t* name) {
     return count;
 }
 
+// What the program logs while the object lives.
+struct CLogLines : sys::ILogSink {
+    CLogLines() { sys::AddLogSink(*this); }
+    ~CLogLines() override { sys::RemoveLogSink(*this); }
+    void Write(const std::wstring& line) override {
+        const std::lock_guard<std::mutex> guard(lock);
+        lines += line + L"\n";
+    }
+    std::wstring Take() {
+        const std::lock_guard<std::mutex> guard(lock);
+        std::wstring taken;
+        taken.swap(lines);
+        return taken;
+    }
+    std::mutex lock;
+    std::wstring lines;
+};
+
+// Ends every process of this name (what a test left running).
+void EndAllNamed(const wchar_t* name) {
+    const sys::CFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry)) {
+        if (_wcsicmp(entry.szExeFile, name) != 0) continue;
+        const sys::CKernelHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (process.Valid() && ::TerminateProcess(process.Get(), 1)) ::WaitForSingleObject(process.Get(), 5000);
+    }
+}
+
 }  // namespace
 
 // Unattended, real driver setups wait for a click unless given their silent
 // switches: quiet mode gives them, and ends one that still hangs. A setup that
-// hands over to a child and ends is waited for until the child ends, and the
-// time limit ends both.
+// hands over to a child and ends is waited for until the child ends, for a
+// grace period: what still runs after it (a tray program) is left running,
+// named in the log, and the run goes on with the setup's own exit code.
 TEST_F(WorkflowWine, QuietRunsAreSilentAndEndWhatHangs) {
     ServeBluetooth("bt_top.zip");
     ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_SILENT_SWITCH", L"/verysilent");
     g_settings.mayAskUser = false;
     g_settings.installerTimeoutMs = 3000;
-    const struct { const wchar_t* silent; const wchar_t* childMs; ExitCode code; std::size_t starts; bool childEnded; } cases[] = {
-        {L"/verysilent /norestart", nullptr, kExitDone, 1, false},
-        {L"", nullptr, kExitInstallerTimedOut, 1, false},
-        {L"/verysilent", L"1500", kExitDone, 2, true},
-        {L"/verysilent", L"60000", kExitInstallerTimedOut, 2, false},
+    g_settings.setupGraceMs = 2500;
+    const struct { const wchar_t* silent; const wchar_t* childMs; ExitCode code; std::size_t starts; bool childEnded;
+                   int leftRunning; } cases[] = {
+        {L"/verysilent /norestart", nullptr, kExitDone, 1, false, 0},
+        {L"", nullptr, kExitInstallerTimedOut, 1, false, 0},
+        {L"/verysilent", L"1500", kExitDone, 2, true, 0},
+        {L"/verysilent", L"60000", kExitDone, 2, false, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::wstring(c.silent) + L" child " + (c.childMs ? c.childMs : L"none"));
         g_settings.silentArguments[JobIndex(JobId::Bluetooth)] = c.silent;
         ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_CHILD_MS", c.childMs);
         CWindowsJobSystem system(true);
+        CLogLines lines;
         std::vector<std::wstring> log;
         const DWORD start = ::GetTickCount();
         const ExitCode code = RunQuiet(ParseCommandLine({L"/quiet", L"/bluetooth"}), system,
@@ -503,7 +537,12 @@ TEST_F(WorkflowWine, QuietRunsAreSilentAndEndWhatHangs) {
                                        [&log](const std::wstring& line) { log.push_back(line); });
         EXPECT_EQ(code, c.code);
         EXPECT_LT(::GetTickCount() - start, 20000u);
-        EXPECT_EQ(RunningNamed(L"Setup.exe"), 0);
+        EXPECT_EQ(RunningNamed(L"Setup.exe"), c.leftRunning);
+        const std::wstring said = lines.Take();
+        const std::size_t at = said.find(L"left alone after");
+        const bool named = at != std::wstring::npos && said.find(L"Setup.exe", at) != std::wstring::npos;
+        EXPECT_EQ(named, c.leftRunning != 0);
+        EndAllNamed(L"Setup.exe");
         std::vector<std::wstring> starts = test::TakeStandInStarts();
         const auto ended = std::remove_if(starts.begin(), starts.end(),
                                           [](const std::wstring& line) { return line.rfind(L"ended|", 0) == 0; });
@@ -843,6 +882,17 @@ TEST_F(WorkflowWine, AStartedMsiRunsFromThePackageCacheAndOutlastsTheCleanUp) {
     g_settings.packageCacheDays = 0;  // unused for longer than that now
     sys::CleanWorkFolder(sys::GetWorkFolder());
     EXPECT_FALSE(test::Exists(entry));
+
+    // One whose files come from a cabinet beside it cannot install from the one download: not started.
+    log.lines.clear();
+    test::SetServiceScript(R"({"/api/rx/TWHotspot": {"body": )" + HashedAnswer("external.msi") +
+                           R"(}, "/files/external.msi": {"file": "external.msi"}})");
+    CWindowsJobSystem again(true);
+    EXPECT_EQ(RunQuiet(ParseCommandLine({L"/quiet", L"/hotspot"}), again,
+                       [](TranslationKey key) { return std::wstring(kTranslationKeys[key]); },
+                       [&log](const std::wstring& line) { log.lines += line + L"\n"; }), kExitPackageRefused);
+    EXPECT_NE(log.lines.find(L"needs the cabinet disk1.cab beside it"), std::wstring::npos) << log.lines;
+    EXPECT_EQ(log.lines.find(L"msiexec"), std::wstring::npos) << log.lines;
 }
 
 namespace {
