@@ -117,7 +117,7 @@ CommandLine CInstallerApp::StartRun(RunMode& mode) {
     if (Unattended(mode)) {
         // Unattended, nobody could answer a prompt or a system error box;
         // and the machine's proxy is WinHTTP's, which SYSTEM needs.
-        g_settings.mayAskUser = false;
+        g_settings.unattended = true;
         g_settings.httpLibrary = HttpLibrary::WinHttp;
         ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     }
@@ -133,7 +133,7 @@ void CInstallerApp::RefuseWithoutKb2533623() {
     LogRunHeader(line, mode);
     sys::Log(L"this Windows lacks KB2533623 (SetDefaultDllDirectories): without it Windows would load system DLLs "
              L"from the program's folder, so nothing is run; exit code " + std::to_wstring(kExitWindowsTooOld));
-    if (g_settings.mayAskUser) {
+    if (!g_settings.unattended) {
         CTranslation translation;
         translation.Load();
         const std::wstring title = L"USB Bluetooth Wireless Adapter (" + Widen(sys::GetProgramVersion()) + L")";

@@ -83,7 +83,7 @@ HWND CInstallerDlg::ShowCommandsFor(WindowsVersion windows) {
         button.ShowWindow(OfferedOn(job, windows) ? SW_SHOW : SW_HIDE);
         if (!first && OfferedOn(job, windows)) first = button.GetSafeHwnd();
     }
-    m_bluetoothShown = OfferedOn(JobOf(JobId::Bluetooth), windows);
+    m_bluetoothOffered = OfferedOn(JobOf(JobId::Bluetooth), windows);
     return first;
 }
 

@@ -56,7 +56,7 @@ public:
     // What tests look at once the window stands still.
     const WindowArrangement& Arrangement() const { return m_arrangement; }
     int FontPointTenths() const { return m_font.PointTenths(); }
-    bool BluetoothShown() const { return m_bluetoothShown; }
+    bool BluetoothOffered() const { return m_bluetoothOffered; }
     int Dpi() const { return m_arrangement.dpi; }
     // The sizes the caption of the job's command and the status text were last
     // drawn at, in tenths of a point: smaller than the font's when they did not fit.
@@ -144,7 +144,7 @@ private:
     int m_gap = 0;
     bool m_highContrast = false;
     bool m_liveRegion = false;
-    bool m_bluetoothShown = false;  // offered on this Windows
+    bool m_bluetoothOffered = false;  // offered on this Windows
     bool m_passive = false;
     CommandLine m_passiveLine;
     std::atomic<bool> m_passiveRunning{false};

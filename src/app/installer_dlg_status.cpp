@@ -78,7 +78,7 @@ void CInstallerDlg::Tell(const Job& job, const JobOutcome& outcome) {
 bool CInstallerDlg::TellHere(const Job& job, const JobOutcome& outcome) {
     m_failed = Failure(outcome.kind);
     UpdateTaskbar();
-    const Telling telling = TellingOf(job, outcome, m_bluetoothShown);
+    const Telling telling = TellingOf(job, outcome, m_bluetoothOffered);
     if (!telling.status.empty()) ShowStatusTextHere(StatusText(telling, [this](TranslationKey key) { return Word(key); }), true);
     if (!telling.message || !m_passive) return telling.message;
     ShowStatusTextHere(Word(kHintNoInternet), true);  // nobody is asked to click

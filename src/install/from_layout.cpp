@@ -42,12 +42,12 @@ Voucher VoucherOf(const LayoutEntry& entry, const IOfflineLayout& layout, const 
 // vouching needs the file itself to be the administrators' too.
 std::unique_ptr<IReadableFile> OpenVouched(IOfflineLayout& layout, const LayoutEntry& entry, Voucher& voucher) {
     std::string fileChangers;
-    unsigned long error = 0;
-    std::unique_ptr<IReadableFile> file = layout.OpenPackage(Utf8ToWide(entry.file), fileChangers, error);
-    if (!file) {
-        voucher.missing = "it cannot be read as a plain file with one name (error " + std::to_string(error) + ")";
+    sys::Result<std::unique_ptr<IReadableFile>> opened = layout.OpenPackage(Utf8ToWide(entry.file), fileChangers);
+    if (!opened) {
+        voucher.missing = "it cannot be read as a plain file with one name (error " + std::to_string(opened.error) + ")";
         return nullptr;
     }
+    std::unique_ptr<IReadableFile> file = std::move(opened.value);
     if (voucher.service || voucher.pinned) return file;
     const std::string changers = !layout.OthersMayChange().empty() ? layout.OthersMayChange() : fileChangers;
     if (changers.empty()) return file;
@@ -92,12 +92,12 @@ bool TakeFromLayout(const Job& job, IJobWindow& window, IJobSystem& system, cons
     if (!package.folder) return false;
     package.name = Utf8ToWide(entry->file);
     window.Report({job.id, JobPhase::Copying, {}});
-    unsigned long error = 0;
-    std::unique_ptr<IHeldFile> copy = package.folder->CopyIn(
+    sys::Result<std::unique_ptr<IHeldFile>> copied = package.folder->CopyIn(
         *source, package.name, entry->size,
-        [&](const TransferProgress& progress) { window.Report({job.id, JobPhase::Copying, progress}); }, error);
+        [&](const TransferProgress& progress) { window.Report({job.id, JobPhase::Copying, progress}); });
+    std::unique_ptr<IHeldFile> copy = std::move(copied.value);
     if (copy) window.Report({job.id, JobPhase::Copying, {entry->size, entry->size, 0}});
-    std::string why = copy ? std::string() : "it could not be copied (error " + std::to_string(error) + ")";
+    std::string why = copy ? std::string() : "it could not be copied (error " + std::to_string(copied.error) + ")";
     std::string reason;
     if (copy && !copy->HasSha256(entry->sha256, reason)) why = reason;
     copy.reset();

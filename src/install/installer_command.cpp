@@ -4,11 +4,11 @@
 #include "sys/text_util.h"
 #include "sys/utf8.h"
 
-InstallerKind InstallerKindOf(const std::wstring& path) {
+HowStarted HowStartedOf(const std::wstring& path) {
     const std::wstring name = Lower(path);
-    if (EndsWith(name, L".exe")) return InstallerKind::Program;
-    if (EndsWith(name, L".msi")) return InstallerKind::WindowsInstaller;
-    return InstallerKind::None;
+    if (EndsWith(name, L".exe")) return HowStarted::Itself;
+    if (EndsWith(name, L".msi")) return HowStarted::ThroughMsiexec;
+    return HowStarted::Never;
 }
 
 ProgramCommand ProgramWithArguments(const std::wstring& path, const std::wstring& arguments) {
@@ -17,12 +17,12 @@ ProgramCommand ProgramWithArguments(const std::wstring& path, const std::wstring
 
 ProgramCommand InstallerCommand(const std::wstring& path, const std::wstring& systemFolder,
                                 const std::wstring& arguments) {
-    switch (InstallerKindOf(path)) {
-    case InstallerKind::Program: return ProgramWithArguments(path, arguments);
-    case InstallerKind::WindowsInstaller:
+    switch (HowStartedOf(path)) {
+    case HowStarted::Itself: return ProgramWithArguments(path, arguments);
+    case HowStarted::ThroughMsiexec:
         return ProgramWithArguments(JoinPath(systemFolder, L"msiexec.exe"),
                                     L"/i " + Quoted(path) + (arguments.empty() ? L"" : L" " + arguments));
-    case InstallerKind::None: break;
+    case HowStarted::Never: break;
     }
     return ProgramCommand{};
 }

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-// What an installer is started as: an .exe itself, an .msi through msiexec;
-// anything else is not started at all.
-enum class InstallerKind { Program, WindowsInstaller, None };
-InstallerKind InstallerKindOf(const std::wstring& path);
+// How a file is started: an .exe itself, an .msi through msiexec; anything
+// else never.
+enum class HowStarted { Itself, ThroughMsiexec, Never };
+HowStarted HowStartedOf(const std::wstring& path);
 
 struct ProgramCommand {
     std::wstring application;  // the file to start, by its full path

@@ -101,13 +101,12 @@ JobOutcome LayOutPackage(const Job& job, const std::string& osValue, IJobSystem&
         const std::string sha256 = file->Sha256();
         const LayoutEntry entry{JobName(job), osValue, LayoutFileName(JobName(job), sha256, WideToUtf8(package.name)),
                                 file->Size(), sha256, source, UtcNow()};
-        unsigned long error = 0;
         if (store.Holds(Utf8ToWide(entry.file), entry.size, entry.sha256)) {
             sys::Log("the layout holds the " + Described(job, osValue) + " already: " + entry.file);
-        } else if (store.Store(*file, Utf8ToWide(entry.file), error)) {
+        } else if (const sys::Status kept = store.Store(*file, Utf8ToWide(entry.file))) {
             sys::Log("stored in the layout: " + entry.file + ", sha256 " + entry.sha256);
         } else {
-            outcome = Failed(Outcome::NotSaved, "the layout could not store " + entry.file, error);
+            outcome = Failed(Outcome::NotSaved, "the layout could not store " + entry.file, kept.error);
         }
         if (outcome.kind == Outcome::Done) {
             SetLayoutEntry(run.entries, entry);

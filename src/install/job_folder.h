@@ -6,7 +6,8 @@
 #include <string>
 
 #include "install/held_file.h"
-#include "sys/job_folder.h"
+#include "sys/result.h"
+#include "sys/work_folder.h"
 #include "sys/transfer_progress.h"
 
 // Any size up to the largest package: for a file nobody announced a size of.
@@ -21,12 +22,12 @@ public:
     // A copy under name of a file from outside (delivered beside the
     // program, or in an offline layout), held. Before a byte is copied its
     // size must be expectedSize (kAnySize: no more than the largest package)
-    // and fit the free space. Null with the system's error when it could not
-    // be made. progress, when given, hears how far it came. A cancel of the
-    // job ends it (ERROR_CANCELLED).
-    virtual std::unique_ptr<IHeldFile> CopyIn(IReadableFile& source, const std::wstring& name,
-                                              unsigned long long expectedSize,
-                                              const TransferProgressFn& progress, unsigned long& error) = 0;
+    // and fit the free space. The system's error when it could not be made.
+    // progress, when given, hears how far it came. A cancel of the job ends
+    // it (ERROR_CANCELLED).
+    virtual sys::Result<std::unique_ptr<IHeldFile>> CopyIn(IReadableFile& source, const std::wstring& name,
+                                                           unsigned long long expectedSize,
+                                                           const TransferProgressFn& progress) = 0;
     // A plain file below the folder ("package\\Driver\\Setup.exe"), held; null when there is none.
     virtual std::unique_ptr<IHeldFile> Hold(const std::wstring& relative) = 0;
     // Where in sub (or one folder down) the file called name is: the
@@ -38,10 +39,10 @@ public:
     // A lasting copy of an installer that Windows Installer may need again
     // (its source, for a repair or a change), held: in the work folder's
     // package cache, one folder per package hash, which later clean-ups keep
-    // for the settings' packageCacheDays after its last use. Null with the
-    // system's error when it could not be had.
-    virtual std::unique_ptr<IHeldFile> KeepInPackageCache(IHeldFile& installer, const std::string& sha256,
-                                                          unsigned long& error) = 0;
+    // for the settings' packageCacheDays after its last use. The system's
+    // error when it could not be had.
+    virtual sys::Result<std::unique_ptr<IHeldFile>> KeepInPackageCache(IHeldFile& installer,
+                                                                       const std::string& sha256) = 0;
     // Later runs keep the folder while the started program runs.
     virtual void NoteStarted(const StartedProgram& program) = 0;
     virtual void Remove() = 0;

@@ -37,46 +37,38 @@ void NoteUse(const sys::CHeldFolder& entry) {
 
 }  // namespace
 
-std::unique_ptr<IHeldFile> CWindowsJobFolder::CopyIn(IReadableFile& source, const std::wstring& name,
-                                                      unsigned long long expectedSize,
-                                                      const TransferProgressFn& progress, unsigned long& error) {
+sys::Result<std::unique_ptr<IHeldFile>> CWindowsJobFolder::CopyIn(IReadableFile& source, const std::wstring& name,
+                                                                   unsigned long long expectedSize,
+                                                                   const TransferProgressFn& progress) {
     DWORD copyError = 0;
     if (!sys::CopyInto(m_folder->Folder(), name, source, expectedSize, kMaxPackageBytes, progress, copyError,
                        m_cancel)) {
-        error = copyError;
-        sys::Log(L"could not copy " + source.Path() + L" into " + Path() + L": error " + std::to_wstring(error));
-        return nullptr;
+        sys::Log(L"could not copy " + source.Path() + L" into " + Path() + L": error " + std::to_wstring(copyError));
+        return sys::Result<std::unique_ptr<IHeldFile>>::Failed(copyError);
     }
     std::unique_ptr<IHeldFile> copy = Hold(name);
-    if (!copy) error = ::GetLastError();
+    if (!copy) return sys::Result<std::unique_ptr<IHeldFile>>::Failed(::GetLastError());
     return copy;
 }
 
-std::unique_ptr<IHeldFile> CWindowsJobFolder::KeepInPackageCache(IHeldFile& installer, const std::string& sha256,
-                                                                  unsigned long& error) {
+sys::Result<std::unique_ptr<IHeldFile>> CWindowsJobFolder::KeepInPackageCache(IHeldFile& installer,
+                                                                               const std::string& sha256) {
+    using Kept = sys::Result<std::unique_ptr<IHeldFile>>;
     // Users may read it: a repair or change a user starts reads the package again.
     sys::CHeldFolder cache = m_folder->WorkFolder().CreateFolder(kPackageCacheFolderName, kPackageCacheSecurity);
     if (!cache.Valid()) cache = m_folder->WorkFolder().OpenFolder(kPackageCacheFolderName);
     const sys::CHeldFolder entry = cache.Valid() ? cache.OpenOrCreateFolder(Utf8ToWide(sha256)) : sys::CHeldFolder();
-    if (!entry.Valid()) {
-        error = ::GetLastError();
-        return nullptr;
-    }
+    if (!entry.Valid()) return Kept::Failed(::GetLastError());
     const std::wstring& path = installer.Path();
     const std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
     std::unique_ptr<IHeldFile> kept = HeldIfSame(entry, name, sha256);
     if (!kept) {
         entry.RemoveEntry(name);  // another package's bytes under this hash: never ours to keep
         DWORD copyError = 0;
-        if (!sys::CopyInto(entry, name, installer, installer.Size(), kMaxPackageBytes, nullptr, copyError)) {
-            error = copyError;
-            return nullptr;
-        }
+        if (!sys::CopyInto(entry, name, installer, installer.Size(), kMaxPackageBytes, nullptr, copyError))
+            return Kept::Failed(copyError);
         kept = HeldIfSame(entry, name, sha256);
-        if (!kept) {
-            error = ERROR_FILE_CORRUPT;
-            return nullptr;
-        }
+        if (!kept) return Kept::Failed(ERROR_FILE_CORRUPT);
     }
     NoteUse(entry);
     return kept;

@@ -2,31 +2,31 @@
 
 // One row per outcome, in the order of the enum.
 const std::array<OutcomeRow, kOutcomeCount> kOutcomes = {{
-    {Outcome::Done, "done", kExitDone, Shown::DoneText, kTranslationKeyCount},
+    {Outcome::Done, "done", kExitDone, Display::DoneText, kTranslationKeyCount},
     // Only an installer waited for says so: it has shown itself.
-    {Outcome::RestartNeeded, "done, a restart is needed", kExitRestartNeeded, Shown::Nothing, kTranslationKeyCount},
-    {Outcome::RestartStarted, "done, the installer has started a restart", kExitRestartStarted, Shown::Nothing,
+    {Outcome::RestartNeeded, "done, a restart is needed", kExitRestartNeeded, Display::Nothing, kTranslationKeyCount},
+    {Outcome::RestartStarted, "done, the installer has started a restart", kExitRestartStarted, Display::Nothing,
      kTranslationKeyCount},
-    {Outcome::NoConnection, "no connection", kExitNoConnection, Shown::Message, kTranslationKeyCount},
-    {Outcome::NoPackageForWindows, "no package for this Windows", kExitInstallerMissing, Shown::Text, kNoPackageForOs},
-    {Outcome::SecureConnectionFailed, "the secure connection failed", kExitNoConnection, Shown::Text,
+    {Outcome::NoConnection, "no connection", kExitNoConnection, Display::Message, kTranslationKeyCount},
+    {Outcome::NoPackageForWindows, "no package for this Windows", kExitInstallerMissing, Display::Text, kNoPackageForOs},
+    {Outcome::SecureConnectionFailed, "the secure connection failed", kExitNoConnection, Display::Text,
      kSecureConnectionFailed},
-    {Outcome::ServiceFailed, "the device service failed", kExitServiceFailed, Shown::Text, kServiceFailed},
-    {Outcome::NotSaved, "not saved", kExitNotSaved, Shown::Text, kDlNotSaved},
-    {Outcome::PackageRefused, "package refused", kExitPackageRefused, Shown::Text, kPkgNotTrusted},
+    {Outcome::ServiceFailed, "the device service failed", kExitServiceFailed, Display::Text, kServiceFailed},
+    {Outcome::NotSaved, "not saved", kExitNotSaved, Display::Text, kDlNotSaved},
+    {Outcome::PackageRefused, "package refused", kExitPackageRefused, Display::Text, kPkgNotTrusted},
     {Outcome::BundledProgramRefused, "a program beside the installer was refused", kExitPackageRefused,
-     Shown::MissingText, kTranslationKeyCount},
-    {Outcome::InstallerMissing, "installer missing", kExitInstallerMissing, Shown::MissingUnlessWifi,
+     Display::MissingText, kTranslationKeyCount},
+    {Outcome::InstallerMissing, "installer missing", kExitInstallerMissing, Display::MissingUnlessWifi,
      kTranslationKeyCount},
-    {Outcome::ArchiverFailed, "the package could not be unpacked", kExitNotUnpacked, Shown::Text, kBtUnpackFailed},
+    {Outcome::ArchiverFailed, "the package could not be unpacked", kExitNotUnpacked, Display::Text, kBtUnpackFailed},
     // A setup program that failed did so on its own screen.
-    {Outcome::InstallerFailed, "the installer failed", kExitInstallerFailed, Shown::Nothing, kTranslationKeyCount},
-    {Outcome::InstallerTimedOut, "the installer ran too long and was ended", kExitInstallerTimedOut, Shown::Nothing,
+    {Outcome::InstallerFailed, "the installer failed", kExitInstallerFailed, Display::Nothing, kTranslationKeyCount},
+    {Outcome::InstallerTimedOut, "the installer ran too long and was ended", kExitInstallerTimedOut, Display::Nothing,
      kTranslationKeyCount},
     // Windows Installer tells the user itself that another installation runs.
-    {Outcome::InstallInProgress, "another installation is in progress", kExitInstallInProgress, Shown::Nothing,
+    {Outcome::InstallInProgress, "another installation is in progress", kExitInstallInProgress, Display::Nothing,
      kTranslationKeyCount},
-    {Outcome::Cancelled, "cancelled", kExitCancelled, Shown::Text, kDlCancelled},
+    {Outcome::Cancelled, "cancelled", kExitCancelled, Display::Text, kDlCancelled},
 }};
 
 const std::array<ExitCodeRow, 16> kExitCodes = {{

@@ -51,7 +51,7 @@ enum ExitCode : unsigned long {
 };
 
 // What the window shows for an outcome.
-enum class Shown {
+enum class Display {
     Nothing,         // the user sees the program itself, or nothing changed on screen
     Message,         // the no-connection message
     Text,            // the row's status text
@@ -64,8 +64,8 @@ struct OutcomeRow {
     Outcome kind;
     const char* name;    // the log's words: "no connection"
     ExitCode exitCode;
-    Shown shown;
-    TranslationKey text;  // with Shown::Text
+    Display display;
+    TranslationKey text;  // with Display::Text
 };
 extern const std::array<OutcomeRow, kOutcomeCount> kOutcomes;
 

@@ -30,24 +30,25 @@ bool SignedByVendor(IHeldFile& file, std::string& reason) {
 std::unique_ptr<IHeldFile> VerifiedCopy(IJobFolder& folder, IJobSystem& system, const std::wstring& relative,
                                         const std::wstring& name, ProgramCheck check, Outcome missing,
                                         JobOutcome& outcome) {
-    unsigned long error = 0;
-    std::unique_ptr<IHeldFile> copy;
-    if (const std::unique_ptr<IReadableFile> source = system.OpenDelivered(relative, error))
-        copy = folder.CopyIn(*source, name, kAnySize, nullptr, error);
+    sys::Result<std::unique_ptr<IHeldFile>> copy;
+    if (sys::Result<std::unique_ptr<IReadableFile>> source = system.OpenDelivered(relative))
+        copy = folder.CopyIn(*source.value, name, kAnySize, nullptr);
+    else
+        copy.error = source.error;
     if (!copy) {
-        outcome = Failed(OutcomeOfCopyError(error, missing),
-                         WideToUtf8(relative) + " could not be read beside the installer as a plain file", error);
+        outcome = Failed(OutcomeOfCopyError(copy.error, missing),
+                         WideToUtf8(relative) + " could not be read beside the installer as a plain file", copy.error);
         return nullptr;
     }
     std::string reason;
-    if (!check(*copy, reason)) {
+    if (!check(*copy.value, reason)) {
         outcome = Failed(Outcome::BundledProgramRefused, WideToUtf8(relative) + ": " + reason);
         return nullptr;
     }
-    return copy;
+    return std::move(copy.value);
 }
 
-JobOutcome OutcomeOfRun(const ProcessOutcome& run, const std::string& what) {
+JobOutcome OutcomeOfRun(const ProcessRun& run, const std::string& what) {
     if (!run.started) return Failed(Outcome::InstallerMissing, what + " could not be started", run.error);
     if (run.cancelled) return Failed(Outcome::Cancelled, what + (run.running ? " runs on, no longer waited for" : " was ended"));
     if (run.running) return JobOutcome{};
@@ -72,18 +73,18 @@ JobOutcome StartSignedInstaller(const Job& job, IJobWindow& window, IJobFolder& 
     // Windows Installer remembers where a package came from and reads it again
     // for a repair or change: it must not be a job folder that a later run removes.
     std::unique_ptr<IHeldFile> kept;
-    if (InstallerKindOf(installer.Path()) == InstallerKind::WindowsInstaller) {
+    if (HowStartedOf(installer.Path()) == HowStarted::ThroughMsiexec) {
         // One that needs cabinets beside it would fail halfway, or ask for a disk.
         const std::string refusal = MsiSourceRefusal(installer.WindowsInstallerMedia());
         if (!refusal.empty()) return Failed(Outcome::PackageRefused, WideToUtf8(installer.Path()) + ": " + refusal);
-        unsigned long error = 0;
-        kept = folder.KeepInPackageCache(installer, installer.Sha256(), error);
+        sys::Result<std::unique_ptr<IHeldFile>> cached = folder.KeepInPackageCache(installer, installer.Sha256());
+        kept = std::move(cached.value);
         if (kept) sys::Log(L"kept as the package's lasting source: " + kept->Path());
-        else sys::Log(L"could not keep a lasting source of the package (error " + std::to_wstring(error) +
+        else sys::Log(L"could not keep a lasting source of the package (error " + std::to_wstring(cached.error) +
                       L"): it starts from the job folder, and a later repair may ask for it");
     }
     window.Report({job.id, JobPhase::Starting, {}});
-    const ProcessOutcome run = system.StartInstaller(kept ? *kept : installer, SilentArguments(job), folder.TempPath());
+    const ProcessRun run = system.StartInstaller(kept ? *kept : installer, SilentArguments(job), folder.TempPath());
     started = run.started;
     if (started) folder.NoteStarted(run.program);
     if (run.running) window.Report({job.id, JobPhase::Started, {}});

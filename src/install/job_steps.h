@@ -19,7 +19,7 @@ std::unique_ptr<IHeldFile> VerifiedCopy(IJobFolder& folder, IJobSystem& system, 
                                         JobOutcome& outcome);
 
 // What a program run (an installer's, waited for or not) came to.
-JobOutcome OutcomeOfRun(const ProcessOutcome& run, const std::string& what);
+JobOutcome OutcomeOfRun(const ProcessRun& run, const std::string& what);
 
 // Starts the held installer of job if the vendor signed it; a started
 // one is noted in its folder, which then stays while it runs. started:

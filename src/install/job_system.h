@@ -10,10 +10,10 @@
 #include "install/layout_store.h"
 #include "install/offline_layout.h"
 #include "net/transfer.h"
-#include "sys/job_folder.h"
+#include "sys/work_folder.h"
 #include "sys/os_version.h"
 
-struct ProcessOutcome {
+struct ProcessRun {
     bool started = false;
     bool exitCodeRead = false;  // it ended and its code was read
     unsigned long exitCode = 0;
@@ -22,6 +22,13 @@ struct ProcessOutcome {
     unsigned long error = 0;    // why it did not start
     StartedProgram program{};   // which process it is
     bool cancelled = false;     // the wait was cancelled (an archiver is ended then, an installer never)
+
+    static ProcessRun Exited(unsigned long code) { return {true, true, code}; }
+    static ProcessRun CodeUnread() { return {true, false, 0}; }
+    static ProcessRun NotStarted(unsigned long error) { return {false, false, 0, false, false, error}; }
+    static ProcessRun TimedOut() { return {true, false, 0, true}; }
+    static ProcessRun Running() { return {true, false, 0, false, true}; }
+    static ProcessRun Cancelled(bool stillRunning) { return {true, false, 0, false, stillRunning, 0, {}, true}; }
 };
 
 class IJobSystem {
@@ -44,28 +51,28 @@ public:
 
     // Files and folders. A file delivered in the program's folder
     // ("data\\7za.exe"), opened to be copied: a plain file with one name;
-    // null with the system's error.
-    virtual std::unique_ptr<IReadableFile> OpenDelivered(const std::wstring& relative, unsigned long& error) = 0;
+    // else the system's error.
+    virtual sys::Result<std::unique_ptr<IReadableFile>> OpenDelivered(const std::wstring& relative) = 0;
     // Null when no folder could be made.
     virtual std::unique_ptr<IJobFolder> CreateJobFolder() = 0;
     // The offline layout beside the program (or in the settings'
     // packageSource); null when there is none.
     virtual std::unique_ptr<IOfflineLayout> OpenOfflineLayout() = 0;
-    // The layout /layout fills in folder, made when it is not there; null
-    // with the system's error (ERROR_CANT_ACCESS_FILE: a link where it writes).
-    virtual std::unique_ptr<ILayoutStore> OpenLayoutStore(const std::wstring& folder, unsigned long& error) = 0;
+    // The layout /layout fills in folder, made when it is not there; else the
+    // system's error (ERROR_CANT_ACCESS_FILE: a link where it writes).
+    virtual sys::Result<std::unique_ptr<ILayoutStore>> OpenLayoutStore(const std::wstring& folder) = 0;
 
     // Processes, each with TEMP and TMP set to temp (a job folder's own).
     // RunAndWait starts a held program with arguments in its own folder (its
     // DLL folder too) and waits for it; after timeoutMs (0: no limit), or on
     // a cancel, it is ended. A console program gets a console window of its
     // own only with console (and never when nobody may see a window).
-    virtual ProcessOutcome RunAndWait(const IHeldFile& program, const std::wstring& arguments,
+    virtual ProcessRun RunAndWait(const IHeldFile& program, const std::wstring& arguments,
                                       unsigned long timeoutMs, bool console, const std::wstring& temp) = 0;
     // Starts a held installer (an .exe itself, an .msi through the system's
     // msiexec, nothing else) with arguments in its own folder: the window
     // does not wait for it, quiet mode does, up to the settings' installer
     // time limit; a cancel ends the wait, never the installer.
-    virtual ProcessOutcome StartInstaller(const IHeldFile& installer, const std::wstring& arguments,
+    virtual ProcessRun StartInstaller(const IHeldFile& installer, const std::wstring& arguments,
                                           const std::wstring& temp) = 0;
 };

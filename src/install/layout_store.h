@@ -5,6 +5,7 @@
 #include <string>
 
 #include "sys/readable_file.h"
+#include "sys/result.h"
 
 class ILayoutStore {
 public:
@@ -14,12 +15,12 @@ public:
     // from it, install/offline_layout.h): where it lies, or who besides the
     // administrators may change the folder or its packages\; empty when nobody.
     virtual std::string OthersMayChange() = 0;
-    virtual bool WriteManifest(const std::string& json, unsigned long& error) = 0;
+    virtual sys::Status WriteManifest(const std::string& json) = 0;
     // Whether packages\name is there, a plain file with one name, with this size and SHA-256.
     virtual bool Holds(const std::wstring& name, unsigned long long size, const std::string& sha256) = 0;
     // Stores a copy of the proven, held file as packages\name.
-    virtual bool Store(IReadableFile& file, const std::wstring& name, unsigned long& error) = 0;
+    virtual sys::Status Store(IReadableFile& file, const std::wstring& name) = 0;
     // Installer.exe and its data folder beside packages\: a complete offline
     // installer (nothing to do when the layout is the program's own folder).
-    virtual bool CopyProgram(unsigned long& error) = 0;
+    virtual sys::Status CopyProgram() = 0;
 };

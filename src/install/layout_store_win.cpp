@@ -45,21 +45,18 @@ std::wstring TemporaryName(const std::wstring& name) {
 }
 
 // A new file with source's content under a temporary name, then renamed to name.
-bool WriteInto(const sys::CHeldFolder& folder, const std::wstring& name, IReadableFile& source, unsigned long& error) {
+sys::Status WriteInto(const sys::CHeldFolder& folder, const std::wstring& name, IReadableFile& source) {
     DWORD copyError = ERROR_ALREADY_EXISTS;
     sys::CFileHandle file;
     // A name someone made first is never written to: another one is taken.
     for (int tries = 0; !file.Valid() && copyError == ERROR_ALREADY_EXISTS && tries < 10; ++tries)
         file = sys::CopyToNewFile(folder, TemporaryName(name), source, source.Size(), kMaxPackageBytes, nullptr,
                                   copyError);
-    if (!file.Valid()) {
-        error = copyError;
-        return false;
-    }
-    if (folder.MoveInto(file.Get(), name)) return true;
-    error = ::GetLastError();
+    if (!file.Valid()) return {copyError};
+    if (folder.MoveInto(file.Get(), name)) return {};
+    const sys::Status failed{::GetLastError()};
     sys::MarkForDeletion(file.Get());
-    return false;
+    return failed;
 }
 
 bool IsProgramsFolder(const sys::CHeldFolder& folder) {
@@ -108,9 +105,9 @@ std::string CWindowsLayoutStore::OthersMayChange() {
     return std::string();
 }
 
-bool CWindowsLayoutStore::WriteManifest(const std::string& json, unsigned long& error) {
+sys::Status CWindowsLayoutStore::WriteManifest(const std::string& json) {
     CMemoryFile manifest(m_packages.PathOf(L"manifest.json"), json);
-    return WriteInto(m_packages, L"manifest.json", manifest, error);
+    return WriteInto(m_packages, L"manifest.json", manifest);
 }
 
 bool CWindowsLayoutStore::Holds(const std::wstring& name, unsigned long long size, const std::string& sha256) {
@@ -119,37 +116,28 @@ bool CWindowsLayoutStore::Holds(const std::wstring& name, unsigned long long siz
     return file && file->Size() == size && sys::FileSha256(file->Get()) == sha256;
 }
 
-bool CWindowsLayoutStore::Store(IReadableFile& file, const std::wstring& name, unsigned long& error) {
-    return WriteInto(m_packages, name, file, error);
+sys::Status CWindowsLayoutStore::Store(IReadableFile& file, const std::wstring& name) {
+    return WriteInto(m_packages, name, file);
 }
 
-bool CWindowsLayoutStore::CopyProgram(unsigned long& error) {
-    if (m_programsOwn) return true;
+sys::Status CWindowsLayoutStore::CopyProgram() {
+    if (m_programsOwn) return {};
     const std::wstring program = sys::ExecutablePath();
     DWORD opened = 0;
     const std::unique_ptr<sys::CFileReader> exe = sys::OpenOutsideFile(program, opened);
-    if (!exe) {
-        error = opened;
-        return false;
-    }
-    if (!WriteInto(m_root, L"Installer.exe", *exe, error)) return false;
+    if (!exe) return {opened};
+    if (const sys::Status written = WriteInto(m_root, L"Installer.exe", *exe); !written) return written;
     const sys::CHeldFolder data = m_root.OpenOrCreateFolder(L"data");
-    if (!data.Valid()) {
-        error = ::GetLastError();
-        return false;
-    }
+    if (!data.Valid()) return {::GetLastError()};
     const sys::CHeldFolder delivered = sys::CHeldFolder::OpenResolved(JoinPath(FolderOf(program), L"data"));
-    if (!delivered.Valid()) {
-        error = ::GetLastError();
-        return false;
-    }
-    bool all = true;
+    if (!delivered.Valid()) return {::GetLastError()};
+    sys::Status all;
     for (const sys::DirEntry& entry : delivered.List()) {
         if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) || sys::IsLinkReparse(entry.attributes, entry.reparseTag))
             continue;
         const std::unique_ptr<sys::CFileReader> file = sys::OpenOutsideFileIn(delivered, entry.name, opened);
-        if (!file) error = opened;
-        all = file && WriteInto(data, entry.name, *file, error) && all;
+        const sys::Status copied = file ? WriteInto(data, entry.name, *file) : sys::Status{opened};
+        if (!copied) all = copied;
     }
     return all;
 }

@@ -18,10 +18,10 @@ public:
     static std::unique_ptr<CWindowsLayoutStore> Open(const std::wstring& folder, DWORD& error);
     std::string ReadManifest() override;
     std::string OthersMayChange() override;
-    bool WriteManifest(const std::string& json, unsigned long& error) override;
+    sys::Status WriteManifest(const std::string& json) override;
     bool Holds(const std::wstring& name, unsigned long long size, const std::string& sha256) override;
-    bool Store(IReadableFile& file, const std::wstring& name, unsigned long& error) override;
-    bool CopyProgram(unsigned long& error) override;
+    sys::Status Store(IReadableFile& file, const std::wstring& name) override;
+    sys::Status CopyProgram() override;
 
 private:
     CWindowsLayoutStore(sys::CHeldFolder root, sys::CHeldFolder packages, bool programsOwn)

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "sys/readable_file.h"
+#include "sys/result.h"
 
 class IOfflineLayout {
 public:
@@ -21,8 +22,8 @@ public:
     // when nobody.
     virtual const std::string& OthersMayChange() const = 0;
     // packages\name: a plain file with one name, reached without following
-    // a link, held while the object lives; null with the system's error.
+    // a link, held while the object lives; else the system's error.
     // othersMayChange: who else may change the file itself, as above.
-    virtual std::unique_ptr<IReadableFile> OpenPackage(const std::wstring& name, std::string& othersMayChange,
-                                                       unsigned long& error) = 0;
+    virtual sys::Result<std::unique_ptr<IReadableFile>> OpenPackage(const std::wstring& name,
+                                                                    std::string& othersMayChange) = 0;
 };

@@ -64,11 +64,11 @@ std::unique_ptr<CWindowsOfflineLayout> CWindowsOfflineLayout::Open(const std::ws
     return layout;
 }
 
-std::unique_ptr<IReadableFile> CWindowsOfflineLayout::OpenPackage(const std::wstring& name,
-                                                                  std::string& othersMayChange, unsigned long& error) {
+sys::Result<std::unique_ptr<IReadableFile>> CWindowsOfflineLayout::OpenPackage(const std::wstring& name,
+                                                                               std::string& othersMayChange) {
     DWORD opened = 0;
     std::unique_ptr<sys::CFileReader> file = sys::OpenOutsideFileIn(m_packages, name, opened);
-    error = opened;
-    if (file) othersMayChange = Changers((L"packages\\" + name).c_str(), file->Get());
-    return file;
+    if (!file) return sys::Result<std::unique_ptr<IReadableFile>>::Failed(opened);
+    othersMayChange = Changers((L"packages\\" + name).c_str(), file->Get());
+    return std::unique_ptr<IReadableFile>(std::move(file));
 }

@@ -22,8 +22,8 @@ public:
     const std::string& Manifest() const override { return m_manifest; }
     const std::string& ManifestSha256() const override { return m_sha256; }
     const std::string& OthersMayChange() const override { return m_othersMayChange; }
-    std::unique_ptr<IReadableFile> OpenPackage(const std::wstring& name, std::string& othersMayChange,
-                                               unsigned long& error) override;
+    sys::Result<std::unique_ptr<IReadableFile>> OpenPackage(const std::wstring& name,
+                                                            std::string& othersMayChange) override;
 
 private:
     CWindowsOfflineLayout(sys::CHeldFolder root, sys::CHeldFolder packages)

@@ -46,7 +46,7 @@ JobOutcome Unpack(const Job& job, IJobWindow& window, IJobSystem& system, const 
                           JoinPath(package.folder->Path(), kUnpackFolder));
     window.Report({job.id, JobPhase::Unpacking, {}});
     // A console that flashes up and goes tells the user nothing.
-    const ProcessOutcome run =
+    const ProcessRun run =
         system.RunAndWait(*archiver, arguments, g_settings.archiverTimeoutMs, false, package.folder->TempPath());
     if (run.cancelled) return Failed(Outcome::Cancelled, "the archiver was ended");
     if (!run.started) return Failed(Outcome::ArchiverFailed, "the archiver could not be started", run.error);

@@ -27,10 +27,10 @@ std::wstring EnvironmentFor(const std::wstring& temp) {
 
 }  // namespace
 
-ProcessOutcome Launch(const ProgramCommand& command, const std::wstring& folder, DWORD flags, const WaitPlan& plan,
+ProcessRun Launch(const ProgramCommand& command, const std::wstring& folder, DWORD flags, const WaitPlan& plan,
                       const std::wstring& temp) {
     const bool wait = plan.wait;
-    ProcessOutcome outcome;
+    ProcessRun outcome;
     if (command.application.empty()) {
         outcome.error = ERROR_BAD_EXE_FORMAT;
         sys::Log(L"not started: it is neither a program nor a Windows Installer package");

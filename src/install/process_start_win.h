@@ -24,5 +24,5 @@ struct WaitPlan {
 // plan says (what it leaves running for the settings' setupGraceMs) and
 // reads the first process's exit code. A command without an
 // application is not started (ERROR_BAD_EXE_FORMAT).
-ProcessOutcome Launch(const ProgramCommand& command, const std::wstring& folder, DWORD flags, const WaitPlan& plan,
+ProcessRun Launch(const ProgramCommand& command, const std::wstring& folder, DWORD flags, const WaitPlan& plan,
                       const std::wstring& temp);

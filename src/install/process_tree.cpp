@@ -1,8 +1,8 @@
 #include "install/process_tree.h"
 
-TreeHold ChooseTreeHold(const CallerJob& caller) {
-    if (!caller.inJob || caller.nestingAllowed || caller.silentBreakaway) return TreeHold::OwnJob;
-    return caller.breakawayAllowed ? TreeHold::BreakAwayToOwnJob : TreeHold::FirstProcessOnly;
+TreeHold ChooseTreeHold(const CallerJobObject& caller) {
+    if (!caller.inJob || caller.nestingAllowed || caller.silentBreakaway) return TreeHold::OwnJobObject;
+    return caller.breakawayAllowed ? TreeHold::BreakAwayToOwnJobObject : TreeHold::FirstProcessOnly;
 }
 
 TreeStep NextTreeStep(const TreeFacts& facts) {

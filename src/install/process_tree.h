@@ -4,7 +4,7 @@
 // the child too. A job object does both, unless the caller's own job (a
 // deployment tool's) forbids one inside it. Portable.
 
-struct CallerJob {
+struct CallerJobObject {
     bool inJob = false;            // this process already runs in a job
     bool nestingAllowed = false;   // Windows 8 and later nest jobs
     bool breakawayAllowed = false; // that job lets a child leave it when asked
@@ -12,12 +12,12 @@ struct CallerJob {
 };
 
 enum class TreeHold {
-    OwnJob,            // the installer in a job of its own
-    BreakAwayToOwnJob, // started outside the caller's job, then in one of its own
+    OwnJobObject,             // the installer in a job object of its own
+    BreakAwayToOwnJobObject,  // started outside the caller's job object, then in one of its own
     FirstProcessOnly,  // no job: only the first process is waited for, and that is logged
 };
 
-TreeHold ChooseTreeHold(const CallerJob& caller);
+TreeHold ChooseTreeHold(const CallerJobObject& caller);
 
 // What the processes of a waited setup have come to, as the wait sees them.
 struct TreeFacts {

@@ -10,8 +10,8 @@
 
 namespace {
 
-CallerJob ReadCallerJob() {
-    CallerJob caller;
+CallerJobObject ReadCallerJobObject() {
+    CallerJobObject caller;
     BOOL inJob = FALSE;
     caller.inJob = ::IsProcessInJob(::GetCurrentProcess(), nullptr, &inJob) && inJob;
     caller.nestingAllowed = AtLeast(ClassifyOsVersion(KernelVersion()), WindowsVersion::Win8);
@@ -46,7 +46,7 @@ std::wstring ImageName(DWORD pid) {
 
 }  // namespace
 
-CProcessTree::CProcessTree() : m_hold(ChooseTreeHold(ReadCallerJob())) {
+CProcessTree::CProcessTree() : m_hold(ChooseTreeHold(ReadCallerJobObject())) {
     if (m_hold == TreeHold::FirstProcessOnly) {
         sys::Log(L"this program runs in a job that takes no other job and lets no process leave it: "
                  L"only an installer's first process is waited for");
@@ -63,7 +63,7 @@ CProcessTree::CProcessTree() : m_hold(ChooseTreeHold(ReadCallerJob())) {
 
 DWORD CProcessTree::CreationFlags() const {
     if (!m_job.Valid()) return 0;
-    return CREATE_SUSPENDED | (m_hold == TreeHold::BreakAwayToOwnJob ? CREATE_BREAKAWAY_FROM_JOB : 0);
+    return CREATE_SUSPENDED | (m_hold == TreeHold::BreakAwayToOwnJobObject ? CREATE_BREAKAWAY_FROM_JOB : 0);
 }
 
 bool CProcessTree::Adopt(HANDLE process) {

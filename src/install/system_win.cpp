@@ -29,10 +29,10 @@ NetResult CWindowsJobSystem::DownloadFile(const std::string& url, const std::wst
     return ::DownloadFile(Utf8ToWide(AddressForTheWire(url)), path, progress, m_cancel);
 }
 
-std::unique_ptr<IReadableFile> CWindowsJobSystem::OpenDelivered(const std::wstring& relative, unsigned long& error) {
+sys::Result<std::unique_ptr<IReadableFile>> CWindowsJobSystem::OpenDelivered(const std::wstring& relative) {
     DWORD opened = 0;
     std::unique_ptr<IReadableFile> file = sys::OpenOutsideFile(CTranslation::MakeAppPath(relative), opened);
-    error = opened;
+    if (!file) return sys::Result<std::unique_ptr<IReadableFile>>::Failed(opened);
     return file;
 }
 
@@ -47,26 +47,26 @@ std::unique_ptr<IOfflineLayout> CWindowsJobSystem::OpenOfflineLayout() {
     return CWindowsOfflineLayout::Open(source);
 }
 
-std::unique_ptr<ILayoutStore> CWindowsJobSystem::OpenLayoutStore(const std::wstring& folder, unsigned long& error) {
+sys::Result<std::unique_ptr<ILayoutStore>> CWindowsJobSystem::OpenLayoutStore(const std::wstring& folder) {
     DWORD opened = 0;
     std::unique_ptr<ILayoutStore> store = CWindowsLayoutStore::Open(folder, opened);
-    error = opened;
+    if (!store) return sys::Result<std::unique_ptr<ILayoutStore>>::Failed(opened);
     return store;
 }
 
-ProcessOutcome CWindowsJobSystem::RunAndWait(const IHeldFile& program, const std::wstring& arguments,
+ProcessRun CWindowsJobSystem::RunAndWait(const IHeldFile& program, const std::wstring& arguments,
                                              unsigned long timeoutMs, bool console, const std::wstring& temp) {
-    const DWORD flags = console && g_settings.mayAskUser ? CREATE_NEW_CONSOLE : CREATE_NO_WINDOW;
-    const ProgramCommand command = InstallerKindOf(program.Path()) == InstallerKind::Program
+    const DWORD flags = console && !g_settings.unattended ? CREATE_NEW_CONSOLE : CREATE_NO_WINDOW;
+    const ProgramCommand command = HowStartedOf(program.Path()) == HowStarted::Itself
                                        ? ProgramWithArguments(program.Path(), arguments)
                                        : ProgramCommand{};
     return Launch(command, FolderOf(program.Path()), flags, {true, timeoutMs, m_cancel, true}, temp);
 }
 
-ProcessOutcome CWindowsJobSystem::StartInstaller(const IHeldFile& installer, const std::wstring& arguments,
+ProcessRun CWindowsJobSystem::StartInstaller(const IHeldFile& installer, const std::wstring& arguments,
                                                  const std::wstring& temp) {
     // A setup is never ended by a cancel: halfway, it would leave a driver half installed.
-    const bool msi = InstallerKindOf(installer.Path()) == InstallerKind::WindowsInstaller;
+    const bool msi = HowStartedOf(installer.Path()) == HowStarted::ThroughMsiexec;
     return Launch(InstallerCommand(installer.Path(), sys::SystemFolder(), arguments), FolderOf(installer.Path()), 0,
-                  {m_waitForInstallers, g_settings.installerTimeoutMs, m_cancel, false, msi}, temp);
+                  {m_unattended, g_settings.installerTimeoutMs, m_cancel, false, msi}, temp);
 }

@@ -1,20 +1,20 @@
 #include "install/telling.h"
 
-Telling TellingOf(const Job& job, const JobOutcome& outcome, bool bluetoothShown) {
+Telling TellingOf(const Job& job, const JobOutcome& outcome, bool bluetoothOffered) {
     Telling telling;
     const OutcomeRow& row = RowOf(outcome.kind);
-    switch (row.shown) {
-    case Shown::Nothing: break;
-    case Shown::Message: telling.message = true; break;
-    case Shown::Text: telling.status = {row.text}; break;
-    case Shown::MissingUnlessWifi:
+    switch (row.display) {
+    case Display::Nothing: break;
+    case Display::Message: telling.message = true; break;
+    case Display::Text: telling.status = {row.text}; break;
+    case Display::MissingUnlessWifi:
         if (job.id == JobId::Wifi) break;
         [[fallthrough]];
-    case Shown::MissingText: telling.status = {job.installerMissing}; break;
-    case Shown::DoneText:
+    case Display::MissingText: telling.status = {job.installerMissing}; break;
+    case Display::DoneText:
         if (job.id != JobId::Wifi) break;
         telling.status = {kWifiInstalled};
-        if (bluetoothShown) telling.status.push_back(kHintDlBt);
+        if (bluetoothOffered) telling.status.push_back(kHintDlBt);
         break;
     }
     return telling;

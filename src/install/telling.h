@@ -15,7 +15,7 @@ struct Telling {
 // The message only for the connection; a text of its own for every other
 // failure. What the window started (or a setup program that failed on its
 // own screen) needs no word: the user sees the program itself.
-Telling TellingOf(const Job& job, const JobOutcome& outcome, bool bluetoothShown);
+Telling TellingOf(const Job& job, const JobOutcome& outcome, bool bluetoothOffered);
 
 // The status text: the words of its keys joined by a space (none after a
 // full-width stop, as Chinese and Japanese write).

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "sys/held_folder_win.h"
-#include "sys/job_folder.h"
+#include "sys/work_folder.h"
 
 // Every entry below folder, prefixed; an entry that could not be read says
 // so, and so does a listing that broke off. Links are listed, never entered.

@@ -5,7 +5,7 @@
 #include "log/run_log.h"
 #include "sys/handle_win.h"
 #include "sys/held_folder_win.h"
-#include "sys/job_folder_win.h"
+#include "sys/work_folder_win.h"
 #include "sys/platform.h"
 #include "sys/security_win.h"
 #include "sys/utf8.h"

@@ -15,7 +15,7 @@ Attempt SaveGathered(CPartialFile& partial, const std::vector<char>& buffer, DWO
     resume.received += written;
     if (!saved || written != gathered) return FileFailed("WriteFile", ::GetLastError());
     if (resume.received > kMaxPackageBytes)
-        return Refusal(AttemptEnd::Refused, L"the package grew larger than any of ours");
+        return EndAttempt(AttemptEnd::Refused, L"the package grew larger than any of ours");
     gathered = 0;
     return Attempt{};
 }
@@ -24,7 +24,7 @@ Attempt SaveGathered(CPartialFile& partial, const std::vector<char>& buffer, DWO
 
 CRateWatch NewRateWatch() { return CRateWatch(g_settings.slowWindowMs, g_settings.minBytesPerSecond); }
 
-Attempt TooSlow() { return Refusal(AttemptEnd::TooSlow, L"the server sent too little for too long"); }
+Attempt TooSlow() { return EndAttempt(AttemptEnd::TooSlow, L"the server sent too little for too long"); }
 
 Attempt CopyBody(CGet& get, CPartialFile& partial, CResume& resume, unsigned long long total,
                  CProgressReporter& progress) {
@@ -52,7 +52,7 @@ Attempt CopyBody(CGet& get, CPartialFile& partial, CResume& resume, unsigned lon
         if (saved.end != AttemptEnd::Done) return saved;
         if (got == 0) break;
     }
-    if (total != 0 && resume.received < total) return Refusal(AttemptEnd::Dropped, L"fewer bytes arrived than announced");
+    if (total != 0 && resume.received < total) return EndAttempt(AttemptEnd::Dropped, L"fewer bytes arrived than announced");
     return Attempt{};
 }
 

@@ -59,13 +59,13 @@ Attempt AcceptAnswer(const CGet& get, CPartialFile& partial, CResume& resume, un
         resume = CResume{};
         partial.Note(std::string(), 0);
         if (!partial.StartOver()) return FileFailed("SetEndOfFile", ::GetLastError());
-        return Refusal(AttemptEnd::Dropped, L"a part that was not asked for, or of another version of the file");
+        return EndAttempt(AttemptEnd::Dropped, L"a part that was not asked for, or of another version of the file");
     } else {
         return StatusFailure(get);
     }
-    if (total > kMaxPackageBytes) return Refusal(AttemptEnd::Refused, L"the package is larger than any of ours");
+    if (total > kMaxPackageBytes) return EndAttempt(AttemptEnd::Refused, L"the package is larger than any of ours");
     if (!partial.HasRoomFor(total - resume.received))
-        return Refusal(AttemptEnd::NotSaved, L"not enough free space for the package");
+        return EndAttempt(AttemptEnd::NotSaved, L"not enough free space for the package");
     return Attempt{};
 }
 

@@ -144,10 +144,10 @@ public:
             get->status = StatusCode(request);
             if (get->status != HTTP_STATUS_PROXY_AUTH_REQ) break;
             // Unattended, nobody could answer the prompt: it must never open.
-            if (!g_settings.mayAskUser)
-                return Refusal(AttemptEnd::ProxyRefused, L"the proxy wants credentials and nobody may be asked for them");
+            if (g_settings.unattended)
+                return EndAttempt(AttemptEnd::ProxyRefused, L"the proxy wants credentials and nobody may be asked for them");
             if (asked || !AskProxyCredentials(request))
-                return Refusal(AttemptEnd::ProxyRefused, L"the proxy refused the request (407)");
+                return EndAttempt(AttemptEnd::ProxyRefused, L"the proxy refused the request (407)");
             asked = true;
         }
         answer = std::move(get);

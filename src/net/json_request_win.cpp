@@ -31,7 +31,7 @@ NetResult HttpGetJson(const std::wstring& url, std::string& body, const CCancelT
             if (rate.TooSlow(::GetTickCount64(), collected.size() + got)) return net::TooSlow();
             if (got == 0) break;
             if (collected.size() + got > kMaxAnswerBytes)
-                return net::Refusal(AttemptEnd::Refused, L"an answer larger than any of the service's");
+                return net::EndAttempt(AttemptEnd::Refused, L"an answer larger than any of the service's");
             collected.append(chunk, got);
         }
         // The callers judge the body; a server in trouble is asked again.

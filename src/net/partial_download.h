@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "sys/job_folder.h"
+#include "sys/work_folder.h"
 
 struct PartialDownload {
     std::string url;

@@ -1,7 +1,7 @@
 #include "net/partial_file_win.h"
 
 #include "sys/busy_retry_win.h"
-#include "sys/job_folder_win.h"
+#include "sys/work_folder_win.h"
 #include "sys/log.h"
 #include "sys/text_util.h"
 #include "sys/utf8.h"

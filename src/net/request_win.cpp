@@ -25,8 +25,8 @@ bool IsRedirect(DWORD status) {
 Attempt SendHop(ITransport& transport, const std::wstring& url, const CGetOptions& options,
                 std::unique_ptr<IAnswer>& answer) {
     UrlParts parts;
-    if (!SplitUrl(url, parts)) return Refusal(AttemptEnd::Refused, L"address not understood: " + url);
-    if (!parts.https) return Refusal(AttemptEnd::Refused, L"not an https address: " + url);
+    if (!SplitUrl(url, parts)) return EndAttempt(AttemptEnd::Refused, L"address not understood: " + url);
+    if (!parts.https) return EndAttempt(AttemptEnd::Refused, L"not an https address: " + url);
     answer.reset();
     Attempt sent = transport.Send(parts, options, true, answer);
     if (RetryWithoutRevocation(sent, true)) {
@@ -42,7 +42,7 @@ Attempt SendHop(ITransport& transport, const std::wstring& url, const CGetOption
 Attempt SendFollowingRedirects(const std::wstring& url, const CGetOptions& options, std::unique_ptr<ITransport>& transport,
                                std::unique_ptr<IAnswer>& answer) {
     transport = OpenTransport(options);
-    if (!transport) return Refusal(AttemptEnd::Dropped, L"no Internet session could be opened");
+    if (!transport) return EndAttempt(AttemptEnd::Dropped, L"no Internet session could be opened");
     std::wstring current = url;
     for (int redirects = 0;; ++redirects) {
         const Attempt sent = SendHop(*transport, current, options, answer);
@@ -50,10 +50,10 @@ Attempt SendFollowingRedirects(const std::wstring& url, const CGetOptions& optio
         if (sent.end == AttemptEnd::Done && answer->Status() == 0)
             return transport->Failed("HttpQueryInfo", kInvalidServerResponse);
         if (sent.end != AttemptEnd::Done || !IsRedirect(answer->Status())) return sent;
-        if (redirects == kMaxRedirects) return Refusal(AttemptEnd::Refused, L"too many redirects from " + url);
+        if (redirects == kMaxRedirects) return EndAttempt(AttemptEnd::Refused, L"too many redirects from " + url);
         const std::string location = answer->HeaderValue(Header::Location);
         current = ResolveLocation(current, Utf8ToWide(location));
-        if (current.empty()) return Refusal(AttemptEnd::Refused, L"a redirect without a usable Location from " + url);
+        if (current.empty()) return EndAttempt(AttemptEnd::Refused, L"a redirect without a usable Location from " + url);
         sys::Log(L"redirected to " + current);
     }
 }
@@ -65,7 +65,7 @@ std::unique_ptr<ITransport> OpenTransport(const CGetOptions& options) {
                                                           : OpenWinInetTransport(options);
 }
 
-Attempt Refusal(AttemptEnd end, const std::wstring& what) {
+Attempt EndAttempt(AttemptEnd end, const std::wstring& what) {
     sys::Log(L"Download refused : " + what);
     return Attempt{end};
 }
@@ -93,7 +93,7 @@ Attempt CGet::Run(std::function<void(CExchange&)> work) {
         return Attempt{AttemptEnd::Cancelled};
     case COwningThread<CExchange>::CallEnd::NoThread: break;
     }
-    return Refusal(AttemptEnd::Dropped, L"no thread for the request could be started");
+    return EndAttempt(AttemptEnd::Dropped, L"no thread for the request could be started");
 }
 
 Attempt CGet::Open(const std::wstring& url, const CGetOptions& options) {

@@ -94,7 +94,7 @@ private:
 };
 
 // What the client itself will not do; traced.
-Attempt Refusal(AttemptEnd end, const std::wstring& what);
+Attempt EndAttempt(AttemptEnd end, const std::wstring& what);
 
 // The system's text for a library's error, without its line break.
 std::wstring ErrorText(const wchar_t* module, DWORD error);

@@ -274,10 +274,10 @@ public:
                                   WINHTTP_HEADER_NAME_BY_INDEX, &get->status, &size, WINHTTP_NO_HEADER_INDEX);
             if (get->status != HTTP_STATUS_PROXY_AUTH_REQ) break;
             if (!MaySignInToProxy(m_run.Choice(), host.scripted))
-                return Refusal(AttemptEnd::ProxyRefused, L"a proxy that automatic configuration found wants credentials: "
+                return EndAttempt(AttemptEnd::ProxyRefused, L"a proxy that automatic configuration found wants credentials: "
                                                          L"Windows' sign-in goes only to a proxy IT named");
             if (signedIn || !SignInToProxy(request))
-                return Refusal(AttemptEnd::ProxyRefused, signedIn ? L"the proxy refused the request (407)"
+                return EndAttempt(AttemptEnd::ProxyRefused, signedIn ? L"the proxy refused the request (407)"
                                                                   : L"the proxy wants credentials and nobody may be asked for them");
             signedIn = true;
         }

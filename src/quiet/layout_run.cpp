@@ -6,16 +6,16 @@
 #include "sys/utf8.h"
 
 ExitCode RunLayout(const CommandLine& line, IJobSystem& system, const LogFn& log) {
-    unsigned long error = 0;
-    const std::unique_ptr<ILayoutStore> store = system.OpenLayoutStore(line.layoutFolder, error);
-    if (!store) {
-        if (error == sys::error::kCantAccessFile) {
+    sys::Result<std::unique_ptr<ILayoutStore>> opened = system.OpenLayoutStore(line.layoutFolder);
+    if (!opened) {
+        if (opened.error == sys::error::kCantAccessFile) {
             log(L"the layout " + line.layoutFolder + L" or its packages\\ is a link: nothing is written through it");
             return kExitLinkRefused;
         }
-        log(L"the layout " + line.layoutFolder + L" could not be made (error " + std::to_wstring(error) + L")");
+        log(L"the layout " + line.layoutFolder + L" could not be made (error " + std::to_wstring(opened.error) + L")");
         return kExitNotSaved;
     }
+    const std::unique_ptr<ILayoutStore> store = std::move(opened.value);
     LayoutRun run;
     // What others could have put there is no proof of anything: such a layout starts anew.
     const std::string others = store->OthersMayChange();
@@ -42,13 +42,13 @@ ExitCode RunLayout(const CommandLine& line, IJobSystem& system, const LogFn& log
         if (system.Cancelled()) break;
     }
     // What was proven so far stays usable: the manifest names it, cancelled or not.
-    if (!store->WriteManifest(WriteLayoutManifest(run.entries), error)) {
-        log(L"the layout's manifest could not be written (error " + std::to_wstring(error) + L")");
+    if (const sys::Status written = store->WriteManifest(WriteLayoutManifest(run.entries)); !written) {
+        log(L"the layout's manifest could not be written (error " + std::to_wstring(written.error) + L")");
         codes.push_back(kExitNotSaved);
     }
-    if (!store->CopyProgram(error)) {
-        log(L"the program could not be copied into the layout (error " + std::to_wstring(error) + L")");
-        codes.push_back(error == sys::error::kCantAccessFile ? kExitLinkRefused : kExitNotSaved);
+    if (const sys::Status copied = store->CopyProgram(); !copied) {
+        log(L"the program could not be copied into the layout (error " + std::to_wstring(copied.error) + L")");
+        codes.push_back(copied.error == sys::error::kCantAccessFile ? kExitLinkRefused : kExitNotSaved);
     }
     return CombineExitCodes(codes);
 }

@@ -6,7 +6,7 @@
 #include "sys/utf8.h"
 
 void CQuietJobWindow::Report(const JobProgress& progress) {
-    if (m_shown) m_shown->Report(progress);
+    if (m_passiveWindow) m_passiveWindow->Report(progress);
     const int percent = progress.transfer.Percent();
     const int quarter = percent < 0 ? -1 : percent / 25;
     if (progress.phase == m_phase && quarter == m_quarter) return;
@@ -18,14 +18,14 @@ void CQuietJobWindow::Report(const JobProgress& progress) {
 
 void CQuietJobWindow::Tell(const Job& job, const JobOutcome& outcome) {
     m_outcome = outcome;
-    if (m_shown) return m_shown->Tell(job, outcome);
-    const Telling telling = TellingOf(job, outcome, m_bluetoothShown);
+    if (m_passiveWindow) return m_passiveWindow->Tell(job, outcome);
+    const Telling telling = TellingOf(job, outcome, m_bluetoothOffered);
     if (telling.message) m_log(L"message: " + m_words(kHintNoInternet));
     if (!telling.status.empty()) m_log(L"status text: " + StatusText(telling, m_words));
 }
 
 ExitCode RunQuiet(const CommandLine& line, IJobSystem& system, const WordsFn& words, const LogFn& log,
-                  IJobWindow* shown) {
+                  IJobWindow* passiveWindow) {
     const WindowsVersion windows = system.QueryWindows();
     std::vector<ExitCode> codes;
     for (const Job& job : kJobs) {
@@ -36,7 +36,7 @@ ExitCode RunQuiet(const CommandLine& line, IJobSystem& system, const WordsFn& wo
             continue;
         }
         log(L"installing " + what);
-        CQuietJobWindow window(words, OfferedOn(JobOf(JobId::Bluetooth), windows), log, shown);
+        CQuietJobWindow window(words, OfferedOn(JobOf(JobId::Bluetooth), windows), log, passiveWindow);
         RunJob(job, window, system);
         codes.push_back(ExitCodeOf(window.Outcome()));
         log(what + L" job ended: " + Utf8ToWide(Describe(window.Outcome())) + L"; code " +

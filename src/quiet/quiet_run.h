@@ -15,8 +15,8 @@ using LogFn = std::function<void(const std::wstring&)>;
 // the window given (the passive one, which asks nothing).
 class CQuietJobWindow : public IJobWindow {
 public:
-    CQuietJobWindow(WordsFn words, bool bluetoothShown, LogFn log, IJobWindow* shown = nullptr)
-        : m_words(std::move(words)), m_bluetoothShown(bluetoothShown), m_log(std::move(log)), m_shown(shown) {}
+    CQuietJobWindow(WordsFn words, bool bluetoothOffered, LogFn log, IJobWindow* passiveWindow = nullptr)
+        : m_words(std::move(words)), m_bluetoothOffered(bluetoothOffered), m_log(std::move(log)), m_passiveWindow(passiveWindow) {}
     // The log hears each new phase, and a transfer at every quarter.
     void Report(const JobProgress& progress) override;
     void Tell(const Job& job, const JobOutcome& outcome) override;
@@ -24,9 +24,9 @@ public:
 
 private:
     WordsFn m_words;
-    bool m_bluetoothShown;
+    bool m_bluetoothOffered;
     LogFn m_log;
-    IJobWindow* m_shown;
+    IJobWindow* m_passiveWindow;
     JobOutcome m_outcome;
     JobPhase m_phase = JobPhase::Ended;
     int m_quarter = -1;
@@ -35,6 +35,6 @@ private:
 // Runs the chosen jobs (none chosen: all offered) one after another, in the
 // window's order and by its rules (what this Windows is offered), and gives
 // the run's exit code. system: one that waits for the installers it starts;
-// shown: the window that shows them (/passive), or none.
+// passiveWindow: the window that shows them (/passive), or none.
 ExitCode RunQuiet(const CommandLine& line, IJobSystem& system, const WordsFn& words, const LogFn& log,
-                  IJobWindow* shown = nullptr);
+                  IJobWindow* passiveWindow = nullptr);

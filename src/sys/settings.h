@@ -37,7 +37,7 @@ struct Settings {
     unsigned long packageCacheDays;   // an installed .msi's kept source stays this long after its last use
     unsigned long partialKeepDays;    // a broken-off download is kept this long to be continued
     unsigned long long partialBudgetBytes;  // and all of them together no larger than this
-    bool mayAskUser;                // false when nobody may see a window (quiet mode)
+    bool unattended;                // nobody may be asked: quiet, /passive, /layout (installers waited for)
     std::string pinnedLayoutManifestSha256;  // the bundled offline layout's manifest; empty: none is pinned
     std::wstring packageSource;     // the folder whose packages\ is the offline layout; empty: the program's
     bool offline;                   // never ask the device service

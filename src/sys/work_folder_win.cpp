@@ -1,5 +1,5 @@
 #include "sys/log.h"
-#include "sys/job_folder_win.h"
+#include "sys/work_folder_win.h"
 
 #include <windows.h>
 #include <shlobj.h>

@@ -128,10 +128,10 @@ TEST(BluetoothInstall, FailuresBeforeThePackageSayWhatHappened) {
 
 TEST(BluetoothInstall, ArchiverTroubleOrNoSetupSaysWhich) {
     const CVendorSettings settings;
-    const ProcessOutcome neverRan{false, false, 0, false, false, 2}, fatal{true, true, 2}, hung{true, false, 0, true},
-        fine{true, true, 0}, unread{true, false, 259}, cancelled{true, false, 0, false, false, 0, {}, true};
-    const struct { const char* name; ProcessOutcome archiver; const char* archiverHash; bool archiverMissing;
-                   const wchar_t* found; bool setupGone; ProcessOutcome start; Outcome told; bool searched; } cases[] = {
+    const ProcessRun neverRan = ProcessRun::NotStarted(2), fatal = ProcessRun::Exited(2), hung = ProcessRun::TimedOut(),
+        fine = ProcessRun::Exited(0), unread = ProcessRun::CodeUnread(), cancelled = ProcessRun::Cancelled(false);
+    const struct { const char* name; ProcessRun archiver; const char* archiverHash; bool archiverMissing;
+                   const wchar_t* found; bool setupGone; ProcessRun start; Outcome told; bool searched; } cases[] = {
         {"archiver missing", fine, "", true, L"package\\Setup.exe", false, {}, Outcome::ArchiverFailed, false},
         // Someone put another program in its place: it never runs.
         {"archiver not the pinned one", fine, "0bad", false, L"package\\Setup.exe", false, {},
@@ -168,7 +168,7 @@ TEST(BluetoothInstall, ArchiverTroubleOrNoSetupSaysWhich) {
     // A warning (exit code 1) still goes on to the search.
     CFakeJobWindow window;
     CBluetoothSystem system;
-    system.outcome = {true, true, 1};
+    system.outcome = ProcessRun::Exited(1);
     system.found = L"package\\Setup.exe";
     RunJob(Bluetooth(), window, system);
     EXPECT_EQ(system.installers, Paths{L"C:\\Work\\job-1\\package\\Setup.exe"});
@@ -217,19 +217,19 @@ TEST(PackageInstall, ReceiverAndHotspotStartWhatTheyDownloaded) {
 
 TEST(PackageInstall, MissingRefusedOrUnstartableInstallers) {
     const CVendorSettings settings;
-    const ProcessOutcome neverRan{false, false, 0, false, false, 740};
-    const struct { const char* name; const char* file; bool gone; const wchar_t* signer; ProcessOutcome start;
+    const ProcessRun neverRan = ProcessRun::NotStarted(740);
+    const struct { const char* name; const char* file; bool gone; const wchar_t* signer; ProcessRun start;
                    Events events; Outcome told; std::size_t startsTried; } cases[] = {
-        {"gone after download", "rx.exe", true, L"Vendor", {true, false, 0, false, true}, Then(kGoodBar, {L"ended"}),
+        {"gone after download", "rx.exe", true, L"Vendor", ProcessRun::Running(), Then(kGoodBar, {L"ended"}),
          Outcome::InstallerMissing, 0},
-        {"other signer", "rx.exe", false, L"Someone", {true, false, 0, false, true}, Then(kGoodBar, {L"checking", L"ended"}),
+        {"other signer", "rx.exe", false, L"Someone", ProcessRun::Running(), Then(kGoodBar, {L"checking", L"ended"}),
          Outcome::PackageRefused,
          0},
         {"start fails", "rx.exe", false, L"Vendor", neverRan, Then(kGoodBar, {L"checking", L"starting", L"ended"}),
          Outcome::InstallerMissing, 1},
         {"batch file", "rx.bat", false, L"Vendor", {}, kAskedOnly, Outcome::PackageRefused, 0},
         // An .msi whose files come from cabinets beside it cannot install from the one download.
-        {"msi with an external cabinet", "hs.msi", false, L"Vendor", {true, false, 0, false, true},
+        {"msi with an external cabinet", "hs.msi", false, L"Vendor", ProcessRun::Running(),
          Then(kGoodBar, {L"checking", L"ended"}), Outcome::PackageRefused, 0},
         {"registry file", "rx.exe.reg", false, L"Vendor", {}, kAskedOnly, Outcome::PackageRefused, 0},
     };
@@ -262,7 +262,7 @@ TEST(PackageInstall, SilentSwitchesOnlyWhenNobodyMayBeAsked) {
     CVendorSettings settings;
     g_settings.silentArguments[JobIndex(JobId::Receiver)] = L"/S /norestart";
     for (bool unattended : {false, true}) {
-        g_settings.mayAskUser = !unattended;
+        g_settings.unattended = unattended;
         CFakeJobWindow window;
         CFakeJobSystem system;
         system.answer = R"({"status":true,"downloadURL":"https://h/files/rx.exe"})";
@@ -275,14 +275,14 @@ TEST(PackageInstall, SilentSwitchesOnlyWhenNobodyMayBeAsked) {
 // Quiet mode waits for what it starts: the installer's own code decides.
 TEST(PackageInstall, AnInstallerWaitedForEndsWithItsCode) {
     const CVendorSettings settings;
-    const struct { ProcessOutcome run; Outcome told; unsigned long code; } cases[] = {
-        {{true, true, 0}, Outcome::Done, 0},
-        {{true, true, 3010}, Outcome::RestartNeeded, 3010},
-        {{true, true, 1641}, Outcome::RestartStarted, 1641},
-        {{true, true, 1618}, Outcome::InstallInProgress, 1618},
-        {{true, true, 1603}, Outcome::InstallerFailed, 1603},
-        {{true, false, 0}, Outcome::InstallerFailed, 0},  // an exit code not read is no success
-        {{true, false, 0, true}, Outcome::InstallerTimedOut, 0},
+    const struct { ProcessRun run; Outcome told; unsigned long code; } cases[] = {
+        {ProcessRun::Exited(0), Outcome::Done, 0},
+        {ProcessRun::Exited(3010), Outcome::RestartNeeded, 3010},
+        {ProcessRun::Exited(1641), Outcome::RestartStarted, 1641},
+        {ProcessRun::Exited(1618), Outcome::InstallInProgress, 1618},
+        {ProcessRun::Exited(1603), Outcome::InstallerFailed, 1603},
+        {ProcessRun::CodeUnread(), Outcome::InstallerFailed, 0},  // an exit code not read is no success
+        {ProcessRun::TimedOut(), Outcome::InstallerTimedOut, 0},
     };
     for (const auto& c : cases) {
         CFakeJobWindow window;

@@ -106,17 +106,20 @@ class CFakeLayoutStore : public ILayoutStore {
 public:
     std::string ReadManifest() override { return manifest; }
     std::string OthersMayChange() override { return changers; }
-    bool WriteManifest(const std::string& json, unsigned long&) override { manifest = json; return true; }
+    sys::Status WriteManifest(const std::string& json) override { manifest = json; return {}; }
     bool Holds(const std::wstring& name, unsigned long long size, const std::string& sha256) override {
         const auto found = stored.find(name);
         return found != stored.end() && found->second.size == size && found->second.sha256 == sha256;
     }
-    bool Store(IReadableFile& file, const std::wstring& name, unsigned long&) override {
+    sys::Status Store(IReadableFile& file, const std::wstring& name) override {
         stored[name] = {static_cast<IHeldFile&>(file).Sha256(), L"", file.Size()};
         ++stores;
-        return true;
+        return {};
     }
-    bool CopyProgram(unsigned long&) override { return programCopied = true; }
+    sys::Status CopyProgram() override {
+        programCopied = true;
+        return {};
+    }
 
     std::string manifest;
     std::string changers;  // who else may change the layout
@@ -131,13 +134,12 @@ public:
     CFakeJobFolder(CFakeJobSystem& system, std::wstring path) : m_system(system), m_path(std::move(path)) {}
     const std::wstring& Path() const override { return m_path; }
     std::wstring TempPath() const override { return m_path + L"\\temp"; }
-    std::unique_ptr<IHeldFile> CopyIn(IReadableFile& source, const std::wstring& name, unsigned long long expectedSize,
-                                      const TransferProgressFn& progress, unsigned long& error) override;
+    sys::Result<std::unique_ptr<IHeldFile>> CopyIn(IReadableFile& source, const std::wstring& name,
+                                                   unsigned long long expectedSize, const TransferProgressFn& progress) override;
     std::unique_ptr<IHeldFile> Hold(const std::wstring& relative) override;
     std::wstring FindFileRecursive(const std::wstring& sub, const std::wstring& name) override;
     std::string UnpackedRefusal(const std::wstring& sub) override;
-    std::unique_ptr<IHeldFile> KeepInPackageCache(IHeldFile& installer, const std::string& sha256,
-                                                  unsigned long& error) override;
+    sys::Result<std::unique_ptr<IHeldFile>> KeepInPackageCache(IHeldFile& installer, const std::string& sha256) override;
     void NoteStarted(const StartedProgram& started) override;
     void Remove() override;
 
@@ -168,22 +170,19 @@ public:
         if (cancelDuringDownload) cancelled = true;
         return cancelled ? NetResult::Cancelled : downloadOk ? NetResult::Ok : failure;
     }
-    std::unique_ptr<IReadableFile> OpenDelivered(const std::wstring& relative, unsigned long& error) override {
+    sys::Result<std::unique_ptr<IReadableFile>> OpenDelivered(const std::wstring& relative) override {
         const auto gone = undeliverable.find(relative);
-        if (gone != undeliverable.end()) {
-            error = gone->second;
-            return nullptr;
-        }
-        return std::make_unique<CFakeSourceFile>(L"C:\\App\\" + relative, 1000);
+        if (gone != undeliverable.end()) return sys::Result<std::unique_ptr<IReadableFile>>::Failed(gone->second);
+        return std::unique_ptr<IReadableFile>(std::make_unique<CFakeSourceFile>(L"C:\\App\\" + relative, 1000));
     }
     std::unique_ptr<IJobFolder> CreateJobFolder() override {
         if (jobFolder.empty()) return nullptr;
         return std::make_unique<CFakeJobFolder>(*this, jobFolder);
     }
     std::unique_ptr<IOfflineLayout> OpenOfflineLayout() override;
-    std::unique_ptr<ILayoutStore> OpenLayoutStore(const std::wstring&, unsigned long& error) override {
-        error = layoutStoreError;
-        return layoutStoreError ? nullptr : std::make_unique<CLayoutView>(layout);
+    sys::Result<std::unique_ptr<ILayoutStore>> OpenLayoutStore(const std::wstring&) override {
+        if (layoutStoreError) return sys::Result<std::unique_ptr<ILayoutStore>>::Failed(layoutStoreError);
+        return std::unique_ptr<ILayoutStore>(std::make_unique<CLayoutView>(layout));
     }
     // The layout lives in the system, so that a test can look at it after a run.
     class CLayoutView : public ILayoutStore {
@@ -191,16 +190,14 @@ public:
         explicit CLayoutView(CFakeLayoutStore& store) : m_store(store) {}
         std::string ReadManifest() override { return m_store.ReadManifest(); }
         std::string OthersMayChange() override { return m_store.OthersMayChange(); }
-        bool WriteManifest(const std::string& json, unsigned long& e) override { return m_store.WriteManifest(json, e); }
+        sys::Status WriteManifest(const std::string& json) override { return m_store.WriteManifest(json); }
         bool Holds(const std::wstring& n, unsigned long long s, const std::string& h) override { return m_store.Holds(n, s, h); }
-        bool Store(IReadableFile& file, const std::wstring& name, unsigned long& e) override {
-            return m_store.Store(file, name, e);
-        }
-        bool CopyProgram(unsigned long& e) override { return m_store.CopyProgram(e); }
+        sys::Status Store(IReadableFile& file, const std::wstring& name) override { return m_store.Store(file, name); }
+        sys::Status CopyProgram() override { return m_store.CopyProgram(); }
     private:
         CFakeLayoutStore& m_store;
     };
-    ProcessOutcome RunAndWait(const IHeldFile& program, const std::wstring& arguments, unsigned long timeoutMs,
+    ProcessRun RunAndWait(const IHeldFile& program, const std::wstring& arguments, unsigned long timeoutMs,
                               bool console, const std::wstring& temp) override {
         started.push_back((console ? L"[console] " : L"") +
                           (arguments.empty() ? program.Path() : program.Path() + L" " + arguments));
@@ -209,15 +206,15 @@ public:
         const auto scripted = runs.find(program.Path());
         return scripted != runs.end() ? scripted->second : outcome;
     }
-    ProcessOutcome StartInstaller(const IHeldFile& file, const std::wstring& arguments,
+    ProcessRun StartInstaller(const IHeldFile& file, const std::wstring& arguments,
                                   const std::wstring& temp) override {
         installers.push_back(arguments.empty() ? file.Path() : file.Path() + L" " + arguments);
         temps.push_back(temp);
         return installerOutcome;
     }
 
-    ProcessOutcome outcome{true, true, 0};             // of every program run and waited for
-    std::map<std::wstring, ProcessOutcome> runs;       // of this program, instead
+    ProcessRun outcome = ProcessRun::Exited(0);             // of every program run and waited for
+    std::map<std::wstring, ProcessRun> runs;       // of this program, instead
     WindowsVersion windows = WindowsVersion::Win10;
     bool answered = true;
     std::string answer = R"({"status":true,"downloadURL":"https://host/files/pkg.zip"})";
@@ -231,7 +228,7 @@ public:
     std::map<std::wstring, bool> unholdable;       // relative names that cannot be held or copied
     FakeFileFacts facts;
     std::map<std::wstring, FakeFileFacts> factsOf;  // of this file (relative name), instead
-    ProcessOutcome installerOutcome{true, false, 0, false, true};
+    ProcessRun installerOutcome = ProcessRun::Running();
     std::map<std::wstring, unsigned long> undeliverable;  // delivered files that cannot be opened, with the error
     unsigned long copyError = 0;                        // of every copy into a job folder; 0: it works
     unsigned long cacheError = 0;                       // of keeping a package's source; 0: it works
@@ -262,16 +259,15 @@ public:
     const std::string& Manifest() const override { return m_system.manifest; }
     const std::string& ManifestSha256() const override { return m_system.manifestSha256; }
     const std::string& OthersMayChange() const override { return m_system.layoutChangers; }
-    std::unique_ptr<IReadableFile> OpenPackage(const std::wstring& name, std::string& othersMayChange,
-                                               unsigned long& error) override {
+    sys::Result<std::unique_ptr<IReadableFile>> OpenPackage(const std::wstring& name,
+                                                            std::string& othersMayChange) override {
         const auto unreadable = m_system.unreadablePackages.find(name);
-        if (unreadable != m_system.unreadablePackages.end()) {
-            error = unreadable->second;
-            return nullptr;
-        }
+        if (unreadable != m_system.unreadablePackages.end())
+            return sys::Result<std::unique_ptr<IReadableFile>>::Failed(unreadable->second);
         const auto changers = m_system.packageChangers.find(name);
         if (changers != m_system.packageChangers.end()) othersMayChange = changers->second;
-        return std::make_unique<CFakeSourceFile>(L"L:\\layout\\packages\\" + name, m_system.facts.size);
+        return std::unique_ptr<IReadableFile>(
+            std::make_unique<CFakeSourceFile>(L"L:\\layout\\packages\\" + name, m_system.facts.size));
     }
 private:
     CFakeJobSystem& m_system;
@@ -282,15 +278,12 @@ inline std::unique_ptr<IOfflineLayout> CFakeJobSystem::OpenOfflineLayout() {
     return std::make_unique<CFakeOfflineLayout>(*this);
 }
 
-inline std::unique_ptr<IHeldFile> CFakeJobFolder::CopyIn(IReadableFile& source, const std::wstring& name,
-                                                         unsigned long long expectedSize,
-                                                         const TransferProgressFn& progress,
-                                                         unsigned long& error) {
+inline sys::Result<std::unique_ptr<IHeldFile>> CFakeJobFolder::CopyIn(IReadableFile& source, const std::wstring& name,
+                                                                      unsigned long long expectedSize,
+                                                                      const TransferProgressFn& progress) {
     m_system.copies.push_back(source.Path());
-    if (m_system.copyError || (expectedSize != kAnySize && source.Size() != expectedSize)) {
-        error = m_system.copyError ? m_system.copyError : 13;
-        return nullptr;
-    }
+    if (m_system.copyError || (expectedSize != kAnySize && source.Size() != expectedSize))
+        return sys::Result<std::unique_ptr<IHeldFile>>::Failed(m_system.copyError ? m_system.copyError : 13);
     if (progress) progress({source.Size() / 2, source.Size(), 0});
     return Hold(name);
 }
@@ -310,13 +303,13 @@ inline std::wstring CFakeJobFolder::FindFileRecursive(const std::wstring& sub, c
 }
 
 inline std::string CFakeJobFolder::UnpackedRefusal(const std::wstring&) { return m_system.unpackedRefusal; }
-inline std::unique_ptr<IHeldFile> CFakeJobFolder::KeepInPackageCache(IHeldFile& installer, const std::string& sha256,
-                                                                     unsigned long& error) {
+inline sys::Result<std::unique_ptr<IHeldFile>> CFakeJobFolder::KeepInPackageCache(IHeldFile& installer,
+                                                                                  const std::string& sha256) {
     m_system.copies.push_back(installer.Path());
-    if ((error = m_system.cacheError) != 0) return nullptr;
+    if (m_system.cacheError) return sys::Result<std::unique_ptr<IHeldFile>>::Failed(m_system.cacheError);
     const std::wstring name = installer.Path().substr(installer.Path().find_last_of(L'\\') + 1);
-    return std::make_unique<CFakeHeldFile>(L"C:\\Work\\msi-cache\\" + Utf8ToWide(sha256) + L"\\" + name,
-                                           m_system.facts, m_system.checks);
+    return std::unique_ptr<IHeldFile>(std::make_unique<CFakeHeldFile>(
+        L"C:\\Work\\msi-cache\\" + Utf8ToWide(sha256) + L"\\" + name, m_system.facts, m_system.checks));
 }
 inline void CFakeJobFolder::NoteStarted(const StartedProgram&) { m_system.noted.push_back(m_path); }
 inline void CFakeJobFolder::Remove() { ++m_system.removed; }

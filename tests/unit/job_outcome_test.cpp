@@ -14,7 +14,7 @@ TEST(JobOutcome, EachOutcomeItsExitCodeAndWhatTheWindowShows) {
     const Job& wifi = JobOf(JobId::Wifi);
     const Job& bluetooth = JobOf(JobId::Bluetooth);
     const Job& receiver = JobOf(JobId::Receiver);
-    const struct { const Job& job; Outcome outcome; ExitCode code; bool bluetoothShown; bool message;
+    const struct { const Job& job; Outcome outcome; ExitCode code; bool bluetoothOffered; bool message;
                    Keys status; } cases[] = {
         {wifi, Outcome::Done, kExitDone, true, false, {kWifiInstalled, kHintDlBt}},
         {wifi, Outcome::Done, kExitDone, false, false, {kWifiInstalled}},
@@ -40,7 +40,7 @@ TEST(JobOutcome, EachOutcomeItsExitCodeAndWhatTheWindowShows) {
         {JobOf(JobId::Hotspot), Outcome::InstallerMissing, kExitInstallerMissing, true, false, {kRxInstallerMiss}},
     };
     for (const auto& c : cases) {
-        const Telling telling = TellingOf(c.job, {c.outcome, 0, ""}, c.bluetoothShown);
+        const Telling telling = TellingOf(c.job, {c.outcome, 0, ""}, c.bluetoothOffered);
         EXPECT_EQ(telling.message, c.message) << c.job.name << " " << OutcomeName(c.outcome);
         EXPECT_EQ(telling.status, c.status) << c.job.name << " " << OutcomeName(c.outcome);
         EXPECT_EQ(ExitCodeOf({c.outcome, 0, ""}), c.code) << OutcomeName(c.outcome);

@@ -6,11 +6,11 @@
 // no jobs, so the installer's must be had by breaking away, or not at all
 // (Wine nests them: these decisions are tested here).
 TEST(ProcessTree, AJobOfItsOwnWhereverTheCallersJobAllowsOne) {
-    const struct { CallerJob caller; TreeHold hold; } cases[] = {
-        {{false, false, false, false}, TreeHold::OwnJob},
-        {{true, true, false, false}, TreeHold::OwnJob},              // Windows 8 and later
-        {{true, false, false, true}, TreeHold::OwnJob},              // its children leave it anyway
-        {{true, false, true, false}, TreeHold::BreakAwayToOwnJob},
+    const struct { CallerJobObject caller; TreeHold hold; } cases[] = {
+        {{false, false, false, false}, TreeHold::OwnJobObject},
+        {{true, true, false, false}, TreeHold::OwnJobObject},              // Windows 8 and later
+        {{true, false, false, true}, TreeHold::OwnJobObject},              // its children leave it anyway
+        {{true, false, true, false}, TreeHold::BreakAwayToOwnJobObject},
         {{true, false, false, false}, TreeHold::FirstProcessOnly},
     };
     for (const auto& c : cases)

@@ -14,10 +14,10 @@ TEST(QuietRun, ExitCodesSayWhatHappened) {
     g_settings.archiverSha256 = "ab12";  // what the fake's files hash to
     Offered(JobId::Hotspot) = false;
     Offered(JobId::Receiver) = false;
-    const ProcessOutcome ok{true, true, 0}, restart{true, true, 3010}, restarted{true, true, 1641},
-        failed{true, true, 1}, notStarted{}, hung{true, false, 0, true}, busy{true, true, 1618};
-    const struct { const char* name; Args args; ProcessOutcome wifi; bool answered; const wchar_t* found;
-                   ProcessOutcome setup; WindowsVersion windows; ExitCode code; std::size_t installers; } cases[] = {
+    const ProcessRun ok = ProcessRun::Exited(0), restart = ProcessRun::Exited(3010), restarted = ProcessRun::Exited(1641),
+        failed = ProcessRun::Exited(1), notStarted = ProcessRun::NotStarted(0), hung = ProcessRun::TimedOut(), busy = ProcessRun::Exited(1618);
+    const struct { const char* name; Args args; ProcessRun wifi; bool answered; const wchar_t* found;
+                   ProcessRun setup; WindowsVersion windows; ExitCode code; std::size_t installers; } cases[] = {
         {"all done", {L"/quiet"}, ok, true, L"package\\S.exe", ok, WindowsVersion::Win10, kExitDone, 1},
         {"setup asks for a restart", {L"/quiet"}, ok, true, L"package\\S.exe", restart, WindowsVersion::Win10,
          kExitRestartNeeded, 1},
@@ -71,7 +71,7 @@ TEST(QuietRun, ExitCodesSayWhatHappened) {
     // Ctrl+C while the Wi-Fi setup runs: the run ends with 1602 and nothing more starts.
     CFakeJobSystem system;
     system.cancelled = true;
-    system.outcome = {true, false, 0, false, true, 0, {}, true};
+    system.outcome = ProcessRun::Cancelled(true);
     std::vector<std::wstring> log;
     EXPECT_EQ(RunQuiet(ParseCommandLine({L"/quiet"}), system, [](TranslationKey) { return std::wstring(); },
                        [&log](const std::wstring& line) { log.push_back(line); }),

@@ -26,17 +26,17 @@ TEST(WifiInstall, RunsAVerifiedCopyInAFolderOfItsOwnAndWaits) {
 
 TEST(WifiInstall, OutcomesOfTheSetupProgram) {
     const CVendorSettings settings;
-    const struct { const char* name; ProcessOutcome run; bool missing; const wchar_t* signer; Outcome told;
+    const struct { const char* name; ProcessRun run; bool missing; const wchar_t* signer; Outcome told;
                    bool ran; } cases[] = {
-        {"done", {true, true, 0}, false, L"Vendor", Outcome::Done, true},
-        {"fails", {true, true, 1}, false, L"Vendor", Outcome::InstallerFailed, true},
-        {"crashes", {true, true, 0xC0000005}, false, L"Vendor", Outcome::InstallerFailed, true},
-        {"exit code unread", {true, false, 0}, false, L"Vendor", Outcome::InstallerFailed, true},
-        {"asks for a restart", {true, true, 3010}, false, L"Vendor", Outcome::RestartNeeded, true},
+        {"done", ProcessRun::Exited(0), false, L"Vendor", Outcome::Done, true},
+        {"fails", ProcessRun::Exited(1), false, L"Vendor", Outcome::InstallerFailed, true},
+        {"crashes", ProcessRun::Exited(0xC0000005), false, L"Vendor", Outcome::InstallerFailed, true},
+        {"exit code unread", ProcessRun::CodeUnread(), false, L"Vendor", Outcome::InstallerFailed, true},
+        {"asks for a restart", ProcessRun::Exited(3010), false, L"Vendor", Outcome::RestartNeeded, true},
         {"does not start", {false, false, 0}, false, L"Vendor", Outcome::InstallerMissing, true},
-        {"missing", {true, true, 0}, true, L"Vendor", Outcome::InstallerMissing, false},
+        {"missing", ProcessRun::Exited(0), true, L"Vendor", Outcome::InstallerMissing, false},
         // Replaced by a program the vendor did not sign: never run.
-        {"signed by someone else", {true, true, 0}, false, L"Someone", Outcome::BundledProgramRefused, false},
+        {"signed by someone else", ProcessRun::Exited(0), false, L"Someone", Outcome::BundledProgramRefused, false},
     };
     for (const auto& c : cases) {
         CFakeJobWindow window;
@@ -70,7 +70,7 @@ TEST(WifiInstall, UnattendedItIsSilentAndLimited) {
     g_settings.silentArguments[JobIndex(JobId::Wifi)] = L"/quiet";
     g_settings.installerTimeoutMs = 1234;
     for (bool unattended : {false, true}) {
-        g_settings.mayAskUser = !unattended;
+        g_settings.unattended = unattended;
         CFakeJobWindow window;
         CFakeJobSystem system;
         RunJob(Wifi(), window, system);

@@ -20,7 +20,7 @@
 #include "screen_win.h"
 #include "sys/handle_win.h"
 #include "sys/held_folder_win.h"
-#include "sys/job_folder_win.h"
+#include "sys/work_folder_win.h"
 #include "sys/utf8.h"
 #include "wine_helpers_win.h"
 
@@ -526,7 +526,7 @@ TEST(DownloadFile, GoesThroughTheSystemProxyAndAsksForItsPasswordOnce) {
     };
     for (const auto& c : cases) {
         CSettingsOverride settings;
-        g_settings.mayAskUser = c.mayAsk;
+        g_settings.unattended = !c.mayAsk;
         test::ClearWorkFolder();
         test::SetServiceScript(R"({"/files/p.bin": {"file": "exact10240.bin"}})");
         const std::wstring proxyLog = test::HostPath(std::string(INSTALLER_DEVSERVICE_STATE) + "/proxy.log");

@@ -80,7 +80,7 @@ TEST(WindowWine, BuiltInSwitchesShowWifiAndBluetooth) {
 
     EXPECT_TRUE(window.Visible(IDC_BTN_WIFI));
     EXPECT_TRUE(window.Visible(IDC_BTN_BLUETOOTH));
-    EXPECT_TRUE(window.Dialog().BluetoothShown());
+    EXPECT_TRUE(window.Dialog().BluetoothOffered());
     for (int hidden : {IDC_BTN_HOTSPOT, IDC_BTN_RECEIVER, IDC_PROGRESS_BLUETOOTH, IDC_PROGRESS_HOTSPOT,
                        IDC_PROGRESS_RECEIVER})
         EXPECT_FALSE(window.Visible(hidden)) << hidden;
@@ -388,7 +388,7 @@ TEST(WindowChild, DISABLED_OnlyWifiBelowWindows7) {
     EXPECT_EQ(Height(outer), 340);
     EXPECT_TRUE(window.Visible(IDC_BTN_WIFI));
     EXPECT_FALSE(window.Visible(IDC_BTN_BLUETOOTH));
-    EXPECT_FALSE(window.Dialog().BluetoothShown());
+    EXPECT_FALSE(window.Dialog().BluetoothOffered());
     window.SaveScreenshot(L"window-vista");
 }
 

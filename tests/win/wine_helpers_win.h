@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "sys/held_folder_win.h"
-#include "sys/job_folder_win.h"
+#include "sys/work_folder_win.h"
 
 namespace test {
 

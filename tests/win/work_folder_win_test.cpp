@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "sys/handle_win.h"
-#include "sys/job_folder_win.h"
+#include "sys/work_folder_win.h"
 #include "sys/utf8.h"
 #include "wine_helpers_win.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "sys/job_folder.h"
+#include "sys/work_folder.h"
 
 // A job folder is kept while a program started from it runs (not while a
 // process of its name's id does: ids are reused). The note of what runs from

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "sys/held_folder_win.h"
-#include "sys/job_folder.h"
+#include "sys/work_folder.h"
 
 namespace sys {
 

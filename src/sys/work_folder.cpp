@@ -1,4 +1,4 @@
-#include "sys/job_folder.h"
+#include "sys/work_folder.h"
 
 #include <algorithm>
 #include <sstream>
