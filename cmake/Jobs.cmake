@@ -1,4 +1,4 @@
-# The installer's jobs, in the order of the job table (src/install/features.cpp),
+# The installer's jobs, in the order of the job table (src/install/jobs.cpp),
 # which is the window's and quiet mode's. Each has a build switch
 # INSTALLER_FEATURE_<JOB> (ON for those in INSTALLER_JOBS_OFFERED) and the
 # arguments that make its installer ask nothing, INSTALLER_SILENT_ARGS_<JOB>.

@@ -12,17 +12,24 @@ WindowArrangement ArrangeWindow(const bool (&offered)[kJobCount], int gap, int d
     for (bool on : offered)
         if (!on) height -= 60;
     arrangement.windowHeight = Scaled(height, dpi);
-    const int top0 = 2 * arrangement.buttonHeight + Scaled(15, dpi);
-    for (int k = 0; k < kJobCount; ++k) arrangement.buttonTop[k] = top0 + k * (arrangement.buttonHeight + gap);
-    for (int k = 0; k < kJobCount - 1; ++k)
-        arrangement.progressTop[k] = top0 + (k + 2) * arrangement.buttonHeight + (k + 1) * gap + Scaled(5, dpi);
+    arrangement.barHeight = gap / 2;
+    int top = 2 * arrangement.buttonHeight + Scaled(15, dpi);
+    for (const Job& job : kJobs) {
+        const std::size_t k = JobIndex(job.id);
+        arrangement.buttonTop[k] = arrangement.barTop[k] = -1;
+        if (!offered[k]) continue;
+        arrangement.buttonTop[k] = top;
+        arrangement.bottom = top + arrangement.buttonHeight;
+        if (job.bar) {
+            arrangement.barTop[k] = arrangement.bottom + Scaled(5, dpi);
+            arrangement.bottom = arrangement.barTop[k] + arrangement.barHeight;
+        }
+        top += arrangement.buttonHeight + gap;
+    }
     return arrangement;
 }
 
-int StatusLineTop(const WindowArrangement& arrangement, int shownButtons, int shownBars, int gap, int clientHeight) {
-    int bottom = 0;
-    if (shownButtons > 0) bottom = arrangement.buttonTop[shownButtons - 1] + arrangement.buttonHeight;
-    if (shownBars > 0) bottom = std::max(bottom, arrangement.progressTop[shownBars - 1] + gap / 2);
-    const int top = bottom + Scaled(8, arrangement.dpi);
+int StatusLineTop(const WindowArrangement& arrangement, int gap, int clientHeight) {
+    const int top = arrangement.bottom + Scaled(8, arrangement.dpi);
     return std::min(top, std::max(0, clientHeight - 3 * gap));
 }

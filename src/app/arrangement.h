@@ -16,13 +16,18 @@ struct WindowArrangement {
     int windowHeight = kFullWindowHeight;
     int controlWidth = kControlWidth;
     int buttonHeight = kButtonHeight;
+    int barHeight = 0;  // half the gap: a bar fills the middle of the gap under its button
+    // By job, in the table's order: the top of its button and of its bar
+    // (for a job with one), the offered jobs one after another; -1 for a
+    // job the build does not offer.
     int buttonTop[kJobCount] = {};
-    int progressTop[kJobCount - 1] = {};
+    int barTop[kJobCount] = {};
+    int bottom = 0;  // of the lowest button or bar
 };
 
 // gap: the height of the window font's text at dpi, the vertical gap between buttons.
 WindowArrangement ArrangeWindow(const bool (&offered)[kJobCount], int gap, int dpi = kBaseDpi);
 
-// Top of the status line: right under the last shown button or bar, so that
-// it stays inside the client area (clientHeight) with room for three lines.
-int StatusLineTop(const WindowArrangement& arrangement, int shownButtons, int shownBars, int gap, int clientHeight);
+// Top of the status line: right under the lowest button or bar, so that it
+// stays inside the client area (clientHeight) with room for three lines.
+int StatusLineTop(const WindowArrangement& arrangement, int gap, int clientHeight);

@@ -16,9 +16,9 @@ public:
 
 private:
     // The window, until it is closed; with /passive the run's exit code.
-    ExitCode InitInstance(const CommandLine& line, RunMode mode);
-    static void LogRunHeader(const CommandLine& line, RunMode mode);
-    // The switches, the language and the log of this run, from the command
-    // line; mode: what the run does on this desktop.
-    static CommandLine StartRun(RunMode& mode);
+    ExitCode InitInstance(const RunChoices& run);
+    static void LogRunHeader(const RunChoices& run);
+    // The run's choices, from the command line and the desktop, made once
+    // into the settings (g_settings.run); its log opened.
+    static const RunChoices& StartRun();
 };

@@ -49,10 +49,10 @@ void CancelOnConsoleSignals() {
 }
 
 // The whole unattended run; its exit code. Installers it starts are waited for.
-ExitCode RunQuietInstall(const CommandLine& line, IJobSystem& system) {
+ExitCode RunQuietInstall(const RunChoices& run, IJobSystem& system) {
     CTranslation translation;
     translation.Load();
-    return RunQuiet(line, system,
+    return RunQuiet(run, system,
                     [&translation](TranslationKey key) { return translation.GetWord(kTranslationKeys[key]); },
                     [](const std::wstring& text) { sys::Log(text); });
 }
@@ -80,60 +80,51 @@ const wchar_t* ModeName(RunMode mode) {
 }
 }  // namespace
 
-void CInstallerApp::LogRunHeader(const CommandLine& line, RunMode mode) {
+void CInstallerApp::LogRunHeader(const RunChoices& run) {
     sys::Log(L"Installer " + Widen(sys::GetProgramVersion()) + L" started: " + ::GetCommandLineW());
     const std::wstring windows = KernelVersion(true);  // fast: the window waits for this line
     sys::Log(L"Windows " + (windows.empty() ? L"(unknown)" : windows));
     wchar_t langId[8] = {};
     std::swprintf(langId, 8, L"%04x", sys::UserUiLanguage());
     sys::Log(L"UI language " + std::wstring(langId) + L", texts from section " + CTranslation::GetLanguageCode() +
-             (line.language.empty() ? L"" : L" (chosen by /lang)"));
+             (run.language.empty() ? L"" : L" (chosen by /lang)"));
     sys::Log(BuildLine());
-    const bool acting = mode == RunMode::Quiet && !line.quiet;
-    sys::Log(std::wstring(L"mode: ") + ModeName(mode) +
-             (mode == RunMode::Layout ? L" into " + line.layoutFolder : L"") +
+    const bool acting = run.mode == RunMode::Quiet && !run.quiet;
+    sys::Log(std::wstring(L"mode: ") + ModeName(run.mode) +
+             (run.mode == RunMode::Layout ? L" into " + run.layoutFolder : L"") +
              (acting ? L" (no visible desktop: nobody could see a window)" : L"") +
-             (line.sourceFolder.empty() ? L"" : L", packages from " + line.sourceFolder) +
-             (line.offline ? L", offline" : L"") + L", log " + RunLogPath());
+             (run.sourceFolder.empty() ? L"" : L", packages from " + run.sourceFolder) +
+             (run.offline ? L", offline" : L"") + L", log " + RunLogPath());
 }
 
-ExitCode CInstallerApp::InitInstance(const CommandLine& line, RunMode mode) {
+ExitCode CInstallerApp::InitInstance(const RunChoices& run) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, 0xFF};
     ::InitCommonControlsEx(&controls);
     ::RegisterApplicationRestart(nullptr, 0);  // restart only: no recovery, no autosave
     CInstallerDlg dialog(nullptr);
-    if (mode == RunMode::Passive) dialog.RunPassively(line);
+    if (run.mode == RunMode::Passive) dialog.RunPassively();
     dialog.DoModal();
     return dialog.PassiveExitCode();
 }
 
-CommandLine CInstallerApp::StartRun(RunMode& mode) {
+const RunChoices& CInstallerApp::StartRun() {
     sys::AddLogSink(sys::DebuggerLog());
     sys::AddLogSink(RunLog());
-    const CommandLine line = ParseCommandLine(ProgramArguments());
-    mode = ModeOf(line, DesktopVisible());
-    g_languageOverride = line.language;
-    g_settings.proxy = line.proxy;
-    if (Unattended(mode)) {
-        // Unattended, nobody could answer a prompt or a system error box;
-        // and the machine's proxy is WinHTTP's, which SYSTEM needs.
-        g_settings.unattended = true;
-        g_settings.httpLibrary = HttpLibrary::WinHttp;
-        ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
-    }
+    g_settings.run = ChooseRun(ProgramArguments(), DesktopVisible());
+    const RunChoices& run = g_settings.run;
+    // Unattended, nobody could answer a system error box.
+    if (run.unattended) ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     // A file named on the command line is used only when the whole line is valid.
-    const std::wstring logFile = line.error.empty() ? line.logFile : L"";
+    const std::wstring logFile = run.error.empty() ? run.logFile : L"";
     if (!OpenRunLog(logFile)) sys::Log(L"the log file could not be opened: " + logFile);
-    return line;
+    return run;
 }
 
 void CInstallerApp::RefuseWithoutKb2533623() {
-    RunMode mode = RunMode::Window;
-    const CommandLine line = StartRun(mode);
-    LogRunHeader(line, mode);
+    LogRunHeader(StartRun());
     sys::Log(L"this Windows lacks KB2533623 (SetDefaultDllDirectories): without it Windows would load system DLLs "
              L"from the program's folder, so nothing is run; exit code " + std::to_wstring(kExitWindowsTooOld));
-    if (!g_settings.unattended) {
+    if (!g_settings.run.unattended) {
         CTranslation translation;
         translation.Load();
         const std::wstring title = L"USB Bluetooth Wireless Adapter (" + Widen(sys::GetProgramVersion()) + L")";
@@ -144,35 +135,32 @@ void CInstallerApp::RefuseWithoutKb2533623() {
 }
 
 void CInstallerApp::Run() {
-    RunMode mode = RunMode::Window;
-    const CommandLine line = StartRun(mode);
-    g_settings.packageSource = line.sourceFolder;
-    g_settings.offline = line.offline;
-    const bool windowless = mode == RunMode::Quiet || mode == RunMode::Layout;
+    const RunChoices& run = StartRun();
+    const bool windowless = run.mode == RunMode::Quiet || run.mode == RunMode::Layout;
     if (windowless) StartWindowsQuery();  // WMI takes its time: under way while the log starts
-    LogRunHeader(line, mode);
-    if (!line.error.empty() || line.help) {
-        if (!line.error.empty()) sys::Log(L"usage error: " + line.error);
+    LogRunHeader(run);
+    if (!run.error.empty() || run.help) {
+        if (!run.error.empty()) sys::Log(L"usage error: " + run.error);
         // Unattended, no message box: the log is where the caller finds the usage.
-        if (Unattended(mode)) sys::Log(L"usage:\n" + UsageText());
-        ShowUsage(line.error, Unattended(mode));
-        const ExitCode code = line.error.empty() ? kExitDone : kExitUsage;
+        if (run.unattended) sys::Log(L"usage:\n" + UsageText());
+        ShowUsage(run.error, run.unattended);
+        const ExitCode code = run.error.empty() ? kExitDone : kExitUsage;
         sys::Log(L"exit code " + std::to_wstring(code));
         ::ExitProcess(code);
     }
     if (windowless) {
         CancelOnConsoleSignals();
         CWindowsJobSystem system(true, &g_unattendedCancel);
-        const ExitCode code = mode == RunMode::Layout
-                                  ? RunLayout(line, system, [](const std::wstring& text) { sys::Log(text); })
-                                  : RunQuietInstall(line, system);
+        const ExitCode code = run.mode == RunMode::Layout
+                                  ? RunLayout(run, system, [](const std::wstring& text) { sys::Log(text); })
+                                  : RunQuietInstall(run, system);
         sys::Log(L"exit code " + std::to_wstring(code));
         g_unattendedDone = true;
         ::ExitProcess(code);
     }
-    const ExitCode code = InitInstance(line, mode);
+    const ExitCode code = InitInstance(run);
     sys::Log(L"the window was closed");
-    if (mode == RunMode::Passive) sys::Log(L"exit code " + std::to_wstring(code));
+    if (run.mode == RunMode::Passive) sys::Log(L"exit code " + std::to_wstring(code));
     // Jobs are not waited for and may still use the window object: end the
     // process while it is alive rather than free it under them.
     ::ExitProcess(code);

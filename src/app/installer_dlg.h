@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/arrangement.h"
-#include "app/taskbar_view.h"
+#include "ui/taskbar_view.h"
 #include "framework/dialog.h"
 #include "framework/gdi.h"
 #include "i18n/translation.h"
@@ -36,12 +36,13 @@ public:
     // line's jobs itself, one after another, asks nothing (the no-connection
     // message becomes the status text), and closes itself a while after the
     // last; PassiveExitCode is then the run's code, as quiet mode's.
-    void RunPassively(const CommandLine& line);
+    void RunPassively();
     ExitCode PassiveExitCode() const { return m_passiveCode; }
 
     // For the jobs (any thread).
     void Report(const JobProgress& progress) override;
     void Tell(const Job& job, const JobOutcome& outcome) override;
+    bool ShowsProgress() const override { return true; }
     // Any thread: the status line's text, told to screen readers.
     void ShowStatusText(const std::wstring& text);
     // The no-connection message, on the calling thread; returns when it is closed.
@@ -146,7 +147,6 @@ private:
     bool m_liveRegion = false;
     bool m_bluetoothOffered = false;  // offered on this Windows
     bool m_passive = false;
-    CommandLine m_passiveLine;
     std::atomic<bool> m_passiveRunning{false};
     ExitCode m_passiveCode = kExitDone;
     CTranslation m_translation;

@@ -56,7 +56,6 @@ void CInstallerDlg::PlaceControls(bool first) {
     // Tab and Shift+Tab follow the table's order, which is the window's; each
     // cancel follows its command. A job the build does not offer keeps no slot.
     HWND after = HWND_TOP;
-    int slot = 0, barSlot = 0;
     const int cancelSize = std::max(gap - 4, 8), cancelRoom = cancelSize + Scaled(4, m_arrangement.dpi);
     for (const Job& job : kJobs) {
         const std::size_t i = JobIndex(job.id);
@@ -65,20 +64,20 @@ void CInstallerDlg::PlaceControls(bool first) {
             if (job.bar) m_bars[i].ShowWindow(SW_HIDE);
             continue;
         }
-        m_buttons[i].SetWindowPos(after, left, m_arrangement.buttonTop[slot++], width, m_arrangement.buttonHeight,
+        m_buttons[i].SetWindowPos(after, left, m_arrangement.buttonTop[i], width, m_arrangement.buttonHeight,
                                   hide | SWP_NOACTIVATE);
         after = m_buttons[i].GetSafeHwnd();
         if (!job.bar) continue;
         // The bar leaves room at its right end for its cancel, which fills the
         // gap between the buttons above and below it.
-        const int barTop = m_arrangement.progressTop[barSlot++];
-        m_bars[i].SetWindowPos(nullptr, left, barTop, width - cancelRoom, gap / 2, SWP_NOZORDER | hide);
+        const int barTop = m_arrangement.barTop[i];
+        m_bars[i].SetWindowPos(nullptr, left, barTop, width - cancelRoom, m_arrangement.barHeight, SWP_NOZORDER | hide);
         if (first) m_bars[i].SetRange(0, 100);
         m_cancels[i].SetWindowPos(after, left + width - cancelSize, barTop + gap / 4 - cancelSize / 2, cancelSize,
                                   cancelSize, SWP_NOACTIVATE | hide);
         after = m_cancels[i].GetSafeHwnd();
     }
-    const int top = StatusLineTop(m_arrangement, slot, barSlot, gap, client.bottom);
+    const int top = StatusLineTop(m_arrangement, gap, client.bottom);
     m_status.SetWindowPos(nullptr, left, top, width, 3 * gap, SWP_NOZORDER | SWP_SHOWWINDOW);
     FitStatusFont(m_status.GetWindowText());
 }

@@ -8,10 +8,7 @@
 #include "sys/log.h"
 #include "sys/settings.h"
 
-void CInstallerDlg::RunPassively(const CommandLine& line) {
-    m_passive = true;
-    m_passiveLine = line;
-}
+void CInstallerDlg::RunPassively() { m_passive = true; }
 
 void CInstallerDlg::StartPassiveRun() {
     if (m_passiveRunning.exchange(true)) return;
@@ -20,7 +17,7 @@ void CInstallerDlg::StartPassiveRun() {
     const HWND self = m_hWnd;
     const bool started = StartJob([this, self] {
         CWindowsJobSystem system(true, &m_passiveCancel);  // the installers are waited for, as quiet mode does
-        m_passiveCode = RunQuiet(m_passiveLine, system, [this](TranslationKey key) { return Word(key); },
+        m_passiveCode = RunQuiet(g_settings.run, system, [this](TranslationKey key) { return Word(key); },
                                  [](const std::wstring& text) { sys::Log(text); }, this);
         ::PostMessageW(self, kPassiveDoneMessage, 0, 0);
     });

@@ -5,8 +5,7 @@
 
 #include "i18n/language_code.h"
 #include "sys/platform.h"
-
-std::wstring g_languageOverride;
+#include "sys/settings.h"
 
 bool CTranslation::Load() {
     std::lock_guard<std::mutex> guard(m_lock);
@@ -16,7 +15,7 @@ bool CTranslation::Load() {
 bool CTranslation::LoadLocked() {
     std::string bytes;
     const sys::ReadResult read =
-        sys::ReadWholeFile(MakeAppPath(L"data\\translation.json"), kMaxCatalogueBytes, bytes);
+        sys::ReadWholeFile(sys::AppFolderJoin(L"data\\translation.json"), kMaxCatalogueBytes, bytes);
     if (read == sys::ReadResult::CannotOpen) {
         sys::Log(std::string("Read translation file failed!!\r\n"));
         return false;
@@ -43,13 +42,10 @@ std::wstring CTranslation::GetWord(std::wstring key) {
 }
 
 std::wstring CTranslation::GetLanguageCode() {
-    if (!g_languageOverride.empty()) return g_languageOverride;
+    if (!g_settings.run.language.empty()) return g_settings.run.language;
     return LanguageCodeForLangId(sys::UserUiLanguage());
 }
 
-std::wstring CTranslation::MakeAppPath(const std::wstring& name) {
-    return sys::AppFolderJoin(name);
-}
 
 std::wstring CTranslation::Language() const {
     std::lock_guard<std::mutex> guard(m_lock);

@@ -4,9 +4,6 @@
 
 #include "i18n/catalogue.h"
 
-// A section chosen on the command line instead of the UI language's; empty: none.
-extern std::wstring g_languageOverride;
-
 // The texts of the user's language from data\translation.json beside the
 // program. Safe to use from several threads at once.
 class CTranslation {
@@ -24,10 +21,6 @@ public:
 
     // The section code for the user's current UI language, or the override.
     static std::wstring GetLanguageCode();
-
-    // The program's folder joined with name; with an empty name the folder
-    // with a trailing backslash.
-    static std::wstring MakeAppPath(const std::wstring& name);
 
     std::wstring Language() const;
 

@@ -12,7 +12,7 @@ namespace {
 // something else vouches for stands in.
 JobOutcome FetchPackage(const Job& job, IJobWindow& window, IJobSystem& system, const std::string& os,
                         Package& package) {
-    if (g_settings.offline) {
+    if (g_settings.run.offline) {
         if (TakeFromLayout(job, window, system, os, nullptr, package)) return JobOutcome{};
         return Failed(Outcome::NoPackageForWindows, "the layout has none usable for this Windows (offline: no service)");
     }

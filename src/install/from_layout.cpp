@@ -33,7 +33,7 @@ Voucher VoucherOf(const LayoutEntry& entry, const IOfflineLayout& layout, const 
     voucher.pinned = !pin.empty() && layout.ManifestSha256() == pin;
     std::string notPinned = pin.empty() ? "this program pins no layout manifest"
                                         : "the manifest is not the one this program pins";
-    voucher.missing = std::string(g_settings.offline ? "the service was not asked (offline)"
+    voucher.missing = std::string(g_settings.run.offline ? "the service was not asked (offline)"
                                                      : "the service could not be reached") + ", " + notPinned;
     return voucher;
 }

@@ -1,6 +1,5 @@
 #include "install/installer_command.h"
 
-#include "net/device_service.h"
 #include "sys/text_util.h"
 #include "sys/utf8.h"
 
@@ -27,11 +26,6 @@ ProgramCommand InstallerCommand(const std::wstring& path, const std::wstring& sy
     return ProgramCommand{};
 }
 
-std::wstring ArchiverArguments(const std::wstring& archiveName, const std::wstring& archivePath,
-                               const std::wstring& intoFolder) {
-    return L"x " + ArchiveTypeSwitch(archiveName) + L" " + Quoted(archivePath) + L" -o" +
-           Quoted(intoFolder) + L" -p- -y";
-}
 
 std::string MsiSourceRefusal(const MsiMedia& media) {
     if (!media.read) return "its Windows Installer tables cannot be read";

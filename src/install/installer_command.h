@@ -35,8 +35,3 @@ std::string MsiSourceRefusal(const MsiMedia& media);
 // A program started with arguments: itself, quoted, then the arguments.
 ProgramCommand ProgramWithArguments(const std::wstring& path, const std::wstring& arguments);
 
-// The pinned archiver's arguments: extract the archive (its one format, as
-// its name says) into the folder, answering every question with yes; the
-// dummy password makes an encrypted archive fail instead of asking.
-std::wstring ArchiverArguments(const std::wstring& archiveName, const std::wstring& archivePath,
-                               const std::wstring& intoFolder);

@@ -20,6 +20,7 @@ class CNoWindow : public IJobWindow {
 public:
     void Report(const JobProgress&) override {}
     void Tell(const Job&, const JobOutcome&) override {}
+    bool ShowsProgress() const override { return false; }
 };
 
 std::string UtcNow() {

@@ -28,7 +28,7 @@ bool SignedByVendor(IHeldFile& file, std::string& reason) {
 }
 
 std::unique_ptr<IHeldFile> VerifiedCopy(IJobFolder& folder, IJobSystem& system, const std::wstring& relative,
-                                        const std::wstring& name, ProgramCheck check, Outcome missing,
+                                        const std::wstring& name, const ProgramCheck& check, Outcome missing,
                                         JobOutcome& outcome) {
     sys::Result<std::unique_ptr<IHeldFile>> copy;
     if (sys::Result<std::unique_ptr<IReadableFile>> source = system.OpenDelivered(relative))

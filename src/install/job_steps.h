@@ -1,6 +1,7 @@
 #pragma once
 // Steps the workflows share: proving a file is the vendor's, and starting
 // and judging what was proven.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,9 +14,9 @@ bool SignedByVendor(IHeldFile& file, std::string& reason);
 
 // A copy in the job's folder of a program delivered beside the installer,
 // checked by check; null with the outcome when it is missing or refused.
-using ProgramCheck = bool (*)(IHeldFile& file, std::string& reason);
+using ProgramCheck = std::function<bool(IHeldFile& file, std::string& reason)>;
 std::unique_ptr<IHeldFile> VerifiedCopy(IJobFolder& folder, IJobSystem& system, const std::wstring& relative,
-                                        const std::wstring& name, ProgramCheck check, Outcome missing,
+                                        const std::wstring& name, const ProgramCheck& check, Outcome missing,
                                         JobOutcome& outcome);
 
 // What a program run (an installer's, waited for or not) came to.

@@ -22,4 +22,7 @@ public:
     // Tells what the job came to; returns when the user may go on (the
     // message closed), while the job still holds its busy flag.
     virtual void Tell(const Job& job, const JobOutcome& outcome) = 0;
+    // Whether somebody sees the progress bar: only then is a full bar
+    // worth a pause before the job goes on.
+    virtual bool ShowsProgress() const = 0;
 };

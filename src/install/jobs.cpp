@@ -33,7 +33,7 @@ bool Offered(const Job& job) { return g_settings.offered[JobIndex(job.id)]; }
 bool& Offered(JobId id) { return g_settings.offered[JobIndex(id)]; }
 
 std::wstring SilentArguments(const Job& job) {
-    return g_settings.unattended ? g_settings.silentArguments[JobIndex(job.id)] : std::wstring();
+    return g_settings.run.unattended ? g_settings.silentArguments[JobIndex(job.id)] : std::wstring();
 }
 
 bool OfferedOn(const Job& job, WindowsVersion windows) {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "i18n/translation_keys.h"
+#include "install/package_rules.h"
 #include "net/device_service.h"
 #include "sys/os_version.h"
 #include "sys/settings.h"

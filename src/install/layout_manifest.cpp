@@ -6,7 +6,9 @@
 #include <json/json.h>
 
 #include "install/jobs.h"
+#include "install/package_rules.h"
 #include "net/device_service.h"
+#include "net/url.h"
 #include "net/transfer.h"
 #include "sys/text_util.h"
 #include "sys/utf8.h"

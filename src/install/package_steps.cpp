@@ -4,6 +4,9 @@
 
 #include "install/job_steps.h"
 #include "install/installer_command.h"
+#include "install/package_rules.h"
+#include "install/unpacker.h"
+#include "net/url.h"
 #include "sys/log.h"
 #include "sys/text_util.h"
 #include "sys/utf8.h"
@@ -29,32 +32,31 @@ JobOutcome OutcomeOfNet(NetResult result, const std::string& what) {
     return Failed(Outcome::NoConnection, what);
 }
 
-bool IsPinnedArchiver(IHeldFile& file, std::string& reason) {
-    return file.HasSha256(g_settings.archiverSha256, reason);
-}
-
-// Unpacks the held archive into its folder's unpack folder with the pinned
-// archiver, in the one format the archive's name says. The dummy password
-// makes an encrypted archive fail instead of asking.
+// Unpacks the held archive into its folder's unpack folder with the copy
+// of its unpacker that has the pinned hash.
 JobOutcome Unpack(const Job& job, IJobWindow& window, IJobSystem& system, const Package& package) {
+    const Unpacker* unpacker = UnpackerFor(package.name);
+    if (!unpacker) return Failed(Outcome::ArchiverFailed, "no unpacker takes " + WideToUtf8(package.name));
     JobOutcome outcome;
-    const std::unique_ptr<IHeldFile> archiver = VerifiedCopy(
-        *package.folder, system, L"data\\7za.exe", L"7za.exe", IsPinnedArchiver, Outcome::ArchiverFailed, outcome);
-    if (!archiver) return outcome;
+    const std::unique_ptr<IHeldFile> program = VerifiedCopy(
+        *package.folder, system, unpacker->delivered, unpacker->copyName,
+        [unpacker](IHeldFile& file, std::string& reason) { return file.HasSha256(unpacker->Pin(), reason); },
+        Outcome::ArchiverFailed, outcome);
+    if (!program) return outcome;
     const std::wstring arguments =
-        ArchiverArguments(package.name, JoinPath(package.folder->Path(), package.name),
-                          JoinPath(package.folder->Path(), kUnpackFolder));
+        unpacker->Arguments(unpacker->FormatOf(package.name), JoinPath(package.folder->Path(), package.name),
+                            JoinPath(package.folder->Path(), kUnpackFolder));
     window.Report({job.id, JobPhase::Unpacking, {}});
     // A console that flashes up and goes tells the user nothing.
     const ProcessRun run =
-        system.RunAndWait(*archiver, arguments, g_settings.archiverTimeoutMs, false, package.folder->TempPath());
-    if (run.cancelled) return Failed(Outcome::Cancelled, "the archiver was ended");
-    if (!run.started) return Failed(Outcome::ArchiverFailed, "the archiver could not be started", run.error);
-    if (run.timedOut) return Failed(Outcome::ArchiverFailed, "the archiver ran too long and was ended");
+        system.RunAndWait(*program, arguments, unpacker->TimeLimitMs(), false, package.folder->TempPath());
+    const std::string name = unpacker->name;
+    if (run.cancelled) return Failed(Outcome::Cancelled, name + " was ended");
+    if (!run.started) return Failed(Outcome::ArchiverFailed, name + " could not be started", run.error);
+    if (run.timedOut) return Failed(Outcome::ArchiverFailed, name + " ran too long and was ended");
     // An exit code not read is no proof that anything was unpacked.
-    if (!run.exitCodeRead) return Failed(Outcome::ArchiverFailed, "the archiver's exit code could not be read");
-    // 7-Zip: 1 is a warning, 2 and up an error.
-    if (run.exitCode >= 2) return Failed(Outcome::ArchiverFailed, "the archiver failed", run.exitCode);
+    if (!run.exitCodeRead) return Failed(Outcome::ArchiverFailed, name + "'s exit code could not be read");
+    if (!unpacker->Unpacked(run.exitCode)) return Failed(Outcome::ArchiverFailed, name + " failed", run.exitCode);
     return JobOutcome{};
 }
 
@@ -108,7 +110,7 @@ JobOutcome DownloadPackage(const Job& job, IJobWindow& window, IJobSystem& syste
     if (downloaded != NetResult::Ok) return OutcomeOfNet(downloaded, "downloading " + url);
     last.done = last.total = std::max({last.done, last.total, 1ull});
     window.Report({job.id, JobPhase::Downloading, last});
-    system.Sleep(kFullBarPauseMs);  // the full bar, for a moment
+    if (window.ShowsProgress()) system.Sleep(kFullBarPauseMs);  // the full bar, for a moment
     sys::Log(path);
     return JobOutcome{};
 }

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "i18n/translation.h"
 #include "install/installer_command.h"
 #include "install/job_folder_win.h"
 #include "install/layout_store_win.h"
@@ -10,6 +9,7 @@
 #include "install/process_start_win.h"
 #include "net/device_service.h"
 #include "net/http.h"
+#include "net/url.h"
 #include "sys/file_reader_win.h"
 #include "sys/platform.h"
 #include "sys/settings.h"
@@ -31,7 +31,7 @@ NetResult CWindowsJobSystem::DownloadFile(const std::string& url, const std::wst
 
 sys::Result<std::unique_ptr<IReadableFile>> CWindowsJobSystem::OpenDelivered(const std::wstring& relative) {
     DWORD opened = 0;
-    std::unique_ptr<IReadableFile> file = sys::OpenOutsideFile(CTranslation::MakeAppPath(relative), opened);
+    std::unique_ptr<IReadableFile> file = sys::OpenOutsideFile(sys::AppFolderJoin(relative), opened);
     if (!file) return sys::Result<std::unique_ptr<IReadableFile>>::Failed(opened);
     return file;
 }
@@ -43,7 +43,7 @@ std::unique_ptr<IJobFolder> CWindowsJobSystem::CreateJobFolder() {
 }
 
 std::unique_ptr<IOfflineLayout> CWindowsJobSystem::OpenOfflineLayout() {
-    const std::wstring source = g_settings.packageSource.empty() ? FolderOf(sys::ExecutablePath()) : g_settings.packageSource;
+    const std::wstring source = g_settings.run.sourceFolder.empty() ? FolderOf(sys::ExecutablePath()) : g_settings.run.sourceFolder;
     return CWindowsOfflineLayout::Open(source);
 }
 
@@ -56,7 +56,7 @@ sys::Result<std::unique_ptr<ILayoutStore>> CWindowsJobSystem::OpenLayoutStore(co
 
 ProcessRun CWindowsJobSystem::RunAndWait(const IHeldFile& program, const std::wstring& arguments,
                                              unsigned long timeoutMs, bool console, const std::wstring& temp) {
-    const DWORD flags = console && !g_settings.unattended ? CREATE_NEW_CONSOLE : CREATE_NO_WINDOW;
+    const DWORD flags = console && !g_settings.run.unattended ? CREATE_NEW_CONSOLE : CREATE_NO_WINDOW;
     const ProgramCommand command = HowStartedOf(program.Path()) == HowStarted::Itself
                                        ? ProgramWithArguments(program.Path(), arguments)
                                        : ProgramCommand{};

@@ -13,7 +13,7 @@ JobOutcome RunWifiSetup(const Job& job, IJobFolder& folder, IJobSystem& system) 
                                                           Outcome::InstallerMissing, refused);
     if (!setup) return refused;
     // Unattended, nobody ends a setup program that waits for a click.
-    const unsigned long limit = g_settings.unattended ? g_settings.installerTimeoutMs : 0;
+    const unsigned long limit = g_settings.run.unattended ? g_settings.installerTimeoutMs : 0;
     return OutcomeOfRun(system.RunAndWait(*setup, SilentArguments(job), limit, true, folder.TempPath()),
                         "the Wi-Fi setup program");
 }

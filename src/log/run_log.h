@@ -29,7 +29,7 @@ std::vector<std::wstring> LogsToRemove(std::vector<std::wstring> names, std::siz
 
 constexpr std::size_t kLogsKept = 10;
 
-// The access list (SDDL) of the default logs' folder (sys/job_folder.h's
+// The access list (SDDL) of the default logs' folder (sys/work_folder.h's
 // kLogFolderName in the work folder): users may read the logs, only
 // Administrators and SYSTEM may write them, so that nobody's unelevated
 // processes can change what they say or where they go; what is made in it

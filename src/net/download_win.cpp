@@ -65,7 +65,6 @@ NetResult DownloadFile(const std::wstring& url, const std::wstring& path, const 
         if (last.end != AttemptEnd::Done) return ResultOf(last);
     }
     reporter.Finish(::GetTickCount64());
-    if (WaitOrCancel(cancel, 500)) return NetResult::Cancelled;  // the full bar, a moment before the file is taken
     if (!partial.MoveTo(path)) return NotSaved("MoveFileEx");
     return NetResult::Ok;
 }

@@ -109,7 +109,7 @@ void IgnoreRevocation(HINTERNET request) {
 class CInetTransport : public ITransport {
 public:
     explicit CInetTransport(const CGetOptions& options) {
-        const std::wstring& proxy = g_settings.proxy;
+        const std::wstring& proxy = g_settings.run.proxy;
         m_session.Reset(::InternetOpenW(AgentName().c_str(),
                                         proxy.empty() ? INTERNET_OPEN_TYPE_PRECONFIG : INTERNET_OPEN_TYPE_PROXY,
                                         proxy.empty() ? nullptr : proxy.c_str(), nullptr, 0));
@@ -144,7 +144,7 @@ public:
             get->status = StatusCode(request);
             if (get->status != HTTP_STATUS_PROXY_AUTH_REQ) break;
             // Unattended, nobody could answer the prompt: it must never open.
-            if (g_settings.unattended)
+            if (g_settings.run.unattended)
                 return EndAttempt(AttemptEnd::ProxyRefused, L"the proxy wants credentials and nobody may be asked for them");
             if (asked || !AskProxyCredentials(request))
                 return EndAttempt(AttemptEnd::ProxyRefused, L"the proxy refused the request (407)");

@@ -3,7 +3,7 @@
 // the retries, a killed process) is kept for a later run to continue: its
 // bytes in the work folder's "partial\<key>.part", and beside them in
 // "<key>.json" what continuing needs. The bytes on disk are their own count.
-// Portable: the download (net/http_win.cpp) keeps and reads the files.
+// Portable: the download (net/partial_file_win.cpp) keeps and reads the files.
 #include <string>
 #include <vector>
 

@@ -61,7 +61,7 @@ Attempt SendFollowingRedirects(const std::wstring& url, const CGetOptions& optio
 }  // namespace
 
 std::unique_ptr<ITransport> OpenTransport(const CGetOptions& options) {
-    return g_settings.httpLibrary == HttpLibrary::WinHttp ? OpenWinHttpTransport(options)
+    return g_settings.run.httpLibrary == HttpLibrary::WinHttp ? OpenWinHttpTransport(options)
                                                           : OpenWinInetTransport(options);
 }
 

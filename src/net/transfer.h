@@ -1,6 +1,6 @@
 #pragma once
 // What a transfer attempt ended in, whether to try again and when, and the
-// small parsing that resuming needs. Portable: the WinINet client decides
+// small parsing that resuming needs. Portable: the transports (net/request_win.h) decide
 // nothing itself.
 #include <deque>
 #include <functional>

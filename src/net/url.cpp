@@ -81,3 +81,25 @@ std::wstring ResolveLocation(const std::wstring& base, const std::wstring& locat
     if (target.front() == L'?') return origin + path + target;
     return origin + path.substr(0, path.find_last_of(L'/') + 1) + target;
 }
+
+std::string AddressForTheWire(const std::string& utf8Url) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string wire;
+    for (unsigned char c : utf8Url) {
+        if (c > 0x20 && c < 0x7F) {
+            wire += static_cast<char>(c);
+        } else {
+            wire += '%';
+            wire += kHex[c >> 4];
+            wire += kHex[c & 0x0F];
+        }
+    }
+    return wire;
+}
+
+std::string PackageFileName(const std::string& downloadUrl) {
+    std::string address = downloadUrl.substr(0, downloadUrl.find_first_of("?#"));
+    const auto slash = address.find_last_of('/');
+    std::string name = slash == std::string::npos ? address : address.substr(slash + 1);
+    return IsSafeFileName(name) ? name : std::string();
+}

@@ -19,3 +19,13 @@ bool SplitUrl(const std::wstring& url, UrlParts& parts);
 // same host, anything else beside the last part of its path; no fragment.
 // Empty when location is empty or base is no address.
 std::wstring ResolveLocation(const std::wstring& base, const std::wstring& location);
+
+// The address as it goes on the wire: bytes outside printable ASCII (a
+// UTF-8 file name, a space) %-escaped, so that no code page of this PC or of
+// the HTTP library can change them. Escapes already there stay.
+std::string AddressForTheWire(const std::string& utf8Url);
+
+// The file name a package is stored under: the last part of the address's
+// path, without query or fragment. Empty when that is no safe Windows file
+// name (empty, "." or "..", a reserved device name, forbidden characters).
+std::string PackageFileName(const std::string& downloadUrl);

@@ -85,7 +85,7 @@ std::wstring MachineProxy() {
 
 ProxyFacts ReadProxyFacts() {
     ProxyFacts facts;
-    facts.given = g_settings.proxy;
+    facts.given = g_settings.run.proxy;
     // Windows 8.1 and later find the proxy themselves, the machine's and the user's.
     facts.automaticOffered = AtLeast(ClassifyOsVersion(KernelVersion()), WindowsVersion::Win81);
     facts.machineProxy = MachineProxy();

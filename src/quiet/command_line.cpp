@@ -4,6 +4,7 @@
 
 #include "i18n/catalogue.h"
 #include "install/job_outcome.h"
+#include "quiet/switches.h"
 #include "sys/text_util.h"
 
 namespace {
@@ -12,37 +13,62 @@ bool IsSwitch(const std::wstring& argument) {
     return argument.size() > 1 && (argument[0] == L'/' || argument[0] == L'-');
 }
 
-// The catalogue section a /lang value names, or "" when it names none.
-std::wstring SectionNamed(const std::wstring& value) {
-    for (const wchar_t* code : kLanguageCodes)
-        if (Lower(value) == code) return code;
-    return L"";
-}
-
-// "host:port" (or "[::1]:port"): no scheme, no spaces, a port of digits.
-bool IsProxyAddress(const std::wstring& value) {
-    const std::size_t colon = value.find_last_of(L':');
-    if (colon == 0 || colon == std::wstring::npos || colon + 1 == value.size() || value.size() > 255) return false;
-    for (std::size_t i = colon + 1; i < value.size(); ++i)
-        if (value[i] < L'0' || value[i] > L'9') return false;
-    for (wchar_t c : value.substr(0, colon))
-        if (c <= L' ' || c == L'/' || c == L'@') return false;
-    return true;
-}
-
-bool AnyChosen(const CommandLine& line) {
-    for (bool chosen : line.chosen)
+bool AnyChosen(const RunChoices& run) {
+    for (bool chosen : run.chosen)
         if (chosen) return true;
     return false;
 }
 
-std::wstring JobSwitches(const wchar_t* separator, bool optional) {
-    std::wstring text;
-    for (const Job& job : kJobs)
-        if (Offered(job))
-            text += (text.empty() ? L"" : separator) + std::wstring(optional ? L"[/" : L"/") + job.quietSwitch +
-                    (optional ? L"]" : L"");
+std::wstring Replaced(std::wstring text, const std::wstring& what, const std::wstring& with) {
+    for (std::size_t at = text.find(what); at != std::wstring::npos; at = text.find(what, at + with.size()))
+        text.replace(at, what.size(), with);
     return text;
+}
+
+// Switch names, "/quiet, /passive or /source", of the rows that pass.
+std::wstring NamesOf(bool (*passes)(const Switch&)) {
+    std::vector<std::wstring> names;
+    for (const Switch& row : kSwitches)
+        if (*row.name && passes(row)) names.push_back(L"/" + std::wstring(row.name));
+    std::wstring text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? L"" : i + 1 == names.size() ? L" or " : L", ") + names[i];
+    return text;
+}
+
+bool InstallOnly(const Switch& row) { return row.install && !row.layout; }
+
+bool IsLayoutRow(const Switch& row) { return std::wstring(row.name) == L"layout"; }
+
+const Switch& JobsRow() {
+    for (const Switch& row : kSwitches)
+        if (!*row.name) return row;
+    return kSwitches[0];
+}
+
+// "[/quiet | /passive] [/wifi] [/bluetooth] ...": every switch the mode takes, each optional.
+std::wstring Synopsis(bool layout) {
+    std::wstring text;
+    for (const Switch& row : kSwitches) {
+        if (!(layout ? row.layout : row.install) || IsLayoutRow(row) || SwitchHead(row, L"").empty()) continue;
+        const std::wstring head = L"[" + SwitchHead(row, L"] [") + L"]";
+        if (row.orPrevious && !text.empty())
+            text.insert(text.size() - 1, L" | " + head.substr(1, head.size() - 2));
+        else
+            text += L" " + head;
+    }
+    return text;
+}
+
+// The usage's lines for a row: its head, then what it does in the second column.
+std::wstring UsageLines(const Switch& row, const std::wstring& jobs, const std::wstring& languages) {
+    constexpr std::size_t kColumn = 12;
+    const std::wstring indent(kColumn, L' ');
+    std::wstring head = SwitchHead(row, L" ");
+    if (head.size() < kColumn) head.resize(kColumn, L' ');
+    else head += head.size() > 16 ? L"\n" + indent : L"  ";
+    const std::wstring text = Replaced(Replaced(row.usage, L"{jobs}", jobs), L"{languages}", languages);
+    return head + Replaced(text, L"\n", L"\n" + indent) + L"\n";
 }
 
 // "  12029  no connection ...", one line per code, the README's words without its marks.
@@ -61,11 +87,12 @@ std::wstring ExitCodeLines() {
 
 }  // namespace
 
-CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
-    CommandLine line;
-    const auto fail = [&line](const std::wstring& why) {
-        if (line.error.empty()) line.error = why;
+RunChoices ParseCommandLine(const std::vector<std::wstring>& arguments) {
+    RunChoices run;
+    const auto fail = [&run](const std::wstring& why) {
+        if (run.error.empty()) run.error = why;
     };
+    std::vector<const Switch*> given;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& argument = arguments[i];
         if (!IsSwitch(argument)) {
@@ -73,58 +100,42 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
             continue;
         }
         const std::wstring name = Lower(argument.substr(1));
-        const bool hasValue = i + 1 < arguments.size() && !IsSwitch(arguments[i + 1]);
-        if (name == L"quiet") {
-            line.quiet = true;
-        } else if (name == L"passive") {
-            line.passive = true;
-        } else if (name == L"offline") {
-            line.offline = true;
-        } else if (name == L"?") {
-            line.help = true;
-        } else if (const Job* job = JobBySwitch(name)) {
-            line.chosen[static_cast<int>(job->id)] = true;
+        if (const Job* job = JobBySwitch(name)) {
+            run.chosen[JobIndex(job->id)] = true;
             if (!Offered(*job)) fail(L"this build does not offer " + argument);
-        } else if (name == L"lang" || name == L"log" || name == L"layout" || name == L"source" || name == L"proxy") {
-            if (!hasValue) {
-                fail(argument + (name == L"lang"    ? L" needs a language code"
-                                 : name == L"log"   ? L" needs a file name"
-                                 : name == L"proxy" ? L" needs HOST:PORT"
-                                                    : L" needs a folder"));
+            continue;
+        }
+        const Switch* row = SwitchNamed(name);
+        if (!row) {
+            fail(L"unknown switch " + argument);
+            continue;
+        }
+        given.push_back(row);
+        std::wstring value;
+        if (row->value) {
+            if (i + 1 == arguments.size() || IsSwitch(arguments[i + 1])) {
+                fail(argument + L" needs " + row->needs);
                 continue;
             }
-            const std::wstring& value = arguments[++i];
-            if (value.empty() && name != L"lang") fail(argument + L" needs a value that is not empty");
-            if (name == L"log") {
-                line.logFile = value;
-            } else if (name == L"layout") {
-                line.layoutFolder = value;
-            } else if (name == L"source") {
-                line.sourceFolder = value;
-            } else if (name == L"proxy") {
-                line.proxy = value;
-                if (!IsProxyAddress(value)) fail(L"not a proxy's HOST:PORT: " + value);
-            } else {
-                line.language = SectionNamed(value);
-                if (line.language.empty()) fail(L"unknown language " + value);
-            }
-        } else {
-            fail(L"unknown switch " + argument);
+            value = arguments[++i];
+            if (value.empty()) fail(argument + L" needs a value that is not empty");
         }
+        const std::wstring refusal = row->Take(run, value);
+        if (!refusal.empty()) fail(refusal);
     }
-    const bool layout = !line.layoutFolder.empty();
-    if (AnyChosen(line) && !line.quiet && !line.passive && !layout && !line.help)
-        fail(JobSwitches(L", ", false) + L" need /quiet, /passive or /layout");
-    if (line.quiet && line.passive) fail(L"/quiet shows nothing, /passive shows the window: one or the other");
-    if (layout && (line.quiet || line.passive || line.offline || !line.sourceFolder.empty()))
-        fail(L"/layout fills a layout: it takes no /quiet, /passive, /offline or /source");
-    if ((layout || !line.sourceFolder.empty()) && g_settings.packageSigner.empty())
+    const bool layout = !run.layoutFolder.empty();
+    if (AnyChosen(run) && !run.quiet && !run.passive && !layout && !run.help)
+        fail(SwitchHead(JobsRow(), L", ") + L" need /quiet, /passive or /layout");
+    if (run.quiet && run.passive) fail(L"/quiet shows nothing, /passive shows the window: one or the other");
+    for (const Switch* row : given)
+        if (layout && InstallOnly(*row)) fail(L"/layout fills a layout: it takes no " + NamesOf(InstallOnly));
+    if ((layout || !run.sourceFolder.empty()) && g_settings.packageSigner.empty())
         fail(L"this build names no package signer: it neither makes nor uses an offline layout");
-    return line;
+    return run;
 }
 
-bool Chosen(const CommandLine& line, const Job& job) {
-    return Offered(job) && (!AnyChosen(line) || line.chosen[static_cast<int>(job.id)]);
+bool Chosen(const RunChoices& run, const Job& job) {
+    return Offered(job) && (!AnyChosen(run) || run.chosen[JobIndex(job.id)]);
 }
 
 bool DesktopVisible(const DesktopFacts& facts) {
@@ -132,10 +143,18 @@ bool DesktopVisible(const DesktopFacts& facts) {
     return !facts.stationRead || facts.stationVisible;
 }
 
-RunMode ModeOf(const CommandLine& line, bool desktopVisible) {
-    if (!line.layoutFolder.empty()) return RunMode::Layout;
-    if (line.quiet || !desktopVisible) return RunMode::Quiet;
-    return line.passive ? RunMode::Passive : RunMode::Window;
+RunMode ModeOf(const RunChoices& run, bool desktopVisible) {
+    if (!run.layoutFolder.empty()) return RunMode::Layout;
+    if (run.quiet || !desktopVisible) return RunMode::Quiet;
+    return run.passive ? RunMode::Passive : RunMode::Window;
+}
+
+RunChoices ChooseRun(const std::vector<std::wstring>& arguments, bool desktopVisible) {
+    RunChoices run = ParseCommandLine(arguments);
+    run.mode = ModeOf(run, desktopVisible);
+    run.unattended = Unattended(run.mode);
+    run.httpLibrary = run.unattended ? HttpLibrary::WinHttp : HttpLibrary::WinInet;
+    return run;
 }
 
 std::wstring UsageText() {
@@ -143,25 +162,10 @@ std::wstring UsageText() {
     for (const wchar_t* code : kLanguageCodes) languages += (languages.empty() ? L"" : L" ") + std::wstring(code);
     for (const Job& job : kJobs)
         if (Offered(job)) jobs += (jobs.empty() ? L"" : L", then the ") + std::wstring(job.name);
-    return L"Installer.exe [/quiet | /passive] " + JobSwitches(L" ", true) +
-           L" [/source DIR] [/offline] [/proxy HOST:PORT] [/lang CODE] [/log FILE]\n"
-           L"Installer.exe /layout DIR [" + JobSwitches(L"] [", false) + L"] [/proxy HOST:PORT] [/lang CODE] [/log FILE]\n"
-           L"Installer.exe /?\n"
-           L"\n"
-           L"/quiet      install without any window: the " + jobs + L"\n"
-           L"/passive    the same, in the window with its progress bars; it closes itself when done\n" +
-           JobSwitches(L" ", false) + L"\n"
-           L"            with /quiet, /passive or /layout: only these (as far as Windows offers them)\n"
-           L"/layout DIR download every package for every Windows, check it as an install would\n"
-           L"            and store it in DIR\\packages with DIR\\packages\\manifest.json; the program too\n"
-           L"/source DIR the offline layout in DIR (default: beside the program), used when the\n"
-           L"            service names the same package, or it is not reached and the layout is pinned\n"
-           L"            in this program or only administrators can change it\n"
-           L"/offline    never ask the device service: only the layout\n"
-           L"/proxy HOST:PORT  every request through this proxy (unattended: else the machine's)\n"
-           L"/lang CODE  the language of the texts: " + languages + L"\n"
-           L"/log FILE   the log file (default %ProgramData%\\MRL7300\\logs\\Installer_YYYYMMDD_HHMMSS.log)\n"
-           L"/?          this text\n"
-           L"\n"
-           L"Exit codes:\n" + ExitCodeLines();
+    std::wstring text = L"Installer.exe" + Synopsis(false) + L"\n";
+    for (const Switch& row : kSwitches)
+        if (IsLayoutRow(row)) text += L"Installer.exe " + SwitchHead(row, L"") + Synopsis(true) + L"\n";
+    text += L"Installer.exe /?\n\n";
+    for (const Switch& row : kSwitches) text += UsageLines(row, jobs, languages);
+    return text + L"\nExit codes:\n" + ExitCodeLines();
 }

@@ -5,14 +5,14 @@
 #include "sys/file_rules.h"
 #include "sys/utf8.h"
 
-ExitCode RunLayout(const CommandLine& line, IJobSystem& system, const LogFn& log) {
-    sys::Result<std::unique_ptr<ILayoutStore>> opened = system.OpenLayoutStore(line.layoutFolder);
+ExitCode RunLayout(const RunChoices& choices, IJobSystem& system, const LogFn& log) {
+    sys::Result<std::unique_ptr<ILayoutStore>> opened = system.OpenLayoutStore(choices.layoutFolder);
     if (!opened) {
         if (opened.error == sys::error::kCantAccessFile) {
-            log(L"the layout " + line.layoutFolder + L" or its packages\\ is a link: nothing is written through it");
+            log(L"the layout " + choices.layoutFolder + L" or its packages\\ is a link: nothing is written through it");
             return kExitLinkRefused;
         }
-        log(L"the layout " + line.layoutFolder + L" could not be made (error " + std::to_wstring(opened.error) + L")");
+        log(L"the layout " + choices.layoutFolder + L" could not be made (error " + std::to_wstring(opened.error) + L")");
         return kExitNotSaved;
     }
     const std::unique_ptr<ILayoutStore> store = std::move(opened.value);
@@ -25,7 +25,7 @@ ExitCode RunLayout(const CommandLine& line, IJobSystem& system, const LogFn& log
         log(L"the layout's earlier entries are not kept: its own security proves nothing (" + Utf8ToWide(others) + L")");
     std::vector<ExitCode> codes;
     for (const Job& job : kJobs) {
-        if (!Chosen(line, job) || !job.resource) continue;
+        if (!Chosen(choices, job) || !job.resource) continue;
         std::vector<std::string> values{std::string()};
         if (job.query) {
             values.clear();

@@ -9,4 +9,4 @@
 #include "quiet/quiet_run.h"
 
 // The run's exit code, as quiet mode gives it: the first failure's, else done.
-ExitCode RunLayout(const CommandLine& line, IJobSystem& system, const LogFn& log);
+ExitCode RunLayout(const RunChoices& choices, IJobSystem& system, const LogFn& log);

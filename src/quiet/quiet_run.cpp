@@ -24,12 +24,12 @@ void CQuietJobWindow::Tell(const Job& job, const JobOutcome& outcome) {
     if (!telling.status.empty()) m_log(L"status text: " + StatusText(telling, m_words));
 }
 
-ExitCode RunQuiet(const CommandLine& line, IJobSystem& system, const WordsFn& words, const LogFn& log,
+ExitCode RunQuiet(const RunChoices& choices, IJobSystem& system, const WordsFn& words, const LogFn& log,
                   IJobWindow* passiveWindow) {
     const WindowsVersion windows = system.QueryWindows();
     std::vector<ExitCode> codes;
     for (const Job& job : kJobs) {
-        if (!Chosen(line, job)) continue;
+        if (!Chosen(choices, job)) continue;
         const std::wstring what = std::wstring(L"the ") + job.name;
         if (!OfferedOn(job, windows)) {
             log(L"skipped " + what + L": it needs " + WindowsName(*job.minimumWindows) + L" or later");

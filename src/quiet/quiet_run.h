@@ -20,6 +20,7 @@ public:
     // The log hears each new phase, and a transfer at every quarter.
     void Report(const JobProgress& progress) override;
     void Tell(const Job& job, const JobOutcome& outcome) override;
+    bool ShowsProgress() const override { return false; }
     const JobOutcome& Outcome() const { return m_outcome; }
 
 private:
@@ -36,5 +37,5 @@ private:
 // window's order and by its rules (what this Windows is offered), and gives
 // the run's exit code. system: one that waits for the installers it starts;
 // passiveWindow: the window that shows them (/passive), or none.
-ExitCode RunQuiet(const CommandLine& line, IJobSystem& system, const WordsFn& words, const LogFn& log,
+ExitCode RunQuiet(const RunChoices& choices, IJobSystem& system, const WordsFn& words, const LogFn& log,
                   IJobWindow* passiveWindow = nullptr);

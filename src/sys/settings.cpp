@@ -30,9 +30,6 @@ Settings BuildSettings() {
     s.packageCacheDays = 365;
     s.partialKeepDays = 7;
     s.partialBudgetBytes = 4ull << 30;
-    s.unattended = false;
-    s.offline = false;
-    s.httpLibrary = HttpLibrary::WinInet;
     return s;
 }
 

@@ -6,11 +6,7 @@
 #include <string>
 
 #include "build_settings.h"
-
-// Which library the program's requests go through: WinINet in the user's
-// session (the window), WinHTTP where nobody may be asked (quiet, /layout):
-// it has the machine's proxy, which SYSTEM needs.
-enum class HttpLibrary { WinInet, WinHttp };
+#include "sys/run_choices.h"
 
 struct Settings {
     // Per job, indexed as the job table (install/jobs.h): its build
@@ -37,12 +33,8 @@ struct Settings {
     unsigned long packageCacheDays;   // an installed .msi's kept source stays this long after its last use
     unsigned long partialKeepDays;    // a broken-off download is kept this long to be continued
     unsigned long long partialBudgetBytes;  // and all of them together no larger than this
-    bool unattended;                // nobody may be asked: quiet, /passive, /layout (installers waited for)
     std::string pinnedLayoutManifestSha256;  // the bundled offline layout's manifest; empty: none is pinned
-    std::wstring packageSource;     // the folder whose packages\ is the offline layout; empty: the program's
-    bool offline;                   // never ask the device service
-    HttpLibrary httpLibrary;
-    std::wstring proxy;             // /proxy HOST:PORT; empty: as the library finds it
+    RunChoices run;                 // what this run was asked to do; the build's defaults until it starts
 };
 
 Settings BuildSettings();

@@ -45,3 +45,32 @@ std::vector<std::wstring> Split(const std::wstring& text, wchar_t separator) {
     }
     return parts;
 }
+
+namespace {
+
+bool IsReservedDeviceName(std::string name) {
+    name = Lower(name.substr(0, name.find('.')));  // "CON.txt" names the device too
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    static const char* const kDevices[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
+    for (const char* device : kDevices)
+        if (name == device) return true;
+    return name.size() == 4 && (name.compare(0, 3, "com") == 0 || name.compare(0, 3, "lpt") == 0) &&
+           name[3] >= '0' && name[3] <= '9';
+}
+
+}  // namespace
+
+bool IsSafeFileName(const std::string& name) {
+    if (name.empty() || name == "." || name == ".." || name.size() > 200) return false;
+    for (unsigned char c : name)
+        if (c < 32 || c == 127 || std::string("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string::npos)
+            return false;
+    // Windows drops trailing dots and blanks, which would give another name.
+    if (name.back() == '.' || name.back() == ' ') return false;
+    return !IsReservedDeviceName(name);
+}
+
+bool IsSha256Hex(const std::string& text) {
+    return text.size() == 64 &&
+           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isxdigit(c) != 0; });
+}

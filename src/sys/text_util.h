@@ -19,3 +19,11 @@ std::wstring Quoted(const std::wstring& text);
 // The parts of text between separators, as a getline loop reads them: no
 // part after a separator at the very end.
 std::vector<std::wstring> Split(const std::wstring& text, wchar_t separator);
+
+// Whether name can be a file's name in a folder, and nothing else: not
+// empty, "." or "..", no reserved device name, no path or forbidden
+// characters, no trailing dot or blank (Windows would drop them).
+bool IsSafeFileName(const std::string& name);
+
+// 64 hex digits, as a SHA-256 is written.
+bool IsSha256Hex(const std::string& text);

@@ -104,14 +104,6 @@ DWORD CImageButton::ResetStateColors(bool repaint) {
     return kOk;
 }
 
-DWORD CImageButton::SetPressedShift(int style, bool repaint) {
-    if (style == 0) m_pressedShift = {1, 1};
-    else if (style == 1) m_pressedShift = {0, 2};
-    else return kBadShiftStyle;
-    RepaintIf(repaint);
-    return kOk;
-}
-
 // ---- binding and messages ----
 
 void CImageButton::PreSubclassWindow() {

@@ -9,8 +9,7 @@ public:
     // Where the image sits against the caption (SetArrangement).
     enum Arrangement : BYTE { kImageLeft = 0, kImageAbove = 1, kImageRight = 2, kCaptionOverImage = 3 };
     enum ColorIndex { kBkHover, kFgHover, kBkNormal, kFgNormal, kBkFocus, kFgFocus, kColorCount };
-    enum Error { kOk = 0, kNoBitmapSize = 1, kNoMask = 2, kBadColorIndex = 3, kBadArrangement = 4,
-                 kBadShiftStyle = 6 };
+    enum Error { kOk = 0, kNoBitmapSize = 1, kNoMask = 2, kBadColorIndex = 3, kBadArrangement = 4 };
 
     CImageButton();
 
@@ -19,7 +18,6 @@ public:
     DWORD SetStateColor(int index, COLORREF color, bool repaint = true);
     DWORD EnableHoverBorder(bool enable, bool repaint = true);
     DWORD ResetStateColors(bool repaint = true);
-    DWORD SetPressedShift(int style, bool repaint = true);
     void RemoveFaceImages() { ReleaseImages(); RepaintIf(true); }
     // Face images are scaled smoothly to this size when they are loaded (0: as drawn).
     void SetFaceSize(int width, int height) { m_faceSize = {width, height}; }

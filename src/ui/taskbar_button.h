@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/taskbar_view.h"
+#include "ui/taskbar_view.h"
 
 class ITaskbarButton {
 public:

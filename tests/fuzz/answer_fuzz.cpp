@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "install/package_rules.h"
 #include "net/device_service.h"
+#include "net/url.h"
 #include "sys/text_util.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -8,6 +8,7 @@
 
 #include "install/layout_manifest.h"
 #include "net/device_service.h"
+#include "sys/text_util.h"
 
 namespace {
 bool Same(const LayoutEntry& a, const LayoutEntry& b) {

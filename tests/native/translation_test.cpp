@@ -145,12 +145,6 @@ TEST_F(TranslationTest, NoSectionForTheLanguageStillCountsAsLoaded) {
     EXPECT_EQ(catalogue.GetWord(L"INSTALL_WIFI"), L"INSTALL_WIFI");
 }
 
-TEST_F(TranslationTest, MakeAppPathJoinsTheProgramFolder) {
-    const std::string narrow = m_folder.string();
-    const std::wstring folder(narrow.begin(), narrow.end());
-    EXPECT_EQ(CTranslation::MakeAppPath(L"data\\7za.exe"), folder + L"\\data\\7za.exe");
-}
-
 TEST_F(TranslationTest, ConcurrentLookupsAndReloadsAreSafe) {
     WriteCatalogue(kTwoLanguages);
     CTranslation catalogue;

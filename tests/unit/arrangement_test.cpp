@@ -20,24 +20,37 @@ TEST(Arrangement, WindowShrinksBySixtyForEachJobSwitchedOff) {
     EXPECT_EQ(ArrangeWindow(kNone.on, 20).windowHeight, 340 - 60 * 2);
 }
 
-TEST(Arrangement, SlotsFollowTheButtonHeightAndGap) {
-    const WindowArrangement arrangement = ArrangeWindow(kAll.on, 20);
-    // A slot a button high and a gap apart from 107 on; a bar 5 px below the bottom of the next button slot.
-    for (int k = 0; k < kJobCount; ++k) EXPECT_EQ(arrangement.buttonTop[k], 107 + 66 * k) << k;
-    for (int k = 0; k + 1 < kJobCount; ++k) EXPECT_EQ(arrangement.progressTop[k], 224 + 66 * k) << k;
-}
-
-TEST(Arrangement, StatusLineSitsBelowTheLastControlAndInsideTheWindow) {
-    const WindowArrangement two = ArrangeWindow(kBuiltIn.on, 20);
-    const int top = StatusLineTop(two, 2, 1, 20, 311);
-    EXPECT_GE(top, two.progressTop[0] + 10);
-    EXPECT_LE(top + 60, 311);
-
-    const WindowArrangement all = ArrangeWindow(kAll.on, 20);
-    const int client = all.windowHeight - 29;
-    const int lower = StatusLineTop(all, kJobCount, kJobCount - 1, 20, client);
-    EXPECT_GE(lower, all.progressTop[kJobCount - 2] + 10);
-    EXPECT_LE(lower + 60, client);
+// Whichever jobs a build offers, at any density: the offered buttons one
+// after another, each bar in the gap under its own button, clear of the
+// next, and the status line's three lines inside the window below them all.
+TEST(Arrangement, EachBarSitsUnderItsOwnButton) {
+    for (int dpi : {96, 144, 192}) {
+        const int gap = Scaled(20, dpi);
+        for (int mask = 0; mask < (1 << kJobCount); ++mask) {
+            bool on[kJobCount] = {};
+            for (int k = 0; k < kJobCount; ++k) on[k] = (mask >> k) & 1;
+            const WindowArrangement a = ArrangeWindow(on, gap, dpi);
+            const std::string row = std::to_string(dpi) + " dpi, jobs " + std::to_string(mask);
+            int below = 0;  // the bottom of what came before
+            for (const Job& job : kJobs) {
+                const std::size_t k = JobIndex(job.id);
+                if (!on[k]) {
+                    EXPECT_EQ(a.buttonTop[k], -1) << row;
+                    continue;
+                }
+                EXPECT_GT(a.buttonTop[k], below) << row << " button " << k;
+                below = a.buttonTop[k] + a.buttonHeight;
+                if (!job.bar) continue;
+                EXPECT_GT(a.barTop[k], below) << row << " bar " << k;
+                EXPECT_LE(a.barTop[k], below + gap / 2) << row << " bar " << k;
+                below = a.barTop[k] + a.barHeight;
+            }
+            EXPECT_EQ(a.bottom, below) << row;
+            const int client = a.windowHeight - Scaled(29, dpi);
+            EXPECT_GT(StatusLineTop(a, gap, client), below) << row;
+            EXPECT_LE(StatusLineTop(a, gap, client) + 3 * gap, client) << row;
+        }
+    }
 }
 
 // Every figure scales by dpi / 96 (the gap is the font's height at that density).
@@ -55,8 +68,6 @@ TEST(Arrangement, EveryFigureScalesWithTheDensity) {
         EXPECT_EQ(arrangement.controlWidth, c.control) << c.dpi;
         EXPECT_EQ(arrangement.buttonHeight, c.button) << c.dpi;
         EXPECT_EQ(arrangement.buttonTop[0], c.firstTop) << c.dpi;
-        EXPECT_EQ(arrangement.progressTop[0], c.firstBar) << c.dpi;
-        const int top = StatusLineTop(arrangement, 2, 1, c.gap, c.height - Scaled(29, c.dpi));
-        EXPECT_GE(top, arrangement.progressTop[0] + c.gap / 2 + Scaled(8, c.dpi) - 1) << c.dpi;
+        EXPECT_EQ(arrangement.barTop[1], c.firstBar) << c.dpi;
     }
 }

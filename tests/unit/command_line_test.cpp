@@ -1,8 +1,16 @@
 #include <gtest/gtest.h>
 
 #include "quiet/command_line.h"
+#include "sys/utf8.h"
 
 using Args = std::vector<std::wstring>;
+
+// A row is named by its whole command line.
+std::string Label(const Args& args) {
+    std::string label;
+    for (const std::wstring& argument : args) label += (label.empty() ? "" : " ") + WideToUtf8(argument);
+    return label.empty() ? "(none)" : label;
+}
 
 TEST(CommandLine, SwitchesAndTheirErrors) {
     CSettingsOverride settings;
@@ -31,8 +39,8 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
         {{L"/passive", L"/quiet"}, true, false, 0, L"", L"", true},  // one or the other
     };
     for (const auto& c : cases) {
-        const CommandLine line = ParseCommandLine(c.args);
-        const std::string row = c.args.empty() ? "(none)" : std::string(c.args[0].begin(), c.args[0].end());
+        const RunChoices line = ParseCommandLine(c.args);
+        const std::string row = Label(c.args);
         EXPECT_EQ(line.quiet, c.quiet) << row;
         EXPECT_EQ(line.help, c.help) << row;
         for (int f = 0; f < kJobCount; ++f) EXPECT_EQ(line.chosen[f], ((c.chosen >> f) & 1) != 0) << row << f;
@@ -51,12 +59,14 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
         {{L"/layout", L"D:\\x", L"/quiet"}, L"D:\\x", L"", false, true},
         {{L"/layout", L"D:\\x", L"/offline"}, L"D:\\x", L"", true, true},
         {{L"/layout", L"D:\\x", L"/passive"}, L"D:\\x", L"", false, true},
+        {{L"/layout", L"D:\\x", L"/source", L"E:\\y"}, L"D:\\x", L"E:\\y", false, true},  // fills one, uses none
+        {{L"/layout", L"D:\\x", L"/lang", L"fr", L"/log", L"l.txt", L"/?"}, L"D:\\x", L"", false, false},
         {{L"/layout", L""}, L"", L"", false, true},
         {{L"/quiet", L"/source", L""}, L"", L"", false, true},
     };
     for (const auto& c : layouts) {
-        const CommandLine line = ParseCommandLine(c.args);
-        const std::string row = std::string(c.args[0].begin(), c.args[0].end()) + std::to_string(c.args.size());
+        const RunChoices line = ParseCommandLine(c.args);
+        const std::string row = Label(c.args);
         EXPECT_EQ(line.layoutFolder, c.layout) << row;
         EXPECT_EQ(line.sourceFolder, c.source) << row;
         EXPECT_EQ(line.offline, c.offline) << row;
@@ -69,7 +79,7 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
         {L"alice@proxy.corp:8080", false}, {L"proxy corp:8080", false}, {L"proxy.corp:80x", false},
     };
     for (const auto& c : proxies) {
-        const CommandLine line = ParseCommandLine({L"/quiet", L"/proxy", c.value});
+        const RunChoices line = ParseCommandLine({L"/quiet", L"/proxy", c.value});
         EXPECT_EQ(line.error.empty(), c.ok) << std::string(c.value, c.value + wcslen(c.value));
         EXPECT_EQ(line.proxy, c.value);
     }
@@ -86,8 +96,12 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
     };
     for (const auto& c : modes) {
         const RunMode mode = ModeOf(ParseCommandLine(c.args), c.desktop);
-        EXPECT_EQ(mode, c.mode) << c.args.size() << c.desktop;
-        EXPECT_EQ(Unattended(mode), c.mode != RunMode::Window);
+        EXPECT_EQ(mode, c.mode) << Label(c.args) << c.desktop;
+        // And what follows from it, made once.
+        const RunChoices run = ChooseRun(c.args, c.desktop);
+        EXPECT_EQ(run.mode, c.mode) << Label(c.args);
+        EXPECT_EQ(run.unattended, c.mode != RunMode::Window) << Label(c.args);
+        EXPECT_EQ(run.httpLibrary == HttpLibrary::WinHttp, run.unattended) << Label(c.args);
     }
     // Session 0's station says visible, yet nobody has seen it since Windows 10 1803.
     const struct { const char* name; DesktopFacts facts; bool visible; } desktops[] = {
@@ -105,7 +119,7 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
     EXPECT_TRUE(ParseCommandLine({L"/quiet", L"/offline"}).error.empty());
     g_settings.packageSigner = L"Vendor";
     // None chosen: every job the build offers.
-    const CommandLine all = ParseCommandLine({L"/quiet"});
+    const RunChoices all = ParseCommandLine({L"/quiet"});
     EXPECT_TRUE(Chosen(all, JobOf(JobId::Receiver)));
     EXPECT_FALSE(Chosen(all, JobOf(JobId::Hotspot)));
     EXPECT_FALSE(Chosen(ParseCommandLine({L"/quiet", L"/wifi"}), JobOf(JobId::Bluetooth)));

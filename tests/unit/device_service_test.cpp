@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "install/jobs.h"
+#include "install/package_rules.h"
+#include "install/unpacker.h"
 #include "net/device_service.h"
+#include "net/url.h"
+#include "sys/text_util.h"
 
 TEST(DeviceService, RequestAddresses) {
     CSettingsOverride settings;
@@ -88,10 +92,26 @@ TEST(DeviceService, RefusesPackagesThatCannotBeTrusted) {
         ASSERT_EQ(ReadServiceAnswer(c.body, answer), AnswerKind::Usable) << c.body;
         EXPECT_EQ(PackageRefusal(answer, c.name, c.kind).empty(), !c.refused) << c.body;
     }
-    EXPECT_EQ(ArchiveTypeSwitch(std::string("bt.ZIP")), "-tzip");
-    EXPECT_EQ(ArchiveTypeSwitch(std::string("bt.7z")), "-t7z");
-    EXPECT_EQ(ArchiveTypeSwitch(std::string("bt.zipx")), "");
-    EXPECT_EQ(ArchiveTypeSwitch(std::wstring(L"\u84dd\u7259.7Z")), L"-t7z");  // a wide name, as the archiver is told it
+    // The unpacker is told the one format the name says, never left to guess from the content.
+    const struct { const wchar_t* name; const wchar_t* format; } formats[] = {
+        {L"bt.ZIP", L"-tzip"}, {L"bt.7z", L"-t7z"}, {L"\u84dd\u7259.7Z", L"-t7z"}, {L"bt.zipx", nullptr},
+        {L"bt.7z.exe", nullptr}, {L"7z", nullptr},
+    };
+    for (const auto& f : formats) {
+        const Unpacker* unpacker = UnpackerFor(f.name);
+        ASSERT_EQ(unpacker != nullptr, f.format != nullptr) << f.name;
+        if (unpacker) {
+            EXPECT_EQ(unpacker->FormatOf(f.name), f.format) << f.name;
+        }
+    }
+    const Unpacker& sevenZip = *UnpackerFor(L"bt.7z");
+    EXPECT_EQ(sevenZip.Arguments(L"-t7z", L"C:\\W\\j\\bt.7z", L"C:\\W\\j\\package"),
+              L"x -t7z \"C:\\W\\j\\bt.7z\" -o\"C:\\W\\j\\package\" -p- -y");
+    // 1 is a warning; 2 and up are errors, and a code that reads negative too.
+    EXPECT_TRUE(sevenZip.Unpacked(0));
+    EXPECT_TRUE(sevenZip.Unpacked(1));
+    EXPECT_FALSE(sevenZip.Unpacked(2));
+    EXPECT_FALSE(sevenZip.Unpacked(0xFFFFFFFFul));
 }
 
 // On the wire an address is ASCII: a UTF-8 name is escaped, never left to a code page.

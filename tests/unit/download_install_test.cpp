@@ -35,8 +35,15 @@ TEST(BluetoothInstall, GoodRunUnpacksAndStartsTheSignedSetupOfItsOwnFolder) {
     // What the status line says, phase by phase: the setup runs on its own at the end.
     EXPECT_EQ(window.Events(), Then(kGoodBar, {L"checking", L"unpacking", L"checking", L"starting", L"started", L"ended"}));
     EXPECT_EQ(window.Told(), Outcome::Done);
-    EXPECT_EQ(system.slept, kJobStartPauseMs + 1000u);
+    EXPECT_EQ(system.slept, kJobStartPauseMs + 1000u);  // the full bar, a moment
     EXPECT_FALSE(BusyFlag(JobId::Bluetooth));
+    // Where no bar is seen (quiet, /layout), nothing waits for it.
+    CFakeJobWindow unseen;
+    unseen.showsProgress = false;
+    system.slept = 0;
+    EXPECT_TRUE(RunJob(Bluetooth(), unseen, system));
+    EXPECT_EQ(unseen.Told(), Outcome::Done);
+    EXPECT_EQ(system.slept, kJobStartPauseMs);
 }
 
 TEST(BluetoothInstall, RefusedPackagesAreNeverStarted) {
@@ -262,7 +269,7 @@ TEST(PackageInstall, SilentSwitchesOnlyWhenNobodyMayBeAsked) {
     CVendorSettings settings;
     g_settings.silentArguments[JobIndex(JobId::Receiver)] = L"/S /norestart";
     for (bool unattended : {false, true}) {
-        g_settings.unattended = unattended;
+        g_settings.run.unattended = unattended;
         CFakeJobWindow window;
         CFakeJobSystem system;
         system.answer = R"({"status":true,"downloadURL":"https://h/files/rx.exe"})";

@@ -35,11 +35,14 @@ public:
         told.push_back(outcome);
     }
 
+    bool ShowsProgress() const override { return showsProgress; }
+
     std::vector<std::wstring> Events() { std::lock_guard<std::mutex> g(m_lock); return m_events; }
     Outcome Told() { std::lock_guard<std::mutex> g(m_lock); return told.empty() ? Outcome::Done : told.back().kind; }
 
     std::vector<JobOutcome> told;
     std::vector<JobProgress> reports;
+    bool showsProgress = true;
 
 private:
     std::mutex m_lock;

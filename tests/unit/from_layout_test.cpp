@@ -57,7 +57,7 @@ TEST(FromLayout, AnOfflineLayoutIsUsedOnlyWhenSomethingElseVouchesForIt) {
     };
     for (const auto& c : cases) {
         CVendorSettings scope;
-        g_settings.offline = c.offline;
+        g_settings.run.offline = c.offline;
         g_settings.pinnedLayoutManifestSha256 = c.pinned ? "m1" : "m2";
         CFakeJobWindow window;
         CBluetoothSystem system;
@@ -92,7 +92,7 @@ TEST(FromLayout, AnOfflineLayoutIsUsedOnlyWhenSomethingElseVouchesForIt) {
     CVendorSettings unsigned_;
     g_settings.packageSigner.clear();
     g_settings.unsignedPackagesAllowed = true;
-    g_settings.offline = true;
+    g_settings.run.offline = true;
     CFakeJobWindow window;
     CBluetoothSystem system;
     system.manifest = good;
@@ -106,7 +106,7 @@ TEST(FromLayout, AnOfflineLayoutIsUsedOnlyWhenSomethingElseVouchesForIt) {
 // or an .msi; a layout entry naming a script is never copied, let alone run.
 TEST(FromLayout, ALayoutEntryOfAnotherKindIsNeverTaken) {
     const CVendorSettings settings;
-    g_settings.offline = true;
+    g_settings.run.offline = true;
     for (const char* file : {"receiver_x.cmd", "receiver_x.bat", "receiver_x.exe.lnk", "receiver_x.exe"}) {
         CFakeJobWindow window;
         CFakeJobSystem system;

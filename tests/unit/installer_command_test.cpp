@@ -19,8 +19,6 @@ TEST(InstallerCommand, ExeItselfMsiThroughTheSystemsMsiexec) {
     for (const wchar_t* other : {L"C:\\W\\job-1\\x.cmd", L"C:\\W\\job-1\\x.bat", L"C:\\W\\job-1\\x.exe.lnk",
                                  L"C:\\W\\job-1\\x.ps1", L"C:\\W\\job-1\\setup"})
         EXPECT_EQ(InstallerCommand(other, system, L"").application, L"") << std::wstring(other).size();
-    EXPECT_EQ(ArchiverArguments(L"bt.7z", L"C:\\W\\j\\bt.7z", L"C:\\W\\j\\package"),
-              L"x -t7z \"C:\\W\\j\\bt.7z\" -o\"C:\\W\\j\\package\" -p- -y");
     for (const auto& c : cases) {
         const ProgramCommand command = InstallerCommand(c.path, system, c.arguments);
         EXPECT_EQ(command.application, c.application) << c.path;

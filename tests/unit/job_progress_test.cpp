@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/taskbar_view.h"
+#include "ui/taskbar_view.h"
 #include "install/job_progress.h"
 
 namespace {

@@ -140,6 +140,21 @@ TEST(Transfer, ReadsContentRangesAndReportsEachPercentOnce) {
     EXPECT_EQ(sent[1].done, 30u);  // a quarter second on, though the percentage says nothing
     EXPECT_EQ(sent[2].Percent(), 100);
     EXPECT_EQ(sent[2].done, 30u);
+    // The rate is over the last three seconds, no fewer: 200 bytes a half
+    // second, then 1000; and an attempt that starts over never makes it
+    // absurd (bytes gone are no negative count).
+    const struct { const char* name; std::vector<std::pair<unsigned long long, unsigned long long>> reads; long rate; } rows[] = {
+        {"faster for the last 2 s", {{0, 0}, {500, 200}, {1000, 400}, {1500, 600}, {2000, 800}, {2500, 1000},
+                                     {3000, 1200}, {3500, 2200}, {4000, 3200}, {4500, 4200}, {5000, 5200}}, 1466},
+        {"started over", {{0, 0}, {1000, 5000}, {2000, 10000}, {4500, 100}, {5500, 1100}}, 200},
+    };
+    for (const auto& row : rows) {
+        sent.clear();
+        CProgressReporter reporter([&](const TransferProgress& p) { sent.push_back(p); });
+        for (const auto& read : row.reads) reporter.Report(read.first, read.second, 20000);
+        ASSERT_FALSE(sent.empty()) << row.name;
+        EXPECT_EQ(static_cast<long>(sent.back().bytesPerSecond), row.rate) << row.name;
+    }
 }
 
 // Under 1 KiB/s on average over any minute gives up; a slow start that

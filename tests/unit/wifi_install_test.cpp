@@ -70,7 +70,7 @@ TEST(WifiInstall, UnattendedItIsSilentAndLimited) {
     g_settings.silentArguments[JobIndex(JobId::Wifi)] = L"/quiet";
     g_settings.installerTimeoutMs = 1234;
     for (bool unattended : {false, true}) {
-        g_settings.unattended = unattended;
+        g_settings.run.unattended = unattended;
         CFakeJobWindow window;
         CFakeJobSystem system;
         RunJob(Wifi(), window, system);

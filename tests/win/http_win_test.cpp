@@ -177,9 +177,7 @@ TEST(DownloadFile, ExactChunkAndWholeFile) {
     test::SetServiceScript(R"({"/files/exact.bin": {"file": "exact10240.bin"}})");
     CProgressLog progress;
     const std::wstring target = WorkFile(L"exact.bin");
-    const DWORD start = ::GetTickCount();
     ASSERT_EQ(DownloadFile(Wide(test::ServiceUrl("/files/exact.bin")), target, progress.Callback()), NetResult::Ok);
-    EXPECT_GE(::GetTickCount() - start, 500u);
     EXPECT_EQ(test::ReadBytes(target), test::ReadBytes(test::ServiceFile("exact10240.bin")));
     // Each position once, rising to the end, however the bytes came in.
     ASSERT_FALSE(progress.positions.empty());
@@ -526,7 +524,7 @@ TEST(DownloadFile, GoesThroughTheSystemProxyAndAsksForItsPasswordOnce) {
     };
     for (const auto& c : cases) {
         CSettingsOverride settings;
-        g_settings.unattended = !c.mayAsk;
+        g_settings.run.unattended = !c.mayAsk;
         test::ClearWorkFolder();
         test::SetServiceScript(R"({"/files/p.bin": {"file": "exact10240.bin"}})");
         const std::wstring proxyLog = test::HostPath(std::string(INSTALLER_DEVSERVICE_STATE) + "/proxy.log");

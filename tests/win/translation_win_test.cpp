@@ -5,17 +5,19 @@
 
 #include "i18n/translation.h"
 #include "sys/handle_win.h"
+#include "sys/platform.h"
 #include "wine_helpers_win.h"
 
-TEST(TranslationWine, MakeAppPathUsesTheProgramFolder) {
+// What is delivered beside the program is looked for there, whatever the current folder.
+TEST(TranslationWine, DeliveredFilesAreFoundInTheProgramFolder) {
     const std::wstring folder = test::ProgramFolder();
-    EXPECT_EQ(CTranslation::MakeAppPath(L""), folder);
-    EXPECT_EQ(CTranslation::MakeAppPath(L"data\\7za.exe"), folder + L"data\\7za.exe");
-    EXPECT_EQ(CTranslation::MakeAppPath(L"\\data\\x"), folder + L"data\\x");
+    EXPECT_EQ(sys::AppFolderJoin(L""), folder);
+    EXPECT_EQ(sys::AppFolderJoin(L"data\\7za.exe"), folder + L"data\\7za.exe");
+    EXPECT_EQ(sys::AppFolderJoin(L"\\data\\x"), folder + L"data\\x");
 }
 
 TEST(TranslationWine, LoadsTheDeliveredCatalogueWhileOthersHoldItOpen) {
-    const std::wstring path = CTranslation::MakeAppPath(L"data\\translation.json");
+    const std::wstring path = sys::AppFolderJoin(L"data\\translation.json");
     sys::CFileHandle writer(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -109,15 +109,14 @@ TEST(WindowWine, EverySwitchOnFillsEverySlot) {
     ::GetWindowRect(window.Window(), &outer);
     EXPECT_EQ(Height(outer), kFullWindowHeight);
     // Every job's button in the table's order, and under it the bar of each that has one.
-    int slot = 0, barSlot = 0;
     for (const Job& job : kJobs) {
-        EXPECT_TRUE(window.Visible(job.command)) << slot;
-        EXPECT_EQ(window.ClientRectOf(job.command).top, window.Dialog().Arrangement().buttonTop[slot++]) << slot;
+        const std::size_t k = JobIndex(job.id);
+        EXPECT_TRUE(window.Visible(job.command)) << k;
+        EXPECT_EQ(window.ClientRectOf(job.command).top, window.Dialog().Arrangement().buttonTop[k]) << k;
         if (!job.bar) continue;
-        EXPECT_FALSE(window.Visible(job.bar)) << barSlot;
-        EXPECT_EQ(window.ClientRectOf(job.bar).top, window.Dialog().Arrangement().progressTop[barSlot++]) << barSlot;
+        EXPECT_FALSE(window.Visible(job.bar)) << k;
+        EXPECT_EQ(window.ClientRectOf(job.bar).top, window.Dialog().Arrangement().barTop[k]) << k;
     }
-    EXPECT_EQ(slot, kJobCount);
     EXPECT_EQ(window.Text(window.Control(IDC_BTN_HOTSPOT)), L"Install Hotspot Driver");
     EXPECT_EQ(window.Text(window.Control(IDC_BTN_RECEIVER)), L"Install QuilloRX");
     window.SaveScreenshot(L"window-all-features");
@@ -201,22 +200,20 @@ TEST(WindowWine, PressedButtonShiftsByOnePixel) {
     EXPECT_EQ(window.Pixel(r.left + 1, r.top + 1), RGB(255, 255, 255));
 }
 
-TEST(WindowWine, ImageButtonSetterErrorCodes) {
+// The product's look colours every state: white captions over the face at
+// any density, and in high contrast the system's colours, never white on its face.
+TEST(WindowWine, TheProductLookColoursEveryState) {
     test::CWindowDriver window;
-    CImageButton button;
-    EXPECT_EQ(button.SetStateColor(6, RGB(1, 2, 3), false), 3u);
-    EXPECT_EQ(button.SetStateColor(-1, RGB(1, 2, 3), false), 3u);
-    EXPECT_NE(button.StateColor(5), RGB(1, 2, 3));
-    EXPECT_EQ(button.SetStateColor(5, RGB(1, 2, 3), false), 0u);
-    EXPECT_EQ(button.StateColor(5), RGB(1, 2, 3));
-    EXPECT_EQ(button.SetArrangement(4, false), 4u);
-    EXPECT_EQ(button.SetArrangement(3, false), 0u);
-    EXPECT_EQ(button.SetPressedShift(2, false), 6u);
-    EXPECT_EQ(button.SetPressedShift(1, false), 0u);
-    EXPECT_EQ(button.SetFaceImages(9999, RGB(0, 0, 0)), 1u);  // no such bitmap
-    EXPECT_EQ(button.SetFaceImages(IDB_BUTTON_FACE, RGB(0, 0, 0)), 0u);
-    EXPECT_EQ(button.ResetStateColors(false), 0u);
-    EXPECT_EQ(button.StateColor(5), ::GetSysColor(COLOR_BTNTEXT));
+    const UINT faces[3] = {IDB_BUTTON_FACE, IDB_BUTTON_FACE_150, IDB_BUTTON_FACE_200};
+    for (int dpi : {96, 144, 192}) {
+        CImageButton button;
+        ApplyProductLook(button, faces, nullptr, dpi, false);
+        for (int state : {CImageButton::kFgNormal, CImageButton::kFgHover, CImageButton::kFgFocus})
+            EXPECT_EQ(button.StateColor(state), RGB(255, 255, 255)) << dpi << " " << state;
+        ApplyProductLook(button, faces, nullptr, dpi, true);
+        for (int state = 0; state < CImageButton::kColorCount; ++state)
+            EXPECT_EQ(button.StateColor(state), ::GetSysColor(state % 2 ? COLOR_BTNTEXT : COLOR_BTNFACE)) << state;
+    }
 }
 
 TEST(WindowWine, DefaultButtonStaysOwnerDrawn) {
@@ -841,7 +838,7 @@ TEST(WindowWine, ACaptionThatDoesNotFitIsDrawnSmaller) {
 
 // Run in a prefix that draws the window font with a fallback face.
 TEST(WindowChild, DISABLED_CaptionsFitWhateverTheFont) {
-    g_languageOverride = L"rus";
+    g_settings.run.language = L"rus";
     test::CWindowDriver window;
     ExpectCaptionsFit(window);
     window.SaveScreenshot(L"window-rus-fallback-font");

@@ -14,7 +14,7 @@
 
 #include "devservice_win.h"
 #include "install/jobs.h"
-#include "app/taskbar_view.h"
+#include "ui/taskbar_view.h"
 #include "ui/taskbar_button.h"
 #include "sys/file_checks_win.h"
 #include "sys/handle_win.h"
@@ -514,7 +514,7 @@ void EndAllNamed(const wchar_t* name) {
 TEST_F(WorkflowWine, QuietRunsAreSilentAndEndWhatHangs) {
     ServeBluetooth("bt_top.zip");
     ::SetEnvironmentVariableW(L"INSTALLER_STANDIN_SILENT_SWITCH", L"/verysilent");
-    g_settings.unattended = true;
+    g_settings.run.unattended = true;
     g_settings.installerTimeoutMs = 3000;
     g_settings.setupGraceMs = 2500;
     const struct { const wchar_t* silent; const wchar_t* childMs; ExitCode code; std::size_t starts; bool childEnded;
@@ -634,7 +634,7 @@ std::string Sha256Of(const std::wstring& path) {
 TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedOnlyWhenVouchedFor) {
     Offered(JobId::Hotspot) = true;
     Offered(JobId::Receiver) = true;
-    g_settings.unattended = true;
+    g_settings.run.unattended = true;
     test::CTempFolder layout(L"layout");
     const std::wstring packages = layout.Path() + L"\\packages\\";
     ServeEveryPackage(false);
@@ -673,10 +673,10 @@ TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedOnlyWhenVouchedFor) {
 
     // The service down: the window and quiet mode install from a layout only
     // administrators can change.
-    g_settings.packageSource = layout.Path();
+    g_settings.run.sourceFolder = layout.Path();
     g_settings.serviceHost = test::ServiceHost(9);
     {
-        g_settings.unattended = false;
+        g_settings.run.unattended = false;
         test::CWindowDriver window;
         window.Click(IDC_BTN_BLUETOOTH);
         const auto starts = test::WaitStandInStarts(20000);
@@ -685,7 +685,7 @@ TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedOnlyWhenVouchedFor) {
         ASSERT_TRUE(test::WaitIdle(BluetoothBusy(), 10000));
         EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), kSetupStartedText);
         EXPECT_EQ(::SendMessageW(window.Control(IDC_PROGRESS_BLUETOOTH), PBM_GETPOS, 0, 0), 100);  // the copy's bar
-        g_settings.unattended = true;
+        g_settings.run.unattended = true;
     }
     test::ClearWorkFolder();
     EXPECT_EQ(QuietBluetooth(), kExitDone);
@@ -768,12 +768,12 @@ TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedOnlyWhenVouchedFor) {
             ASSERT_TRUE(test::LetEveryoneWrite(changed.Path()));
         }
         g_settings.pinnedLayoutManifestSha256 = c.pinned ? Sha256Of(packages + L"manifest.json") : "";
-        g_settings.packageSource = changed.Path();
+        g_settings.run.sourceFolder = changed.Path();
         g_settings.serviceHost = test::ServiceHost(c.serves ? 0 : 9);
         if (c.serves)
             test::SetServiceScript(R"({"/api/rx/RealtekDrivers": {"body": )" + HashedAnswer(c.serves) + R"(}, "/files/)" +
                                    c.serves + R"(": {"file": ")" + c.serves + R"("}})");
-        g_settings.offline = c.offline;
+        g_settings.run.offline = c.offline;
         test::TakeRequests();
         EXPECT_EQ(QuietBluetooth(), c.code) << c.name;
         EXPECT_EQ(test::TakeStandInStarts().size(), c.code == kExitDone ? 1u : 0u) << c.name;
@@ -790,7 +790,7 @@ TEST_F(WorkflowWine, TheOfflineLayoutIsMadeOnceAndUsedOnlyWhenVouchedFor) {
 // refused, never written through; its own folder is known by what it is,
 // however it is spelt.
 TEST_F(WorkflowWine, ALayoutRunWritesOnlyInsideItsFolder) {
-    g_settings.unattended = true;
+    g_settings.run.unattended = true;
     ServeEveryPackage(false);
     test::CTempFolder layout(L"layout-planted"), outside(L"layout-outside");
     const std::wstring victim = outside.Path() + L"\\victim";
@@ -866,7 +866,7 @@ TEST_F(WorkflowWine, AStartedMsiRunsFromThePackageCacheAndOutlastsTheCleanUp) {
     Offered(JobId::Hotspot) = true;
     g_settings.packageSigner.clear();  // a stand-in package nobody signed
     g_settings.unsignedPackagesAllowed = true;
-    g_settings.unattended = true;
+    g_settings.run.unattended = true;
     g_settings.silentArguments[JobIndex(JobId::Hotspot)] = L"/qn";
     CWindowsJobSystem system(true);
     RunQuiet(ParseCommandLine({L"/quiet", L"/hotspot"}), system,

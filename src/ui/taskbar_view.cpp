@@ -1,4 +1,4 @@
-#include "app/taskbar_view.h"
+#include "ui/taskbar_view.h"
 
 TaskbarView TaskbarOf(const std::vector<JobProgress>& active, bool failed) {
     if (active.empty()) return {failed ? TaskbarState::Error : TaskbarState::None, 0, 0};
