@@ -4,7 +4,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 PACKAGES=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth p7zip-full
           imagemagick libboost-dev libjsoncpp-dev libgtest-dev clang python3 openssl
-          debian-archive-keyring ca-certificates osslsigncode fonts-wqy-microhei locales-all)
+          debian-archive-keyring ca-certificates osslsigncode fonts-wqy-microhei
+          fonts-liberation2 fonts-vlgothic locales-all)
 
 log() { printf '== %s\n' "$*"; }
 
@@ -31,10 +32,12 @@ COMMANDS=(cmake:cmake ninja:ninja-build g++:g++ clang++:clang
           x86_64-w64-mingw32-dlltool:binutils-mingw-w64-x86-64
           wine:wine wineboot:wine wineserver:wine Xvfb:xvfb 7z:p7zip-full convert:imagemagick montage:imagemagick
           osslsigncode:osslsigncode openssl:openssl python3:python3 sha256sum:coreutils ln:coreutils rm:coreutils)
-# Files the prefixes need that are no command: the font with Chinese,
-# Japanese and Korean glyphs that stands in for the window font.
+# Files the prefixes need that are no command: the fonts that stand in for
+# Windows' UI faces (Chinese and Korean, Japanese, Latin and Cyrillic).
 CJK_FONT=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
-FILES=("$CJK_FONT:fonts-wqy-microhei")
+FILES=("$CJK_FONT:fonts-wqy-microhei"
+       /usr/share/fonts/truetype/vlgothic/VL-PGothic-Regular.ttf:fonts-vlgothic
+       /usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf:fonts-liberation2)
 check_commands() {
     local entry missing=0
     for entry in "${COMMANDS[@]}"; do
@@ -99,12 +102,19 @@ map_removable_drive() {
     wine reg add 'HKLM\Software\Wine\Drives' /v 'a:' /t REG_SZ /d floppy /f </dev/null >/dev/null 2>&1
     wineserver -w
 }
-# Windows draws the window font "Microsoft JhengHei"; Wine has no such font
-# and would show Chinese, Japanese and Korean texts as empty boxes.
+# Windows draws each script in its own UI face; Wine has none of them and
+# would show Chinese, Japanese and Korean texts as empty boxes. Each is mapped
+# to a font of the same script, so that the window's choice shows.
+WINDOW_FACES=("Microsoft JhengHei=WenQuanYi Micro Hei" "Microsoft YaHei UI=WenQuanYi Micro Hei"
+              "Malgun Gothic=WenQuanYi Micro Hei" "Yu Gothic UI=VL PGothic" "Meiryo UI=VL PGothic"
+              "Segoe UI=Liberation Sans")
 map_window_font() {
-    grep -q '"Microsoft JhengHei"="WenQuanYi Micro Hei"' "$WINEPREFIX/user.reg" 2>/dev/null && return
-    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft JhengHei' /t REG_SZ \
-        /d 'WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1
+    local entry
+    for entry in "${WINDOW_FACES[@]}"; do
+        grep -q "\"${entry%%=*}\"=\"${entry#*=}\"" "$WINEPREFIX/user.reg" 2>/dev/null && continue
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${entry%%=*}" /t REG_SZ \
+            /d "${entry#*=}" /f </dev/null >/dev/null 2>&1
+    done
 }
 stop_wine() {
     [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true

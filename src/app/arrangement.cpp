@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-WindowArrangement ArrangeWindow(const bool (&offered)[kJobCount], int gap, int dpi) {
+WindowArrangement ArrangeWindow(const bool (&offered)[kJobCount], int gap, int dpi, int nonClient) {
     WindowArrangement arrangement;
     arrangement.dpi = dpi;
     arrangement.buttonHeight = Scaled(kButtonHeight, dpi);
@@ -26,10 +26,13 @@ WindowArrangement ArrangeWindow(const bool (&offered)[kJobCount], int gap, int d
         }
         top += arrangement.buttonHeight + gap;
     }
+    const int statusRoom = 2 * Scaled(kStatusMargin, dpi) + 3 * gap;
+    const int frame = nonClient < 0 ? Scaled(29, dpi) : nonClient;
+    arrangement.windowHeight = std::max(arrangement.windowHeight, arrangement.bottom + statusRoom + frame);
     return arrangement;
 }
 
 int StatusLineTop(const WindowArrangement& arrangement, int gap, int clientHeight) {
-    const int top = arrangement.bottom + Scaled(8, arrangement.dpi);
+    const int top = arrangement.bottom + Scaled(kStatusMargin, arrangement.dpi);
     return std::min(top, std::max(0, clientHeight - 3 * gap));
 }

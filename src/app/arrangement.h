@@ -25,8 +25,15 @@ struct WindowArrangement {
     int bottom = 0;  // of the lowest button or bar
 };
 
-// gap: the height of the window font's text at dpi, the vertical gap between buttons.
-WindowArrangement ArrangeWindow(const bool (&offered)[kJobCount], int gap, int dpi = kBaseDpi);
+// gap: the height of the window font's text at dpi, the vertical gap between
+// buttons; nonClient: the height of the window's frame and caption at dpi
+// (-1: the 29 pixels of Windows' default at 96 dpi, scaled). The window is
+// 60 pixels taller for each job offered, and taller still where the status
+// line's three lines and its margins need it below the last button or bar.
+WindowArrangement ArrangeWindow(const bool (&offered)[kJobCount], int gap, int dpi = kBaseDpi, int nonClient = -1);
+
+// The status line's margin above and below it.
+constexpr int kStatusMargin = 8;
 
 // Top of the status line: right under the lowest button or bar, so that it
 // stays inside the client area (clientHeight) with room for three lines.

@@ -10,6 +10,7 @@
 #include "install/system_win.h"
 #include "net/request_win.h"
 #include "res/resource.h"
+#include "ui/product_font.h"
 #include "sys/log.h"
 #include "sys/os_version.h"
 #include "sys/platform.h"
@@ -49,6 +50,7 @@ BOOL CInstallerDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_translation.Load();
+    UseTextFaceFor(m_translation.Language());  // before any font is made
     m_highContrast = HighContrastOn();
     // Laid out while still hidden: the dialog shows itself, painted once, after this.
     SortControls();

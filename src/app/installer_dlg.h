@@ -17,6 +17,7 @@
 #include "sys/cancel_token.h"
 #include "sys/com_win.h"
 #include "sys/os_version.h"
+#include "sys/platform.h"
 #include "ui/cancel_button.h"
 #include "ui/image_button.h"
 #include "ui/logo_image.h"
@@ -150,6 +151,7 @@ private:
     std::atomic<bool> m_passiveRunning{false};
     ExitCode m_passiveCode = kExitDone;
     CTranslation m_translation;
+    const NumberFacts m_figures = sys::UserNumberFacts();  // the user's locale writes the status line's figures
     CImageButton m_buttons[kJobCount];
     fw::CProgressCtrl m_bars[kJobCount];  // none for a job without a bar
     CCancelButton m_cancels[kJobCount];   // the same

@@ -14,29 +14,37 @@ void OfferedJobs(bool (&on)[kJobCount]) {
     for (const Job& job : kJobs) on[JobIndex(job.id)] = Offered(job);
 }
 
+// The gap between the buttons: the font's size in pixels, whatever the face
+// (faces differ in line spacing; the layout must not).
+int GapAt(int dpi) { return ::MulDiv(kProductFontTenths, dpi, 720); }
+
+// The caption's and the frame's height together.
+int FrameHeight(HWND window) {
+    RECT outer = {}, client = {};
+    ::GetWindowRect(window, &outer);
+    ::GetClientRect(window, &client);
+    return (outer.bottom - outer.top) - client.bottom;
+}
+
 }  // namespace
 
 void CInstallerDlg::ArrangeAtDensity(int dpi, bool first) {
     CreateProductFont(dpi, m_font);
-    {
-        fw::CClientDC dc(m_hWnd);
-        fw::CSelectObject font(dc.Get(), m_font.Get());
-        SIZE extent = {};
-        ::GetTextExtentPoint32W(dc.Get(), L"Install", 7, &extent);
-        m_gap = extent.cy;
-    }
+    m_gap = GapAt(dpi);
     bool on[kJobCount] = {};
     OfferedJobs(on);
-    m_arrangement = ArrangeWindow(on, m_gap, dpi);
+    m_arrangement = ArrangeWindow(on, m_gap, dpi, FrameHeight(m_hWnd));
     if (first) SetWindowPos(nullptr, 0, 0, m_arrangement.windowWidth, m_arrangement.windowHeight, SWP_NOMOVE | SWP_NOZORDER);
     PlaceControls(first);
     ApplyLook();
 }
 
+// What the window will need at another density, its frame scaled there.
 SIZE CInstallerDlg::SizeAtDensity(int dpi) const {
     bool on[kJobCount] = {};
     OfferedJobs(on);
-    const WindowArrangement at = ArrangeWindow(on, 0, dpi);
+    const int frame = ::MulDiv(FrameHeight(m_hWnd), dpi, m_arrangement.dpi);
+    const WindowArrangement at = ArrangeWindow(on, GapAt(dpi), dpi, frame);
     return {at.windowWidth, at.windowHeight};
 }
 

@@ -113,7 +113,7 @@ void CInstallerDlg::OnProgress(const JobProgress& progress) {
 // second, the latest one coming when its time has come even if nothing follows.
 void CInstallerDlg::ShowProgressText(std::size_t job, bool now) {
     JobView& view = m_views[job];
-    const std::wstring text = ProgressText(view.progress, [this](TranslationKey key) { return Word(key); });
+    const std::wstring text = ProgressText(view.progress, [this](TranslationKey key) { return Word(key); }, m_figures);
     if (text.empty()) return;
     const unsigned long long ms = ::GetTickCount64();
     if (!now && ms - view.statusMs < kStatusEveryMs) {

@@ -13,7 +13,7 @@ enum class TextKind {
     Hint,     // added to a status text
     Message,  // the message dialog's text
     Progress, // the status line's while a job works; {done}, {total}, {rate}, {left} filled in
-    Unit,     // a number's unit ({n}) or the decimal sign, for the progress texts
+    Unit,     // a number's unit ({n}; hours and minutes {h} and {m}), for the progress texts
     Name,     // what a screen reader calls a control that shows no text (a job's cancel)
 };
 
@@ -36,7 +36,7 @@ enum class TextKind {
     X(kHintNoInternet, HINT_NO_INTERNET, Message)       \
     X(kNeedsKb2533623, NEEDS_KB2533623, Message)       \
     X(kSetupStarted, SETUP_STARTED, Status)             \
-    X(kDlCancelled, DL_CANCELLED, Status)               \
+    X(kInstallCancelled, INSTALL_CANCELLED, Status)     \
     X(kCancelBt, CANCEL_BT, Name)                       \
     X(kCancelHotspot, CANCEL_HOTSPOT, Name)             \
     X(kCancelRx, CANCEL_RX, Name)                       \
@@ -47,13 +47,14 @@ enum class TextKind {
     X(kProgressChecking, PROGRESS_CHECKING, Progress)   \
     X(kProgressUnpacking, PROGRESS_UNPACKING, Progress) \
     X(kProgressStarting, PROGRESS_STARTING, Progress)   \
-    X(kDecimalSign, DECIMAL_SIGN, Unit)                 \
     X(kUnitKb, UNIT_KB, Unit)                           \
     X(kUnitMb, UNIT_MB, Unit)                           \
     X(kUnitGb, UNIT_GB, Unit)                           \
     X(kUnitRate, UNIT_RATE, Unit)                       \
     X(kUnitSeconds, UNIT_SECONDS, Unit)                 \
-    X(kUnitMinutes, UNIT_MINUTES, Unit)
+    X(kUnitMinutes, UNIT_MINUTES, Unit)                 \
+    X(kUnitHours, UNIT_HOURS, Unit)                     \
+    X(kUnitHoursMinutes, UNIT_HOURS_MINUTES, Unit)
 
 #define INSTALLER_KEY_ENUM(name, key, kind) name,
 enum TranslationKey { INSTALLER_TRANSLATION_KEYS(INSTALLER_KEY_ENUM) kTranslationKeyCount };

@@ -26,7 +26,7 @@ const std::array<OutcomeRow, kOutcomeCount> kOutcomes = {{
     // Windows Installer tells the user itself that another installation runs.
     {Outcome::InstallInProgress, "another installation is in progress", kExitInstallInProgress, Display::Nothing,
      kTranslationKeyCount},
-    {Outcome::Cancelled, "cancelled", kExitCancelled, Display::Text, kDlCancelled},
+    {Outcome::Cancelled, "cancelled", kExitCancelled, Display::Text, kInstallCancelled},
 }};
 
 const std::array<ExitCodeRow, 16> kExitCodes = {{

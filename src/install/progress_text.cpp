@@ -1,26 +1,15 @@
 #include "install/progress_text.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace {
-
-constexpr double kKb = 1024.0, kMb = kKb * 1024, kGb = kMb * 1024;
-
-// One decimal, with the language's sign: "12.3", "12,3".
-std::wstring OneDecimal(double value, const WordsFn& words) {
-    wchar_t text[32] = {};
-    std::swprintf(text, 32, L"%.1f", value);
-    std::wstring number = text;
-    const std::wstring sign = words(kDecimalSign);
-    const std::size_t point = number.find(L'.');
-    if (point != std::wstring::npos) number.replace(point, 1, sign.empty() ? L"." : sign);
-    return number;
-}
 
 std::wstring Unit(TranslationKey unit, const std::wstring& number, const WordsFn& words) {
     return FillIn(words(unit), L"{n}", number);
 }
+
+// Three figures: 0.98, 9.77, 97.7, 977; decimals as shown after rounding.
+int DecimalsFor(double value) { return value < 9.995 ? 2 : value < 99.95 ? 1 : 0; }
 
 }  // namespace
 
@@ -31,24 +20,35 @@ std::wstring FillIn(std::wstring text, const wchar_t* name, const std::wstring& 
     return text;
 }
 
-std::wstring SizeText(unsigned long long bytes, const WordsFn& words) {
-    const double size = static_cast<double>(bytes);
-    // Rounded as shown: 1023.96 MB reads 1.0 GB, not 1024.0 MB.
-    if (size >= kGb - 0.05 * kMb) return Unit(kUnitGb, OneDecimal(size / kGb, words), words);
-    if (size >= kMb - 0.5 * kKb) return Unit(kUnitMb, OneDecimal(size / kMb, words), words);
-    return Unit(kUnitKb, std::to_wstring(static_cast<unsigned long long>(std::llround(size / kKb))), words);
+std::wstring SizeText(unsigned long long bytes, const WordsFn& words, const NumberFacts& figures) {
+    const double kb = static_cast<double>(bytes) / 1024;
+    // Rounded as shown: 999.6 KB reads 0.98 MB, never 1000 KB.
+    if (kb < 999.5) return Unit(kUnitKb, FormatNumber(bytes > 0 && kb < 1 ? 1 : kb, 0, figures), words);
+    const double mb = kb / 1024;
+    if (mb < 999.5) return Unit(kUnitMb, FormatNumber(mb, DecimalsFor(mb), figures), words);
+    const double gb = mb / 1024;
+    return Unit(kUnitGb, FormatNumber(gb, DecimalsFor(gb), figures), words);
 }
 
-std::wstring RateText(double bytesPerSecond, const WordsFn& words) {
-    return FillIn(words(kUnitRate), L"{n}", SizeText(static_cast<unsigned long long>(bytesPerSecond), words));
+std::wstring RateText(double bytesPerSecond, const WordsFn& words, const NumberFacts& figures) {
+    return FillIn(words(kUnitRate), L"{n}",
+                  SizeText(static_cast<unsigned long long>(bytesPerSecond), words, figures));
 }
 
-std::wstring TimeText(unsigned long long seconds, const WordsFn& words) {
-    if (seconds < 90) return Unit(kUnitSeconds, std::to_wstring(seconds == 0 ? 1 : seconds), words);
-    return Unit(kUnitMinutes, std::to_wstring((seconds + 30) / 60), words);
+std::wstring TimeText(unsigned long long seconds, const WordsFn& words, const NumberFacts& figures) {
+    if (seconds < 90) {
+        const unsigned long long steps = seconds <= 5 ? 5 : (seconds + 4) / 5 * 5;
+        return Unit(kUnitSeconds, FormatNumber(static_cast<double>(steps), 0, figures), words);
+    }
+    const unsigned long long minutes = (seconds + 30) / 60;
+    if (minutes <= 90) return Unit(kUnitMinutes, FormatNumber(static_cast<double>(minutes), 0, figures), words);
+    const std::wstring hours = FormatNumber(static_cast<double>(minutes / 60), 0, figures);
+    if (minutes % 60 == 0) return Unit(kUnitHours, hours, words);
+    return FillIn(FillIn(words(kUnitHoursMinutes), L"{h}", hours), L"{m}",
+                  FormatNumber(static_cast<double>(minutes % 60), 0, figures));
 }
 
-std::wstring ProgressText(const JobProgress& progress, const WordsFn& words) {
+std::wstring ProgressText(const JobProgress& progress, const WordsFn& words, const NumberFacts& figures) {
     const TransferProgress& t = progress.transfer;
     switch (progress.phase) {
     case JobPhase::Asking: return words(kProgressAsking);
@@ -61,15 +61,18 @@ std::wstring ProgressText(const JobProgress& progress, const WordsFn& words) {
     case JobPhase::Copying: break;
     }
     if (t.done == 0 && t.total == 0) return std::wstring();  // nothing to say yet: the last text stays
-    const std::wstring done = SizeText(t.done, words);
+    const std::wstring done = SizeText(t.done, words, figures);
     const bool rated = t.bytesPerSecond >= 1.0;
-    if (t.total == 0) return rated ? FillIn(FillIn(words(kProgressDownloadNoTotal), L"{done}", done), L"{rate}",
-                                            RateText(t.bytesPerSecond, words))
-                                   : done;
-    const std::wstring soFar = FillIn(FillIn(words(kProgressDownloadSoFar), L"{done}", done), L"{total}",
-                                      SizeText(t.total, words));
-    if (!rated || t.done >= t.total) return soFar;
-    const auto left = static_cast<unsigned long long>(std::llround(static_cast<double>(t.total - t.done) / t.bytesPerSecond));
-    std::wstring text = FillIn(FillIn(words(kProgressDownload), L"{done}", done), L"{total}", SizeText(t.total, words));
-    return FillIn(FillIn(text, L"{rate}", RateText(t.bytesPerSecond, words)), L"{left}", TimeText(left, words));
+    if (t.total == 0)
+        return rated ? FillIn(FillIn(words(kProgressDownloadNoTotal), L"{done}", done), L"{rate}",
+                              RateText(t.bytesPerSecond, words, figures))
+                     : done;
+    const std::wstring total = SizeText(t.total, words, figures);
+    if (!rated || t.done >= t.total)
+        return FillIn(FillIn(words(kProgressDownloadSoFar), L"{done}", done), L"{total}", total);
+    const auto left =
+        static_cast<unsigned long long>(std::llround(static_cast<double>(t.total - t.done) / t.bytesPerSecond));
+    const std::wstring text = FillIn(FillIn(words(kProgressDownload), L"{done}", done), L"{total}", total);
+    return FillIn(FillIn(text, L"{rate}", RateText(t.bytesPerSecond, words, figures)), L"{left}",
+                  TimeText(left, words, figures));
 }

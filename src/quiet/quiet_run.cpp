@@ -12,7 +12,7 @@ void CQuietJobWindow::Report(const JobProgress& progress) {
     if (progress.phase == m_phase && quarter == m_quarter) return;
     m_phase = progress.phase;
     m_quarter = quarter;
-    const std::wstring text = ProgressText(progress, m_words);
+    const std::wstring text = ProgressText(progress, m_words, m_figures);
     m_log(L"progress: " + Utf8ToWide(PhaseName(progress.phase)) + (text.empty() ? L"" : L": " + text));
 }
 

@@ -8,6 +8,7 @@
 #include "install/job_window.h"
 #include "quiet/command_line.h"
 #include "quiet/exit_code.h"
+#include "sys/number_format.h"
 
 using LogFn = std::function<void(const std::wstring&)>;
 
@@ -25,6 +26,7 @@ public:
 
 private:
     WordsFn m_words;
+    const NumberFacts m_figures;  // the log's figures are the same on every PC
     bool m_bluetoothOffered;
     LogFn m_log;
     IJobWindow* m_passiveWindow;

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 
+#include "sys/number_format.h"
+
 namespace sys {
 
 // Full path of the running program's executable file, however long.
@@ -22,6 +24,9 @@ std::wstring SystemFolder();
 
 // The logged-on user's UI language identifier (LANGID).
 unsigned short UserUiLanguage();
+
+// How the user's own locale (not the UI language) writes numbers.
+NumberFacts UserNumberFacts();
 
 enum class ReadResult { Ok, CannotOpen, TooLarge };
 

@@ -53,6 +53,21 @@ std::wstring SystemFolder() {
 
 unsigned short UserUiLanguage() { return ::GetUserDefaultUILanguage(); }
 
+NumberFacts UserNumberFacts() {
+    NumberFacts facts;
+    const auto read = [](LCTYPE type, std::wstring& into) {
+        wchar_t value[16] = {};
+        if (::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, value, 16) > 0) into = value;
+    };
+    read(LOCALE_SDECIMAL, facts.decimalSign);
+    if (facts.decimalSign.empty()) facts.decimalSign = L".";
+    read(LOCALE_STHOUSAND, facts.groupSeparator);
+    std::wstring grouping = L"3;0";
+    read(LOCALE_SGROUPING, grouping);
+    ReadGrouping(grouping, facts);
+    return facts;
+}
+
 ReadResult ReadWholeFile(const std::wstring& path, std::size_t maxBytes, std::string& bytes) {
     CFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

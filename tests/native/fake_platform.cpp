@@ -57,6 +57,8 @@ std::wstring AppFolderJoin(const std::wstring& name) {
 
 unsigned short UserUiLanguage() { return g_language; }
 
+NumberFacts UserNumberFacts() { return NumberFacts(); }
+
 ReadResult ReadWholeFile(const std::wstring& path, std::size_t maxBytes, std::string& bytes) {
     ++g_reads;
     std::ifstream in(NativePath(path), std::ios::binary);

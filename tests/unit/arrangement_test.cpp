@@ -12,12 +12,14 @@ struct Switches {
 const Switches kBuiltIn, kAll(true), kNone(false);
 }  // namespace
 
-// The window is 420 x 340 with the two built-in commands, and 60 pixels
-// taller or shorter for each job more or less.
+// The window is 420 x 340 with the two built-in commands, 60 pixels shorter
+// for each job less, and taller with more by what the status line needs:
+// with all four, 11 pixels more than 60 a job.
 TEST(Arrangement, WindowShrinksBySixtyForEachJobSwitchedOff) {
     EXPECT_EQ(ArrangeWindow(kBuiltIn.on, 20).windowHeight, 340);
-    EXPECT_EQ(ArrangeWindow(kAll.on, 20).windowHeight, 340 + 60 * (kJobCount - 2));
+    EXPECT_EQ(ArrangeWindow(kAll.on, 20).windowHeight, 340 + 60 * (kJobCount - 2) + 11);
     EXPECT_EQ(ArrangeWindow(kNone.on, 20).windowHeight, 340 - 60 * 2);
+    EXPECT_EQ(ArrangeWindow(kBuiltIn.on, 20, 96, 40).windowHeight, 350);  // a caption 11 pixels taller needs 10 more
 }
 
 // Whichever jobs a build offers, at any density: the offered buttons one
@@ -46,9 +48,10 @@ TEST(Arrangement, EachBarSitsUnderItsOwnButton) {
                 below = a.barTop[k] + a.barHeight;
             }
             EXPECT_EQ(a.bottom, below) << row;
+            // Never pulled up over a control: its margin above, three lines and its margin below.
             const int client = a.windowHeight - Scaled(29, dpi);
-            EXPECT_GT(StatusLineTop(a, gap, client), below) << row;
-            EXPECT_LE(StatusLineTop(a, gap, client) + 3 * gap, client) << row;
+            EXPECT_EQ(StatusLineTop(a, gap, client), below + Scaled(kStatusMargin, dpi)) << row;
+            EXPECT_LE(StatusLineTop(a, gap, client) + 3 * gap + Scaled(kStatusMargin, dpi), client) << row;
         }
     }
 }

@@ -22,7 +22,7 @@ TEST(JobOutcome, EachOutcomeItsExitCodeAndWhatTheWindowShows) {
         {wifi, Outcome::RestartNeeded, kExitRestartNeeded, true, false, {}},
         {wifi, Outcome::RestartStarted, kExitRestartStarted, true, false, {}},
         {bluetooth, Outcome::InstallInProgress, kExitInstallInProgress, true, false, {}},
-        {bluetooth, Outcome::Cancelled, kExitCancelled, true, false, {kDlCancelled}},
+        {bluetooth, Outcome::Cancelled, kExitCancelled, true, false, {kInstallCancelled}},
         {wifi, Outcome::InstallerMissing, kExitInstallerMissing, true, false, {}},
         {wifi, Outcome::BundledProgramRefused, kExitPackageRefused, true, false, {kWifiInstallerMiss}},
         {wifi, Outcome::InstallerTimedOut, kExitInstallerTimedOut, true, false, {}},

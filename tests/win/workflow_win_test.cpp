@@ -964,7 +964,7 @@ TEST_F(WorkflowWine, ACancelEndsTheJobWhateverItWaitsOn) {
         }
         EXPECT_TRUE(test::WaitIdle(BluetoothBusy(), 5000));
         EXPECT_LT(::GetTickCount() - start, 5000u);  // about one second; Wine's start-up of the click is in it
-        EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"Download cancelled.");
+        EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), L"Installation canceled.");
         EXPECT_FALSE(window.Visible(IDC_CANCEL_BLUETOOTH));
         EXPECT_FALSE(window.Visible(IDC_PROGRESS_BLUETOOTH));
         EXPECT_TRUE(test::TakeStandInStarts().empty());  // nothing after the cancel starts
