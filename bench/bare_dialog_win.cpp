@@ -1,6 +1,9 @@
 // The yardstick for the start-up benchmark: a bare Win32 dialog of the
 // installer window's size, with nothing to load and nothing to ask.
 #include <windows.h>
+#ifdef BARE_WITH_COMMON_CONTROLS
+#include <commctrl.h>
+#endif
 
 #include <cstring>
 
@@ -20,6 +23,11 @@ INT_PTR CALLBACK BareProc(HWND hwnd, UINT message, WPARAM wp, LPARAM) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+#ifdef BARE_WITH_COMMON_CONTROLS
+    // As the installer starts: the manifest's comctl32 v6, loaded.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+#endif
     alignas(DWORD) BYTE buffer[64] = {};
     auto* dialog = reinterpret_cast<DLGTEMPLATE*>(buffer);
     dialog->style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;

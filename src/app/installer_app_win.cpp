@@ -98,7 +98,7 @@ void CInstallerApp::LogRunHeader(const RunChoices& run) {
 }
 
 ExitCode CInstallerApp::InitInstance(const RunChoices& run) {
-    INITCOMMONCONTROLSEX controls = {sizeof controls, 0xFF};
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};  // what the windows use
     ::InitCommonControlsEx(&controls);
     ::RegisterApplicationRestart(nullptr, 0);  // restart only: no recovery, no autosave
     CInstallerDlg dialog(nullptr);

@@ -41,7 +41,6 @@ void CInstallerDlg::DoDataExchange() {
 
 BOOL CInstallerDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    m_com = std::make_unique<sys::CComInit>(COINIT_APARTMENTTHREADED);  // the live region's and the taskbar's
     TakeOverDialogScaling(m_hWnd);  // ArrangeAtDensity lays it out anew
     // Explorer runs below this elevated window: its message would be dropped.
     AllowTaskbarButtonMessages(m_hWnd);
@@ -67,6 +66,12 @@ BOOL CInstallerDlg::OnInitDialog() {
     if (!first) return TRUE;
     ::SetFocus(first);  // the first command, ready for Space or Enter
     return FALSE;
+}
+
+// COM for the taskbar's list and the live region, not before they are
+// needed: loading it would delay the first paint.
+void CInstallerDlg::StartCom() {
+    if (!m_com) m_com = std::make_unique<sys::CComInit>(COINIT_APARTMENTTHREADED);
 }
 
 void CInstallerDlg::OnWindowThread(const std::function<void()>& work) {
@@ -101,6 +106,7 @@ void CInstallerDlg::AskWmiForWindows() {
 void CInstallerDlg::OnWindowsKnown() {
     const WindowsVersion windows = ThisWindows();
     ShowCommandsFor(windows);
+    StartCom();
     m_liveRegion = AtLeast(windows, WindowsVersion::Win8) && MarkPoliteLiveRegion(m_status.GetSafeHwnd());
     // Windows 7's readers hear a change of a control without the focus only as an alert.
     if (!m_liveRegion) MarkAlertState(m_status.GetSafeHwnd());

@@ -171,5 +171,6 @@ private:
     bool m_failed = false;  // for the taskbar: the last job to end failed
     std::unique_ptr<ITaskbarButton> m_taskbar;
     bool m_ownTaskbar = false;
-    std::unique_ptr<sys::CComInit> m_com;  // for the window's life, on its thread
+    void StartCom();
+    std::unique_ptr<sys::CComInit> m_com;  // from its first use for the window's life, on its thread
 };

@@ -42,6 +42,7 @@ void CInstallerDlg::UpdateTaskbar() {
 // that shows progress on it is made anew, unless a test gave its own.
 bool CInstallerDlg::OnTaskbarButtonCreated() {
     if (m_ownTaskbar) return false;
+    StartCom();
     m_taskbar = OpenTaskbarButton(m_hWnd);
     UpdateTaskbar();
     return true;
