@@ -5,7 +5,8 @@
 # program has limited the search to System32.
 # In the order they are loaded ahead where Windows lacks SetDefaultDllDirectories:
 # a DLL the others import comes before them.
-set(INSTALLER_DELAYED_DLLS ole32 oleaut32 shlwapi shell32 uxtheme version crypt32 wintrust winhttp wininet comctl32 msi)
+set(INSTALLER_DELAYED_DLLS ole32 oleaut32 shlwapi shell32 uxtheme version crypt32 wintrust winhttp wininet comctl32 msi
+    setupapi)
 
 # The program loads them from System32 by full path (src/app/dll_search_win.cpp).
 list(TRANSFORM INSTALLER_DELAYED_DLLS PREPEND "L\"" OUTPUT_VARIABLE names)

@@ -14,6 +14,7 @@
 #include "i18n/translation.h"
 #include "install/system_win.h"
 #include "log/run_log.h"
+#include "quiet/detect_run.h"
 #include "quiet/layout_run.h"
 #include "quiet/quiet_run.h"
 #include "sys/debugger_log_win.h"
@@ -74,6 +75,7 @@ const wchar_t* ModeName(RunMode mode) {
     case RunMode::Window: return L"window";
     case RunMode::Passive: return L"passive";
     case RunMode::Quiet: return L"quiet";
+    case RunMode::Detect: return L"detect";
     case RunMode::Layout: break;
     }
     return L"layout";
@@ -136,7 +138,7 @@ void CInstallerApp::RefuseWithoutKb2533623() {
 
 void CInstallerApp::Run() {
     const RunChoices& run = StartRun();
-    const bool windowless = run.mode == RunMode::Quiet || run.mode == RunMode::Layout;
+    const bool windowless = run.mode != RunMode::Window && run.mode != RunMode::Passive;
     if (windowless) StartWindowsQuery();  // WMI takes its time: under way while the log starts
     LogRunHeader(run);
     if (!run.error.empty() || run.help) {
@@ -151,9 +153,13 @@ void CInstallerApp::Run() {
     if (windowless) {
         CancelOnConsoleSignals();
         CWindowsJobSystem system(true, &g_unattendedCancel);
-        const ExitCode code = run.mode == RunMode::Layout
-                                  ? RunLayout(run, system, [](const std::wstring& text) { sys::Log(text); })
-                                  : RunQuietInstall(run, system);
+        const auto log = [](const std::wstring& text) { sys::Log(text); };
+        const ExitCode code =
+            run.mode == RunMode::Layout   ? RunLayout(run, system, log)
+            : run.mode == RunMode::Detect ? RunDetect(run, system, log, [](const std::wstring& line) {
+                                                if (!WriteToCaller(line + L"\r\n")) sys::Log(L"no standard output for: " + line);
+                                            })
+                                          : RunQuietInstall(run, system);
         sys::Log(L"exit code " + std::to_wstring(code));
         g_unattendedDone = true;
         ::ExitProcess(code);

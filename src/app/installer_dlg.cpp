@@ -37,6 +37,7 @@ void CInstallerDlg::DoDataExchange() {
     for (const Job& job : kJobs)
         if (job.cancel) DDX_Control(job.cancel, m_cancels[JobIndex(job.id)]);
     DDX_Control(IDC_STATUS, m_status);
+    DDX_Control(IDC_DEVICE, m_device);
 }
 
 BOOL CInstallerDlg::OnInitDialog() {
@@ -174,6 +175,10 @@ fw::CMsgResult CInstallerDlg::OnTimer(UINT_PTR timer) {
         ClosePassiveWindow();
     } else if (timer == kAfterFirstPaintTimer) {
         AskWmiForWindows();
+        LookAtAdapter();
+    } else if (timer == kDeviceChangeTimer) {
+        ::KillTimer(m_hWnd, kDeviceChangeTimer);
+        LookAtAdapter();
     } else {
         return fw::NotHandled();
     }
@@ -223,6 +228,12 @@ fw::CMsgResult CInstallerDlg::OnMessage(UINT message, WPARAM wp, LPARAM lp) {
     }
     case kWindowsKnownMessage: OnWindowsKnown(); return fw::Handled();
     case kPassiveDoneMessage: OnPassiveRunDone(); return fw::Handled();
+    case kAdapterLookedMessage: {
+        const std::unique_ptr<std::vector<JobLook>> looks(reinterpret_cast<std::vector<JobLook>*>(lp));
+        OnAdapterLooked(*looks);
+        return fw::Handled();
+    }
+    case WM_DEVICECHANGE: SetTimer(m_hWnd, kDeviceChangeTimer, 500, nullptr); return fw::Handled(TRUE);
     case kCallMessage: (*reinterpret_cast<const std::function<void()>*>(lp))(); return fw::Handled();
     case kGetDpiScaledSize: *reinterpret_cast<SIZE*>(lp) = SizeAtDensity(static_cast<int>(wp)); return fw::Handled(TRUE);
     case WM_DPICHANGED: OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp)); return fw::Handled();

@@ -11,6 +11,7 @@
 #include "framework/dialog.h"
 #include "framework/gdi.h"
 #include "i18n/translation.h"
+#include "install/device_state.h"
 #include "install/job_window.h"
 #include "quiet/command_line.h"
 #include "quiet/exit_code.h"
@@ -64,6 +65,7 @@ public:
     // drawn at, in tenths of a point: smaller than the font's when they did not fit.
     int CaptionTenths(JobId job) const { return m_buttons[JobIndex(job)].CaptionTenths(); }
     int StatusTenths() const { return m_statusTenths; }
+    int AdapterLooks() const { return m_adapterLooks; }  // how often the adapter's line was looked at
 
 protected:
     BOOL OnInitDialog() override;
@@ -76,8 +78,10 @@ private:
     static constexpr UINT kWindowsKnownMessage = WM_APP + 1;
     static constexpr UINT kPassiveDoneMessage = WM_APP + 2;
     static constexpr UINT kCallMessage = WM_APP + 3;  // lParam: a std::function<void()> to run here, sent
+    static constexpr UINT kAdapterLookedMessage = WM_APP + 4;  // lParam: the looks, a new std::vector<JobLook>
     static constexpr UINT_PTR kAfterFirstPaintTimer = 1;
     static constexpr UINT_PTR kPassiveCloseTimer = 2;
+    static constexpr UINT_PTR kDeviceChangeTimer = 3;  // devices come and go in bursts: one look after them
     static constexpr UINT_PTR kStatusTimerBase = 16;  // one per job: the status text held back
 
     // Runs work on the window's thread, at once when called there; nothing
@@ -119,6 +123,14 @@ private:
     // Whether the no-connection message is to open (on the job's thread).
     bool TellHere(const Job& job, const JobOutcome& outcome);
 
+    // The adapter's line above the commands (installer_dlg_device.cpp):
+    // looked at after the first paint, when devices change and after each
+    // job; never waited for.
+    void LookAtAdapter();
+    void OnAdapterLooked(const std::vector<JobLook>& looks);
+    void PlaceDeviceLine();
+    void FitDeviceFont();
+
     // Bars, cancels and the taskbar (installer_dlg_progress.cpp).
     void ShowBar(const Job& job, const JobProgress& progress, bool newPhase);
     void UpdateTaskbar();
@@ -156,6 +168,11 @@ private:
     fw::CProgressCtrl m_bars[kJobCount];  // none for a job without a bar
     CCancelButton m_cancels[kJobCount];   // the same
     fw::CStatic m_status;
+    fw::CStatic m_device;
+    fw::CFont m_deviceFont;
+    HFONT m_deviceFontInUse = nullptr;
+    bool m_lookingAtAdapter = false, m_lookAgain = false;
+    std::atomic<int> m_adapterLooks{0};
 
     // What each job last reported, and its cancel.
     struct JobView {

@@ -88,6 +88,7 @@ void CInstallerDlg::PlaceControls(bool first) {
     const int top = StatusLineTop(m_arrangement, gap, client.bottom);
     m_status.SetWindowPos(nullptr, left, top, width, 3 * gap, SWP_NOZORDER | SWP_SHOWWINDOW);
     FitStatusFont(m_status.GetWindowText());
+    PlaceDeviceLine();
 }
 
 void CInstallerDlg::ApplyLook() {

@@ -44,11 +44,13 @@ void CInstallerDlg::PaintLogo(HDC dc, int width) {
 }
 
 HBRUSH CInstallerDlg::OnCtlColor(HDC dc, HWND control) {
-    if (control != m_status.GetSafeHwnd()) return nullptr;
-    if (!m_highContrast) return WhiteTextOnBackground(dc, m_statusFontInUse);
+    const bool status = control == m_status.GetSafeHwnd();
+    if (!status && control != m_device.GetSafeHwnd()) return nullptr;
+    const HFONT font = status ? m_statusFontInUse : m_deviceFontInUse;
+    if (!m_highContrast) return WhiteTextOnBackground(dc, font);
     ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
     ::SetBkMode(dc, TRANSPARENT);
-    ::SelectObject(dc, m_statusFontInUse);
+    ::SelectObject(dc, font);
     return static_cast<HBRUSH>(::GetStockObject(HOLLOW_BRUSH));
 }
 

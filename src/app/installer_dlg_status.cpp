@@ -79,6 +79,7 @@ bool CInstallerDlg::TellHere(const Job& job, const JobOutcome& outcome) {
     m_failed = Failure(outcome.kind);
     UpdateTaskbar();
     const Telling telling = TellingOf(job, outcome, m_bluetoothOffered);
+    LookAtAdapter();  // what the job did to the adapter shows above the commands
     if (!telling.status.empty()) ShowStatusTextHere(StatusText(telling, [this](TranslationKey key) { return Word(key); }), true);
     if (!telling.message || !m_passive) return telling.message;
     ShowStatusTextHere(Word(kHintNoInternet), true);  // nobody is asked to click

@@ -15,6 +15,7 @@ enum class TextKind {
     Progress, // the status line's while a job works; {done}, {total}, {rate}, {left} filled in
     Unit,     // a number's unit ({n}; hours and minutes {h} and {m}), for the progress texts
     Name,     // what a screen reader calls a control that shows no text (a job's cancel)
+    Device,   // the line about the adapter above the commands; {version} filled in
 };
 
 #define INSTALLER_TRANSLATION_KEYS(X)                   \
@@ -37,6 +38,11 @@ enum class TextKind {
     X(kNeedsKb2533623, NEEDS_KB2533623, Message)       \
     X(kSetupStarted, SETUP_STARTED, Status)             \
     X(kInstallCancelled, INSTALL_CANCELLED, Status)     \
+    X(kDeviceReplug, DEVICE_REPLUG, Status)             \
+    X(kDeviceRestart, DEVICE_RESTART, Status)           \
+    X(kDeviceNotPlugged, DEVICE_NOT_PLUGGED, Device)    \
+    X(kDeviceWifiReady, DEVICE_WIFI_READY, Device)      \
+    X(kDeviceBtReady, DEVICE_BT_READY, Device)          \
     X(kCancelBt, CANCEL_BT, Name)                       \
     X(kCancelHotspot, CANCEL_HOTSPOT, Name)             \
     X(kCancelRx, CANCEL_RX, Name)                       \

@@ -26,10 +26,18 @@ const std::array<OutcomeRow, kOutcomeCount> kOutcomes = {{
     // Windows Installer tells the user itself that another installation runs.
     {Outcome::InstallInProgress, "another installation is in progress", kExitInstallInProgress, Display::Nothing,
      kTranslationKeyCount},
+    {Outcome::AdapterMissing, "installed, but no adapter is plugged in", kExitAdapterMissing, Display::Text,
+     kDeviceNotPlugged},
+    {Outcome::DriverNotInUse, "installed, but the adapter does not use the driver", kExitDriverNotInUse,
+     Display::Text, kDeviceReplug},
+    {Outcome::DriverAfterRestart, "installed, the adapter's driver works after a restart", kExitRestartNeeded,
+     Display::Text, kDeviceRestart},
+    {Outcome::DriverNotInstalled, "the adapter's driver is not installed", kExitDriverNotInstalled, Display::Nothing,
+     kTranslationKeyCount},
     {Outcome::Cancelled, "cancelled", kExitCancelled, Display::Text, kInstallCancelled},
 }};
 
-const std::array<ExitCodeRow, 16> kExitCodes = {{
+const std::array<ExitCodeRow, 19> kExitCodes = {{
     {kExitDone, "done"},
     {kExitRestartNeeded, "done, a restart is needed (an installer returned 3010)"},
     {kExitRestartStarted, "done, and an installer has started a restart (`ERROR_SUCCESS_REBOOT_INITIATED`): no job "
@@ -52,6 +60,12 @@ const std::array<ExitCodeRow, 16> kExitCodes = {{
     {kExitLinkRefused, "`/layout`: its folder, `packages\\` or `data\\` is a link; nothing was written through it "
                        "(`ERROR_CANT_ACCESS_FILE`)"},
     {kExitWindowsTooOld, "Windows 7 without KB2533623: nothing was run (`ERROR_OLD_WIN_VERSION`)"},
+    {kExitAdapterMissing, "the adapter is not plugged in (`ERROR_DEVICE_NOT_CONNECTED`): after a setup that ended "
+                          "well, or with `/detect`"},
+    {kExitDriverNotInUse, "the adapter has a problem with its driver, or none after a setup that ended well: unplug "
+                          "it and plug it in again (`ERROR_DEVICE_REINITIALIZATION_NEEDED`)"},
+    {kExitDriverNotInstalled, "`/detect`: the adapter's driver is not installed, or the adapter could not be seen "
+                              "(`ERROR_UNKNOWN_PRODUCT`)"},
 }};
 
 const OutcomeRow& RowOf(Outcome kind) { return kOutcomes[static_cast<std::size_t>(kind)]; }

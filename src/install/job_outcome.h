@@ -25,6 +25,10 @@ enum class Outcome {
     InstallerFailed,         // an installer waited for failed (code)
     InstallerTimedOut,       // an installer waited for ran past the time limit and was ended
     InstallInProgress,       // Windows Installer was busy with another installation (tools try again)
+    AdapterMissing,          // the setup ended well, yet no adapter is plugged in to use its driver
+    DriverNotInUse,          // the setup ended well, yet the adapter has no driver or a problem: replug it
+    DriverAfterRestart,      // the setup asked for a restart, and the adapter has no working driver until then
+    DriverNotInstalled,      // /detect: the adapter has no driver (or it could not be seen)
     Cancelled,               // the user (or the console's Ctrl+C) stopped it
 };
 constexpr int kOutcomeCount = static_cast<int>(Outcome::Cancelled) + 1;
@@ -48,6 +52,9 @@ enum ExitCode : unsigned long {
     kExitInstallerTimedOut = 1460,   // ERROR_TIMEOUT
     kExitLinkRefused = 1920,         // ERROR_CANT_ACCESS_FILE
     kExitWindowsTooOld = 1150,       // ERROR_OLD_WIN_VERSION
+    kExitAdapterMissing = 1167,      // ERROR_DEVICE_NOT_CONNECTED
+    kExitDriverNotInUse = 1164,      // ERROR_DEVICE_REINITIALIZATION_NEEDED
+    kExitDriverNotInstalled = 1605,  // ERROR_UNKNOWN_PRODUCT
 };
 
 // What the window shows for an outcome.
@@ -75,7 +82,7 @@ struct ExitCodeRow {
     ExitCode code;
     const char* meaning;
 };
-extern const std::array<ExitCodeRow, 16> kExitCodes;
+extern const std::array<ExitCodeRow, 19> kExitCodes;
 
 const OutcomeRow& RowOf(Outcome kind);
 

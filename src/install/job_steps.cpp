@@ -84,9 +84,24 @@ JobOutcome StartSignedInstaller(const Job& job, IJobWindow& window, IJobFolder& 
                       L"): it starts from the job folder, and a later repair may ask for it");
     }
     window.Report({job.id, JobPhase::Starting, {}});
-    const ProcessRun run = system.StartInstaller(kept ? *kept : installer, SilentArguments(job), folder.TempPath());
+    // A setup not waited for is looked after when it ends: only what needs doing is told then.
+    const auto whenEnded = [&job, &window](const DeviceLook& look) {
+        const JobOutcome after = OutcomeAfterSetup(JobOutcome{}, look);
+        sys::Log(std::wstring(L"the ") + job.name + L"'s setup has ended; the device: " + DescribeLook(look));
+        if (after.kind != Outcome::Done) window.Tell(job, after);
+    };
+    const ProcessRun run = system.StartInstaller(kept ? *kept : installer, SilentArguments(job), folder.TempPath(),
+                                                 DeviceIdsOf(job), whenEnded);
     started = run.started;
     if (started) folder.NoteStarted(run.program);
     if (run.running) window.Report({job.id, JobPhase::Started, {}});
-    return OutcomeOfRun(run, WideToUtf8(installer.Path()));
+    return CheckedDevice(job, system, OutcomeOfRun(run, WideToUtf8(installer.Path())), run);
+}
+
+JobOutcome CheckedDevice(const Job& job, IJobSystem& system, const JobOutcome& setup, const ProcessRun& run) {
+    const bool endedWell = setup.kind == Outcome::Done || setup.kind == Outcome::RestartNeeded;
+    if (!run.exitCodeRead || !endedWell || DeviceIdsOf(job).empty()) return setup;
+    const DeviceLook look = system.LookAtDevice(DeviceIdsOf(job));
+    sys::Log(std::wstring(L"the ") + job.name + L"'s device after its setup: " + DescribeLook(look));
+    return OutcomeAfterSetup(setup, look);
 }

@@ -27,3 +27,7 @@ JobOutcome OutcomeOfRun(const ProcessRun& run, const std::string& what);
 // whether it started.
 JobOutcome StartSignedInstaller(const Job& job, IJobWindow& window, IJobFolder& folder, IJobSystem& system,
                                 IHeldFile& installer, bool& started);
+
+// What a setup that was waited for came to once the job's device was
+// looked at again (a job without one: the setup's word).
+JobOutcome CheckedDevice(const Job& job, IJobSystem& system, const JobOutcome& setup, const ProcessRun& run);

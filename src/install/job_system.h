@@ -4,7 +4,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "install/device_state.h"
 #include "install/held_file.h"
 #include "install/job_folder.h"
 #include "install/layout_store.h"
@@ -73,6 +75,14 @@ public:
     // msiexec, nothing else) with arguments in its own folder: the window
     // does not wait for it, quiet mode does, up to the settings' installer
     // time limit; a cancel ends the wait, never the installer.
+    // whenEnded: told, on a thread of its own, how the devices with one of
+    // ids look once an installer not waited for has ended with all it
+    // started; with a wait (or no ids), never.
     virtual ProcessRun StartInstaller(const IHeldFile& installer, const std::wstring& arguments,
-                                          const std::wstring& temp) = 0;
+                                      const std::wstring& temp, const std::vector<std::wstring>& ids = {},
+                                      std::function<void(const DeviceLook&)> whenEnded = {}) = 0;
+
+    // The adapter: the present devices with one of ids, looked at within the
+    // settings' deviceQueryMs (Unknown past it); NotLooked with none.
+    virtual DeviceLook LookAtDevice(const std::vector<std::wstring>& ids) = 0;
 };

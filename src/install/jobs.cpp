@@ -9,16 +9,17 @@
 const std::array<Job, kJobCount> kJobs = {{
     {JobId::Wifi, IDC_BTN_WIFI, 0, 0, kInstallWifi, kTranslationKeyCount, kWifiInstallerMiss, InstallWifiDriver,
      L"wifi", L"Wi-Fi driver", kAnyWindows,
-     nullptr, nullptr, PackageKind::Installer},
+     nullptr, nullptr, PackageKind::Installer, kDeviceWifiReady},
     {JobId::Bluetooth, IDC_BTN_BLUETOOTH, IDC_PROGRESS_BLUETOOTH, IDC_CANCEL_BLUETOOTH, kInstallBt, kCancelBt, kBtInstallerMiss, InstallServicePackage,
      L"bluetooth", L"Bluetooth driver", WindowsVersion::Win7,
-     "/api/rx/RealtekDrivers", "wirelessType=bluetooth&wirelessProduct=8821CU", PackageKind::Archive},
+     "/api/rx/RealtekDrivers", "wirelessType=bluetooth&wirelessProduct=8821CU", PackageKind::Archive,
+     kDeviceBtReady},
     {JobId::Hotspot, IDC_BTN_HOTSPOT, IDC_PROGRESS_HOTSPOT, IDC_CANCEL_HOTSPOT, kInstallHotspot, kCancelHotspot, kRxInstallerMiss, InstallServicePackage,
      L"hotspot", L"hotspot driver", kAnyWindows,
-     "/api/rx/TWHotspot", nullptr, PackageKind::Installer},
+     "/api/rx/TWHotspot", nullptr, PackageKind::Installer, kTranslationKeyCount},
     {JobId::Receiver, IDC_BTN_RECEIVER, IDC_PROGRESS_RECEIVER, IDC_CANCEL_RECEIVER, kInstallRx, kCancelRx, kRxInstallerMiss, InstallServicePackage,
      L"receiver", L"receiver application", WindowsVersion::Win7,
-     "/api/rx/QuilloRXApp", nullptr, PackageKind::Installer},
+     "/api/rx/QuilloRXApp", nullptr, PackageKind::Installer, kTranslationKeyCount},
 }};
 
 const Job& JobOf(JobId id) { return kJobs[JobIndex(id)]; }

@@ -46,6 +46,7 @@ struct Job {
     const char* resource;             // the device service's resource; null: delivered beside the program
     const char* query;                // with the resource: the query after "os=<this Windows>&"; null: none
     PackageKind package;              // what the service's answer points to
+    TranslationKey deviceReady;       // the adapter line's "driver {version} installed"; none without a device
 };
 
 extern const std::array<Job, kJobCount> kJobs;

@@ -1,6 +1,7 @@
 #include "install/process_start_win.h"
 
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "install/process_tree_win.h"
@@ -25,6 +26,20 @@ std::wstring EnvironmentFor(const std::wstring& temp) {
     return EnvironmentWith(block, {{L"TEMP", temp}, {L"TMP", temp}});
 }
 
+// The tree, owned by a thread of its own that tells when it has ended.
+void WatchUntilEnded(std::unique_ptr<CProcessTree> tree, HANDLE process, bool windowsInstaller,
+                     std::function<void()> whenEnded) {
+    HANDLE own = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), process, ::GetCurrentProcess(), &own, SYNCHRONIZE |
+                           PROCESS_QUERY_LIMITED_INFORMATION, FALSE, 0))
+        return;
+    std::shared_ptr<CProcessTree> shared(std::move(tree));
+    std::thread([shared, watched = std::make_shared<sys::CKernelHandle>(own), windowsInstaller, whenEnded] {
+        shared->WaitUntilEnded(watched->Get(), 0, g_settings.setupGraceMs, windowsInstaller, nullptr);
+        whenEnded();
+    }).detach();
+}
+
 }  // namespace
 
 ProcessRun Launch(const ProgramCommand& command, const std::wstring& folder, DWORD flags, const WaitPlan& plan,
@@ -44,7 +59,7 @@ ProcessRun Launch(const ProgramCommand& command, const std::wstring& folder, DWO
     PROCESS_INFORMATION info = {};
     sys::Log(L"running " + command.commandLine + L" (TEMP " + temp + L")");
     // What is waited for is waited for with everything it starts.
-    std::unique_ptr<CProcessTree> tree = wait ? std::make_unique<CProcessTree>() : nullptr;
+    std::unique_ptr<CProcessTree> tree = wait || plan.whenEnded ? std::make_unique<CProcessTree>() : nullptr;
     const DWORD treeFlags = tree ? tree->CreationFlags() : 0;
     if (!::CreateProcessW(command.application.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                           flags | treeFlags | CREATE_UNICODE_ENVIRONMENT | CREATE_NEW_PROCESS_GROUP, environment.data(),
@@ -64,6 +79,7 @@ ProcessRun Launch(const ProgramCommand& command, const std::wstring& folder, DWO
     outcome.program = {info.dwProcessId, sys::CreationTime(process)};
     if (!wait) {
         outcome.running = true;
+        if (plan.whenEnded) WatchUntilEnded(std::move(tree), process, plan.windowsInstaller, plan.whenEnded);
         return outcome;
     }
     switch (tree->WaitUntilEnded(process, plan.timeoutMs, g_settings.setupGraceMs, plan.windowsInstaller, plan.cancel)) {

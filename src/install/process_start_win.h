@@ -3,6 +3,7 @@
 // folder, with TEMP and TMP of their job folder's own.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "install/installer_command.h"
@@ -16,6 +17,8 @@ struct WaitPlan {
     const CCancelToken* cancel;  // ends the wait early
     bool endOnCancel;            // and the program with it
     bool windowsInstaller = false;  // an .msi through msiexec: its time limit ends nothing
+    // Not waited for: called on a thread of its own once it has ended with all it started.
+    std::function<void()> whenEnded = {};
 };
 
 // Starts the command in folder (its current folder, and through the

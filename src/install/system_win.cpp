@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "install/device_query_win.h"
 #include "install/installer_command.h"
 #include "install/job_folder_win.h"
 #include "install/layout_store_win.h"
@@ -64,9 +65,15 @@ ProcessRun CWindowsJobSystem::RunAndWait(const IHeldFile& program, const std::ws
 }
 
 ProcessRun CWindowsJobSystem::StartInstaller(const IHeldFile& installer, const std::wstring& arguments,
-                                                 const std::wstring& temp) {
+                                             const std::wstring& temp, const std::vector<std::wstring>& ids,
+                                             std::function<void(const DeviceLook&)> whenEnded) {
     // A setup is never ended by a cancel: halfway, it would leave a driver half installed.
     const bool msi = HowStartedOf(installer.Path()) == HowStarted::ThroughMsiexec;
+    WaitPlan plan{m_unattended, g_settings.installerTimeoutMs, m_cancel, false, msi};
+    if (!m_unattended && !ids.empty() && whenEnded)
+        plan.whenEnded = [ids, whenEnded] { whenEnded(LookAtDevicesNow(ids)); };
     return Launch(InstallerCommand(installer.Path(), sys::SystemFolder(), arguments), FolderOf(installer.Path()), 0,
-                  {m_unattended, g_settings.installerTimeoutMs, m_cancel, false, msi}, temp);
+                  plan, temp);
 }
+
+DeviceLook CWindowsJobSystem::LookAtDevice(const std::vector<std::wstring>& ids) { return LookAtDevicesNow(ids); }

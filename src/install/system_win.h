@@ -22,8 +22,10 @@ public:
     sys::Result<std::unique_ptr<ILayoutStore>> OpenLayoutStore(const std::wstring& folder) override;
     ProcessRun RunAndWait(const IHeldFile& program, const std::wstring& arguments, unsigned long timeoutMs,
                               bool console, const std::wstring& temp) override;
-    ProcessRun StartInstaller(const IHeldFile& installer, const std::wstring& arguments,
-                                  const std::wstring& temp) override;
+    ProcessRun StartInstaller(const IHeldFile& installer, const std::wstring& arguments, const std::wstring& temp,
+                              const std::vector<std::wstring>& ids,
+                              std::function<void(const DeviceLook&)> whenEnded) override;
+    DeviceLook LookAtDevice(const std::vector<std::wstring>& ids) override;
 
 private:
     bool m_unattended;

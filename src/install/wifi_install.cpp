@@ -14,8 +14,8 @@ JobOutcome RunWifiSetup(const Job& job, IJobFolder& folder, IJobSystem& system) 
     if (!setup) return refused;
     // Unattended, nobody ends a setup program that waits for a click.
     const unsigned long limit = g_settings.run.unattended ? g_settings.installerTimeoutMs : 0;
-    return OutcomeOfRun(system.RunAndWait(*setup, SilentArguments(job), limit, true, folder.TempPath()),
-                        "the Wi-Fi setup program");
+    const ProcessRun run = system.RunAndWait(*setup, SilentArguments(job), limit, true, folder.TempPath());
+    return CheckedDevice(job, system, OutcomeOfRun(run, "the Wi-Fi setup program"), run);
 }
 
 }  // namespace

@@ -39,6 +39,8 @@ std::wstring NamesOf(bool (*passes)(const Switch&)) {
 bool InstallOnly(const Switch& row) { return row.install && !row.layout; }
 
 bool IsLayoutRow(const Switch& row) { return std::wstring(row.name) == L"layout"; }
+bool IsDetectRow(const Switch& row) { return std::wstring(row.name) == L"detect"; }
+bool NotWithDetect(const Switch& row) { return !row.detect && (row.install || row.layout); }
 
 const Switch& JobsRow() {
     for (const Switch& row : kSwitches)
@@ -46,11 +48,14 @@ const Switch& JobsRow() {
     return kSwitches[0];
 }
 
+enum class Synopsed { Install, Layout, Detect };
+
 // "[/quiet | /passive] [/wifi] [/bluetooth] ...": every switch the mode takes, each optional.
-std::wstring Synopsis(bool layout) {
+std::wstring Synopsis(Synopsed mode) {
     std::wstring text;
     for (const Switch& row : kSwitches) {
-        if (!(layout ? row.layout : row.install) || IsLayoutRow(row) || SwitchHead(row, L"").empty()) continue;
+        const bool taken = mode == Synopsed::Layout ? row.layout : mode == Synopsed::Detect ? row.detect : row.install;
+        if (!taken || IsLayoutRow(row) || IsDetectRow(row) || SwitchHead(row, L"").empty()) continue;
         const std::wstring head = L"[" + SwitchHead(row, L"] [") + L"]";
         if (row.orPrevious && !text.empty())
             text.insert(text.size() - 1, L" | " + head.substr(1, head.size() - 2));
@@ -124,8 +129,10 @@ RunChoices ParseCommandLine(const std::vector<std::wstring>& arguments) {
         if (!refusal.empty()) fail(refusal);
     }
     const bool layout = !run.layoutFolder.empty();
-    if (AnyChosen(run) && !run.quiet && !run.passive && !layout && !run.help)
-        fail(SwitchHead(JobsRow(), L", ") + L" need /quiet, /passive or /layout");
+    if (AnyChosen(run) && !run.quiet && !run.passive && !layout && !run.detect && !run.help)
+        fail(SwitchHead(JobsRow(), L", ") + L" need /quiet, /passive, /layout or /detect");
+    for (const Switch* row : given)
+        if (run.detect && NotWithDetect(*row)) fail(L"/detect installs nothing: it takes no " + NamesOf(NotWithDetect));
     if (run.quiet && run.passive) fail(L"/quiet shows nothing, /passive shows the window: one or the other");
     for (const Switch* row : given)
         if (layout && InstallOnly(*row)) fail(L"/layout fills a layout: it takes no " + NamesOf(InstallOnly));
@@ -144,6 +151,7 @@ bool DesktopVisible(const DesktopFacts& facts) {
 }
 
 RunMode ModeOf(const RunChoices& run, bool desktopVisible) {
+    if (run.detect) return RunMode::Detect;
     if (!run.layoutFolder.empty()) return RunMode::Layout;
     if (run.quiet || !desktopVisible) return RunMode::Quiet;
     return run.passive ? RunMode::Passive : RunMode::Window;
@@ -162,9 +170,11 @@ std::wstring UsageText() {
     for (const wchar_t* code : kLanguageCodes) languages += (languages.empty() ? L"" : L" ") + std::wstring(code);
     for (const Job& job : kJobs)
         if (Offered(job)) jobs += (jobs.empty() ? L"" : L", then the ") + std::wstring(job.name);
-    std::wstring text = L"Installer.exe" + Synopsis(false) + L"\n";
-    for (const Switch& row : kSwitches)
-        if (IsLayoutRow(row)) text += L"Installer.exe " + SwitchHead(row, L"") + Synopsis(true) + L"\n";
+    std::wstring text = L"Installer.exe" + Synopsis(Synopsed::Install) + L"\n";
+    for (const Switch& row : kSwitches) {
+        if (IsLayoutRow(row)) text += L"Installer.exe " + SwitchHead(row, L"") + Synopsis(Synopsed::Layout) + L"\n";
+        if (IsDetectRow(row)) text += L"Installer.exe " + SwitchHead(row, L"") + Synopsis(Synopsed::Detect) + L"\n";
+    }
     text += L"Installer.exe /?\n\n";
     for (const Switch& row : kSwitches) text += UsageLines(row, jobs, languages);
     return text + L"\nExit codes:\n" + ExitCodeLines();

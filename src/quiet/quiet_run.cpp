@@ -1,5 +1,6 @@
 #include "quiet/quiet_run.h"
 
+#include "install/device_state.h"
 #include "install/job_runner.h"
 #include "install/progress_text.h"
 #include "install/telling.h"
@@ -36,8 +37,14 @@ ExitCode RunQuiet(const RunChoices& choices, IJobSystem& system, const WordsFn& 
             continue;
         }
         log(L"installing " + what);
+        const auto logDevice = [&](const wchar_t* when) {
+            if (!DeviceIdsOf(job).empty())
+                log(std::wstring(L"the device ") + when + L": " + DescribeLook(system.LookAtDevice(DeviceIdsOf(job))));
+        };
+        logDevice(L"before");
         CQuietJobWindow window(words, OfferedOn(JobOf(JobId::Bluetooth), windows), log, passiveWindow);
         RunJob(job, window, system);
+        logDevice(L"after");
         codes.push_back(ExitCodeOf(window.Outcome()));
         log(what + L" job ended: " + Utf8ToWide(Describe(window.Outcome())) + L"; code " +
             std::to_wstring(codes.back()));

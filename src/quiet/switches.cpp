@@ -31,6 +31,7 @@ std::wstring TakeSource(RunChoices& run, const std::wstring& value) { run.source
 std::wstring TakeOffline(RunChoices& run, const std::wstring&) { run.offline = true; return L""; }
 std::wstring TakeLog(RunChoices& run, const std::wstring& value) { run.logFile = value; return L""; }
 std::wstring TakeHelp(RunChoices& run, const std::wstring&) { run.help = true; return L""; }
+std::wstring TakeDetect(RunChoices& run, const std::wstring&) { run.detect = true; return L""; }
 
 std::wstring TakeProxy(RunChoices& run, const std::wstring& value) {
     run.proxy = value;
@@ -44,47 +45,53 @@ std::wstring TakeLanguage(RunChoices& run, const std::wstring& value) {
 
 }  // namespace
 
-const std::array<Switch, 10> kSwitches = {{
-    {L"quiet", nullptr, nullptr, true, false, false,
+const std::array<Switch, 11> kSwitches = {{
+    {L"quiet", nullptr, nullptr, true, false, false, false,
      L"install without any window: the {jobs}",
      "install without a window", TakeQuiet},
-    {L"passive", nullptr, nullptr, true, false, true,
+    {L"passive", nullptr, nullptr, true, false, false, true,
      L"the same, in the window with its progress bars; it closes itself when done",
      "install in the window, which starts the jobs itself, asks nothing and closes itself; not with `/quiet`",
      TakePassive},
-    {L"", nullptr, nullptr, true, true, false,
-     L"with /quiet, /passive or /layout: only these (as far as Windows offers them)",
-     "with `/quiet` or `/passive`: only these; with `/layout`: only their packages; one the build does not offer "
-     "is a usage error",
+    {L"", nullptr, nullptr, true, true, true, false,
+     L"with /quiet, /passive, /layout or /detect: only these (as far as Windows offers them)",
+     "with `/quiet` or `/passive`: only these; with `/layout`: only their packages; with `/detect`: only their "
+     "devices; one the build does not offer is a usage error",
      nullptr},
-    {L"layout", L"DIR", L"a folder", false, true, false,
+    {L"layout", L"DIR", L"a folder", false, true, false, false,
      L"download every package for every Windows, check it as an install would\n"
      L"and store it in DIR\\packages with DIR\\packages\\manifest.json; the program too",
      "no window: fill the offline layout `DIR` (see below); not with `/quiet`, `/passive`, `/source` or `/offline`",
      TakeLayout},
-    {L"source", L"DIR", L"a folder", true, false, false,
+    {L"source", L"DIR", L"a folder", true, false, false, false,
      L"the offline layout in DIR (default: beside the program), used when the\n"
      L"service names the same package, or it is not reached and the layout is pinned\n"
      L"in this program or only administrators can change it",
      "the offline layout in `DIR` (default: the folder of `Installer.exe`), used when something vouches for it "
      "(see below; window and quiet)",
      TakeSource},
-    {L"offline", nullptr, nullptr, true, false, false,
+    {L"offline", nullptr, nullptr, true, false, false, false,
      L"never ask the device service: only the layout",
      "never ask the device service: a job without a vouched-for layout package ends as \"no package for this "
      "Windows\" (window and quiet)",
      TakeOffline},
-    {L"proxy", L"HOST:PORT", L"HOST:PORT", true, true, false,
+    {L"proxy", L"HOST:PORT", L"HOST:PORT", true, true, false, false,
      L"every request through this proxy (unattended: else the machine's)",
      "every request through this proxy, instead of the one Windows or the user sets (window and unattended)",
      TakeProxy},
-    {L"lang", L"CODE", L"a language code", true, true, false,
+    {L"lang", L"CODE", L"a language code", true, true, false, false,
      L"the language of the texts: {languages}",
      "the texts' language: `{languages}` (window and quiet)", TakeLanguage},
-    {L"log", L"FILE", L"a file name", true, true, false,
+    {L"log", L"FILE", L"a file name", true, true, true, false,
      L"the log file (default %ProgramData%\\MRL7300\\logs\\Installer_YYYYMMDD_HHMMSS.log)",
      "the log file instead of the default one", TakeLog},
-    {L"?", nullptr, nullptr, false, false, false,
+    {L"detect", nullptr, nullptr, false, false, true, false,
+     L"install nothing: exit 0, and say so on the standard output, when every job's\n"
+     L"adapter function has its driver without a problem (a deployment tool's detection)",
+     "install nothing, ask no service: exit 0 and write one line to the standard output when every job's adapter "
+     "function has its driver, without a problem; else the exit code says what it lacks (see below)",
+     TakeDetect},
+    {L"?", nullptr, nullptr, false, false, false, false,
      L"this text",
      "the usage: on the caller's standard output or console, else in a message box", TakeHelp},
 }};

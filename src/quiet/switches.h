@@ -14,6 +14,7 @@ struct Switch {
     const wchar_t* needs;  // what a missing value is called (L"a folder")
     bool install;          // taken by an install: the window, /passive, /quiet
     bool layout;           // taken with /layout
+    bool detect;           // taken with /detect
     bool orPrevious;       // the usage's synopsis offers it instead of the switch before it
     // What /? says it does; {jobs} and {languages} name the build's, and a
     // new line goes on in the usage's second column.
@@ -23,7 +24,7 @@ struct Switch {
     std::wstring (*Take)(RunChoices& run, const std::wstring& value);
 };
 
-extern const std::array<Switch, 10> kSwitches;
+extern const std::array<Switch, 11> kSwitches;
 
 // The row of the switch with this name (in lower case), or null.
 const Switch* SwitchNamed(const std::wstring& name);

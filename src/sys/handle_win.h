@@ -49,7 +49,13 @@ struct CLocalMemoryTraits {  // what the system allocated with LocalAlloc for us
     static void Close(HLOCAL h) { ::LocalFree(h); }
 };
 
+struct CKeyTraits {  // a registry key; null when none is open
+    static HKEY Invalid() { return nullptr; }
+    static void Close(HKEY key) { ::RegCloseKey(key); }
+};
+
 using CFileHandle = CUniqueHandle<CFileHandleTraits>;
+using CKeyHandle = CUniqueHandle<CKeyTraits, HKEY>;
 using CKernelHandle = CUniqueHandle<CKernelHandleTraits>;
 using CFindHandle = CUniqueHandle<CFindHandleTraits>;
 using CLocalMemory = CUniqueHandle<CLocalMemoryTraits, HLOCAL>;

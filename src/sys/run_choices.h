@@ -12,6 +12,7 @@ enum class RunMode {
     Passive,  // the window shows the jobs it starts itself; nothing is asked
     Quiet,    // no window at all
     Layout,   // no window: /layout fills an offline layout
+    Detect,   // no window: /detect tells whether the adapter has its drivers
 };
 
 // Which library the program's requests go through: WinINet in the user's
@@ -30,6 +31,7 @@ struct RunChoices {
     std::wstring layoutFolder;    // /layout: fill this offline layout instead of installing
     std::wstring sourceFolder;    // /source: the offline layout to install from; empty: beside the program
     bool offline = false;         // /offline: never ask the device service
+    bool detect = false;          // /detect: install nothing, tell whether the drivers are there
     std::wstring proxy;           // /proxy HOST:PORT: the proxy every request goes through
     std::wstring error;           // a usage error: nothing may run
     // What follows from them and the desktop.

@@ -4,6 +4,7 @@
 // CSettingsOverride, which puts everything back when it goes.
 #include <array>
 #include <string>
+#include <vector>
 
 #include "build_settings.h"
 #include "sys/run_choices.h"
@@ -14,6 +15,9 @@ struct Settings {
     // nobody may be asked).
     std::array<bool, build::kJobCount> offered;
     std::array<std::wstring, build::kJobCount> silentArguments;
+    // The hardware IDs of the adapter's function its driver serves; none:
+    // the job looks at no device.
+    std::array<std::vector<std::wstring>, build::kJobCount> deviceIds;
     std::string serviceHost;        // the device service, "host" or "host:port"
     std::wstring packageSigner;     // the subject (or its common name) every started installer must be signed by
     bool unsignedPackagesAllowed;   // only a build made so may start installers without a signer
@@ -25,6 +29,7 @@ struct Settings {
     unsigned long minBytesPerSecond;
     unsigned long archiverTimeoutMs;
     unsigned long wmiTimeoutMs;       // the longest wait for WMI's Windows version
+    unsigned long deviceQueryMs;      // the longest wait for SetupAPI's list of present devices
     unsigned long installerTimeoutMs; // unattended, an installer running longer is ended
     unsigned long setupGraceMs;       // what an ended setup left running is waited for this long, then left alone
     unsigned long busyFileRetryMs;    // how long a file a scanner holds is tried again

@@ -14,11 +14,6 @@ namespace {
 constexpr wchar_t kPolicyKey[] = L"SOFTWARE\\Policies\\Tarnwell\\MRL7300";
 constexpr wchar_t kPolicyValue[] = L"TrustedLayoutRoots";
 
-struct CKeyTraits {
-    static HKEY Invalid() { return nullptr; }
-    static void Close(HKEY key) { ::RegCloseKey(key); }
-};
-
 std::wstring FinalPath(HANDLE handle, DWORD kind) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -82,7 +77,7 @@ VolumeFacts ReadVolumeFacts(HANDLE folder) {
 
 std::vector<std::wstring> PolicyLayoutRoots() {
     std::vector<std::wstring> roots;
-    CUniqueHandle<CKeyTraits, HKEY> key;
+    CKeyHandle key;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPolicyKey, 0, KEY_READ | KEY_WOW64_64KEY, key.Put()) != ERROR_SUCCESS)
         return roots;
     const std::wstring others = WhoElseMayChangeKey(key.Get());

@@ -22,6 +22,7 @@
 #include "screen_win.h"
 #include "sys/handle_win.h"
 #include "sys/utf8.h"
+#include "test_adapter_win.h"
 #include "wine_helpers_win.h"
 
 namespace {
@@ -469,6 +470,45 @@ TEST_F(AcceptanceTest, UnattendedRunsEndWithTheirExitCodeAndLog) {
     EXPECT_NE(old.log.find("skipped the Bluetooth driver: it needs Windows 7 or later"), std::string::npos) << old.log;
     EXPECT_NE(old.log.find("the Wi-Fi driver job ended: done; code 0"), std::string::npos) << old.log;
     EXPECT_TRUE(test::TakeRequests().empty());
+}
+
+// /detect, as a deployment tool's detection rule runs it: the exit code and,
+// only when every driver is there, one line on the standard output; nothing
+// asked of the service. /quiet logs the adapter before and after each job,
+// and a Wi-Fi setup that left no driver in use is no success.
+TEST_F(AcceptanceTest, UnattendedDetectAndTheDeviceAfterEachJob) {
+    const std::string wifi = "Wi-Fi driver " + WideToUtf8(adapter::kWifiVersion);
+    const std::string bluetooth = "Bluetooth driver " + WideToUtf8(adapter::kBluetoothVersion);
+    const struct { const char* name; test::Adapter state; std::wstring args; bool binds; DWORD code; std::string output;
+                   std::vector<std::string> logged; } rows[] = {
+        {"both drivers", test::Adapter::Drivers, L"/detect", false, 0, "Installed: " + wifi + ", " + bluetooth + "\r\n",
+         {"the Wi-Fi driver's device: driver 2024.3.1.7 by Tarnwell of 3-1-2024 installed", "detected: installed"}},
+        {"no Bluetooth driver", test::Adapter::WifiDriverOnly, L"/detect", false, 1605, "",
+         {"the Bluetooth driver's device: plugged in, no driver", "detected: not installed", "exit code 1605"}},
+        {"the Wi-Fi one asked for", test::Adapter::WifiDriverOnly, L"/detect /wifi", false, 0, "Installed: " + wifi + "\r\n",
+         {"detected: installed"}},
+        {"unplugged", test::Adapter::Unplugged, L"/detect", false, 1167, "", {"not plugged in", "exit code 1167"}},
+        {"a usage error", test::Adapter::Drivers, L"/detect /quiet", false, 1639, "", {"/detect installs nothing"}},
+        {"quiet, the driver comes", test::Adapter::Plugged, L"/quiet /wifi", true, 0, "",
+         {"the device before: plugged in, no driver", "the device after: driver 2024.3.1.7", "exit code 0"}},
+        {"quiet, the driver does not come", test::Adapter::Plugged, L"/quiet /wifi", false, 1164, "",
+         {"the Wi-Fi driver's device after its setup: plugged in, no driver",
+          "status text: The adapter does not use the new driver yet.", "exit code 1164"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const test::CAdapterScope adapter(row.state);
+        std::ofstream(std::filesystem::path(Bundle(L"data\\WifiAutoInstallSetup.cfg"))) << "0 0 " << (row.binds ? 1 : 0);
+        test::TakeRequests();
+        const CQuietRun run = RunBundled(row.args);
+        EXPECT_EQ(run.code, row.code) << run.log;
+        if (row.code != 1639) {
+            EXPECT_EQ(run.output, row.output);
+        }
+        for (const std::string& line : row.logged) EXPECT_NE(run.log.find(line), std::string::npos) << line << "\n" << run.log;
+        EXPECT_TRUE(test::TakeRequests().empty());
+        EXPECT_FALSE(run.windowShown);
+    }
 }
 
 // In a session nobody sees (a build that pretends so: Wine shows every

@@ -37,6 +37,9 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
         {{L"/quiet", L"/log", L""}, true, false, 0, L"", L"", true},  // an empty name names no file
         {{L"/passive", L"/bluetooth"}, false, false, 0b0010, L"", L"", false},
         {{L"/passive", L"/quiet"}, true, false, 0, L"", L"", true},  // one or the other
+        {{L"/detect", L"/wifi", L"/log", L"d.log"}, false, false, 0b0001, L"", L"d.log", false},
+        {{L"/detect", L"/quiet"}, true, false, 0, L"", L"", true},  // it installs nothing
+        {{L"/detect", L"/proxy", L"p:8080"}, false, false, 0, L"", L"", true},  // and asks nobody
     };
     for (const auto& c : cases) {
         const RunChoices line = ParseCommandLine(c.args);
@@ -93,6 +96,7 @@ TEST(CommandLine, SwitchesAndTheirErrors) {
         {{L"/quiet"}, true, RunMode::Quiet},
         {{L"/layout", L"D:\\x"}, false, RunMode::Layout},
         {{L"/layout", L"D:\\x"}, true, RunMode::Layout},
+        {{L"/detect"}, true, RunMode::Detect},
     };
     for (const auto& c : modes) {
         const RunMode mode = ModeOf(ParseCommandLine(c.args), c.desktop);

@@ -209,11 +209,23 @@ public:
         const auto scripted = runs.find(program.Path());
         return scripted != runs.end() ? scripted->second : outcome;
     }
-    ProcessRun StartInstaller(const IHeldFile& file, const std::wstring& arguments,
-                                  const std::wstring& temp) override {
+    ProcessRun StartInstaller(const IHeldFile& file, const std::wstring& arguments, const std::wstring& temp,
+                              const std::vector<std::wstring>&, std::function<void(const DeviceLook&)> whenEnded) override {
         installers.push_back(arguments.empty() ? file.Path() : file.Path() + L" " + arguments);
         temps.push_back(temp);
+        if (whenEnded && installerOutcome.running) whenEnded(devicesAfter.empty() ? device : devicesAfter.front());
         return installerOutcome;
+    }
+    // The device before and after a setup: each look takes the next of devicesAfter once one ran.
+    DeviceLook LookAtDevice(const std::vector<std::wstring>& ids) override {
+        looks.push_back(ids.empty() ? L"" : ids.front());
+        if (ids.empty()) return {};
+        const bool after = !started.empty() || !installers.empty();
+        if (after && !devicesAfter.empty()) {
+            device = devicesAfter.front();
+            devicesAfter.erase(devicesAfter.begin());
+        }
+        return device;
     }
 
     ProcessRun outcome = ProcessRun::Exited(0);             // of every program run and waited for
@@ -232,6 +244,9 @@ public:
     FakeFileFacts facts;
     std::map<std::wstring, FakeFileFacts> factsOf;  // of this file (relative name), instead
     ProcessRun installerOutcome = ProcessRun::Running();
+    DeviceLook device = DeviceLook(DeviceState::Installed, L"1.0");  // what a look at the adapter finds
+    std::vector<DeviceLook> devicesAfter;                 // and once a program ran, these in turn
+    std::vector<std::wstring> looks;                      // the first ID of each look
     std::map<std::wstring, unsigned long> undeliverable;  // delivered files that cannot be opened, with the error
     unsigned long copyError = 0;                        // of every copy into a job folder; 0: it works
     unsigned long cacheError = 0;                       // of keeping a package's source; 0: it works

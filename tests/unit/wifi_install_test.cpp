@@ -50,6 +50,29 @@ TEST(WifiInstall, OutcomesOfTheSetupProgram) {
         EXPECT_EQ(system.removed, 1) << c.name;
         EXPECT_FALSE(BusyFlag(JobId::Wifi)) << c.name;  // the command works again at once
     }
+    // A setup that ended well is taken at its word only where the adapter
+    // shows the driver; the device is not looked at after one that failed.
+    g_settings.deviceIds[JobIndex(JobId::Wifi)] = {L"USB\\VID_F7A3&PID_7300&MI_00"};
+    const struct { const char* name; ProcessRun run; DeviceState after; Outcome told; std::size_t looks; } devices[] = {
+        {"driver there", ProcessRun::Exited(0), DeviceState::Installed, Outcome::Done, 1},
+        {"not plugged in", ProcessRun::Exited(0), DeviceState::NotPluggedIn, Outcome::AdapterMissing, 1},
+        {"no driver", ProcessRun::Exited(0), DeviceState::NoDriver, Outcome::DriverNotInUse, 1},
+        {"a problem", ProcessRun::Exited(0), DeviceState::Problem, Outcome::DriverNotInUse, 1},
+        {"restart, no driver yet", ProcessRun::Exited(3010), DeviceState::NoDriver, Outcome::DriverAfterRestart, 1},
+        {"restart, driver there", ProcessRun::Exited(3010), DeviceState::Installed, Outcome::RestartNeeded, 1},
+        {"SetupAPI silent", ProcessRun::Exited(0), DeviceState::Unknown, Outcome::Done, 1},
+        {"setup failed", ProcessRun::Exited(1), DeviceState::NoDriver, Outcome::InstallerFailed, 0},
+    };
+    for (const auto& c : devices) {
+        CFakeJobWindow window;
+        CFakeJobSystem system;
+        system.outcome = c.run;
+        system.devicesAfter = {DeviceLook(c.after, L"2.0", {}, {}, c.after == DeviceState::Problem ? 28 : 0)};
+        RunJob(Wifi(), window, system);
+        EXPECT_EQ(window.Told(), c.told) << c.name;
+        EXPECT_EQ(system.looks.size(), c.looks) << c.name;
+    }
+    g_settings.deviceIds[JobIndex(JobId::Wifi)].clear();
     // Without a signer a build starts it only when it was made to allow that.
     for (bool allowed : {false, true}) {
         CSettingsOverride unsigned_;

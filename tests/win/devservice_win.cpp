@@ -145,13 +145,13 @@ std::vector<std::string> LogLines() {
 }
 }  // namespace
 
-CWifiStandIn::CWifiStandIn(unsigned long exitCode, unsigned long runMs, const char* signedAs) {
+CWifiStandIn::CWifiStandIn(unsigned long exitCode, unsigned long runMs, const char* signedAs, bool bindsDriver) {
     // The installer runs a copy from elsewhere: it finds its settings and log here.
     ::SetEnvironmentVariableW(L"INSTALLER_WIFI_STANDIN", DataFile(L"WifiAutoInstallSetup").c_str());
     const std::wstring source = *signedAs ? ServiceFile(signedAs) : ProgramFolder() + L"wifi_setup_standin.exe";
     ::CopyFileW(source.c_str(), DataFile(L"WifiAutoInstallSetup.exe").c_str(), FALSE);
     ::DeleteFileW(DataFile(L"WifiAutoInstallSetup.log").c_str());
-    std::ofstream(std::filesystem::path(DataFile(L"WifiAutoInstallSetup.cfg"))) << exitCode << " " << runMs;
+    std::ofstream(std::filesystem::path(DataFile(L"WifiAutoInstallSetup.cfg"))) << exitCode << " " << runMs << " " << (bindsDriver ? 1 : 0);
 }
 
 void CWifiStandIn::Remove() {

@@ -50,7 +50,9 @@ class CWifiStandIn {
 public:
     // signedAs: the service's signed copy ("wifi.exe": the vendor's,
     // "wifi_other.exe": someone else's), or "" for an unsigned one.
-    explicit CWifiStandIn(unsigned long exitCode, unsigned long runMs = 0, const char* signedAs = "wifi.exe");
+    // bindsDriver: it binds the test adapter's Wi-Fi driver, as a real driver setup would.
+    explicit CWifiStandIn(unsigned long exitCode, unsigned long runMs = 0, const char* signedAs = "wifi.exe",
+                          bool bindsDriver = false);
     ~CWifiStandIn() { Remove(); }
     CWifiStandIn(const CWifiStandIn&) = delete;
     CWifiStandIn& operator=(const CWifiStandIn&) = delete;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <dbt.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -26,6 +27,8 @@
 #include "res/resource.h"
 #include "screen_win.h"
 #include "sys/handle_win.h"
+#include "sys/text_util.h"
+#include "test_adapter_win.h"
 #include "sys/platform.h"
 #include "sys/utf8.h"
 #include "window_driver_win.h"
@@ -242,6 +245,78 @@ TEST(WifiWine, SuccessShowsTheMessageWithTheBluetoothHint) {
     EXPECT_EQ(test::CWifiStandIn::Runs(), 1);
     EXPECT_EQ(window.Text(window.Control(IDC_STATUS)), kWifiDone + L" " + kBtHint);
     window.SaveScreenshot(L"wifi-installed");
+}
+
+namespace {
+// The adapter line's text once the window has looked at the adapter again
+// after the looks it had made (it looks after the first paint, after each job
+// and when devices change, never waiting).
+std::wstring DeviceLineAfterLook(test::CWindowDriver& window, int looksBefore = 0) {
+    for (int waited = 0; waited < 10000 && window.Dialog().AdapterLooks() <= looksBefore; waited += 20) ::Sleep(20);
+    EXPECT_GT(window.Dialog().AdapterLooks(), looksBefore) << "the window never looked at the adapter";
+    return window.Text(window.Control(IDC_DEVICE));
+}
+}  // namespace
+
+// Above the commands the window says whether the adapter is plugged in and
+// which drivers it has, in the user's language, and again when devices change.
+TEST(DeviceWine, TheWindowSaysWhatTheAdapterHas) {
+    const std::wstring wifi = std::wstring(L"Wi-Fi driver ") + adapter::kWifiVersion + L" installed";
+    const std::wstring bluetooth = std::wstring(L"Bluetooth driver ") + adapter::kBluetoothVersion + L" installed";
+    const struct { const char* name; test::Adapter state; const wchar_t* language; std::wstring line; } rows[] = {
+        {"unplugged", test::Adapter::Unplugged, L"eng", L"Plug the adapter into a USB port."},
+        {"unplugged-deu", test::Adapter::Unplugged, L"deu", L"Schlie\u00dfen Sie den Adapter an einen USB-Anschluss an."},
+        {"no-driver", test::Adapter::Plugged, L"eng", L""},
+        {"wifi-driver", test::Adapter::WifiDriverOnly, L"eng", wifi},
+        {"drivers", test::Adapter::Drivers, L"eng", wifi + L"\n" + bluetooth},
+        {"drivers-jpn", test::Adapter::Drivers, L"jpn", std::wstring(L"Wi-Fi \u30c9\u30e9\u30a4\u30d0\u30fc: ") +
+             adapter::kWifiVersion + L"\nBluetooth \u30c9\u30e9\u30a4\u30d0\u30fc: " + adapter::kBluetoothVersion},
+    };
+    for (const auto& row : rows) {
+        CSettingsOverride settings;
+        g_settings.run.language = row.language;
+        const test::CAdapterScope adapter(row.state);
+        test::CWindowDriver window;
+        EXPECT_EQ(WideToUtf8(DeviceLineAfterLook(window)), WideToUtf8(row.line)) << row.name;
+        EXPECT_EQ(window.Visible(IDC_DEVICE), !row.line.empty()) << row.name;
+        EXPECT_TRUE(::IsWindowEnabled(window.Control(IDC_BTN_WIFI))) << row.name;  // installing again is allowed
+        window.SaveScreenshot(std::wstring(L"adapter-") + Widen(row.name));
+    }
+    // Unplugged while the window is open: Windows tells it the devices changed.
+    test::CWindowDriver window;
+    ASSERT_EQ(DeviceLineAfterLook(window), wifi + L"\n" + bluetooth);
+    const int looks = window.Dialog().AdapterLooks();
+    {
+        const test::CAdapterScope unplugged(test::Adapter::Unplugged);
+        ::PostMessageW(window.Window(), WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+        EXPECT_EQ(DeviceLineAfterLook(window, looks), L"Plug the adapter into a USB port.");
+    }
+}
+
+// After a Wi-Fi setup that ended well the job looks at the adapter again:
+// the driver there is what the setup said; else what the user must do.
+TEST(DeviceWine, AfterTheWifiSetupTheAdapterIsLookedAtAgain) {
+    const struct { const char* name; test::Adapter before; bool binds; std::wstring status; std::wstring line; } rows[] = {
+        {"the setup binds the driver", test::Adapter::Plugged, true, kWifiDone + L" " + kBtHint,
+         std::wstring(L"Wi-Fi driver ") + adapter::kWifiVersion + L" installed"},
+        {"the driver does not come", test::Adapter::Plugged, false,
+         L"The adapter does not use the new driver yet. Unplug the adapter and plug it in again.", L""},
+        {"no adapter", test::Adapter::Unplugged, true, L"Plug the adapter into a USB port.",
+         L"Plug the adapter into a USB port."},
+    };
+    for (const auto& row : rows) {
+        const test::CAdapterScope adapter(row.before);
+        test::CWifiStandIn standIn(0, 0, "wifi.exe", row.binds);
+        test::CWindowDriver window;
+        DeviceLineAfterLook(window);
+        const int looks = window.Dialog().AdapterLooks();
+        window.Click(IDC_BTN_WIFI);
+        ASSERT_TRUE(test::WaitIdle(WifiBusy(), 10000)) << row.name;
+        EXPECT_EQ(WideToUtf8(window.Text(window.Control(IDC_STATUS))), WideToUtf8(row.status)) << row.name;
+        EXPECT_EQ(WideToUtf8(DeviceLineAfterLook(window, looks)), WideToUtf8(row.line)) << row.name;
+        window.SaveScreenshot(std::wstring(L"adapter-after-wifi-") + (row.binds ? L"bound" : L"unbound") +
+                              (row.before == test::Adapter::Unplugged ? L"-unplugged" : L""));
+    }
 }
 
 TEST(WifiWine, FailureShowsNothing) {
@@ -558,6 +633,15 @@ TEST(WindowChild, DISABLED_EveryTranslationFits) {
             const int tenths = fitting(text, statusWidth, statusHeight, false);
             smallest = std::min(smallest, tenths);
             EXPECT_GE(tenths, kReadableTenths) << name << " " << key;
+        }
+        // The adapter's line, on its two lines above the commands: the longest is both drivers.
+        const RECT device = window.ClientRectOf(IDC_DEVICE);
+        const DeviceLook installed(DeviceState::Installed, L"2024.0.10.220");  // as long as Windows writes them
+        for (const std::wstring& text : {DeviceLine({{&JobOf(JobId::Wifi), installed}, {&JobOf(JobId::Bluetooth), installed}}, word),
+                                         word(kDeviceNotPlugged)}) {
+            const int tenths = fitting(text, device.right - device.left, device.bottom - device.top, false);
+            smallest = std::min(smallest, tenths);
+            EXPECT_GE(tenths, kReadableTenths) << name << " " << WideToUtf8(text);
         }
         // The message grows to its text: four lines of the product font at most.
         fw::CFont product;

@@ -1,5 +1,7 @@
 #include "wine_helpers_win.h"
 
+#include "test_adapter_win.h"
+
 #include <windows.h>
 #include <sddl.h>
 
@@ -50,6 +52,13 @@ std::wstring SetWineWindowsVersion(const std::wstring& version) {
     }
     return previous;
 }
+
+CAdapterScope::CAdapterScope(Adapter state) {
+    adapter::Unplug();
+    if (state != Adapter::Unplugged) adapter::Plug(state != Adapter::Plugged, state == Adapter::Drivers);
+}
+
+CAdapterScope::~CAdapterScope() { adapter::Plug(true, true); }
 
 long RunAndWait(const std::wstring& commandLine) {
     std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());

@@ -25,6 +25,17 @@ private:
     std::wstring m_previous;
 };
 
+// The made-up adapter in a state for a while; then plugged in with both
+// drivers again, as every test finds it.
+enum class Adapter { Unplugged, Plugged, WifiDriverOnly, Drivers };
+class CAdapterScope {
+public:
+    explicit CAdapterScope(Adapter state);
+    ~CAdapterScope();
+    CAdapterScope(const CAdapterScope&) = delete;
+    CAdapterScope& operator=(const CAdapterScope&) = delete;
+};
+
 // Starts a program with the given command line, waits for it and gives its
 // exit code, or -1 when it could not be started.
 long RunAndWait(const std::wstring& commandLine);

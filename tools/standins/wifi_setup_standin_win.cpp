@@ -1,5 +1,6 @@
 // Stands in for the Wi-Fi driver's setup program in tests and the demo.
-// It reads <base>.cfg ("exit code" and "milliseconds to run") and appends
+// It reads <base>.cfg ("exit code", "milliseconds to run" and, as a real
+// driver setup would, 1 to bind the test adapter's Wi-Fi driver) and appends
 // one line per run to <base>.log, holding its command line. <base> is the
 // environment's INSTALLER_WIFI_STANDIN, else its own path without ".exe":
 // the installer runs a copy of it from a folder of its own, so the tests
@@ -10,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "test_adapter_win.h"
 
 namespace {
 std::wstring BasePath() {
@@ -26,11 +29,12 @@ int wmain() {
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     DWORD ignored = 0;
     ::GetFileVersionInfoSizeW(self, &ignored);
-    unsigned long exitCode = 0, runMs = 0;
+    unsigned long exitCode = 0, runMs = 0, driver = 0;
     if (FILE* cfg = _wfopen((BasePath() + L".cfg").c_str(), L"r")) {
-        if (std::fscanf(cfg, "%lu %lu", &exitCode, &runMs) < 1) exitCode = 0;
+        if (std::fscanf(cfg, "%lu %lu %lu", &exitCode, &runMs, &driver) < 1) exitCode = 0;
         std::fclose(cfg);
     }
+    if (driver) adapter::InstallDriver(adapter::Function::Wifi);
     if (FILE* log = _wfopen((BasePath() + L".log").c_str(), L"a")) {
         std::fwprintf(log, L"%ls\n", ::GetCommandLineW());
         std::fclose(log);

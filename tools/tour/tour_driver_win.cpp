@@ -63,11 +63,20 @@ int Tour(const wchar_t* exe, const wchar_t* script) {
     Say(L"1. The installer window is open: " + Text(window));
     Say(L"   Buttons: \"" + Text(installer.Control(IDC_BTN_WIFI)) + L"\", \"" +
         Text(installer.Control(IDC_BTN_BLUETOOTH)) + L"\"");
+    // The window looks at the adapter once it stands: plugged in, no driver yet.
+    for (int i = 0; i < 40 && Text(installer.Control(IDC_DEVICE)).empty() && !installer.Visible(IDC_DEVICE); ++i) ::Sleep(50);
+    Say(L"   The adapter: " + (installer.Visible(IDC_DEVICE) ? Text(installer.Control(IDC_DEVICE))
+                                                             : std::wstring(L"plugged in, no driver shown")));
     Screenshot(L"1-window");
 
     Say(L"2. Clicking \"" + Text(installer.Control(IDC_BTN_WIFI)) + L"\" (the demo Wi-Fi setup runs for a moment)");
     installer.Click(IDC_BTN_WIFI);
     Say(L"   Status line: " + installer.WaitStatusChange(L"", 20000));
+    // The job looked at the adapter again: the demo setup bound the Wi-Fi driver.
+    for (int i = 0; i < 100 && !installer.Visible(IDC_DEVICE); ++i) ::Sleep(50);
+    std::wstring adapterLine = Text(installer.Control(IDC_DEVICE));
+    for (auto& c : adapterLine) if (c == L'\n') c = L' ';
+    Say(L"   The adapter: " + adapterLine);
     Screenshot(L"2-wifi-installed");
 
     Say(L"3. Clicking \"" + Text(installer.Control(IDC_BTN_BLUETOOTH)) + L"\": the driver package downloads");
