@@ -332,7 +332,7 @@ TEST(WifiWine, FailureShowsNothing) {
 // may write: what runs elevated is a copy the vendor signed, in a job folder
 // of its own, which is also its DLL folder.
 TEST(WifiWine, OnlyTheVendorsSetupProgramRunsAndNotBesideWhatWasPlanted) {
-    const std::wstring refused = L"The Wi-Fi driver setup program is missing or damaged. Please get the installer again.";
+    const std::wstring refused = L"The Wi-Fi driver setup program is missing or damaged. Please download the installer again.";
     const std::wstring planted = test::ProgramFolder() + L"data\\version.dll";
     const struct { const char* name; const char* signedAs; bool plant; bool runs; std::wstring status; } cases[] = {
         {"signed by the vendor", "wifi.exe", false, true, kWifiDone + L" " + kBtHint},
@@ -443,7 +443,7 @@ TEST(MessageWine, NoConnectionMessageRunsOnTheJobThreadInFrontOfTheWindow) {
     ::SetForegroundWindow(window.Window());
     ::SetWindowPos(window.Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     EXPECT_TRUE(screen::InFront(message, window.Window()));
-    EXPECT_EQ(window.Text(::GetDlgItem(message, IDC_NO_CONNECTION_TEXT)), L"No Internet connection. Connect and try again.");
+    EXPECT_EQ(window.Text(::GetDlgItem(message, IDC_NO_CONNECTION_TEXT)), L"No internet connection. Connect and try again.");
     EXPECT_EQ(window.Text(::GetDlgItem(message, IDOK)), L"OK");
     ExpectWholeTextAboveTheButton(message);
     // The installer window stays usable meanwhile.

@@ -49,7 +49,7 @@ std::atomic<bool>& BluetoothBusy() { return BusyFlag(JobId::Bluetooth); }
 
 const std::wstring kUnpackFailedText = L"The Bluetooth driver package could not be unpacked. Please try again later.";
 const std::wstring kNoSetupText = L"The Bluetooth driver package has no setup program. Please try again later.";
-const std::wstring kServiceFailedText = L"The device service did not deliver the driver package. Please try again later.";
+const std::wstring kServiceFailedText = L"The device service did not deliver the package. Please try again later.";
 // What the status line says once a setup started: the user follows it now.
 const std::wstring kSetupStartedText = L"The setup program has started. Follow its instructions to finish the installation.";
 
@@ -112,7 +112,7 @@ TEST_F(WorkflowWine, BluetoothInstallsTheArchiveItFetched) {
 }
 
 TEST_F(WorkflowWine, BluetoothArchiveProblemsEndInTheStatusText) {
-    const std::wstring refused = L"The downloaded driver package could not be verified, so it was not started.";
+    const std::wstring refused = L"The downloaded package could not be verified, so it was not started.";
     const struct { const char* archive; std::wstring status; } cases[] = {
         {"bt_deep.zip", kNoSetupText}, {"broken.zip", kUnpackFailedText},
         // Paths older setup programs cannot open are not used.
@@ -149,7 +149,7 @@ TEST_F(WorkflowWine, ServiceDownShowsTheNoConnectionMessage) {
     ASSERT_TRUE(message);
     EXPECT_EQ(::GetWindow(message, GW_OWNER), window.Window());
     EXPECT_TRUE(::IsWindowEnabled(window.Window()));
-    EXPECT_EQ(window.Text(::GetDlgItem(message, IDC_NO_CONNECTION_TEXT)), L"No Internet connection. Connect and try again.");
+    EXPECT_EQ(window.Text(::GetDlgItem(message, IDC_NO_CONNECTION_TEXT)), L"No internet connection. Connect and try again.");
     window.SaveScreenshot(L"no-connection-main-window");
     // The command is ignored while the message is open; the window still answers.
     window.Click(IDC_BTN_BLUETOOTH);
@@ -165,8 +165,8 @@ TEST_F(WorkflowWine, ServiceDownShowsTheNoConnectionMessage) {
 // The message only when the connection is the problem; a text that says what
 // happened otherwise.
 TEST_F(WorkflowWine, BadAnswersAndDownloadsSayWhatHappened) {
-    const std::wstring noPackage = L"The device service has no driver package for this version of Windows.";
-    const std::wstring secure = L"The secure connection to the device service failed. Check the date and time of this PC.";
+    const std::wstring noPackage = L"The device service has no package for this version of Windows.";
+    const std::wstring secure = L"The secure connection to the device service failed. Check the date and time on this PC.";
     const std::string package = R"(, "/files/p.zip": )";
     // The connection worked in all of these but the last ones: no "No Internet" for them.
     const struct { const char* answer; std::string files; std::wstring status; std::size_t requests; } cases[] = {
@@ -362,7 +362,7 @@ TEST_F(WorkflowWine, BluetoothWorksWhileTheWifiSetupRuns) {
 }
 
 TEST_F(WorkflowWine, OnlyTheVendorsUntouchedPackageIsStarted) {
-    const std::wstring refused = L"The downloaded driver package could not be verified, so it was not started.";
+    const std::wstring refused = L"The downloaded package could not be verified, so it was not started.";
     const auto answer = [](const std::string& url, const std::string& sha256) {
         return Quote(R"({"status": true, "downloadURL": ")" + url + "\"" +
                      (sha256.empty() ? "" : R"(, "sha256": ")" + sha256 + "\"") + "}");
