@@ -64,8 +64,9 @@ void CInstallerDlg::FitStatusFont(const std::wstring& text) {
 
 // Runs on the calling job thread; owned by this window, which stays usable.
 void CInstallerDlg::ShowNoInternetHint() {
-    sys::Log(L"message: " + Word(kHintNoInternet));
-    CExtraMsg message(m_hWnd);
+    const std::wstring text = Word(kHintNoInternet);
+    sys::Log(L"message: " + text);
+    CExtraMsg message(m_hWnd, text);
     message.DoModal();
 }
 

@@ -1,6 +1,7 @@
 #include "ui/extra_msg.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "res/resource.h"
 #include "ui/colors.h"
@@ -9,7 +10,7 @@
 #include "ui/scale.h"
 #include "ui/screen_density.h"
 
-CExtraMsg::CExtraMsg(HWND owner) : CDialog(IDD_NO_CONNECTION_MSG, owner) {}
+CExtraMsg::CExtraMsg(HWND owner, std::wstring text) : CDialog(IDD_NO_CONNECTION_MSG, owner), m_message(std::move(text)) {}
 
 void CExtraMsg::DoDataExchange() {
     DDX_Control(IDC_NO_CONNECTION_TEXT, m_text);
@@ -34,8 +35,7 @@ BOOL CExtraMsg::OnInitDialog() {
 void CExtraMsg::LayOut(int dpi) {
     CreateProductFont(dpi, m_font);
     PlaceAtDensity(dpi);
-    const std::wstring text = m_translation.GetWord(kTranslationKeys[kHintNoInternet]);
-    const int grow = FitTextArea(text);
+    const int grow = FitTextArea(m_message);
     const RECT client = GetClientRect();
     const int width = Scaled(92, dpi);
     m_btnOk.SetWindowPos(nullptr, (client.right - width) / 2, Scaled(70, dpi) + grow, width, Scaled(36, dpi),
@@ -43,7 +43,7 @@ void CExtraMsg::LayOut(int dpi) {
     static const UINT faces[3] = {IDB_OK_FACE, IDB_OK_FACE_150, IDB_OK_FACE_200};
     ApplyProductLook(m_btnOk, faces, m_font.Get(), dpi, m_highContrast);
     m_text.SetFont(m_font.Get());
-    m_text.SetWindowText(text);
+    m_text.SetWindowText(m_message);
 }
 
 // Moved to a monitor of another density: laid out anew there, where Windows suggests.

@@ -1,16 +1,18 @@
 #pragma once
 #include "framework/dialog.h"
 #include "framework/gdi.h"
-#include "i18n/translation.h"
+#include <string>
+
 #include "ui/image_button.h"
 
 // The no-connection message: a small modal dialog that says there is no
-// Internet connection, with an OK button. Owned by the installer window, so
+// internet connection, with an OK button. Owned by the installer window, so
 // that it comes and stays in front of it, yet it leaves that window enabled:
 // the user may go on with the other commands meanwhile.
 class CExtraMsg : public fw::CDialog {
 public:
-    explicit CExtraMsg(HWND owner = nullptr);
+    // The text comes from the owner's catalogue, already loaded.
+    CExtraMsg(HWND owner, std::wstring text);
 
 protected:
     BOOL OnInitDialog() override;
@@ -25,6 +27,6 @@ private:
     fw::CFont m_font;
     fw::CStatic m_text;
     CImageButton m_btnOk;
-    CTranslation m_translation;
+    std::wstring m_message;
     bool m_highContrast = false;
 };
