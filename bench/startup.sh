@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Start-up of Installer.exe against a bare Win32 dialog of the same size, in
-# one run: time to the first painted pixels and to the first answered
+# one run, taking turns: time to the first painted pixels and to the first answered
 # message (the OS query included), median and spread over several starts.
 # Usage: bench/startup.sh [repetitions]   (after scripts/test has built build/windows-test)
 set -euo pipefail
@@ -13,13 +13,15 @@ trap stop_wine EXIT
 ensure_display
 start_wine "$build/wineprefix"
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
-run() { "$build/wine-run" "$build/bin/startup_bench.exe" "$(winpath "$1")" "$reps" 2>/dev/null | tr -d '\r'; }
-installer=$(run "$build/bin/Installer.exe")
-bare=$(run "$build/bin/bare_dialog.exe")
-manifest=$(run "$build/bin/bare_dialog_manifest.exe")
-echo "Installer.exe:          $installer" | paste -sd' '
-echo "bare dialog:            $bare" | paste -sd' '
-echo "bare dialog + manifest: $manifest" | paste -sd' '
+out=$("$build/wine-run" "$build/bin/startup_bench.exe" "$reps" "$(winpath "$build/bin/Installer.exe")" \
+      "$(winpath "$build/bin/bare_dialog.exe")" "$(winpath "$build/bin/bare_dialog_manifest.exe")" 2>/dev/null | tr -d '\r')
+pick() { echo "$out" | grep -F "\\$1 " | sed 's/^[^ ]* //' | paste -sd' '; }
+installer=$(pick Installer.exe)
+bare=$(pick bare_dialog.exe)
+manifest=$(pick bare_dialog_manifest.exe)
+echo "Installer.exe:          $installer"
+echo "bare dialog:            $bare"
+echo "bare dialog + manifest: $manifest"
 # Goals: at most 1.5 times the bare dialog, 1.2 times the one with the manifest.
 python3 - "$installer" "$bare" "$manifest" <<'PY'
 import re, sys

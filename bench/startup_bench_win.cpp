@@ -62,27 +62,35 @@ bool Measure(const std::wstring& program, Run& run) {
     return run.painted >= 0 && run.answered >= 0;
 }
 
-void Report(const char* what, std::vector<double> values) {
+void Report(const wchar_t* program, const char* what, std::vector<double> values) {
     std::sort(values.begin(), values.end());
-    std::printf("%s median=%.0f min=%.0f max=%.0f\n", what, values[values.size() / 2], values.front(), values.back());
+    std::printf("%ls %s median=%.0f min=%.0f max=%.0f\n", program, what, values[values.size() / 2], values.front(),
+                values.back());
 }
 
 }  // namespace
 
+// startup_bench REPETITIONS PROGRAM...: the programs take turns, each round in
+// another order, so that a busier moment of the machine weighs on all alike.
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) return 2;
-    const int repetitions = _wtoi(argv[2]);
-    std::vector<double> painted, answered;
-    for (int i = 0; i < repetitions; ++i) {
-        Run run;
-        if (!Measure(argv[1], run)) {
-            std::printf("run %d did not complete\n", i);
-            return 1;
+    if (argc < 3) return 2;
+    const int repetitions = _wtoi(argv[1]);
+    const int programs = argc - 2;
+    std::vector<std::vector<double>> painted(programs), answered(programs);
+    for (int i = 0; i < repetitions; ++i)
+        for (int turn = 0; turn < programs; ++turn) {
+            const int p = (turn + i) % programs;
+            Run run;
+            if (!Measure(argv[2 + p], run)) {
+                std::printf("run %d of %ls did not complete\n", i, argv[2 + p]);
+                return 1;
+            }
+            painted[p].push_back(run.painted);
+            answered[p].push_back(run.answered);
         }
-        painted.push_back(run.painted);
-        answered.push_back(run.answered);
+    for (int p = 0; p < programs; ++p) {
+        Report(argv[2 + p], "first_paint_ms", painted[p]);
+        Report(argv[2 + p], "first_answer_ms", answered[p]);
     }
-    Report("first_paint_ms", painted);
-    Report("first_answer_ms", answered);
     return 0;
 }
