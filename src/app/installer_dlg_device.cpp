@@ -28,8 +28,11 @@ void CInstallerDlg::LookAtAdapter() {
     m_lookingAtAdapter = true;
     const HWND self = m_hWnd;
     std::thread([self, jobs] {
+        std::vector<std::vector<std::wstring>> ids;
+        for (const Job* job : jobs) ids.push_back(DeviceIdsOf(*job));
+        const std::vector<DeviceLook> seen = LookAtDevicesNow(ids);  // one list of the devices for all
         auto looks = std::make_unique<std::vector<JobLook>>();
-        for (const Job* job : jobs) looks->push_back({job, LookAtDevicesNow(DeviceIdsOf(*job))});
+        for (std::size_t i = 0; i < jobs.size(); ++i) looks->push_back({jobs[i], seen[i]});
         if (::PostMessageW(self, kAdapterLookedMessage, 0, reinterpret_cast<LPARAM>(looks.get()))) looks.release();
     }).detach();
 }
@@ -73,7 +76,10 @@ void CInstallerDlg::FitDeviceFont() {
         ::DrawTextW(dc.Get(), text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_CENTER);
         return needed.right <= area.right && needed.bottom <= area.bottom;
     };
-    FittingFontTenths(m_arrangement.dpi, fits, m_deviceFont);
-    m_deviceFontInUse = m_deviceFont.Get();
+    m_deviceFontInUse = m_font.Get();
+    if (!text.empty() && !fits(m_font.Get())) {
+        FittingFontTenths(m_arrangement.dpi, fits, m_deviceFont);
+        m_deviceFontInUse = m_deviceFont.Get();
+    }
     m_device.SetFont(m_deviceFontInUse, false);
 }

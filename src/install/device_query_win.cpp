@@ -77,14 +77,19 @@ std::optional<std::vector<DeviceFacts>> ListDevices(const std::vector<std::wstri
 
 }  // namespace
 
-DeviceLook LookAtDevicesNow(const std::vector<std::wstring>& ids) {
-    if (ids.empty()) return {};
+std::vector<DeviceLook> LookAtDevicesNow(const std::vector<std::vector<std::wstring>>& idsEach) {
+    std::vector<std::wstring> all;
+    for (const std::vector<std::wstring>& ids : idsEach) all.insert(all.end(), ids.begin(), ids.end());
+    std::vector<DeviceLook> looks(idsEach.size());
+    if (all.empty()) return looks;
     using Listed = std::optional<std::vector<DeviceFacts>>;
-    const auto query = CDetachedResult<Listed>::Start([ids] { return ListDevices(ids); });
+    const auto query = CDetachedResult<Listed>::Start([all] { return ListDevices(all); });
     const std::optional<Listed> listed = query.WaitFor(std::chrono::milliseconds(g_settings.deviceQueryMs));
-    if (!listed || !*listed) {
-        sys::Log(listed ? L"SetupAPI could not list the devices" : L"SetupAPI did not answer in time");
-        return DeviceLook(DeviceState::Unknown);
-    }
-    return LookFrom(ids, **listed);
+    if (!listed || !*listed) sys::Log(listed ? L"SetupAPI could not list the devices" : L"SetupAPI did not answer in time");
+    for (std::size_t i = 0; i < idsEach.size(); ++i)
+        if (!idsEach[i].empty())
+            looks[i] = listed && *listed ? LookFrom(idsEach[i], **listed) : DeviceLook(DeviceState::Unknown);
+    return looks;
 }
+
+DeviceLook LookAtDevicesNow(const std::vector<std::wstring>& ids) { return LookAtDevicesNow(std::vector<std::vector<std::wstring>>{ids}).front(); }

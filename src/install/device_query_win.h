@@ -9,3 +9,6 @@
 #include "install/device_state.h"
 
 DeviceLook LookAtDevicesNow(const std::vector<std::wstring>& ids);
+// The same for several jobs' IDs at once, from one list of the devices: a
+// look each, in their order.
+std::vector<DeviceLook> LookAtDevicesNow(const std::vector<std::vector<std::wstring>>& idsEach);
